@@ -212,3 +212,16 @@ TEST(MemoryPool, ThreadsAllocateAndFreeEachOthersObjectsAndCountsAddUp) {
     EXPECT_EQ(pool->TotalAllocations() - allocationsBefore, 3u * kPerThread);
     EXPECT_EQ(pool->FreeCount(), pool->PageCount() * 50u);
 }
+
+#if defined(__SANITIZE_ADDRESS__)
+TEST(MemoryPoolDeathTest, UseOfAFreedPooledObjectIsCaughtBySanitizer) {
+    using T = Blob<232>;
+    EXPECT_DEATH(
+        {
+            T* t = new T;
+            delete t;
+            t->bytes[100] = 1;
+        },
+        "use-after-poison");
+}
+#endif
