@@ -35,7 +35,8 @@ Files& TheFiles() {
 
 void WriteBytes(const fs::path& path, const std::vector<u8>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 bool MakeFiles() {
@@ -62,8 +63,8 @@ bool MakeFiles() {
         entries.push_back({"mesh_" + std::to_string(i) + ".x", std::vector<u8>(512, u8(i))});
     }
     entries.push_back({kBigName, big});
-    for (const auto& [path, scrambling] :
-         {std::pair{files.plain, kzp::Scrambling{}}, {files.scrambled, kzp::Scrambling{true, 0, 0x5A}}}) {
+    for (const auto& [path, scrambling] : {std::pair{files.plain, kzp::Scrambling{}},
+                                           {files.scrambled, kzp::Scrambling{true, 0, 0x5A}}}) {
         std::vector<u8> package;
         std::string error;
         if (!kzp::BuildPackage(entries, scrambling, package, error)) {
@@ -107,8 +108,12 @@ void GetFileLoop(benchmark::State& state, const fs::path& path) {
     state.SetBytesProcessed(state.iterations() * i64{kFileSize});
 }
 
-void BM_GetFilePlain(benchmark::State& state) { GetFileLoop(state, TheFiles().plain); }
-void BM_GetFileScrambled(benchmark::State& state) { GetFileLoop(state, TheFiles().scrambled); }
+void BM_GetFilePlain(benchmark::State& state) {
+    GetFileLoop(state, TheFiles().plain);
+}
+void BM_GetFileScrambled(benchmark::State& state) {
+    GetFileLoop(state, TheFiles().scrambled);
+}
 
 BENCHMARK(BM_LooseFileFread)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_GetFilePlain)->Unit(benchmark::kMicrosecond);
