@@ -12,7 +12,9 @@ Float3 CornerAt(const float* corners, int k) {
     return Float3{corners[3 * k], corners[3 * k + 1], corners[3 * k + 2]};
 }
 
-Float3 Sub(const Float3& a, const Float3& b) { return Float3{a.x - b.x, a.y - b.y, a.z - b.z}; }
+Float3 Sub(const Float3& a, const Float3& b) {
+    return Float3{a.x - b.x, a.y - b.y, a.z - b.z};
+}
 
 struct Interval {
     float lo;
@@ -60,8 +62,8 @@ void BoundingBox::ComputeCorners(BoxRecord& box, const Float3& min, const Float3
     box.min = min;
     box.max = max;
     for (int i = 0; i < 8; ++i) {
-        box.corners[i] = Float3{(i & 1) ? max.x : min.x, (i & 4) ? max.y : min.y,
-                                (i & 2) ? max.z : min.z};
+        box.corners[i] =
+            Float3{(i & 1) ? max.x : min.x, (i & 4) ? max.y : min.y, (i & 2) ? max.z : min.z};
     }
 }
 

@@ -7,13 +7,17 @@
 
 #include "platform/system/crt_rand.h"
 
-Float4x4 operator*(const Float4x4& a, const Float4x4& b) { return Math::MatrixMultiply(a, b); }
+Float4x4 operator*(const Float4x4& a, const Float4x4& b) {
+    return Math::MatrixMultiply(a, b);
+}
 
 namespace Math {
 
 namespace {
 
-Float3 Sub(const Float3& a, const Float3& b) { return Float3{a.x - b.x, a.y - b.y, a.z - b.z}; }
+Float3 Sub(const Float3& a, const Float3& b) {
+    return Float3{a.x - b.x, a.y - b.y, a.z - b.z};
+}
 
 Float4x4 RowsOf(const Float3& r0, const Float3& r1, const Float3& r2) {
     return Float4x4{{r0.x, r0.y, r0.z, 0.0f, r1.x, r1.y, r1.z, 0.0f, r2.x, r2.y, r2.z, 0.0f, 0.0f,
@@ -42,11 +46,17 @@ float QuaternionDot(const Quaternion& a, const Quaternion& b) {
 
 } // namespace
 
-float Cos(float angle) { return static_cast<float>(std::cos(static_cast<double>(angle))); }
+float Cos(float angle) {
+    return static_cast<float>(std::cos(static_cast<double>(angle)));
+}
 
-float Sin(float angle) { return static_cast<float>(std::sin(static_cast<double>(angle))); }
+float Sin(float angle) {
+    return static_cast<float>(std::sin(static_cast<double>(angle)));
+}
 
-float Abs(float value) { return std::bit_cast<float>(std::bit_cast<u32>(value) & 0x7FFFFFFFu); }
+float Abs(float value) {
+    return std::bit_cast<float>(std::bit_cast<u32>(value) & 0x7FFFFFFFu);
+}
 
 float RandomRange(float lo, float hi, float steps) {
     const int n = static_cast<int>(steps);
@@ -61,13 +71,17 @@ float RandomRange(float lo, float hi) {
     return lo + static_cast<float>(crt::Rand()) * (1.0f / 32767.0f) * (hi - lo);
 }
 
-float Vec3Dot(const Float3& a, const Float3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+float Vec3Dot(const Float3& a, const Float3& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 
 Float3 Vec3Cross(const Float3& a, const Float3& b) {
     return Float3{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
 
-float Vec3Length(const Float3& v) { return std::sqrt(Vec3Dot(v, v)); }
+float Vec3Length(const Float3& v) {
+    return std::sqrt(Vec3Dot(v, v));
+}
 
 Float3 Vec3Normalize(const Float3& v) {
     const float length = Vec3Length(v);
@@ -126,8 +140,8 @@ bool ComputeBoundingBox(const void* firstPosition, u32 count, u32 stride, Float3
 }
 
 Float4x4 MatrixIdentity() {
-    return Float4x4{{1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f,
-                     0.0f, 0.0f, 0.0f, 1.0f}};
+    return Float4x4{{1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f,
+                     0.0f, 0.0f, 1.0f}};
 }
 
 Float4x4 MatrixMultiply(const Float4x4& a, const Float4x4& b) {
@@ -169,13 +183,13 @@ std::optional<Float4x4> MatrixInverse(const Float4x4& m, float* determinant) {
     }
     const double k = 1.0 / det;
     const double r[16] = {
-        (a[5] * c5 - a[6] * c4 + a[7] * c3) * k,   (-a[1] * c5 + a[2] * c4 - a[3] * c3) * k,
-        (a[13] * s5 - a[14] * s4 + a[15] * s3) * k, (-a[9] * s5 + a[10] * s4 - a[11] * s3) * k,
-        (-a[4] * c5 + a[6] * c2 - a[7] * c1) * k,  (a[0] * c5 - a[2] * c2 + a[3] * c1) * k,
+        (a[5] * c5 - a[6] * c4 + a[7] * c3) * k,     (-a[1] * c5 + a[2] * c4 - a[3] * c3) * k,
+        (a[13] * s5 - a[14] * s4 + a[15] * s3) * k,  (-a[9] * s5 + a[10] * s4 - a[11] * s3) * k,
+        (-a[4] * c5 + a[6] * c2 - a[7] * c1) * k,    (a[0] * c5 - a[2] * c2 + a[3] * c1) * k,
         (-a[12] * s5 + a[14] * s2 - a[15] * s1) * k, (a[8] * s5 - a[10] * s2 + a[11] * s1) * k,
-        (a[4] * c4 - a[5] * c2 + a[7] * c0) * k,   (-a[0] * c4 + a[1] * c2 - a[3] * c0) * k,
-        (a[12] * s4 - a[13] * s2 + a[15] * s0) * k, (-a[8] * s4 + a[9] * s2 - a[11] * s0) * k,
-        (-a[4] * c3 + a[5] * c1 - a[6] * c0) * k,  (a[0] * c3 - a[1] * c1 + a[2] * c0) * k,
+        (a[4] * c4 - a[5] * c2 + a[7] * c0) * k,     (-a[0] * c4 + a[1] * c2 - a[3] * c0) * k,
+        (a[12] * s4 - a[13] * s2 + a[15] * s0) * k,  (-a[8] * s4 + a[9] * s2 - a[11] * s0) * k,
+        (-a[4] * c3 + a[5] * c1 - a[6] * c0) * k,    (a[0] * c3 - a[1] * c1 + a[2] * c0) * k,
         (-a[12] * s3 + a[13] * s1 - a[14] * s0) * k, (a[8] * s3 - a[9] * s1 + a[10] * s0) * k,
     };
     Float4x4 inverse;
@@ -211,11 +225,17 @@ Float4x4 MatrixTranslation(float x, float y, float z) {
     return r;
 }
 
-Float4x4 MatrixRotationX(float angle) { return PlaneRotation(1, 2, angle); }
+Float4x4 MatrixRotationX(float angle) {
+    return PlaneRotation(1, 2, angle);
+}
 
-Float4x4 MatrixRotationY(float angle) { return PlaneRotation(2, 0, angle); }
+Float4x4 MatrixRotationY(float angle) {
+    return PlaneRotation(2, 0, angle);
+}
 
-Float4x4 MatrixRotationZ(float angle) { return PlaneRotation(0, 1, angle); }
+Float4x4 MatrixRotationZ(float angle) {
+    return PlaneRotation(0, 1, angle);
+}
 
 Float4x4 MatrixRotationAxis(const Float3& axis, float angle) {
     const Float3 n = Vec3Normalize(axis);
@@ -233,12 +253,10 @@ Float4x4 MatrixRotationYawPitchRoll(float yaw, float pitch, float roll) {
 
 Float4x4 MatrixRotationQuaternion(const Quaternion& q) {
     const float x = q.x, y = q.y, z = q.z, w = q.w;
-    return RowsOf(Float3{1.0f - 2.0f * (y * y + z * z), 2.0f * (x * y + w * z),
-                         2.0f * (x * z - w * y)},
-                  Float3{2.0f * (x * y - w * z), 1.0f - 2.0f * (x * x + z * z),
-                         2.0f * (y * z + w * x)},
-                  Float3{2.0f * (x * z + w * y), 2.0f * (y * z - w * x),
-                         1.0f - 2.0f * (x * x + y * y)});
+    return RowsOf(
+        Float3{1.0f - 2.0f * (y * y + z * z), 2.0f * (x * y + w * z), 2.0f * (x * z - w * y)},
+        Float3{2.0f * (x * y - w * z), 1.0f - 2.0f * (x * x + z * z), 2.0f * (y * z + w * x)},
+        Float3{2.0f * (x * z + w * y), 2.0f * (y * z - w * x), 1.0f - 2.0f * (x * x + y * y)});
 }
 
 Float4x4 MatrixLookAtLH(const Float3& eye, const Float3& at, const Float3& up) {
@@ -272,10 +290,10 @@ Float4x4 MatrixOrthoLH(float width, float height, float zNear, float zFar) {
     return r;
 }
 
-bool MatrixDecompose(const Float4x4& m, Float3& scale, Quaternion& rotation,
-                     Float3& translation) {
+bool MatrixDecompose(const Float4x4& m, Float3& scale, Quaternion& rotation, Float3& translation) {
     translation = Float3{m.m[12], m.m[13], m.m[14]};
-    Float3 rows[3] = {{m.m[0], m.m[1], m.m[2]}, {m.m[4], m.m[5], m.m[6]}, {m.m[8], m.m[9], m.m[10]}};
+    Float3 rows[3] = {
+        {m.m[0], m.m[1], m.m[2]}, {m.m[4], m.m[5], m.m[6]}, {m.m[8], m.m[9], m.m[10]}};
     float s[3];
     for (int i = 0; i < 3; ++i) {
         s[i] = Vec3Length(rows[i]);
@@ -296,8 +314,8 @@ bool MatrixDecompose(const Float4x4& m, Float3& scale, Quaternion& rotation,
 }
 
 Float4x4 MatrixTransformation2D(const Float2& scalingCentre, float scalingRotation,
-                                const Float2& scaling, const Float2& rotationCentre,
-                                float rotation, const Float2& translation) {
+                                const Float2& scaling, const Float2& rotationCentre, float rotation,
+                                const Float2& translation) {
     const Float4x4 toScalingFrame = MatrixTranslation(-scalingCentre.x, -scalingCentre.y, 0.0f) *
                                     MatrixRotationZ(-scalingRotation);
     const Float4x4 fromScalingFrame = MatrixRotationZ(scalingRotation) *
@@ -339,8 +357,8 @@ Quaternion QuaternionRotationMatrix(const Float4x4& m) {
     const float trace = m(0, 0) + m(1, 1) + m(2, 2);
     if (trace > 0.0f) {
         const float s = 2.0f * std::sqrt(trace + 1.0f);
-        return Quaternion{(m(1, 2) - m(2, 1)) / s, (m(2, 0) - m(0, 2)) / s,
-                          (m(0, 1) - m(1, 0)) / s, 0.25f * s};
+        return Quaternion{(m(1, 2) - m(2, 1)) / s, (m(2, 0) - m(0, 2)) / s, (m(0, 1) - m(1, 0)) / s,
+                          0.25f * s};
     }
     if (m(0, 0) >= m(1, 1) && m(0, 0) >= m(2, 2)) {
         const float s = 2.0f * std::sqrt(1.0f + m(0, 0) - m(1, 1) - m(2, 2));

@@ -41,8 +41,7 @@ Float4 PlaneNormalize(const Float4& plane);
 // Min and max over count positions, each three floats at the start of a stride-byte
 // vertex. With no vertices the box is empty (min +FLT_MAX, max −FLT_MAX) and the result
 // false.
-bool ComputeBoundingBox(const void* firstPosition, u32 count, u32 stride, Float3& min,
-                        Float3& max);
+bool ComputeBoundingBox(const void* firstPosition, u32 count, u32 stride, Float3& min, Float3& max);
 
 // --- matrices ---
 Float4x4 MatrixIdentity();
@@ -69,14 +68,13 @@ Float4x4 MatrixPerspectiveFovLH(float fovY, float aspect, float zNear, float zFa
 Float4x4 MatrixOrthoLH(float width, float height, float zNear, float zFar);
 // m = scaling · rotation · translation. False when a row of the upper 3×3 is zero. A
 // mirroring matrix gives a negative x scale and a proper rotation.
-bool MatrixDecompose(const Float4x4& m, Float3& scale, Quaternion& rotation,
-                     Float3& translation);
+bool MatrixDecompose(const Float4x4& m, Float3& scale, Quaternion& rotation, Float3& translation);
 // For a sprite in the x-y plane: scaling by `scaling` in the frame turned by
 // scalingRotation about scalingCentre, then rotation about rotationCentre, then
 // translation.
 Float4x4 MatrixTransformation2D(const Float2& scalingCentre, float scalingRotation,
-                                const Float2& scaling, const Float2& rotationCentre,
-                                float rotation, const Float2& translation);
+                                const Float2& scaling, const Float2& rotationCentre, float rotation,
+                                const Float2& translation);
 
 // --- quaternions ---
 // The rotation a followed by b, so MatrixRotationQuaternion(QuaternionMultiply(a, b)) ==

@@ -4,8 +4,8 @@
 
 Float4x4 Matrix::FromRotation(float m00, float m01, float m02, float m10, float m11, float m12,
                               float m20, float m21, float m22) {
-    return Float4x4{{m00, m01, m02, 0.0f, m10, m11, m12, 0.0f, m20, m21, m22, 0.0f, 0.0f, 0.0f,
-                     0.0f, 1.0f}};
+    return Float4x4{
+        {m00, m01, m02, 0.0f, m10, m11, m12, 0.0f, m20, m21, m22, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f}};
 }
 
 Vector& Matrix::FromAxisAngle(Vector& P, const Vector& O, const Vector& axis, float angle) {

@@ -22,8 +22,8 @@ public:
     }
 
     // Rows 0-2 take the nine values, column 3 of them is 0 and row 3 is (0, 0, 0, 1).
-    static Float4x4 FromRotation(float m00, float m01, float m02, float m10, float m11,
-                                 float m12, float m20, float m21, float m22);
+    static Float4x4 FromRotation(float m00, float m01, float m02, float m10, float m11, float m12,
+                                 float m20, float m21, float m22);
     // Turns the point P in place by angle about the unit axis through O and returns it.
     // The matrix is the column-vector form of the axis-angle rotation used as a row-vector
     // transform, so it turns by −angle in the sense of Math::MatrixRotationAxis.

@@ -15,8 +15,8 @@ Vector Unit(float a, float b, float c) {
 } // namespace
 
 Quaternion& Quaternion::Integrate(Quaternion& q, const Vector& angularVelocity, float dt) {
-    const Quaternion spin{angularVelocity.x * dt, angularVelocity.y * dt,
-                          angularVelocity.z * dt, 0.0f};
+    const Quaternion spin{angularVelocity.x * dt, angularVelocity.y * dt, angularVelocity.z * dt,
+                          0.0f};
     const Quaternion t = Math::QuaternionMultiply(spin, q);
     q.x += 0.5f * t.x;
     q.y += 0.5f * t.y;
@@ -31,14 +31,18 @@ Vector Quaternion::GetDirection(const Quaternion& q) {
                 1.0f - 2.0f * (q.x * q.x + q.y * q.y));
 }
 
-Vector Quaternion::GetBackward(const Quaternion& q) { return GetDirection(q) * -1.0f; }
+Vector Quaternion::GetBackward(const Quaternion& q) {
+    return GetDirection(q) * -1.0f;
+}
 
 Vector Quaternion::GetRight(const Quaternion& q) {
     return Unit(1.0f - 2.0f * (q.y * q.y + q.z * q.z), 2.0f * (q.x * q.y - q.w * q.z),
                 2.0f * (q.x * q.z + q.w * q.y));
 }
 
-Vector Quaternion::GetLeft(const Quaternion& q) { return GetRight(q) * -1.0f; }
+Vector Quaternion::GetLeft(const Quaternion& q) {
+    return GetRight(q) * -1.0f;
+}
 
 Float4x4 Quaternion::ToMatrix(const Quaternion& q) {
     const float x = q.x, y = q.y, z = q.z, w = q.w;

@@ -37,7 +37,9 @@ Vector& Vector::operator*=(float s) {
     return *this;
 }
 
-float Vector::Length() const { return std::sqrt(LengthSquared()); }
+float Vector::Length() const {
+    return std::sqrt(LengthSquared());
+}
 
 Vector Vector::Cross(const Vector& v) const {
     return Vector(y * v.z - z * v.y, z * v.x - x * v.z, x * v.y - y * v.x);

@@ -16,7 +16,8 @@
 class Vector : public Allocator<Vector> {
 public:
     Vector() : Vector(0.0f, 0.0f, 0.0f) {}
-    Vector(float x, float y, float z) : px(&this->x), py(&this->y), pz(&this->z), x(x), y(y), z(z) {}
+    Vector(float x, float y, float z)
+        : px(&this->x), py(&this->y), pz(&this->z), x(x), y(y), z(z) {}
     // Three consecutive floats.
     explicit Vector(const float* v) : Vector(v[0], v[1], v[2]) {}
     Vector(const Float3& v) : Vector(v.x, v.y, v.z) {}

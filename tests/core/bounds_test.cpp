@@ -17,7 +17,7 @@ std::vector<float> BoxFrustum(float size) {
 }
 
 // A viewing pyramid along +z: the end face at z = 1 spans ±1, the far one at z = 10 ±10.
-const std::vector<float> kPyramid = {-1, -1, 1,  -1, 1,  1,  1,  1,  1,  1,  -1, 1,
+const std::vector<float> kPyramid = {-1,  -1,  1,  -1,  1,  1,  1,  1,  1,  1,  -1,  1,
                                      -10, -10, 10, -10, 10, 10, 10, 10, 10, 10, -10, 10};
 
 BoxRecord Box(Float3 min, Float3 max) {
@@ -91,8 +91,8 @@ TEST(BoundsRecords, BoxRecordResetFromPointsAndMerge) {
     ExpectNear3(box.max, Float3{-FLT_MAX, -FLT_MAX, -FLT_MAX}, 0.0f);
 
     // Eight points, each followed by a float that is not part of it.
-    const float points[8][4] = {{1, 2, 3, 99},  {-1, 0, 0, -99}, {0, 7, 0, 99}, {0, 0, -5, 99},
-                                {2, 2, 2, 99},  {0, -3, 0, 99},  {0, 0, 4, 99}, {0.5f, 0, 0, 99}};
+    const float points[8][4] = {{1, 2, 3, 99}, {-1, 0, 0, -99}, {0, 7, 0, 99}, {0, 0, -5, 99},
+                                {2, 2, 2, 99}, {0, -3, 0, 99},  {0, 0, 4, 99}, {0.5f, 0, 0, 99}};
     BoundingBox::FromPoints(box, points, sizeof points[0]);
     ExpectNear3(box.min, Float3{-1, -3, -5}, 0.0f);
     ExpectNear3(box.max, Float3{2, 7, 4}, 0.0f);
@@ -113,10 +113,8 @@ TEST(BoundsTests, PointInSphereIsStrict) {
     };
     const Case cases[] = {
         {{3, 4, 0}, {0, 0, 0}, 5.0f, false}, // exactly on the surface
-        {{3, 4, 0}, {0, 0, 0}, 5.001f, true},
-        {{0, 0, 4.9f}, {0, 0, 0}, 5.0f, true},
-        {{10, 10, 15}, {10, 10, 10}, 5.0f, false},
-        {{10, 10, 14}, {10, 10, 10}, 5.0f, true},
+        {{3, 4, 0}, {0, 0, 0}, 5.001f, true},      {{0, 0, 4.9f}, {0, 0, 0}, 5.0f, true},
+        {{10, 10, 15}, {10, 10, 10}, 5.0f, false}, {{10, 10, 14}, {10, 10, 10}, 5.0f, true},
         {{1, 1, 1}, {1, 1, 1}, 0.0f, false},
     };
     for (const Case& c : cases) {
@@ -150,8 +148,8 @@ TEST(BoundsTests, SeparatingAxisTestCountsTouchingAsOverlap) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Math::SeparatingAxisTest(c.axis, c.centre, c.half, cube.data()), c.overlap)
-            << "axis " << c.axis.x << " " << c.axis.y << " " << c.axis.z << " centre "
-            << c.centre.x << " " << c.centre.y << " " << c.centre.z;
+            << "axis " << c.axis.x << " " << c.axis.y << " " << c.axis.z << " centre " << c.centre.x
+            << " " << c.centre.y << " " << c.centre.z;
     }
 }
 
@@ -172,14 +170,15 @@ TEST(BoundsTests, SweptAxisTestNarrowsTheTimeInterval) {
         {{3, 0, 0}, Vector(2, 0, 0), 0.0f, FLT_MAX, true, 1.0f, 2.5f},
         {{-1, 0, 0}, Vector(2, 0, 0), 0.0f, FLT_MAX, true, 1.0f, 2.5f},
         {{1, 0, 0}, Vector(2, 0, 0), 1.5f, 2.0f, true, 1.5f, 2.0f},
-        {{1, 0, 0}, Vector(2, 0, 0), 0.0f, 0.5f, false, 0.0f, 0.5f},   // enters too late
+        {{1, 0, 0}, Vector(2, 0, 0), 0.0f, 0.5f, false, 0.0f, 0.5f},        // enters too late
         {{1, 0, 0}, Vector(-2, 0, 0), 0.0f, FLT_MAX, false, 0.0f, FLT_MAX}, // moving away
-        {{1, 0, 0}, Vector(2, 5, 0), 3.0f, 4.0f, false, 3.0f, 4.0f},   // already left
+        {{1, 0, 0}, Vector(2, 5, 0), 3.0f, 4.0f, false, 3.0f, 4.0f},        // already left
     };
     for (const Case& c : cases) {
         float tFirst = c.tFirst, tLast = c.tLast;
-        EXPECT_EQ(Math::SweptAxisTest(c.axis, c.direction, behind, half, cube.data(), tFirst, tLast),
-                  c.result)
+        EXPECT_EQ(
+            Math::SweptAxisTest(c.axis, c.direction, behind, half, cube.data(), tFirst, tLast),
+            c.result)
             << "direction " << c.direction << " interval " << c.tFirst << " " << c.tLast;
         EXPECT_FLOAT_EQ(tFirst, c.expectFirst);
         EXPECT_FLOAT_EQ(tLast, c.expectLast);
@@ -196,8 +195,8 @@ TEST(BoundsTests, SweptAxisTestAlongTheFaceIsTheStaticTest) {
     EXPECT_EQ(tLast, 7.0f);
     EXPECT_TRUE(Math::SweptAxisTest(Float3{1, 0, 0}, Vector(0, 3, 0), Float3{2, 0.5f, 0.5f}, half,
                                     cube.data(), tFirst, tLast)); // touching
-    EXPECT_FALSE(Math::SweptAxisTest(Float3{1, 0, 0}, Vector(0, 3, 0), Float3{-3, 0.5f, 0.5f},
-                                     half, cube.data(), tFirst, tLast));
+    EXPECT_FALSE(Math::SweptAxisTest(Float3{1, 0, 0}, Vector(0, 3, 0), Float3{-3, 0.5f, 0.5f}, half,
+                                     cube.data(), tFirst, tLast));
     EXPECT_EQ(tFirst, 0.25f);
     EXPECT_EQ(tLast, 7.0f);
 
@@ -269,8 +268,7 @@ TEST(BoundsTests, BoxInFrustumOfAViewingPyramid) {
                                     memory));
     EXPECT_EQ(memory.face[1], 1u);
     EXPECT_FALSE(Math::BoxInFrustum(kPyramid.data(), still, 3,
-                                    Box(Float3{-0.5f, -0.5f, -3}, Float3{0.5f, 0.5f, -2}),
-                                    memory));
+                                    Box(Float3{-0.5f, -0.5f, -3}, Float3{0.5f, 0.5f, -2}), memory));
     EXPECT_EQ(memory.face[3], 0u);
     EXPECT_TRUE(Math::BoxInFrustum(kPyramid.data(), Vector(-1, 0, 0), 0, right, memory));
 }
@@ -321,9 +319,9 @@ TEST(BoundsTests, RaySphereIntersectCountsAndListsNonNegativeHits) {
     }
     // Off-centre sphere.
     std::vector<float> hits;
-    EXPECT_EQ(Math::RaySphereIntersect(Vector(10, 10, 0), Vector(10, 10, 10), Vector(0, 0, 1), 3,
-                                       &hits),
-              2);
+    EXPECT_EQ(
+        Math::RaySphereIntersect(Vector(10, 10, 0), Vector(10, 10, 10), Vector(0, 0, 1), 3, &hits),
+        2);
     ASSERT_EQ(hits.size(), 2u);
     EXPECT_FLOAT_EQ(hits[0], 13.0f);
     EXPECT_FLOAT_EQ(hits[1], 7.0f);

@@ -138,11 +138,11 @@ TEST(MathMatrix, FromAxisAngleTurnsTheOtherWayToMatrixRotationAxis) {
 }
 
 TEST(MathMatrix, MultiplyAppliesTheLeftMatrixFirst) {
-    const Float4x4 m = Math::MatrixMultiply(Math::MatrixTranslation(1, 2, 3),
-                                            Math::MatrixScaling(2, 2, 2));
+    const Float4x4 m =
+        Math::MatrixMultiply(Math::MatrixTranslation(1, 2, 3), Math::MatrixScaling(2, 2, 2));
     ExpectNear3(Math::Vec3TransformCoord(Float3{0, 0, 0}, m), Float3{2, 4, 6}, 0.0f);
-    const Float4x4 b = Math::MatrixRotationYawPitchRoll(0.3f, -0.2f, 1.1f) *
-                       Math::MatrixTranslation(-4, 5, 0.5f);
+    const Float4x4 b =
+        Math::MatrixRotationYawPitchRoll(0.3f, -0.2f, 1.1f) * Math::MatrixTranslation(-4, 5, 0.5f);
     ExpectNearM(Math::MatrixMultiply(kGeneral, b), ReferenceProduct(kGeneral, b), 1e-5f);
     ExpectNearM(kGeneral * b, ReferenceProduct(kGeneral, b), 1e-5f);
 }
@@ -156,7 +156,8 @@ TEST(MathMatrix, InverseAndDeterminant) {
     EXPECT_FLOAT_EQ(det, 120.0f);
     ExpectNearM(*inverse * triangular, Math::MatrixIdentity());
 
-    const Float4x4 world = Math::MatrixScaling(2, 3, 4) * Math::MatrixRotationYawPitchRoll(1, 2, 3) *
+    const Float4x4 world = Math::MatrixScaling(2, 3, 4) *
+                           Math::MatrixRotationYawPitchRoll(1, 2, 3) *
                            Math::MatrixTranslation(100, -50, 200);
     const Float4x4 projection = Math::MatrixPerspectiveFovLH(0.785398f, 1.6f, 1.0f, 5000.0f);
     ExpectNearM(kGeneral * *Math::MatrixInverse(kGeneral), Math::MatrixIdentity());
@@ -165,7 +166,8 @@ TEST(MathMatrix, InverseAndDeterminant) {
         ASSERT_TRUE(inv.has_value());
         const Float4x4 reference = ReferenceInverse(m);
         for (int i = 0; i < 16; ++i) {
-            EXPECT_NEAR(inv->m[i], reference.m[i], 1e-6f * std::max(1.0f, std::fabs(reference.m[i])))
+            EXPECT_NEAR(inv->m[i], reference.m[i],
+                        1e-6f * std::max(1.0f, std::fabs(reference.m[i])))
                 << "element " << i;
         }
     }
@@ -238,8 +240,8 @@ TEST(MathMatrix, PerspectiveFovLeftHanded) {
     const float fov = 0.78539819f; // π/4
     const Float4x4 p = Math::MatrixPerspectiveFovLH(fov, 1.6f, 1.0f, 5000.0f);
     const float yScale = 2.4142136f; // 1 / tan(π/8) = √2 + 1
-    const Float4x4 expected{{yScale / 1.6f, 0, 0, 0, 0, yScale, 0, 0, 0, 0, 5000.0f / 4999.0f, 1,
-                             0, 0, -5000.0f / 4999.0f, 0}};
+    const Float4x4 expected{{yScale / 1.6f, 0, 0, 0, 0, yScale, 0, 0, 0, 0, 5000.0f / 4999.0f, 1, 0,
+                             0, -5000.0f / 4999.0f, 0}};
     ExpectNearM(p, expected);
     // Depth 0 at the near plane, 1 at the far plane; the top edge of the view at y = 1.
     EXPECT_NEAR(Math::Vec3TransformCoord(Float3{0, 0, 1}, p).z, 0.0f, 1e-6f);
@@ -290,9 +292,8 @@ TEST(MathMatrix, DecomposeThenComposeGivesTheMatrixBack) {
     ExpectNear3(scale, Float3{2, 3, 4});
     ExpectNear3(translation, Float3{5, 6, 7}, 0.0f);
     const float sign = rotation.w < 0.0f ? -1.0f : 1.0f;
-    ExpectNearQ(Quaternion{rotation.x * sign, rotation.y * sign, rotation.z * sign,
-                           rotation.w * sign},
-                q);
+    ExpectNearQ(
+        Quaternion{rotation.x * sign, rotation.y * sign, rotation.z * sign, rotation.w * sign}, q);
     ExpectNearM(Math::MatrixScaling(scale.x, scale.y, scale.z) *
                     Math::MatrixRotationQuaternion(rotation) *
                     Math::MatrixTranslation(translation.x, translation.y, translation.z),
@@ -322,14 +323,14 @@ TEST(MathMatrix, Transformation2D) {
     ExpectNearM(Math::MatrixTransformation2D(none, 0, unit, none, 0, Float2{3, 4}),
                 Math::MatrixTranslation(3, 4, 0), 0.0f);
     // Scaling (2, 3) about (1, 1): (2, 2) is one unit right and up of the centre.
-    ExpectNear3(apply(Math::MatrixTransformation2D(Float2{1, 1}, 0, Float2{2, 3}, none, 0, none),
-                      2, 2),
-                Float3{3, 4, 0});
+    ExpectNear3(
+        apply(Math::MatrixTransformation2D(Float2{1, 1}, 0, Float2{2, 3}, none, 0, none), 2, 2),
+        Float3{3, 4, 0});
     // A quarter turn about (1, 0) takes (2, 0) to (1, 1); then the translation.
-    ExpectNear3(apply(Math::MatrixTransformation2D(none, 0, unit, Float2{1, 0}, kQuarter,
-                                                   Float2{10, 20}),
-                      2, 0),
-                Float3{11, 21, 0});
+    ExpectNear3(
+        apply(Math::MatrixTransformation2D(none, 0, unit, Float2{1, 0}, kQuarter, Float2{10, 20}),
+              2, 0),
+        Float3{11, 21, 0});
     // Doubling along an axis turned a quarter: y stretches, x stays.
     const Float4x4 turnedScale =
         Math::MatrixTransformation2D(none, kQuarter, Float2{2, 1}, none, 0, none);

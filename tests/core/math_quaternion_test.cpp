@@ -19,16 +19,11 @@ Quaternion AboutAxis(float ax, float ay, float az, float angle) {
 
 // Unit quaternions of assorted rotations, including half turns and near-identity ones.
 const Quaternion kRotations[] = {
-    Quaternion{0.0f, 0.0f, 0.0f, 1.0f},
-    AboutAxis(1.0f, 0.0f, 0.0f, 0.7f),
-    AboutAxis(0.0f, 1.0f, 0.0f, -2.1f),
-    AboutAxis(0.0f, 0.0f, 1.0f, 3.0f),
-    AboutAxis(1.0f, 0.0f, 0.0f, 3.14159265f),
-    AboutAxis(0.0f, 1.0f, 0.0f, 3.14159265f),
-    AboutAxis(0.0f, 0.0f, 1.0f, 3.14159265f),
-    AboutAxis(0.48f, 0.6f, 0.64f, 1.3f),
-    AboutAxis(-0.8f, 0.0f, 0.6f, 2.9f),
-    AboutAxis(0.0f, 0.6f, -0.8f, 0.001f),
+    Quaternion{0.0f, 0.0f, 0.0f, 1.0f},       AboutAxis(1.0f, 0.0f, 0.0f, 0.7f),
+    AboutAxis(0.0f, 1.0f, 0.0f, -2.1f),       AboutAxis(0.0f, 0.0f, 1.0f, 3.0f),
+    AboutAxis(1.0f, 0.0f, 0.0f, 3.14159265f), AboutAxis(0.0f, 1.0f, 0.0f, 3.14159265f),
+    AboutAxis(0.0f, 0.0f, 1.0f, 3.14159265f), AboutAxis(0.48f, 0.6f, 0.64f, 1.3f),
+    AboutAxis(-0.8f, 0.0f, 0.6f, 2.9f),       AboutAxis(0.0f, 0.6f, -0.8f, 0.001f),
 };
 
 } // namespace

@@ -31,8 +31,8 @@ TEST(MathScalar, AbsClearsTheSignBit) {
 TEST(MathScalar, RandomRangeTakesOneOfEvenlySpacedValues) {
     // The runtime's sequence from seed 1 starts 41, 18467, 6334.
     crt::SeedRand(1);
-    EXPECT_EQ(Math::RandomRange(0.0f, 10.0f, 4.0f), 2.5f);  // 41 mod 4 = 1
-    EXPECT_EQ(Math::RandomRange(0.0f, 10.0f, 4.0f), 7.5f);  // 18467 mod 4 = 3
+    EXPECT_EQ(Math::RandomRange(0.0f, 10.0f, 4.0f), 2.5f);               // 41 mod 4 = 1
+    EXPECT_EQ(Math::RandomRange(0.0f, 10.0f, 4.0f), 7.5f);               // 18467 mod 4 = 3
     EXPECT_FLOAT_EQ(Math::RandomRange(-1.0f, 1.0f, 3.0f), -1.0f / 3.0f); // 6334 mod 3 = 1
 }
 

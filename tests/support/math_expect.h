@@ -28,8 +28,7 @@ inline void ExpectNearQ(const Quaternion& actual, const Quaternion& expected,
     EXPECT_NEAR(actual.w, expected.w, tolerance);
 }
 
-inline void ExpectNearM(const Float4x4& actual, const Float4x4& expected,
-                        float tolerance = 1e-5f) {
+inline void ExpectNearM(const Float4x4& actual, const Float4x4& expected, float tolerance = 1e-5f) {
     for (int i = 0; i < 16; ++i) {
         EXPECT_NEAR(actual.m[i], expected.m[i], tolerance) << "element " << i;
     }
