@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+#include <string>
+
+#include "platform/system/files.h"
+#include "support/scoped_temp_home.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::size_t CountEntries(const std::string& folder) {
+    std::size_t n = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder)) {
+        ++n;
+    }
+    return n;
+}
+
+} // namespace
+
+TEST(DocumentsFolder, ComesFromUserDirsOrHomeDocuments) {
+    struct Case {
+        const char* userDirs; // null: no user-dirs.dirs
+        std::string expected; // "~" stands for HOME
+    };
+    const Case cases[] = {
+        {nullptr, "~/Documents"},
+        {"XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n", "~/Dokumente"},
+        {"# comment\nXDG_DESKTOP_DIR=\"$HOME/Desk\"\n  XDG_DOCUMENTS_DIR=\"/srv/docs/\"\n",
+         "/srv/docs"},
+        {"XDG_DOCUMENTS_DIR=\"$HOME/A\"\nXDG_DOCUMENTS_DIR=\"$HOME/B\"\n", "~/B"},
+        {"XDG_DOCUMENTS_DIR=\"relative/docs\"\n", "~/Documents"},
+        {"XDG_DOCUMENTS_DIR=\"$HOMEWORK/x\"\n", "~/Documents"},
+        {"XDG_DOCUMENTS_DIR=\"$HOME/My \\\"Docs\\\"\"\n", "~/My \"Docs\""},
+    };
+    for (const Case& c : cases) {
+        ScopedTempHome home;
+        if (c.userDirs != nullptr) {
+            home.WriteFile(home.Path() + "/.config/user-dirs.dirs", c.userDirs);
+        }
+        std::string expected = c.expected;
+        if (expected[0] == '~') {
+            expected = home.Path() + expected.substr(1);
+        }
+        EXPECT_EQ(sys::DocumentsFolder(), expected) << (c.userDirs ? c.userDirs : "(none)");
+    }
+}
+
+TEST(DocumentsFolder, HonoursXdgConfigHomeAndNeedsHome) {
+    ScopedTempHome home;
+    home.WriteFile(home.Path() + "/elsewhere/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Else\"\n");
+    ::setenv("XDG_CONFIG_HOME", (home.Path() + "/elsewhere").c_str(), 1);
+    EXPECT_EQ(sys::DocumentsFolder(), home.Path() + "/Else");
+
+    ::unsetenv("HOME");
+    EXPECT_EQ(sys::DocumentsFolder(), "");
+}
+
+TEST(CreateFolder, MakesOneLevelAndAcceptsAnExistingFolder) {
+    ScopedTempHome home;
+    EXPECT_TRUE(sys::CreateFolder("a"));
+    EXPECT_TRUE(sys::CreateFolder("a"));
+    EXPECT_TRUE(fs::is_directory("a"));
+    EXPECT_FALSE(sys::CreateFolder("missing/b"));
+    home.WriteFile("file", "x");
+    EXPECT_FALSE(sys::CreateFolder("file"));
+}
+
+TEST(WriteFileAtomic, CreatesAndReplacesWithoutLeavingTemporaryFiles) {
+    ScopedTempHome home;
+    fs::create_directory("out");
+    ASSERT_TRUE(sys::WriteFileAtomic("out/a.xml", "first"));
+    ASSERT_TRUE(sys::WriteFileAtomic("out/a.xml", "second, longer"));
+    std::string contents;
+    ASSERT_TRUE(sys::ReadFile("out/a.xml", contents));
+    EXPECT_EQ(contents, "second, longer");
+    EXPECT_EQ(CountEntries("out"), 1u);
+}
+
+TEST(WriteFileAtomic, FullDiskKeepsTheOldFile) {
+    ScopedTempHome home;
+    fs::create_directory("out");
+    ASSERT_TRUE(sys::WriteFileAtomic("out/a.xml", "old contents"));
+
+    // A file-size limit makes write() fail part-way, as a full disk does.
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 100;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::string error;
+    const bool written = sys::WriteFileAtomic("out/a.xml", std::string(5000, 'x'), &error);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(written);
+    EXPECT_NE(error.find("out/a.xml"), std::string::npos) << error;
+    std::string contents;
+    ASSERT_TRUE(sys::ReadFile("out/a.xml", contents));
+    EXPECT_EQ(contents, "old contents");
+    EXPECT_EQ(CountEntries("out"), 1u);
+}
+
+TEST(WriteFileAtomic, MissingFolderFailsWithReason) {
+    ScopedTempHome home;
+    std::string error;
+    EXPECT_FALSE(sys::WriteFileAtomic("nowhere/a.xml", "x", &error));
+    EXPECT_NE(error.find("nowhere/a.xml"), std::string::npos) << error;
+    std::string contents;
+    EXPECT_FALSE(sys::ReadFile("nowhere/a.xml", contents, &error));
+}
