@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-
-#include <csignal>
 #include <filesystem>
 #include <string>
 
 #include "platform/system/files.h"
+#include "support/scoped_file_size_limit.h"
 #include "support/scoped_temp_home.h"
 
 namespace fs = std::filesystem;
@@ -86,18 +84,12 @@ TEST(WriteFileAtomic, FullDiskKeepsTheOldFile) {
     fs::create_directory("out");
     ASSERT_TRUE(sys::WriteFileAtomic("out/a.xml", "old contents"));
 
-    // A file-size limit makes write() fail part-way, as a full disk does.
-    rlimit old{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 100;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     std::string error;
-    const bool written = sys::WriteFileAtomic("out/a.xml", std::string(5000, 'x'), &error);
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-
+    bool written = true;
+    {
+        const ScopedFileSizeLimit limit(100);
+        written = sys::WriteFileAtomic("out/a.xml", std::string(5000, 'x'), &error);
+    }
     EXPECT_FALSE(written);
     EXPECT_NE(error.find("out/a.xml"), std::string::npos) << error;
     std::string contents;
