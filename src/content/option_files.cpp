@@ -54,7 +54,7 @@ OptionEntry<KeyBindings> ControlOption(const char* name, ControlIndex index, boo
         [index](KeyBindings& keys, const ticpp::Element& element) {
             i64 code = 0;
             element.GetAttribute("value", &code);
-            keys.m_codes[index] = code >= 0 && KeyBindings::IsValidCode(static_cast<u32>(code))
+            keys.m_codes[index] = code >= 0 && code < KeyBindings::kCodeCount
                                       ? static_cast<u32>(code)
                                       : KeyBindings::Defaults().m_codes[index];
         },

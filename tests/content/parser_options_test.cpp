@@ -173,7 +173,7 @@ TEST_F(ParserOptions, ABrokenFileResetsTheWholeFileToDefaults) {
         Graphics(resolution3 + "<OptionBool name=\"Shadows\"/>"),
         Graphics(resolution3 + "<OptionBool value=\"false\"/>"),
         "<Options>" + resolution3 + "</Options>",
-        Graphics(resolution3) + "<",
+        "<GraphicsOptions>" + resolution3 + "<OptionInt name=",
         "",
     };
     for (const std::string& body : broken) {
