@@ -24,6 +24,18 @@ bool ControlsComplete(const KeyBindings& keys) {
     return true;
 }
 
+// The flag is set before reading, so a file that cannot be read is not tried again until a
+// re-read is asked for.
+template <class T>
+T* LoadOnce(u8& loaded, bool useCache, const char* fileName, T& stored,
+            bool (*read)(const std::string&, T&)) {
+    if (!useCache || !loaded) {
+        loaded = 1;
+        read(SavePath(fileName), stored);
+    }
+    return &stored;
+}
+
 } // namespace
 
 void ParserProcess::HandleMessage(BaseMessage* msg, u32 fromId) {
@@ -52,19 +64,13 @@ void ParserProcess::HandleMessage(BaseMessage* msg, u32 fromId) {
 }
 
 GraphicsOptions* ParserProcess::LoadGraphicsOptions(ParserProcess* parser, bool useCache) {
-    if (!useCache || !parser->m_graphics_loaded) {
-        parser->m_graphics_loaded = 1;
-        ReadGraphicsOptions(SavePath(kGraphicsFile), parser->m_graphics);
-    }
-    return &parser->m_graphics;
+    return LoadOnce(parser->m_graphics_loaded, useCache, kGraphicsFile, parser->m_graphics,
+                    ReadGraphicsOptions);
 }
 
 SoundOptions* ParserProcess::LoadSoundOptions(ParserProcess* parser, bool useCache) {
-    if (!useCache || !parser->m_sound_loaded) {
-        parser->m_sound_loaded = 1;
-        ReadSoundOptions(SavePath(kSoundFile), parser->m_sound);
-    }
-    return &parser->m_sound;
+    return LoadOnce(parser->m_sound_loaded, useCache, kSoundFile, parser->m_sound,
+                    ReadSoundOptions);
 }
 
 KeyBindings* ParserProcess::LoadKeyboardControls(ParserProcess* parser, bool useCache) {
@@ -75,11 +81,8 @@ KeyBindings* ParserProcess::LoadKeyboardControls(ParserProcess* parser, bool use
 }
 
 HighscoreTable* ParserProcess::LoadHighscores(ParserProcess* parser, bool useCache) {
-    if (!useCache || !parser->m_highscores_loaded) {
-        parser->m_highscores_loaded = 1;
-        ReadHighscores(SavePath(kHighscoresFile), parser->m_highscores);
-    }
-    return &parser->m_highscores;
+    return LoadOnce(parser->m_highscores_loaded, useCache, kHighscoresFile, parser->m_highscores,
+                    ReadHighscores);
 }
 
 bool ParserProcess::SaveGraphicsOptions(ParserProcess* parser) {

@@ -10,12 +10,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::size_t CountEntries(const std::string& folder) {
-    std::size_t n = 0;
-    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder)) {
-        ++n;
-    }
-    return n;
+// The folder "out" holds exactly a.xml with these contents: no temporary file is left.
+void ExpectOnlyFile(const std::string& contents) {
+    std::string read;
+    ASSERT_TRUE(sys::ReadFile("out/a.xml", read));
+    EXPECT_EQ(read, contents);
+    EXPECT_EQ(std::distance(fs::directory_iterator("out"), fs::directory_iterator()), 1);
 }
 
 } // namespace
@@ -73,10 +73,7 @@ TEST(WriteFileAtomic, CreatesAndReplacesWithoutLeavingTemporaryFiles) {
     fs::create_directory("out");
     ASSERT_TRUE(sys::WriteFileAtomic("out/a.xml", "first"));
     ASSERT_TRUE(sys::WriteFileAtomic("out/a.xml", "second, longer"));
-    std::string contents;
-    ASSERT_TRUE(sys::ReadFile("out/a.xml", contents));
-    EXPECT_EQ(contents, "second, longer");
-    EXPECT_EQ(CountEntries("out"), 1u);
+    ExpectOnlyFile("second, longer");
 }
 
 TEST(WriteFileAtomic, FullDiskKeepsTheOldFile) {
@@ -92,10 +89,7 @@ TEST(WriteFileAtomic, FullDiskKeepsTheOldFile) {
     }
     EXPECT_FALSE(written);
     EXPECT_NE(error.find("out/a.xml"), std::string::npos) << error;
-    std::string contents;
-    ASSERT_TRUE(sys::ReadFile("out/a.xml", contents));
-    EXPECT_EQ(contents, "old contents");
-    EXPECT_EQ(CountEntries("out"), 1u);
+    ExpectOnlyFile("old contents");
 }
 
 TEST(WriteFileAtomic, MissingFolderFailsWithReason) {
@@ -105,4 +99,8 @@ TEST(WriteFileAtomic, MissingFolderFailsWithReason) {
     EXPECT_NE(error.find("nowhere/a.xml"), std::string::npos) << error;
     std::string contents;
     EXPECT_FALSE(sys::ReadFile("nowhere/a.xml", contents, &error));
+    EXPECT_FALSE(sys::DeleteFile("nowhere/a.xml"));
+    ASSERT_TRUE(sys::WriteFileAtomic("a.xml", "x"));
+    EXPECT_TRUE(sys::DeleteFile("a.xml"));
+    EXPECT_FALSE(fs::exists("a.xml"));
 }
