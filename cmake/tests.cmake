@@ -13,7 +13,7 @@ endif()
 target_compile_definitions(gorvane_test_support PUBLIC
   GORVANE_SOURCE_DIR="${CMAKE_SOURCE_DIR}" GORVANE_BINARY_DIR="${CMAKE_BINARY_DIR}")
 
-file(GLOB test_folders LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/tests/*)
+file(GLOB test_folders LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*)
 foreach(dir IN LISTS test_folders)
   get_filename_component(folder ${dir} NAME)
   if(NOT IS_DIRECTORY ${dir} OR folder STREQUAL "support")

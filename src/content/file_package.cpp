@@ -44,7 +44,9 @@ Registry& TheRegistry() {
 
 } // namespace
 
-FilePackage::~FilePackage() { Close(); }
+FilePackage::~FilePackage() {
+    Close();
+}
 
 FilePackage* FilePackage::Get(const std::string& path) {
     Registry& registry = TheRegistry();

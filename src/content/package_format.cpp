@@ -62,10 +62,8 @@ bool BuildPackage(const std::vector<PackageFile>& files, const Scrambling& scram
         total += file.bytes.size();
     }
     // Offsets and sizes are 32-bit, so every byte must lie below 4 GiB.
-    if (total > std::numeric_limits<u32>::max() ||
-        files.size() > std::numeric_limits<u32>::max()) {
-        error = "the package would be " + std::to_string(total) +
-                " bytes; offsets stop at 4 GiB";
+    if (total > std::numeric_limits<u32>::max() || files.size() > std::numeric_limits<u32>::max()) {
+        error = "the package would be " + std::to_string(total) + " bytes; offsets stop at 4 GiB";
         return false;
     }
 

@@ -2,7 +2,10 @@
 
 #include <cassert>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
+#include <memory>
+#include <mutex>
 #include <new>
 #include <thread>
 
@@ -26,6 +29,18 @@ u32 RoundUp(u32 value, u32 to) { return (value + to - 1) / to * to; }
 
 u8*& LinkOf(u8* slot) { return *reinterpret_cast<u8**>(slot); }
 
+using pool_detail::Bump;
+using pool_detail::kMagazineBatch;
+using pool_detail::kMagazineMax;
+
+// Guards the lists of thread caches (each pool's and each thread's); taken only when a
+// thread first uses a pool, when a thread ends, when a pool is destroyed and when counters
+// are read.
+std::mutex& MagazineListLock() {
+    static std::mutex* const lock = new std::mutex;
+    return *lock;
+}
+
 class SpinGuard {
 public:
     explicit SpinGuard(std::atomic_flag& flag) : m_flag(flag) {
@@ -41,6 +56,117 @@ private:
 
 } // namespace
 
+namespace pool_detail {
+thread_local constinit RecentMagazine t_recent[kRecent] = {};
+// Set once this thread's caches are gone, for objects freed later in static destruction.
+thread_local constinit bool t_magazines_gone = false;
+} // namespace pool_detail
+
+using pool_detail::t_magazines_gone;
+using pool_detail::t_recent;
+
+// The caches of one thread; on thread exit every cache goes back to its pool.
+struct ThreadMagazines {
+    std::vector<std::unique_ptr<MemoryPool::Magazine>> owned;
+    ~ThreadMagazines();
+};
+
+ThreadMagazines::~ThreadMagazines() {
+    t_magazines_gone = true;
+    {
+        std::lock_guard<std::mutex> lock(MagazineListLock());
+        for (auto& magazine : owned) {
+            if (MemoryPool* pool = magazine->pool.load(std::memory_order_relaxed)) {
+                pool->Retire(magazine.get());
+            }
+        }
+    }
+}
+
+namespace {
+thread_local ThreadMagazines t_magazines;
+}
+
+MemoryPool::Magazine* MemoryPool::ThreadMagazine() {
+    if (m_debug || m_use_heap || t_magazines_gone) {
+        return nullptr;
+    }
+    ThreadMagazines& mine = t_magazines;
+    pool_detail::RecentMagazine& recent = t_recent[pool_detail::RecentSlot(this)];
+    if (recent.pool == this && recent.magazine->pool.load(std::memory_order_relaxed) == this) {
+        return recent.magazine;
+    }
+    Magazine* found = nullptr;
+    for (auto& magazine : mine.owned) {
+        if (magazine->pool.load(std::memory_order_relaxed) == this) {
+            found = magazine.get();
+            break;
+        }
+    }
+    if (found == nullptr) {
+        auto magazine = std::make_unique<Magazine>();
+        magazine->pool.store(this, std::memory_order_relaxed);
+        found = magazine.get();
+        std::lock_guard<std::mutex> lock(MagazineListLock());
+        mine.owned.push_back(std::move(magazine));
+        m_magazines.push_back(found);
+    }
+    recent.pool = this;
+    recent.magazine = found;
+    return found;
+}
+
+// Called with the cache list lock held, when the cache's thread ends.
+void MemoryPool::Retire(Magazine* magazine) {
+    SpinGuard guard(m_lock);
+    if (magazine->head != nullptr) {
+        u8* tail = magazine->head;
+        while (LinkOf(tail) != nullptr) {
+            tail = LinkOf(tail);
+        }
+        LinkOf(tail) = m_free_list;
+        m_free_list = magazine->head;
+        m_free_count += magazine->count.load(std::memory_order_relaxed);
+    }
+    m_total_allocations += magazine->allocations.load(std::memory_order_relaxed);
+    m_total_frees += magazine->frees.load(std::memory_order_relaxed);
+    m_high_water = std::max(m_high_water, magazine->highWater.load(std::memory_order_relaxed));
+    magazine->head = nullptr;
+    magazine->pool.store(nullptr, std::memory_order_relaxed);
+    m_magazines.erase(std::find(m_magazines.begin(), m_magazines.end(), magazine));
+}
+
+MemoryPool::Totals MemoryPool::Sum() const {
+    std::lock_guard<std::mutex> lock(MagazineListLock());
+    SpinGuard guard(m_lock);
+    Totals totals;
+    totals.allocations = m_total_allocations;
+    totals.frees = m_total_frees;
+    totals.cached = m_free_count;
+    totals.highWater = m_high_water;
+    for (const Magazine* magazine : m_magazines) {
+        totals.allocations += magazine->allocations.load(std::memory_order_relaxed);
+        totals.frees += magazine->frees.load(std::memory_order_relaxed);
+        totals.cached += magazine->count.load(std::memory_order_relaxed);
+        totals.highWater =
+            std::max(totals.highWater, magazine->highWater.load(std::memory_order_relaxed));
+    }
+    return totals;
+}
+
+u32 MemoryPool::FreeCount() const { return static_cast<u32>(Sum().cached); }
+u32 MemoryPool::LiveCount() const {
+    const Totals totals = Sum();
+    return static_cast<u32>(totals.allocations - totals.frees);
+}
+u32 MemoryPool::HighWater() const { return static_cast<u32>(Sum().highWater); }
+u32 MemoryPool::TotalAllocations() const { return static_cast<u32>(Sum().allocations); }
+u32 MemoryPool::TotalFrees() const { return static_cast<u32>(Sum().frees); }
+u32 MemoryPool::PageCount() const {
+    SpinGuard guard(m_lock);
+    return m_page_count;
+}
+
 MemoryPool::MemoryPool(u32 objectSize, bool debug, u32 guardSize, bool useHeap,
                        bool deferFirstPage)
     : m_use_heap(useHeap), m_defer_first_page(deferFirstPage), m_debug(debug),
@@ -55,6 +181,14 @@ MemoryPool::MemoryPool(u32 objectSize, bool debug, u32 guardSize, bool useHeap,
 }
 
 MemoryPool::~MemoryPool() {
+    {
+        // Threads that still cache slots of this pool forget them.
+        std::lock_guard<std::mutex> lock(MagazineListLock());
+        for (Magazine* magazine : m_magazines) {
+            magazine->pool.store(nullptr, std::memory_order_relaxed);
+            magazine->head = nullptr;
+        }
+    }
     u8* page = m_pages;
     while (page != nullptr) {
         u8* const previous = LinkOf(page);
@@ -104,44 +238,36 @@ void MemoryPool::CreatePage() {
     ++m_page_count;
 }
 
-void* MemoryPool::New() {
+void* MemoryPool::LockedNew() {
     SpinGuard guard(m_lock);
+    void* block = nullptr;
     if (m_use_heap) {
-        void* const block = std::malloc(m_object_size);
+        block = std::malloc(m_object_size);
         if (block == nullptr) {
             throw std::bad_alloc();
         }
-        ++m_live_count;
-        ++m_total_allocations;
-        if (m_live_count > m_high_water) {
-            m_high_water = m_live_count;
+    } else {
+        if (m_free_list == nullptr) {
+            CreatePage();
         }
-        return block;
+        u8* const slot = m_free_list;
+        m_free_list = LinkOf(slot);
+        --m_free_count;
+        UnpoisonLive(slot);
+        if (m_debug) {
+            std::memset(slot, kNewFill, m_object_size);
+        }
+        block = slot;
     }
-    if (m_free_list == nullptr) {
-        CreatePage();
-    }
-    u8* const slot = m_free_list;
-    GORVANE_UNPOISON(slot, sizeof(void*));
-    m_free_list = LinkOf(slot);
-    --m_free_count;
-    ++m_live_count;
     ++m_total_allocations;
-    if (m_live_count > m_high_water) {
-        m_high_water = m_live_count;
-    }
-    UnpoisonLive(slot);
-    if (m_debug) {
-        std::memset(slot, kNewFill, m_object_size);
-    }
-    return slot;
+    m_high_water = std::max(m_high_water, m_total_allocations - m_total_frees);
+    return block;
 }
 
-void MemoryPool::Delete(void* object) {
+void MemoryPool::LockedDelete(void* object) {
     SpinGuard guard(m_lock);
     if (m_use_heap) {
         std::free(object);
-        --m_live_count;
         ++m_total_frees;
         return;
     }
@@ -152,7 +278,6 @@ void MemoryPool::Delete(void* object) {
     }
     Push(slot);
     ++m_free_count;
-    --m_live_count;
     ++m_total_frees;
     if (m_debug) {
         for (u32 i = 1; i <= m_guard_size; ++i) {
@@ -166,6 +291,92 @@ void MemoryPool::Delete(void* object) {
             }
         }
     }
+}
+
+void* MemoryPool::NewSlow() {
+    Magazine* const magazine = ThreadMagazine();
+    if (magazine == nullptr) {
+        return LockedNew();
+    }
+    if (magazine->head == nullptr) {
+        Refill(magazine);
+    }
+    u8* const slot = magazine->head;
+    magazine->head = LinkOf(slot);
+    TakeFromMagazine(magazine);
+    UnpoisonLive(slot);
+    return slot;
+}
+
+void MemoryPool::DeleteSlow(void* object) {
+    Magazine* const magazine = ThreadMagazine();
+    if (magazine == nullptr) {
+        LockedDelete(object);
+        return;
+    }
+    u8* const slot = static_cast<u8*>(object);
+    LinkOf(slot) = magazine->head;
+    magazine->head = slot;
+    PoisonFree(slot);
+    Bump(magazine->count, 1);
+    Bump(magazine->frees, 1);
+    if (magazine->count.load(std::memory_order_relaxed) > kMagazineMax) {
+        Drain(magazine, kMagazineBatch);
+    }
+}
+
+void MemoryPool::Refill(Magazine* magazine) {
+    SpinGuard guard(m_lock);
+    if (m_free_list == nullptr) {
+        CreatePage();
+    }
+    // Take the head of the free list as it stands, so the cache hands slots out in the
+    // pool's own order.
+    u8* const first = m_free_list;
+    u8* last = first;
+    u32 taken = 1;
+    while (taken < kMagazineBatch && LinkOf(last) != nullptr) {
+        last = LinkOf(last);
+        ++taken;
+    }
+    m_free_list = LinkOf(last);
+    LinkOf(last) = nullptr;
+    m_free_count -= taken;
+    magazine->head = first;
+    magazine->count.store(taken, std::memory_order_relaxed);
+}
+
+void MemoryPool::Drain(Magazine* magazine, u32 keep) {
+    // Keep the most recently freed slots; give the older ones back.
+    u8* const keptHead = magazine->head;
+    u8* keptTail = nullptr;
+    u8* rest = keptHead;
+    for (u32 i = 0; i < keep && rest != nullptr; ++i) {
+        keptTail = rest;
+        rest = LinkOf(rest);
+    }
+    if (rest == nullptr) {
+        return;
+    }
+    u32 returned = 0;
+    u8* restTail = rest;
+    for (;;) {
+        ++returned;
+        if (LinkOf(restTail) == nullptr) {
+            break;
+        }
+        restTail = LinkOf(restTail);
+    }
+    if (keptTail != nullptr) {
+        LinkOf(keptTail) = nullptr;
+    } else {
+        magazine->head = nullptr;
+    }
+    Bump(magazine->count, -static_cast<i64>(returned));
+    SpinGuard guard(m_lock);
+    LinkOf(restTail) = m_free_list;
+    m_free_list = rest;
+    m_free_count += returned;
 }
 
 bool MemoryPool::OnFreeList(void* object) const {

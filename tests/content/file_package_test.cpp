@@ -16,7 +16,9 @@ using package_fixture::ReadFile;
 using package_fixture::ScratchFolder;
 using package_fixture::WriteFile;
 
-std::vector<u8> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+std::vector<u8> Bytes(const std::string& text) {
+    return {text.begin(), text.end()};
+}
 
 std::vector<u8> BuildRaw(const std::vector<kzp::PackageFile>& files,
                          const kzp::Scrambling& scrambling = {}) {
@@ -72,9 +74,9 @@ TEST(FilePackageSplitPath, KeepsThePartAfterTheLastSlash) {
 }
 
 TEST_F(FilePackageTest, LookupIgnoresLetterCaseAndFolders) {
-    FilePackage* const package =
-        Install("levels.kzp", BuildRaw({{"ubergold.lua", Bytes("print(1)")},
-                                        {"game_objects.xml", Bytes("<Objects/>")}}));
+    FilePackage* const package = Install(
+        "levels.kzp",
+        BuildRaw({{"ubergold.lua", Bytes("print(1)")}, {"game_objects.xml", Bytes("<Objects/>")}}));
     for (const std::string asked : {"ubergold.lua", "UberGold.LUA", "UBERGOLD.LUA"}) {
         EXPECT_EQ(Fetch(*package, asked), "print(1)") << asked;
     }
@@ -125,8 +127,7 @@ TEST_F(FilePackageTest, FindsEveryEntryWhateverTheStoredOrder) {
 
 TEST_F(FilePackageTest, EntriesAreSortedByUnsignedBytes) {
     FilePackage* const package = Install(
-        "sorted.kzp",
-        BuildRaw({{"\xe9.x", {}}, {"b.x", {}}, {"a.x", {}}, {"a", {}}, {"_", {}}}));
+        "sorted.kzp", BuildRaw({{"\xe9.x", {}}, {"b.x", {}}, {"a.x", {}}, {"a", {}}, {"_", {}}}));
     std::vector<std::string> order;
     for (const FilePackage::Entry& entry : package->Entries()) {
         order.emplace_back(entry.m_name);
@@ -149,7 +150,8 @@ TEST_F(FilePackageTest, UnscramblingWrapsAroundInBothDirections) {
     int n = 0;
     for (const Case c : cases) {
         const kzp::Scrambling scrambling{true, c.direction, c.key};
-        const std::vector<u8> raw = BuildRaw({{"every.bin", every}, {"name.txt", Bytes("x")}}, scrambling);
+        const std::vector<u8> raw =
+            BuildRaw({{"every.bin", every}, {"name.txt", Bytes("x")}}, scrambling);
         const fs::path path = m_folder / ("scrambled" + std::to_string(n++) + ".kzp");
         WriteFile(path, raw);
 
@@ -158,7 +160,8 @@ TEST_F(FilePackageTest, UnscramblingWrapsAroundInBothDirections) {
         const u32 dataOffset = kzp::kHeaderSize + 2 * kzp::kEntrySize;
         for (int i = 0; i < 256; ++i) {
             const u8 stored = raw[dataOffset + i];
-            const int restored = c.direction == 0 ? (stored + c.key) % 256 : (stored - c.key + 256) % 256;
+            const int restored =
+                c.direction == 0 ? (stored + c.key) % 256 : (stored - c.key + 256) % 256;
             ASSERT_EQ(restored, i) << "direction " << int{c.direction} << " key " << int{c.key};
         }
         FilePackage* const package = FilePackage::Get(path.string());
@@ -262,8 +265,8 @@ TEST_F(FilePackageTest, CorruptPackagesFailToOpenAndStayEmpty) {
          "lists 4294967295 entries but is too short to hold their directory"},
         {"countTooBig", withCount(3), "lists 3 entries but is too short"},
         {"nameWithoutEnd", unterminated(good, 1, {}), "entry 1 of "},
-        {"scrambledNameWithoutEnd",
-         unterminated(scrambledGood, 0, kzp::Scrambling{true, 1, 0x33}), "entry 0 of "},
+        {"scrambledNameWithoutEnd", unterminated(scrambledGood, 0, kzp::Scrambling{true, 1, 0x33}),
+         "entry 0 of "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -288,7 +291,8 @@ TEST_F(FilePackageTest, CorruptPackagesFailToOpenAndStayEmpty) {
 }
 
 TEST_F(FilePackageTest, EntryPastTheEndIsAnIncorrectRead) {
-    const std::vector<u8> raw = BuildRaw({{"fine.txt", Bytes("fine")}, {"bad.txt", Bytes("12345678")}});
+    const std::vector<u8> raw =
+        BuildRaw({{"fine.txt", Bytes("fine")}, {"bad.txt", Bytes("12345678")}});
     const u32 fileLength = static_cast<u32>(raw.size());
     struct Case {
         std::string name;
@@ -297,10 +301,8 @@ TEST_F(FilePackageTest, EntryPastTheEndIsAnIncorrectRead) {
     };
     // bad.txt is stored second, and its bytes are the last of the file.
     const Case cases[] = {
-        {"sizeOneTooMany", 9, fileLength - 8},
-        {"offsetAtEnd", 1, fileLength},
-        {"offsetFarOut", 4, 0x7FFFFFF0u},
-        {"sizeHuge", 0xFFFFFFFFu, kzp::kHeaderSize},
+        {"sizeOneTooMany", 9, fileLength - 8}, {"offsetAtEnd", 1, fileLength},
+        {"offsetFarOut", 4, 0x7FFFFFF0u},      {"sizeHuge", 0xFFFFFFFFu, kzp::kHeaderSize},
         {"sumWrapsU32", 0x20, 0xFFFFFFF0u},
     };
     for (const Case& c : cases) {
@@ -358,7 +360,8 @@ TEST_F(FilePackageTest, OpenAndCloseResetThePackage) {
 TEST_F(FilePackageTest, ThreadsShareOneRegisteredPackage) {
     std::vector<kzp::PackageFile> files;
     for (int i = 0; i < 64; ++i) {
-        files.push_back({"file" + std::to_string(i) + ".bin", Bytes(std::string(1000 + i, 'a' + i % 26))});
+        files.push_back(
+            {"file" + std::to_string(i) + ".bin", Bytes(std::string(1000 + i, 'a' + i % 26))});
     }
     WriteFile(m_folder / "shared.kzp", BuildRaw(files, kzp::Scrambling{true, 0, 77}));
     const std::string path = (m_folder / "shared.kzp").string();

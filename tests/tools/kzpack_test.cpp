@@ -70,15 +70,17 @@ TEST(Kzpack, PacksAFolderTreeUnderLowercasedBaseNames) {
 
 TEST(Kzpack, ListsTheDirectory) {
     ScratchFolder folder;
-    const fs::path path =
-        MakePackage(folder.Path(), "levels", {{"B.lua", "bb"}, {"a.lua", "a"}},
-                    {"--key", "200", "--direction", "1"});
+    const fs::path path = MakePackage(folder.Path(), "levels", {{"B.lua", "bb"}, {"a.lua", "a"}},
+                                      {"--key", "200", "--direction", "1"});
     const ToolRun run = RunKzpack({"list", path.string()});
     EXPECT_EQ(run.exitCode, 0) << run.output;
     const u32 data = kzp::kHeaderSize + 2 * kzp::kEntrySize;
     EXPECT_EQ(run.output, "2 entries, scrambled with key 200, direction 1\n"
-                          "a.lua\t1\t" + std::to_string(data) + "\n"
-                          "b.lua\t2\t" + std::to_string(data + 1) + "\n");
+                          "a.lua\t1\t" +
+                              std::to_string(data) +
+                              "\n"
+                              "b.lua\t2\t" +
+                              std::to_string(data + 1) + "\n");
 
     const fs::path empty = MakePackage(folder.Path(), "empty", {});
     const ToolRun emptyRun = RunKzpack({"list", empty.string()});
@@ -100,8 +102,8 @@ TEST(Kzpack, ReplacesAnExistingPackage) {
 
 TEST(Kzpack, RefusesCollidingBaseNames) {
     ScratchFolder folder;
-    for (const auto& [a, b] : {std::pair<std::string, std::string>{"A.txt", "sub/a.txt"},
-                               {"x/Tank.x", "y/tank.X"}}) {
+    for (const auto& [a, b] :
+         {std::pair<std::string, std::string>{"A.txt", "sub/a.txt"}, {"x/Tank.x", "y/tank.X"}}) {
         const fs::path source = folder / "collide";
         fs::remove_all(source);
         WriteFile(source / a, "one");

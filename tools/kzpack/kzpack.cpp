@@ -91,8 +91,9 @@ bool CollectSources(const fs::path& folder, std::vector<Source>& sources) {
         const std::string name = kzp::LowerCase(path.filename().string());
         const auto [existing, inserted] = byName.emplace(name, path);
         if (!inserted) {
-            Fail(existing->second.string() + " and " + path.string() + " would both be stored as \"" +
-                 name + "\"; the game finds files by base name, so one would be lost");
+            Fail(existing->second.string() + " and " + path.string() +
+                 " would both be stored as \"" + name +
+                 "\"; the game finds files by base name, so one would be lost");
             return false;
         }
     }
