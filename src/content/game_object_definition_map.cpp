@@ -69,7 +69,9 @@ void AddText(StreamMap& stream, const std::string& name, const ticpp::Element& p
     stream.AddString(name, param.GetAttribute("value"));
 }
 
-bool FormatText(StreamMap& stream, std::string& text) { return stream.ReadString(text); }
+bool FormatText(StreamMap& stream, std::string& text) {
+    return stream.ReadString(text);
+}
 
 template <std::size_t N>
 void AddVector(StreamMap& stream, const std::string& name, const ticpp::Element& param) {
@@ -119,15 +121,16 @@ void ReadParam(const ticpp::Element& param, const std::string& objectName,
     if (type == nullptr) {
         // An index entry without bytes would hide the next parameter's entry, and a later
         // save would stop there and drop the rest; so the parameter is left out.
-        std::cout << "game_objects.xml: parameter '" << name << "' of component '"
-                  << componentName << "' of '" << objectName << "' has unknown type '"
-                  << typeName << "' and is skipped" << std::endl;
+        std::cout << "game_objects.xml: parameter '" << name << "' of component '" << componentName
+                  << "' of '" << objectName << "' has unknown type '" << typeName
+                  << "' and is skipped" << std::endl;
         return;
     }
     type->add(stream, name, param);
 }
 
-ComponentDefinitionList ReadComponents(const ticpp::Element& object, const std::string& objectName) {
+ComponentDefinitionList ReadComponents(const ticpp::Element& object,
+                                       const std::string& objectName) {
     ComponentDefinitionList components;
     for (const ticpp::Element component : object.Children("Component")) {
         const std::string componentName = component.GetAttribute("type");
@@ -163,9 +166,10 @@ void WriteComponent(ticpp::Element& object, ComponentType type, const StreamMap&
         const ParamType* const paramType = FindParamType(typeName);
         std::string text;
         if (paramType == nullptr || !paramType->format(stream, text)) {
-            std::cout << "game_objects.xml: the parameters of component '" << component.GetAttribute("type")
-                      << "' of '" << objectName << "' stop at '" << name << "' of type '"
-                      << typeName << "', whose value cannot be read" << std::endl;
+            std::cout << "game_objects.xml: the parameters of component '"
+                      << component.GetAttribute("type") << "' of '" << objectName << "' stop at '"
+                      << name << "' of type '" << typeName << "', whose value cannot be read"
+                      << std::endl;
             break;
         }
         ticpp::Element param = component.InsertEndChild("Param");

@@ -44,23 +44,27 @@ template <class Options>
 OptionEntry<Options> FloatOption(const char* element, const char* keyAttribute, const char* key,
                                  f32 Options::*field) {
     return {element, keyAttribute, key,
-            [field](Options& options, const ticpp::Element& e) { e.GetAttribute("value", &(options.*field)); },
+            [field](Options& options, const ticpp::Element& e) {
+                e.GetAttribute("value", &(options.*field));
+            },
             [field](const Options& options) { return ticpp::ToString(options.*field); }};
 }
 
 OptionEntry<KeyBindings> ControlOption(const char* name, ControlIndex index, bool written) {
-    OptionEntry<KeyBindings> entry{
-        "Control", "name", name,
-        [index](KeyBindings& keys, const ticpp::Element& element) {
-            i64 code = 0;
-            element.GetAttribute("value", &code);
-            keys.m_codes[index] = code >= 0 && code < KeyBindings::kCodeCount
-                                      ? static_cast<u32>(code)
-                                      : KeyBindings::Defaults().m_codes[index];
-        },
-        nullptr};
+    OptionEntry<KeyBindings> entry{"Control", "name", name,
+                                   [index](KeyBindings& keys, const ticpp::Element& element) {
+                                       i64 code = 0;
+                                       element.GetAttribute("value", &code);
+                                       keys.m_codes[index] =
+                                           code >= 0 && code < KeyBindings::kCodeCount
+                                               ? static_cast<u32>(code)
+                                               : KeyBindings::Defaults().m_codes[index];
+                                   },
+                                   nullptr};
     if (written) {
-        entry.write = [index](const KeyBindings& keys) { return ticpp::ToString(keys.m_codes[index]); };
+        entry.write = [index](const KeyBindings& keys) {
+            return ticpp::ToString(keys.m_codes[index]);
+        };
     }
     return entry;
 }

@@ -23,11 +23,11 @@ SoundOptions SoundOptions::Defaults() {
 
 KeyBindings KeyBindings::Defaults() {
     KeyBindings keys;
-    keys.m_codes[CONTROL_FORWARD] = 0x11;      // W
-    keys.m_codes[CONTROL_BACKWARD] = 0x1F;     // S
-    keys.m_codes[CONTROL_LEFT] = 0x1E;         // A
-    keys.m_codes[CONTROL_RIGHT] = 0x20;        // D
-    keys.m_codes[CONTROL_JUMP] = 0x39;         // space
+    keys.m_codes[CONTROL_FORWARD] = 0x11;  // W
+    keys.m_codes[CONTROL_BACKWARD] = 0x1F; // S
+    keys.m_codes[CONTROL_LEFT] = 0x1E;     // A
+    keys.m_codes[CONTROL_RIGHT] = 0x20;    // D
+    keys.m_codes[CONTROL_JUMP] = 0x39;     // space
     keys.m_codes[CONTROL_GRAB_THROW] = kMouseButtonBase + 0;
     keys.m_codes[CONTROL_PUNCH] = kMouseButtonBase + 1;
     keys.m_codes[CONTROL_ROCKET_PUNCH] = kMouseButtonBase + 1;

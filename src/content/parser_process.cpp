@@ -6,7 +6,9 @@
 
 namespace {
 
-std::string SavePath(const char* fileName) { return GetSaveFolder() + fileName; }
+std::string SavePath(const char* fileName) {
+    return GetSaveFolder() + fileName;
+}
 
 const char* const kGraphicsFile = "graphics_options.xml";
 const char* const kSoundFile = "sound_options.xml";

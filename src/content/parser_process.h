@@ -13,7 +13,7 @@
 #include "core/process.h"
 
 class ParserProcess : public Process {
-public:
+  public:
     static constexpr u32 kHandlerId = 5;
 
     ParserProcess() = default;

@@ -35,13 +35,13 @@ template <class F> std::string FormatRoundTrip(F value) {
 
 std::string ParseErrorText(const TiXmlDocument& document, const std::string& source) {
     return "Error parsing " + source + ": " + document.ErrorDesc() + " (row " +
-           std::to_string(document.ErrorRow()) + ", column " +
-           std::to_string(document.ErrorCol()) + ")";
+           std::to_string(document.ErrorRow()) + ", column " + std::to_string(document.ErrorCol()) +
+           ")";
 }
 
 std::string NameOf(const TiXmlNode* node) {
     return node->Type() == TiXmlNode::TINYXML_DOCUMENT ? std::string("document")
-                                                          : "element '" + node->ValueStr() + "'";
+                                                       : "element '" + node->ValueStr() + "'";
 }
 
 Element FirstChildOf(const TiXmlNode* parent, const std::string& name, bool throwIfNone) {
@@ -54,7 +54,9 @@ Element FirstChildOf(const TiXmlNode* parent, const std::string& name, bool thro
 
 } // namespace
 
-void FromString(const std::string& text, std::string* value) { *value = text; }
+void FromString(const std::string& text, std::string* value) {
+    *value = text;
+}
 
 void FromString(const std::string& text, bool* value) {
     const std::string lower = Lower(text);
@@ -67,13 +69,25 @@ void FromString(const std::string& text, bool* value) {
     }
 }
 
-std::string ToString(const std::string& value) { return value; }
-std::string ToString(const char* value) { return value; }
-std::string ToString(bool value) { return value ? "true" : "false"; }
-std::string ToString(float value) { return FormatRoundTrip(value); }
-std::string ToString(double value) { return FormatRoundTrip(value); }
+std::string ToString(const std::string& value) {
+    return value;
+}
+std::string ToString(const char* value) {
+    return value;
+}
+std::string ToString(bool value) {
+    return value ? "true" : "false";
+}
+std::string ToString(float value) {
+    return FormatRoundTrip(value);
+}
+std::string ToString(double value) {
+    return FormatRoundTrip(value);
+}
 
-Element ElementIterator::operator*() const { return Element(m_element); }
+Element ElementIterator::operator*() const {
+    return Element(m_element);
+}
 
 ElementIterator& ElementIterator::operator++() {
     m_element = m_element->NextSiblingElement(m_name);
@@ -87,7 +101,9 @@ TiXmlElement* Element::Checked() const {
     return m_element;
 }
 
-std::string Element::Value() const { return Checked()->ValueStr(); }
+std::string Element::Value() const {
+    return Checked()->ValueStr();
+}
 
 bool Element::HasAttribute(const std::string& name) const {
     return Checked()->Attribute(name) != nullptr;
@@ -116,8 +132,8 @@ Element Element::FirstChildElement(const std::string& name, bool throwIfNone) co
 Element Element::NextSiblingElement(const std::string& name, bool throwIfNone) const {
     TiXmlElement* const next = Checked()->NextSiblingElement(name);
     if (next == nullptr && throwIfNone) {
-        throw Exception("Sibling element '" + name + "' does not exist after element '" +
-                        Value() + "'");
+        throw Exception("Sibling element '" + name + "' does not exist after element '" + Value() +
+                        "'");
     }
     return Element(next);
 }

@@ -18,7 +18,7 @@ class TiXmlElement;
 namespace ticpp {
 
 class Exception : public std::exception {
-public:
+  public:
     explicit Exception(std::string details) : m_details(std::move(details)) {}
     const char* what() const noexcept override { return m_details.c_str(); }
 
@@ -67,7 +67,7 @@ class Element;
 
 // Forward iteration over the child elements of one name.
 class ElementIterator {
-public:
+  public:
     ElementIterator() = default;
     ElementIterator(TiXmlElement* element, std::string name)
         : m_element(element), m_name(std::move(name)) {}
@@ -76,24 +76,24 @@ public:
     bool operator==(const ElementIterator& other) const { return m_element == other.m_element; }
     bool operator!=(const ElementIterator& other) const { return m_element != other.m_element; }
 
-private:
+  private:
     TiXmlElement* m_element = nullptr;
     std::string m_name;
 };
 
 class ElementRange {
-public:
+  public:
     ElementRange(TiXmlElement* first, std::string name) : m_begin(first, std::move(name)) {}
     ElementIterator begin() const { return m_begin; }
     ElementIterator end() const { return {}; }
 
-private:
+  private:
     ElementIterator m_begin;
 };
 
 // A handle on an element owned by its Document; valid while the document lives.
 class Element {
-public:
+  public:
     Element() = default;
     explicit Element(TiXmlElement* element) : m_element(element) {}
 
@@ -125,14 +125,14 @@ public:
     // Appends a new empty child element and returns it.
     Element InsertEndChild(const std::string& name);
 
-private:
+  private:
     TiXmlElement* Checked() const;
 
     TiXmlElement* m_element = nullptr;
 };
 
 class Document {
-public:
+  public:
     Document();
     ~Document();
     Document(const Document&) = delete;
@@ -154,7 +154,7 @@ public:
 
     Element FirstChildElement(const std::string& name, bool throwIfNone = true) const;
 
-private:
+  private:
     std::unique_ptr<TiXmlDocument> m_document;
 };
 

@@ -23,7 +23,8 @@ std::string Document(const std::string& objects) {
 }
 
 // Reads with stdout captured; the captured text lands in `log`.
-bool Read(const std::string& text, GameObjectDefinitionMap& definitions, std::string* log = nullptr) {
+bool Read(const std::string& text, GameObjectDefinitionMap& definitions,
+          std::string* log = nullptr) {
     ::testing::internal::CaptureStdout();
     const bool ok = ReadGameObjectDefinitions(text.data(), text.size(), definitions);
     const std::string out = ::testing::internal::GetCapturedStdout();
@@ -312,15 +313,14 @@ TEST(Definitions, LoadedFromTheLevelsPackageOnceAndThenFromMemory) {
     // A forced re-read that finds no file leaves the definitions as they were.
     ::testing::internal::CaptureStdout();
     LoadGameObjectDefinitions(&parser, false);
-    EXPECT_NE(::testing::internal::GetCapturedStdout().find("game_objects.xml"),
-              std::string::npos);
+    EXPECT_NE(::testing::internal::GetCapturedStdout().find("game_objects.xml"), std::string::npos);
     EXPECT_EQ(definitions->size(), 2u);
 }
 
 namespace {
 
 class Asker : public MessageHandler {
-public:
+  public:
     void HandleMessage(BaseMessage* msg, u32 fromId) override {
         ++replies;
         from = fromId;

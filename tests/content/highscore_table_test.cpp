@@ -9,12 +9,12 @@
 namespace {
 
 class Highscores : public ::testing::Test {
-protected:
+  protected:
     void WriteScores(const std::vector<std::pair<std::string, std::string>>& scores) {
         std::string body = "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<Highscores>";
         for (const auto& [name, value] : scores) {
-            body += "<Score name=\"" + name + "\"" + (value.empty() ? "" : " value=\"" + value + "\"") +
-                    "/>";
+            body += "<Score name=\"" + name + "\"" +
+                    (value.empty() ? "" : " value=\"" + value + "\"") + "/>";
         }
         home.WriteFile(home.SaveFolder() + "highscores.xml", body + "</Highscores>");
     }
@@ -71,8 +71,7 @@ TEST_F(Highscores, ABrokenEntryAppendsTheDefaultsAfterThoseReadAndOnlyTenAreSave
     ASSERT_EQ(table->m_values.size(), 12u);
     EXPECT_EQ(table->m_names[0], "ONE");
     EXPECT_EQ(table->m_values[1], 20000000.0);
-    EXPECT_EQ(std::vector<f64>(table->m_values.begin() + 2, table->m_values.end()),
-              kDefaultValues);
+    EXPECT_EQ(std::vector<f64>(table->m_values.begin() + 2, table->m_values.end()), kDefaultValues);
     EXPECT_NE(log.find("'value'"), std::string::npos) << log;
 
     ASSERT_TRUE(ParserProcess::SaveHighscores(&parser));

@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 namespace {
 
 class ParserOptions : public ::testing::Test {
-protected:
+  protected:
     void WriteSaveFile(const std::string& name, const std::string& body) {
         home.WriteFile(home.SaveFolder() + name,
                        "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n" + body);
@@ -92,41 +92,38 @@ TEST_F(ParserOptions, SavedFilesHoldTheElementsInTheirOrder) {
 
     const std::string declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n";
     EXPECT_EQ(ReadSaveFile("graphics_options.xml"),
-              declaration +
-                  "<GraphicsOptions>\n"
-                  "    <OptionInt name=\"Resolution\" value=\"4\" />\n"
-                  "    <OptionInt name=\"Shadow Map Size\" value=\"1\" />\n"
-                  "    <OptionInt name=\"Shadow Map Count\" value=\"1\" />\n"
-                  "    <OptionBool name=\"Shadows\" value=\"true\" />\n"
-                  "    <OptionBool name=\"Motion Blur\" value=\"true\" />\n"
-                  "    <OptionBool name=\"Depth of Field\" value=\"true\" />\n"
-                  "    <OptionBool name=\"3D\" value=\"true\" />\n"
-                  "    <OptionBool name=\"Fullscreen\" value=\"true\" />\n"
-                  "</GraphicsOptions>\n");
+              declaration + "<GraphicsOptions>\n"
+                            "    <OptionInt name=\"Resolution\" value=\"4\" />\n"
+                            "    <OptionInt name=\"Shadow Map Size\" value=\"1\" />\n"
+                            "    <OptionInt name=\"Shadow Map Count\" value=\"1\" />\n"
+                            "    <OptionBool name=\"Shadows\" value=\"true\" />\n"
+                            "    <OptionBool name=\"Motion Blur\" value=\"true\" />\n"
+                            "    <OptionBool name=\"Depth of Field\" value=\"true\" />\n"
+                            "    <OptionBool name=\"3D\" value=\"true\" />\n"
+                            "    <OptionBool name=\"Fullscreen\" value=\"true\" />\n"
+                            "</GraphicsOptions>\n");
     EXPECT_EQ(ReadSaveFile("sound_options.xml"),
-              declaration +
-                  "<SoundOptions>\n"
-                  "    <OptionFloat name=\"Master Volume\" value=\"1\" />\n"
-                  "    <OptionFloat name=\"Sound FX Volume\" value=\"0.5\" />\n"
-                  "    <OptionFloat name=\"Music Volume\" value=\"0.3\" />\n"
-                  "</SoundOptions>\n");
+              declaration + "<SoundOptions>\n"
+                            "    <OptionFloat name=\"Master Volume\" value=\"1\" />\n"
+                            "    <OptionFloat name=\"Sound FX Volume\" value=\"0.5\" />\n"
+                            "    <OptionFloat name=\"Music Volume\" value=\"0.3\" />\n"
+                            "</SoundOptions>\n");
     // Charge is read but never written, as the file has always been.
     EXPECT_EQ(ReadSaveFile("keyboard_controls.xml"),
-              declaration +
-                  "<Controls>\n"
-                  "    <Control name=\"Forward\" value=\"17\" />\n"
-                  "    <Control name=\"Backward\" value=\"31\" />\n"
-                  "    <Control name=\"Left\" value=\"30\" />\n"
-                  "    <Control name=\"Right\" value=\"32\" />\n"
-                  "    <Control name=\"Jump\" value=\"57\" />\n"
-                  "    <Control name=\"RocketPunch\" value=\"19\" />\n"
-                  "    <Control name=\"GrabThrow\" value=\"256\" />\n"
-                  "    <Control name=\"Punch\" value=\"257\" />\n"
-                  "    <Control name=\"Laser\" value=\"18\" />\n"
-                  "    <Control name=\"LaserAlt\" value=\"16\" />\n"
-                  "    <Sensitivity axis=\"x\" value=\"1\" />\n"
-                  "    <Sensitivity axis=\"y\" value=\"2.5\" />\n"
-                  "</Controls>\n");
+              declaration + "<Controls>\n"
+                            "    <Control name=\"Forward\" value=\"17\" />\n"
+                            "    <Control name=\"Backward\" value=\"31\" />\n"
+                            "    <Control name=\"Left\" value=\"30\" />\n"
+                            "    <Control name=\"Right\" value=\"32\" />\n"
+                            "    <Control name=\"Jump\" value=\"57\" />\n"
+                            "    <Control name=\"RocketPunch\" value=\"19\" />\n"
+                            "    <Control name=\"GrabThrow\" value=\"256\" />\n"
+                            "    <Control name=\"Punch\" value=\"257\" />\n"
+                            "    <Control name=\"Laser\" value=\"18\" />\n"
+                            "    <Control name=\"LaserAlt\" value=\"16\" />\n"
+                            "    <Sensitivity axis=\"x\" value=\"1\" />\n"
+                            "    <Sensitivity axis=\"y\" value=\"2.5\" />\n"
+                            "</Controls>\n");
 
     ParserProcess fresh;
     EXPECT_EQ(ParserProcess::LoadGraphicsOptions(&fresh, true)->m_resolution, 4);
@@ -194,14 +191,13 @@ TEST_F(ParserOptions, IndicesAndControlCodesOutOfRangeReadAsDefaults) {
         i32 expected;
     };
     const Case graphics[] = {
-        {"Resolution", "5", 5},       {"Resolution", "6", 1},       {"Resolution", "-1", 1},
-        {"Resolution", "0", 0},       {"Shadow Map Size", "2", 2},  {"Shadow Map Size", "3", 1},
+        {"Resolution", "5", 5},       {"Resolution", "6", 1},        {"Resolution", "-1", 1},
+        {"Resolution", "0", 0},       {"Shadow Map Size", "2", 2},   {"Shadow Map Size", "3", 1},
         {"Shadow Map Count", "0", 0}, {"Shadow Map Count", "99", 1},
     };
     for (const Case& c : graphics) {
-        WriteSaveFile("graphics_options.xml",
-                      Graphics(std::string("<OptionInt name=\"") + c.name + "\" value=\"" +
-                               c.value + "\"/>"));
+        WriteSaveFile("graphics_options.xml", Graphics(std::string("<OptionInt name=\"") + c.name +
+                                                       "\" value=\"" + c.value + "\"/>"));
         const GraphicsOptions* g = ParserProcess::LoadGraphicsOptions(&parser, false);
         const i32 read = std::string(c.name) == "Resolution"        ? g->m_resolution
                          : std::string(c.name) == "Shadow Map Size" ? g->m_shadow_map_size
@@ -247,11 +243,10 @@ TEST_F(ParserOptions, CachedCopiesAreServedUntilAReReadIsAskedFor) {
 
     // Complete bindings are cached; a movement or action control bound to 0 is not, so the
     // next cached request reads the file again.
-    const std::string complete = Control("Forward", "17") + Control("Backward", "31") +
-                                 Control("Left", "30") + Control("Right", "32") +
-                                 Control("Jump", "57") + Control("RocketPunch", "19") +
-                                 Control("GrabThrow", "256") + Control("Punch", "257") +
-                                 Control("Laser", "18");
+    const std::string complete =
+        Control("Forward", "17") + Control("Backward", "31") + Control("Left", "30") +
+        Control("Right", "32") + Control("Jump", "57") + Control("RocketPunch", "19") +
+        Control("GrabThrow", "256") + Control("Punch", "257") + Control("Laser", "18");
     WriteSaveFile("keyboard_controls.xml", Controls(complete + Control("Forward", "0")));
     EXPECT_EQ(ParserProcess::LoadKeyboardControls(&parser, true)->m_codes[CONTROL_FORWARD], 0u);
     WriteSaveFile("keyboard_controls.xml", Controls(complete));
@@ -282,7 +277,8 @@ TEST_F(ParserOptions, AFailedSaveLeavesTheOldFile) {
 TEST_F(ParserOptions, SaveFolderFallsBackToTheWorkingDirectory) {
     ::testing::internal::CaptureStdout();
     // A documents folder on a network share: files go to "./".
-    home.WriteFile(home.Path() + "/.config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"//server/docs\"\n");
+    home.WriteFile(home.Path() + "/.config/user-dirs.dirs",
+                   "XDG_DOCUMENTS_DIR=\"//server/docs\"\n");
     ParserProcess::LoadGraphicsOptions(&parser, true);
     ASSERT_TRUE(ParserProcess::SaveGraphicsOptions(&parser));
     EXPECT_TRUE(fs::exists(home.Path() + "/graphics_options.xml"));

@@ -82,8 +82,7 @@ TEST(XmlWrapper, NumbersAreWrittenShortButReadBackExactly) {
 
 TEST(XmlWrapper, AttributesAndChildrenThatAreMissingThrowWithTheirNames) {
     ticpp::Document document;
-    const ticpp::Element root =
-        ParseRoot(document, "<Root><Item name=\"a\" value=\"x1\"/></Root>");
+    const ticpp::Element root = ParseRoot(document, "<Root><Item name=\"a\" value=\"x1\"/></Root>");
     const ticpp::Element item = root.FirstChildElement("Item");
     EXPECT_EQ(item.GetAttribute("name"), "a");
     EXPECT_TRUE(item.HasAttribute("value"));
@@ -103,10 +102,8 @@ TEST(XmlWrapper, AttributesAndChildrenThatAreMissingThrowWithTheirNames) {
                   item.GetAttribute("value", &v);
               }).find("\"x1\""),
               std::string::npos);
-    EXPECT_NE(message([&] { root.FirstChildElement("Other"); }).find("'Other'"),
-              std::string::npos);
-    EXPECT_NE(message([&] { item.NextSiblingElement("Item"); }).find("'Item'"),
-              std::string::npos);
+    EXPECT_NE(message([&] { root.FirstChildElement("Other"); }).find("'Other'"), std::string::npos);
+    EXPECT_NE(message([&] { item.NextSiblingElement("Item"); }).find("'Item'"), std::string::npos);
     EXPECT_NE(message([&] { document.FirstChildElement("Wrong"); }).find("'Wrong'"),
               std::string::npos);
     EXPECT_FALSE(root.FirstChildElement("Other", false));

@@ -6,7 +6,7 @@
 #include <csignal>
 
 class ScopedFileSizeLimit {
-public:
+  public:
     explicit ScopedFileSizeLimit(rlim_t bytes) {
         ::getrlimit(RLIMIT_FSIZE, &m_old);
         m_old_handler = std::signal(SIGXFSZ, SIG_IGN);
@@ -21,7 +21,7 @@ public:
     ScopedFileSizeLimit(const ScopedFileSizeLimit&) = delete;
     ScopedFileSizeLimit& operator=(const ScopedFileSizeLimit&) = delete;
 
-private:
+  private:
     rlimit m_old{};
     void (*m_old_handler)(int) = nullptr;
 };

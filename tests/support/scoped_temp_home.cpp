@@ -27,8 +27,8 @@ void Restore(const char* name, const std::optional<std::string>& value) {
 } // namespace
 
 ScopedTempHome::ScopedTempHome()
-    : m_old_working_directory(std::filesystem::current_path().string()),
-      m_old_home(Env("HOME")), m_old_config_home(Env("XDG_CONFIG_HOME")) {
+    : m_old_working_directory(std::filesystem::current_path().string()), m_old_home(Env("HOME")),
+      m_old_config_home(Env("XDG_CONFIG_HOME")) {
     std::string pattern = (std::filesystem::temp_directory_path() / "gorvane-home-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("cannot make a temporary HOME");

@@ -7,7 +7,7 @@
 #include <string>
 
 class ScopedTempHome {
-public:
+  public:
     ScopedTempHome();
     ~ScopedTempHome();
     ScopedTempHome(const ScopedTempHome&) = delete;
@@ -20,7 +20,7 @@ public:
     void WriteFile(const std::string& path, const std::string& contents) const;
     std::string ReadFile(const std::string& path) const;
 
-private:
+  private:
     std::string m_path;
     std::string m_old_working_directory;
     std::optional<std::string> m_old_home;

@@ -186,6 +186,8 @@ bool WriteFileAtomic(const std::string& path, std::string_view contents, std::st
     return true;
 }
 
-bool DeleteFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+bool DeleteFile(const std::string& path) {
+    return ::unlink(path.c_str()) == 0;
+}
 
 } // namespace sys
