@@ -37,5 +37,6 @@ KeyBindings KeyBindings::Defaults() {
     keys.m_codes[CONTROL_FIXED_BACK] = 0x0E;   // backspace
     keys.m_sensitivity_x = 1.0f;
     keys.m_sensitivity_y = 1.0f;
+    keys.m_spare = 1.0f;
     return keys;
 }

@@ -68,7 +68,7 @@ struct KeyBindings {
     u32 m_codes[CONTROL_COUNT] = {};
     f32 m_sensitivity_x = 0.0f;
     f32 m_sensitivity_y = 0.0f;
-    // Carried for InputControls, which sets them itself; the option file does not hold them.
+    // Carried for InputControls; the option file does not hold them.
     f32 m_spare = 0.0f;
     u8 m_switches[2] = {};
 };
