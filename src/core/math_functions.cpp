@@ -210,19 +210,13 @@ Float4x4 MatrixTranspose(const Float4x4& m) {
 }
 
 Float4x4 MatrixScaling(float sx, float sy, float sz) {
-    Float4x4 r = MatrixIdentity();
-    r.m[0] = sx;
-    r.m[5] = sy;
-    r.m[10] = sz;
-    return r;
+    return Float4x4{{sx, 0.0f, 0.0f, 0.0f, 0.0f, sy, 0.0f, 0.0f, 0.0f, 0.0f, sz, 0.0f, 0.0f, 0.0f,
+                     0.0f, 1.0f}};
 }
 
 Float4x4 MatrixTranslation(float x, float y, float z) {
-    Float4x4 r = MatrixIdentity();
-    r.m[12] = x;
-    r.m[13] = y;
-    r.m[14] = z;
-    return r;
+    return Float4x4{{1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, x, y,
+                     z, 1.0f}};
 }
 
 Float4x4 MatrixRotationX(float angle) {
