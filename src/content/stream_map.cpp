@@ -1,0 +1,255 @@
+#include "content/stream_map.h"
+
+#include <bit>
+#include <cstring>
+#include <limits>
+
+static_assert(std::endian::native == std::endian::little,
+              "stream values are stored little-endian as they lie in memory");
+
+namespace {
+
+const std::string& InvalidText() {
+    static const std::string text = StreamMap::kInvalid;
+    return text;
+}
+
+} // namespace
+
+StreamMap::StreamMap(const StreamMap& other)
+    : capacity(other.capacity), size(other.size),
+      data(other.capacity > 0 ? new (std::nothrow) u8[other.capacity]() : nullptr),
+      cursor(other.cursor), writing(other.writing), index(other.index) {
+    if (data == nullptr) {
+        capacity = 0;
+        size = 0;
+        cursor = 0;
+        return;
+    }
+    std::memcpy(data.get(), other.data.get(), other.size);
+}
+
+StreamMap& StreamMap::operator=(const StreamMap& other) {
+    if (this != &other) {
+        StreamMap copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
+StreamMap::StreamMap(StreamMap&& other) noexcept
+    : capacity(other.capacity), size(other.size), data(std::move(other.data)),
+      cursor(other.cursor), writing(other.writing), index(std::move(other.index)) {
+    other.capacity = 0;
+    other.size = 0;
+    other.cursor = 0;
+    other.writing = 1;
+    other.index.clear();
+}
+
+StreamMap& StreamMap::operator=(StreamMap&& other) noexcept {
+    if (this != &other) {
+        capacity = other.capacity;
+        size = other.size;
+        data = std::move(other.data);
+        cursor = other.cursor;
+        writing = other.writing;
+        index = std::move(other.index);
+        other.capacity = 0;
+        other.size = 0;
+        other.cursor = 0;
+        other.writing = 1;
+        other.index.clear();
+    }
+    return *this;
+}
+
+void StreamMap::AddValue(const std::string& name, const std::string& typeName, u32 offset) {
+    index.try_emplace(offset, name, typeName);
+}
+
+void StreamMap::PrepareWrite() {
+    if (writing == 0) {
+        writing = 1;
+        cursor = 0;
+    }
+}
+
+void StreamMap::PrepareRead() {
+    if (writing != 0) {
+        writing = 0;
+        cursor = 0;
+    }
+}
+
+bool StreamMap::Grow(u64 needed) {
+    u64 next = capacity;
+    while (next < needed) {
+        u64 grown = static_cast<u64>(static_cast<float>(next) * kGrowth);
+        if (grown == 0) {
+            grown = kDefaultCapacity;
+        }
+        // Small capacities round back to themselves (1 × 1.625 is 1); never stand still.
+        if (grown <= next) {
+            grown = next + 1;
+        }
+        next = grown;
+    }
+    if (next > std::numeric_limits<u32>::max()) {
+        return false;
+    }
+    u8* const bigger = new (std::nothrow) u8[next]();
+    if (bigger == nullptr) {
+        return false;
+    }
+    if (size > 0) {
+        std::memcpy(bigger, data.get(), size);
+    }
+    data.reset(bigger);
+    capacity = static_cast<u32>(next);
+    return true;
+}
+
+bool StreamMap::Write(const void* bytes, u32 n) {
+    PrepareWrite();
+    const u64 end = static_cast<u64>(cursor) + n;
+    if (end > capacity && !Grow(end)) {
+        return false;
+    }
+    if (n > 0) {
+        std::memcpy(data.get() + cursor, bytes, n);
+    }
+    cursor = static_cast<u32>(end);
+    size = cursor;
+    return true;
+}
+
+bool StreamMap::WriteString(const std::string& text) {
+    if (text.size() >= std::numeric_limits<u32>::max()) {
+        return false;
+    }
+    return Write(text.c_str(), static_cast<u32>(text.size()) + 1);
+}
+
+bool StreamMap::WriteVector3(float x, float y, float z) {
+    const float xyz[3] = {x, y, z};
+    return Write(xyz, sizeof(xyz));
+}
+
+bool StreamMap::WriteVector4(const float* xyzw) { return Write(xyzw, 4 * sizeof(float)); }
+
+template <class T> void StreamMap::AddNumber(const std::string& name, const char* type, T value) {
+    // The index entry must name the offset the bytes go to, after any restart at 0.
+    PrepareWrite();
+    AddValue(name, type, cursor);
+    Write(&value, sizeof(value));
+}
+
+void StreamMap::AddInt(const std::string& name, i32 value) { AddNumber(name, "int", value); }
+
+void StreamMap::AddLong(const std::string& name, i32 value) {
+    AddNumber(name, "long", value);
+}
+
+void StreamMap::AddFloat(const std::string& name, float value) {
+    AddNumber(name, "float", value);
+}
+
+void StreamMap::AddDouble(const std::string& name, double value) {
+    AddNumber(name, "double", value);
+}
+
+void StreamMap::AddBool(const std::string& name, bool value) {
+    AddNumber(name, "bool", static_cast<u8>(value ? 1 : 0));
+}
+
+void StreamMap::AddString(const std::string& name, const std::string& value) {
+    PrepareWrite();
+    AddValue(name, "string", cursor);
+    WriteString(value);
+}
+
+void StreamMap::AddVector3(const std::string& name, float x, float y, float z) {
+    PrepareWrite();
+    AddValue(name, "vector3", cursor);
+    WriteVector3(x, y, z);
+}
+
+void StreamMap::AddVector4(const std::string& name, const float* xyzw) {
+    PrepareWrite();
+    AddValue(name, "vector4", cursor);
+    WriteVector4(xyzw);
+}
+
+bool StreamMap::Read(void* bytes, u32 n) {
+    PrepareRead();
+    if (static_cast<u64>(cursor) + n > size) {
+        return false;
+    }
+    if (n > 0) {
+        std::memcpy(bytes, data.get() + cursor, n);
+    }
+    cursor += n;
+    return true;
+}
+
+bool StreamMap::ReadBool(bool& value) {
+    u8 byte = 0;
+    if (!Read(&byte, 1)) {
+        return false;
+    }
+    value = byte != 0;
+    return true;
+}
+
+bool StreamMap::ReadInt(i32& value) { return Read(&value, sizeof(value)); }
+
+bool StreamMap::ReadFloat(float& value) { return Read(&value, sizeof(value)); }
+
+bool StreamMap::ReadDouble(double& value) { return Read(&value, sizeof(value)); }
+
+bool StreamMap::ReadString(std::string& value) {
+    PrepareRead();
+    if (cursor >= size) {
+        return false;
+    }
+    const u8* const start = data.get() + cursor;
+    const void* const nul = std::memchr(start, 0, size - cursor);
+    if (nul == nullptr) {
+        return false;
+    }
+    const u32 length = static_cast<u32>(static_cast<const u8*>(nul) - start);
+    value.assign(reinterpret_cast<const char*>(start), length);
+    cursor += length + 1;
+    return true;
+}
+
+bool StreamMap::ReadVector3(float* xyz) {
+    const bool x = ReadFloat(xyz[0]);
+    const bool y = ReadFloat(xyz[1]);
+    const bool z = ReadFloat(xyz[2]);
+    return x && y && z;
+}
+
+bool StreamMap::ReadVector4(float* xyzw) {
+    const bool x = ReadFloat(xyzw[0]);
+    const bool y = ReadFloat(xyzw[1]);
+    const bool z = ReadFloat(xyzw[2]);
+    const bool w = ReadFloat(xyzw[3]);
+    return x && y && z && w;
+}
+
+void StreamMap::BeginRead() {
+    writing = 0;
+    cursor = 0;
+}
+
+const std::string& StreamMap::GetName(u32 offset) const {
+    const auto found = index.find(offset);
+    return found != index.end() ? found->second.first : InvalidText();
+}
+
+const std::string& StreamMap::GetType(u32 offset) const {
+    const auto found = index.find(offset);
+    return found != index.end() ? found->second.second : InvalidText();
+}

@@ -1,0 +1,111 @@
+#pragma once
+// The parameters of one component: named, typed values packed one after the other into a
+// growable byte buffer, with an index from each value's first byte to its name and type
+// name. Component creators read the values back by position in the order they were
+// written; names and types serve the level editor and the XML writer.
+//
+// The stream has two modes. The first read after writing rewinds to the start; the first
+// write after reading starts the stream again at offset 0, so it then holds only what was
+// written since. Reads past the data are silent and leave the destination alone.
+
+#include <memory>
+#include <new>
+#include <string>
+#include <unordered_map>
+#include <utility>
+
+#include "core/types.h"
+
+class StreamMap {
+public:
+    static constexpr float kGrowth = 1.625f;
+    // The capacity every creator starts with, and the one an empty buffer grows to.
+    static constexpr u32 kDefaultCapacity = 8;
+    static constexpr const char* kInvalid = "INVALID";
+
+    explicit StreamMap(u32 capacity = kDefaultCapacity)
+        : capacity(capacity), data(capacity > 0 ? new (std::nothrow) u8[capacity] : nullptr) {
+        if (data == nullptr) {
+            this->capacity = 0;
+        }
+    }
+    StreamMap(const StreamMap& other);
+    StreamMap& operator=(const StreamMap& other);
+    StreamMap(StreamMap&& other) noexcept;
+    StreamMap& operator=(StreamMap&& other) noexcept;
+    ~StreamMap() = default;
+
+    // Records (name, typeName) for the value starting at offset; an offset already
+    // recorded keeps its first record.
+    void AddValue(const std::string& name, const std::string& typeName, u32 offset);
+
+    // Raw writes at the cursor; false when the buffer could not grow (nothing written).
+    bool Write(const void* bytes, u32 n);
+    bool WriteString(const std::string& text);
+    bool WriteVector3(float x, float y, float z);
+    bool WriteVector4(const float* xyzw);
+
+    // A named value: the index entry under the cursor, then its bytes. The type names
+    // "int", "long", "float", "double", "bool", "string", "vector3" and "vector4" produce
+    // bytes; any other type name records the entry and writes nothing.
+    void AddInt(const std::string& name, i32 value);
+    void AddLong(const std::string& name, i32 value);
+    void AddFloat(const std::string& name, float value);
+    void AddDouble(const std::string& name, double value);
+    void AddBool(const std::string& name, bool value);
+    void AddString(const std::string& name, const std::string& value);
+    void AddVector3(const std::string& name, float x, float y, float z);
+    void AddVector4(const std::string& name, const float* xyzw);
+
+    // Typed reads at the cursor; false (destination unchanged) past the data.
+    bool Read(void* bytes, u32 n);
+    bool ReadBool(bool& value);
+    bool ReadInt(i32& value);
+    bool ReadFloat(float& value);
+    bool ReadDouble(double& value);
+    // The NUL-terminated text at the cursor; the cursor moves past the NUL. Text that runs
+    // to the end of the data without a NUL is no value: the read fails.
+    bool ReadString(std::string& value);
+    // Component by component, so a stream that ends inside the value fills what it holds.
+    bool ReadVector3(float* xyz);
+    bool ReadVector4(float* xyzw);
+    // Into anything with float members x, y and z (the engine's Vector).
+    template <class V> bool ReadVector3(V& v) {
+        const bool a = ReadFloat(v.x);
+        const bool b = ReadFloat(v.y);
+        const bool c = ReadFloat(v.z);
+        return a && b && c;
+    }
+
+    // Switches to reading from the first value, for a second pass over the stream.
+    void BeginRead();
+
+    // The name or type name of the value starting at the cursor (or at offset); "INVALID"
+    // when no value starts there.
+    const std::string& GetCurrentName() const { return GetName(cursor); }
+    const std::string& GetCurrentType() const { return GetType(cursor); }
+    const std::string& GetName(u32 offset) const;
+    const std::string& GetType(u32 offset) const;
+
+    u32 Capacity() const { return capacity; }
+    u32 Size() const { return size; }
+    u32 Cursor() const { return cursor; }
+    bool IsWriting() const { return writing != 0; }
+    const u8* Data() const { return data.get(); }
+    const std::unordered_map<u32, std::pair<std::string, std::string>>& Index() const {
+        return index;
+    }
+
+private:
+    template <class T> void AddNumber(const std::string& name, const char* type, T value);
+    bool Grow(u64 needed);
+    void PrepareWrite();
+    void PrepareRead();
+
+    u32 capacity = 0;
+    u32 size = 0;
+    std::unique_ptr<u8[]> data;
+    u32 cursor = 0;
+    u8 writing = 1;
+    std::unordered_map<u32, std::pair<std::string, std::string>> index;
+};

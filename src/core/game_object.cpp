@@ -1,0 +1,200 @@
+#include "core/game_object.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "core/component.h"
+#include "core/process.h"
+
+namespace {
+
+void ReportToStderr(const char* text) { std::fprintf(stderr, "%s\n", text); }
+
+GameObject::ReportFunction g_reporter = ReportToStderr;
+
+} // namespace
+
+void GameObject::SetReporter(ReportFunction reporter) {
+    g_reporter = reporter != nullptr ? reporter : ReportToStderr;
+}
+
+GameObject::GameObject(const std::string& name)
+    : router(nullptr), position(0.0f, 0.0f, 0.0f), lastPosition(0.0f, 0.0f, 0.0f),
+      velocity(0.0f, 0.0f, 0.0f), scale(1.0f, 1.0f, 1.0f), extraVector(0.0f, 0.0f, 0.0f),
+      name(name), parameters(StreamMap::kDefaultCapacity) {
+    for (Quaternion* q : {&orientation, &lastOrientation}) {
+        q->x = 0.0f;
+        q->y = 0.0f;
+        q->z = 0.0f;
+        q->w = 1.0f;
+    }
+}
+
+GameObject::~GameObject() {
+    // Each component leaves the table as it is handed back, so a process that looks at
+    // this object while deleting one never finds a component that is already gone.
+    while (!components.empty()) {
+        RemoveComponent(components.begin()->second.front(), true);
+    }
+    delete boundingBox;
+    boundingBox = nullptr;
+    delete boundingSphere;
+    boundingSphere = nullptr;
+    for (GameObject* child : childObjects) {
+        if (child->parentObject != nullptr) {
+            child->parentObject = nullptr;
+        }
+    }
+    childObjects.clear();
+    if (parentObject != nullptr) {
+        parentObject->RemoveChildObject(this);
+        parentObject = nullptr;
+    }
+}
+
+void GameObject::AddComponent(u32 type, Component* component) {
+    if (component == nullptr) {
+        return;
+    }
+    std::vector<Component*>& list = components[type];
+    if (!list.empty()) {
+        list.back()->nextOfType = component;
+    }
+    component->nextOfType = nullptr;
+    list.push_back(component);
+    component->owner = this;
+    component->router = &router;
+    component->id = id;
+    router.RegisterHandler(id, component);
+}
+
+Component* GameObject::GetComponent(u32 type) const {
+    const auto found = components.find(type);
+    if (found == components.end() || found->second.empty()) {
+        return nullptr;
+    }
+    return found->second.front();
+}
+
+void GameObject::RemoveComponent(Component* component, bool destroy) {
+    if (component == nullptr) {
+        return;
+    }
+    for (auto it = components.begin(); it != components.end(); ++it) {
+        std::vector<Component*>& list = it->second;
+        const auto at = std::find(list.begin(), list.end(), component);
+        if (at == list.end()) {
+            continue;
+        }
+        // Everything that points at the component goes before its process deletes it.
+        router.RemoveHandler(component);
+        if (at != list.begin()) {
+            (*(at - 1))->nextOfType = component->nextOfType;
+        }
+        component->nextOfType = nullptr;
+        list.erase(at);
+        if (list.empty()) {
+            components.erase(it);
+        }
+        if (destroy) {
+            if (component->process != nullptr) {
+                component->process->RemoveComponent(component);
+            } else {
+                g_reporter(kNoProcessText);
+            }
+        }
+        return;
+    }
+}
+
+namespace {
+
+// Components may add or remove components of their object from Initialize or Finalize,
+// so the calls walk a copy and skip whatever has left the object in the meantime.
+template <class Call>
+void ForEachComponent(const std::unordered_map<u32, std::vector<Component*>>& components,
+                      Call call) {
+    std::vector<std::pair<u32, Component*>> order;
+    for (const auto& [type, list] : components) {
+        for (Component* component : list) {
+            order.emplace_back(type, component);
+        }
+    }
+    for (const auto& [type, component] : order) {
+        const auto found = components.find(type);
+        if (found != components.end() &&
+            std::find(found->second.begin(), found->second.end(), component) !=
+                found->second.end()) {
+            call(component);
+        }
+    }
+}
+
+} // namespace
+
+void GameObject::InitializeComponents() {
+    ForEachComponent(components, [](Component* c) { c->Initialize(); });
+}
+
+void GameObject::NotifyComponents() {
+    ForEachComponent(components, [](Component* c) { c->Finalize(); });
+}
+
+void GameObject::SetPosition(const Vector& v) {
+    position.x = v.x;
+    position.y = v.y;
+    position.z = v.z;
+    positionChanged = true;
+}
+
+void GameObject::SetVelocity(const Vector& v) {
+    velocity.x = v.x;
+    velocity.y = v.y;
+    velocity.z = v.z;
+    velocityChanged = true;
+}
+
+void GameObject::SetScale(const Vector& v) {
+    scale.x = v.x;
+    scale.y = v.y;
+    scale.z = v.z;
+}
+
+void GameObject::SetOrientation(const Quaternion& q) {
+    const float xyzw[4] = {q.x, q.y, q.z, q.w};
+    SetOrientation(xyzw);
+}
+
+void GameObject::SetOrientation(const float* xyzw) {
+    orientation.x = xyzw[0];
+    orientation.y = xyzw[1];
+    orientation.z = xyzw[2];
+    orientation.w = xyzw[3];
+    orientationChanged = true;
+}
+
+void GameObject::SetBoundingBox(BoundingBox* box) {
+    if (box != boundingBox) {
+        delete boundingBox;
+        boundingBox = box;
+    }
+}
+
+void GameObject::SetBoundingSphere(BoundingSphere* sphere) {
+    if (sphere != boundingSphere) {
+        delete boundingSphere;
+        boundingSphere = sphere;
+    }
+}
+
+void GameObject::SetRouterParent(MessageRouter* parent) {
+    router.SetParent(parent);
+    router.AttachToParent();
+}
+
+void GameObject::RemoveChildObject(GameObject* child) {
+    const auto at = std::find(childObjects.begin(), childObjects.end(), child);
+    if (at != childObjects.end()) {
+        childObjects.erase(at);
+    }
+}

@@ -1,0 +1,81 @@
+#pragma once
+// An object of the world or of a menu screen: components grouped by type, an embedded
+// router at which they are registered under the object's id, a transform, its type name,
+// per-instance parameters, optional bounds and an optional parent and children. Game
+// states create and own game objects; components are updated by their processes.
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "content/stream_map.h"
+#include "core/entity.h"
+#include "core/game_object_maths.h"
+#include "core/memory_allocator.h"
+#include "core/message_router.h"
+#include "core/types.h"
+
+class Component;
+
+class GameObject : public Entity, public Allocator<GameObject> {
+public:
+    // Receives the text of a fault the object reports (a component without a process at
+    // destruction). The shell points it at its message box; the default writes to stderr.
+    using ReportFunction = void (*)(const char* text);
+    static void SetReporter(ReportFunction reporter);
+    static constexpr const char* kNoProcessText =
+        "A component was removed which had no component process attached to it";
+
+    explicit GameObject(const std::string& name);
+    // Hands every component back to its process, deletes the bounds and detaches the
+    // object from its parent and children.
+    ~GameObject() override;
+    // A copy would share components and handlers and later hand them back twice; copy
+    // the transform instead.
+    GameObject(const GameObject&) = delete;
+    GameObject& operator=(const GameObject&) = delete;
+
+    void Update(float) override {}
+    virtual void AddComponent(u32 type, Component* component);
+    Component* GetComponent(u32 type) const;
+    // With destroy the component is handed to its process, which deletes it.
+    void RemoveComponent(Component* component, bool destroy);
+
+    void InitializeComponents();
+    void NotifyComponents();
+
+    void SetPosition(const Vector& v);
+    void SetVelocity(const Vector& v);
+    void SetScale(const Vector& v);
+    void SetOrientation(const Quaternion& q);
+    void SetOrientation(const float* xyzw);
+
+    // Takes ownership; a previous one is deleted.
+    void SetBoundingBox(BoundingBox* box);
+    void SetBoundingSphere(BoundingSphere* sphere);
+
+    void SetRouterParent(MessageRouter* parent);
+    void RemoveChildObject(GameObject* child);
+
+    std::unordered_map<u32, std::vector<Component*>> components;
+    MessageRouter router;
+    Vector position;
+    Vector lastPosition;
+    Vector velocity;
+    Vector scale;
+    Vector extraVector;
+    Quaternion orientation;
+    Quaternion lastOrientation;
+    Matrix world;
+    Matrix extraMatrix;
+    u32 id = 0;
+    GameObject* parentObject = nullptr;
+    std::vector<GameObject*> childObjects;
+    std::string name;
+    StreamMap parameters;
+    bool orientationChanged = false;
+    bool velocityChanged = false;
+    bool positionChanged = false;
+    BoundingBox* boundingBox = nullptr;
+    BoundingSphere* boundingSphere = nullptr;
+};
