@@ -1,0 +1,97 @@
+#pragma once
+// The game's one window: borderless, centred on the primary screen, with an OpenGL 3.3 core
+// context, and the event pump that keeps the process-wide quit and focus flags. SIGINT and
+// SIGTERM close the window as its close button does, so the game ends through its normal
+// path.
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/types.h"
+#include "platform/window/screen.h"
+
+struct SDL_Window;
+union SDL_Event;
+
+namespace window {
+
+// Set when the window closes or the event queue holds a quit request; the game sets it too.
+extern std::atomic<bool> g_quit;
+// True while the window has the input focus.
+extern std::atomic<bool> g_window_active;
+
+struct WindowDesc {
+    std::string title = "Gorvane";
+    std::string className = "Tovask"; // the class hint window managers group windows by
+    i32 width = 1024;
+    i32 height = 640;
+    bool openGL = true;
+    int glMajor = 3;
+    int glMinor = 3;
+};
+
+// Sees an event before the game does; true when it took the event for itself.
+using EventHook = std::function<bool(const SDL_Event&)>;
+using EventListener = std::function<void(const SDL_Event&)>;
+
+class Window {
+public:
+    // Shows "Window Registration Failed!" or "Window Creation Failed!" in a message box and
+    // returns null when the window cannot be made. On success the window has the focus.
+    static std::unique_ptr<Window> Create(const WindowDesc& desc);
+    // The window made last and still alive, or null.
+    static Window* Current();
+
+    ~Window();
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    // Takes every waiting event. While the window is inactive each event is first offered
+    // to the hook (the level editor's tool windows) and goes no further when it is taken.
+    // Events of this window, and those of no window, then update the flags and reach the
+    // listeners in the order they were added.
+    void PumpEvents();
+    void SetEventHook(EventHook hook) { m_hook = std::move(hook); }
+    void AddEventListener(EventListener listener);
+
+    // What the close button does: the window goes away and the quit flag is set. The
+    // window and its context stay valid until this object is destroyed.
+    void Close();
+    bool IsClosed() const { return m_closed; }
+
+    // Moves the pointer to a point in screen coordinates and hides the motion it causes.
+    void WarpMouse(Point screen);
+    void SetFullscreen(bool fullscreen);
+
+    // The top-left corner in screen coordinates.
+    Point Position() const;
+    i32 Width() const { return m_width; }
+    i32 Height() const { return m_height; }
+    u32 Id() const { return m_id; }
+    SDL_Window* Sdl() const { return m_window; }
+    void* GLContext() const { return m_context; }
+    bool MakeCurrent() const;
+    void SwapBuffers() const;
+
+private:
+    Window() = default;
+    void Dispatch(SDL_Event& event);
+
+    SDL_Window* m_window = nullptr;
+    void* m_context = nullptr;
+    u32 m_id = 0;
+    i32 m_width = 0;
+    i32 m_height = 0;
+    Point m_origin; // the primary screen's top-left corner in the window system's coordinates
+    bool m_closed = false;
+    bool m_video = false;
+    bool m_counted = false; // among the live windows that keep the signal handlers
+    bool m_warp_pending = false;
+    Point m_warp_target; // in window coordinates
+    EventHook m_hook;
+    std::vector<EventListener> m_listeners;
+};
+
+} // namespace window
