@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "audio/sound_player.h"
-#include "content/component_header.h"
 #include "content/file_package.h"
 #include "core/message.h"
 
@@ -24,7 +23,7 @@ SoundProcess::~SoundProcess() {
 
 void SoundProcess::Update(float dt) {
     std::lock_guard<std::recursive_mutex> lock(m_mutex);
-    m_components.Update(dt);
+    ComponentListProcess::Update(dt);
 }
 
 void SoundProcess::HandleMessage(BaseMessage* msg, u32 fromId) {
@@ -72,17 +71,13 @@ void SoundProcess::ReplyInstance(const std::string& path, bool stream, u32 fromI
 }
 
 Component* SoundProcess::CreateComponent(StreamMap* parameters) {
-    ComponentHeader header;
-    if (!header.Read(parameters) || header.Type() != ComponentType::SoundPlayer) {
-        return nullptr;
-    }
     std::lock_guard<std::recursive_mutex> lock(m_mutex);
-    return m_components.Create<SoundPlayer>(this, header.m_object_type);
+    return CreateFromStream<SoundPlayer>(parameters, ComponentType::SoundPlayer);
 }
 
 void SoundProcess::RemoveComponent(Component* component) {
     std::lock_guard<std::recursive_mutex> lock(m_mutex);
-    m_components.Remove(component);
+    ComponentListProcess::RemoveComponent(component);
 }
 
 Sound* SoundProcess::FindSound(const std::string& path) const {

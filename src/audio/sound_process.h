@@ -19,11 +19,10 @@
 
 #include "audio/sound.h"
 #include "audio/sound_instance.h"
-#include "core/component_list.h"
-#include "core/process.h"
+#include "core/component_list_process.h"
 #include "platform/sound/sound_system.h"
 
-class SoundProcess : public ComponentProcess {
+class SoundProcess : public ComponentListProcess {
 public:
     static constexpr u32 kHandlerId = 2;
     static constexpr const char* kPackagePath = "./assets/packages/sounds.kzp";
@@ -56,7 +55,6 @@ public:
     std::size_t SoundCount() const;
     std::size_t InstanceCount() const;
     sound::System& GetSystem() { return m_system; }
-    const ComponentList& Components() const { return m_components; }
 
     // Where sounds are read from; tests point it at a package of their own.
     std::string m_package_path = kPackagePath;
@@ -71,5 +69,4 @@ private:
     std::map<std::string, std::unique_ptr<Sound>> m_sounds;
     std::vector<std::unique_ptr<SoundInstance>> m_instances;
     f32 m_master_volume = 1.0f;
-    ComponentList m_components;
 };

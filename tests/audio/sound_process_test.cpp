@@ -15,9 +15,12 @@
 #include "content/stream_map.h"
 #include "core/message.h"
 #include "core/message_router.h"
+#include "support/component_fixture.h"
 #include "support/package_fixture.h"
 
 namespace {
+
+using component_fixture::ComponentStream;
 
 // A mono 16-bit PCM WAV file of the given length in milliseconds: a quiet square wave.
 std::string MakeWav(u32 milliseconds) {
@@ -65,14 +68,6 @@ public:
     SoundInstance* instance = nullptr;
     u32 from = 0;
 };
-
-StreamMap ComponentStream(const std::string& objectType, const std::string& componentType) {
-    StreamMap stream;
-    stream.AddString("Object", objectType);
-    stream.AddString("Component", componentType);
-    stream.AddFloat("Volume", 0.5f);
-    return stream;
-}
 
 class SoundProcessTest : public ::testing::Test {
 protected:
