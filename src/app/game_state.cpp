@@ -146,6 +146,11 @@ void GameState::DestroyObjects() {
     }
 }
 
+void GameState::UpdateAllProcesses(float dt) {
+    m_process_manager.Update(dt);
+    m_threaded_process_manager.Update(dt);
+}
+
 void GameState::RemoveAllProcesses() {
     m_threaded_process_manager.RemoveAllProcesses();
     m_process_manager.RemoveAllProcesses();

@@ -76,6 +76,8 @@ public:
     void DeleteObject(GameObject* object);
     void DestroyObjects();
 
+    // The main processes, then the threaded ones (the loaders).
+    void UpdateAllProcesses(float dt);
     // The threaded processes first: a loader may still be working for the main ones.
     void RemoveAllProcesses();
 

@@ -10,8 +10,7 @@ IntroState::IntroState(const std::string& name, GraphicsProcess* graphics, Sound
 void IntroState::Initialize() { m_initialized = true; }
 
 void IntroState::Update(float dt) {
-    m_process_manager.Update(dt);
-    m_threaded_process_manager.Update(dt);
+    UpdateAllProcesses(dt);
 }
 
 void IntroState::Exit() {

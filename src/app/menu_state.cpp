@@ -10,8 +10,7 @@ MenuState::MenuState(const std::string& name, GraphicsProcess* graphics, SoundPr
 void MenuState::Initialize() { m_initialized = true; }
 
 void MenuState::Update(float dt) {
-    m_process_manager.Update(dt);
-    m_threaded_process_manager.Update(dt);
+    UpdateAllProcesses(dt);
 }
 
 void MenuState::Exit() {

@@ -8,7 +8,9 @@
 
 #include <cerrno>
 #include <cstdint>
-#include <cstring>
+#include <string_view>
+
+#include "platform/system/files.h"
 
 namespace sys {
 namespace {
@@ -20,22 +22,7 @@ constexpr std::size_t kAltStackSize = 64 * 1024;
 CrashCallback g_callback = nullptr;
 alignas(16) unsigned char g_alt_stack[kAltStackSize];
 
-bool WriteAll(int file, const char* bytes, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(file, bytes, size);
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        bytes += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
-bool WriteText(int file, const char* text) { return WriteAll(file, text, std::strlen(text)); }
+bool WriteText(int file, const char* text) { return WriteAll(file, std::string_view(text)); }
 
 // Digits of value in base 10 or 16 into buffer, NUL-terminated.
 const char* FormatNumber(u64 value, unsigned base, char (&buffer)[24]) {
@@ -86,7 +73,7 @@ bool CopyFile(int file, const char* path) {
         if (got <= 0) {
             break;
         }
-        if (!WriteAll(file, buffer, static_cast<std::size_t>(got))) {
+        if (!WriteAll(file, std::string_view(buffer, static_cast<std::size_t>(got)))) {
             ok = false;
             break;
         }
