@@ -1,6 +1,6 @@
 #pragma once
 // A push away from a point (MSG_PHYSICS_RADIAL_FORCE): explosions, punches, ground pounds.
-#include "core/game_object_maths.h"
+#include "core/vector.h"
 #include "core/types.h"
 
 struct RadialForce {
