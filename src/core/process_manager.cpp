@@ -56,7 +56,8 @@ void ProcessManager::RemoveThreadedProcess(boost::shared_ptr<ThreadedProcess> th
 
 void ProcessManager::RemoveAllProcesses() {
     // Copies: each removal changes the list being walked.
-    for (const boost::shared_ptr<Process>& process : std::vector(processes.begin(), processes.end())) {
+    for (const boost::shared_ptr<Process>& process :
+         std::vector(processes.begin(), processes.end())) {
         RemoveProcess(process);
     }
     for (const boost::shared_ptr<ThreadedProcess>& threaded :
@@ -65,7 +66,9 @@ void ProcessManager::RemoveAllProcesses() {
     }
 }
 
-bool ProcessManager::HasProcesses() const { return !processes.empty() || !threadedProcesses.empty(); }
+bool ProcessManager::HasProcesses() const {
+    return !processes.empty() || !threadedProcesses.empty();
+}
 
 bool ProcessManager::Runnable(const Process& process) const {
     return process.active && (!process.paused || forceUpdate);
