@@ -1,6 +1,6 @@
 #pragma once
 // What the contact report sends to both objects of a contact (MSG_PHYSICS_COLLISION).
-#include "core/game_object_maths.h"
+#include "core/vector.h"
 #include "core/types.h"
 
 class PhysXComponent;

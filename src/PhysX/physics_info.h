@@ -4,8 +4,9 @@
 // space, and the matrix that places the mesh in its object.
 #include <vector>
 
-#include "core/game_object_maths.h"
+#include "core/matrix.h"
 #include "core/types.h"
+#include "core/vector.h"
 
 struct PhysicsInfo {
     std::vector<Vector> m_vertices;

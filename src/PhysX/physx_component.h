@@ -8,7 +8,7 @@ class Actor;
 }
 
 class PhysXComponent : public DefinitionComponent, public Allocator<PhysXComponent> {
-public:
+  public:
     using DefinitionComponent::DefinitionComponent;
 
     // The body this component moves. The parts of a composite object (the robot, the

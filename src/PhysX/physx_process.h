@@ -3,7 +3,7 @@
 #include "core/component_list_process.h"
 
 class PhysXProcess : public ComponentListProcess {
-public:
+  public:
     static constexpr u32 kHandlerId = 9;
 
     PhysXProcess() = default;

@@ -1,12 +1,12 @@
 #pragma once
 // A push away from a point (MSG_PHYSICS_RADIAL_FORCE): explosions, punches, ground pounds.
-#include "core/game_object_maths.h"
+#include "core/vector.h"
 #include "core/types.h"
 
 struct RadialForce {
     RadialForce() = default;
-    RadialForce(const Vector& center, f32 radius, f32 force, f32 duration, u32 mode,
-                u32 excludeId, u32 onlyId)
+    RadialForce(const Vector& center, f32 radius, f32 force, f32 duration, u32 mode, u32 excludeId,
+                u32 onlyId)
         : m_center(center), m_radius(radius), m_force(force), m_duration(duration), m_mode(mode),
           m_exclude_id(excludeId), m_only_id(onlyId) {}
 

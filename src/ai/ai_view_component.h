@@ -4,6 +4,6 @@
 #include "core/memory_allocator.h"
 
 class AIViewComponent : public DefinitionComponent, public Allocator<AIViewComponent> {
-public:
+  public:
     using DefinitionComponent::DefinitionComponent;
 };

@@ -17,6 +17,6 @@ void AIViewProcess::HandleMessage(BaseMessage* msg, u32 fromId) {
 }
 
 Component* AIViewProcess::CreateComponent(StreamMap* parameters) {
-    return CreateFromStream<AIViewComponent, SpawnPointComponent>(
-        parameters, ComponentType::AIView, ComponentType::SpawnPoint);
+    return CreateFromStream<AIViewComponent, SpawnPointComponent>(parameters, ComponentType::AIView,
+                                                                  ComponentType::SpawnPoint);
 }

@@ -5,7 +5,7 @@
 #include "core/component_list_process.h"
 
 class AIViewProcess : public ComponentListProcess {
-public:
+  public:
     static constexpr u32 kHandlerId = 12;
 
     explicit AIViewProcess(bool tutorial) : m_tutorial(tutorial) {}
@@ -17,6 +17,6 @@ public:
 
     const bool m_tutorial;
 
-private:
+  private:
     bool m_disabled = false;
 };

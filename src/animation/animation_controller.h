@@ -6,7 +6,7 @@
 class Skeleton;
 
 class AnimationController : public DefinitionComponent, public Allocator<AnimationController> {
-public:
+  public:
     using DefinitionComponent::DefinitionComponent;
 
     // Given by the creator of the animated object; the AnimationProcess owns the skeleton.

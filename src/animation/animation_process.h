@@ -8,7 +8,7 @@
 #include "core/component_list_process.h"
 
 class AnimationProcess : public ComponentListProcess {
-public:
+  public:
     static constexpr u32 kHandlerId = 15;
 
     AnimationProcess() = default;
@@ -21,6 +21,6 @@ public:
 
     const std::vector<std::unique_ptr<Skeleton>>& Skeletons() const { return m_skeletons; }
 
-private:
+  private:
     std::vector<std::unique_ptr<Skeleton>> m_skeletons;
 };

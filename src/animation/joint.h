@@ -4,6 +4,6 @@
 #include "core/memory_allocator.h"
 
 class Joint : public DefinitionComponent, public Allocator<Joint> {
-public:
+  public:
     using DefinitionComponent::DefinitionComponent;
 };

@@ -6,7 +6,7 @@
 #include "core/types.h"
 
 class Skeleton {
-public:
+  public:
     void AddJoint(u32 index) { m_joints.push_back(index); }
 
     std::vector<u32> m_joints;

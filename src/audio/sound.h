@@ -8,7 +8,7 @@
 #include "platform/sound/sound_system.h"
 
 class Sound : public Resource, public Allocator<Sound> {
-public:
+  public:
     Sound(std::string path, bool stream, std::unique_ptr<sound::Clip> clip)
         : m_path(std::move(path)), m_stream(stream), m_clip(std::move(clip)) {}
 

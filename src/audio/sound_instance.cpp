@@ -3,14 +3,16 @@
 #include "audio/sound.h"
 #include "audio/sound_process.h"
 
-SoundInstance::~SoundInstance() { Stop(); }
+SoundInstance::~SoundInstance() {
+    Stop();
+}
 
 void SoundInstance::Play(f32 volume, u32 loop) {
     sound::System& system = m_process->GetSystem();
     system.Stop(m_voice);
     m_volume = sound::ClampVolume(volume);
-    m_voice = system.Play(*m_sound->m_clip, loop == 1, m_volume * m_process->GetMasterVolume(),
-                          m_group);
+    m_voice =
+        system.Play(*m_sound->m_clip, loop == 1, m_volume * m_process->GetMasterVolume(), m_group);
 }
 
 void SoundInstance::Stop() {
@@ -18,7 +20,9 @@ void SoundInstance::Stop() {
     m_voice = sound::Voice();
 }
 
-bool SoundInstance::IsPlaying() const { return m_process->GetSystem().IsPlaying(m_voice); }
+bool SoundInstance::IsPlaying() const {
+    return m_process->GetSystem().IsPlaying(m_voice);
+}
 
 void SoundInstance::ApplyMasterVolume(f32 master) {
     m_process->GetSystem().SetVolume(m_voice, m_volume * master);

@@ -9,7 +9,7 @@ class Sound;
 class SoundProcess;
 
 class SoundInstance : public Allocator<SoundInstance> {
-public:
+  public:
     // The sound groups the game uses; their volumes and mutes apply to every instance in them.
     static constexpr u32 kEffectsGroup = 0;
     static constexpr u32 kMusicGroup = 1;

@@ -4,6 +4,6 @@
 #include "core/memory_allocator.h"
 
 class SoundPlayer : public DefinitionComponent, public Allocator<SoundPlayer> {
-public:
+  public:
     using DefinitionComponent::DefinitionComponent;
 };

@@ -51,8 +51,8 @@ void SoundProcess::HandleMessage(BaseMessage* msg, u32 fromId) {
     case MSG_GET_SOUND_INSTANCE:
     case MSG_GET_SOUND_STREAM_INSTANCE: {
         const auto* path = msg->Payload<std::string>();
-        ReplyInstance(path != nullptr ? *path : std::string(), msg->type == MSG_GET_SOUND_STREAM_INSTANCE,
-                      fromId);
+        ReplyInstance(path != nullptr ? *path : std::string(),
+                      msg->type == MSG_GET_SOUND_STREAM_INSTANCE, fromId);
         break;
     }
     default:
@@ -124,8 +124,9 @@ SoundInstance* SoundProcess::GetSoundInstance(Sound* sound) {
         return nullptr;
     }
     std::lock_guard<std::recursive_mutex> lock(m_mutex);
-    const auto held = std::find_if(m_sounds.begin(), m_sounds.end(),
-                                   [sound](const auto& entry) { return entry.second.get() == sound; });
+    const auto held = std::find_if(m_sounds.begin(), m_sounds.end(), [sound](const auto& entry) {
+        return entry.second.get() == sound;
+    });
     if (held == m_sounds.end()) {
         return nullptr;
     }
@@ -147,9 +148,13 @@ f32 SoundProcess::GetMasterVolume() const {
     return m_master_volume;
 }
 
-void SoundProcess::SetGroupVolume(u32 group, f32 volume) { m_system.SetGroupVolume(group, volume); }
+void SoundProcess::SetGroupVolume(u32 group, f32 volume) {
+    m_system.SetGroupVolume(group, volume);
+}
 
-void SoundProcess::SetGroupMuted(u32 group, bool muted) { m_system.SetGroupMuted(group, muted); }
+void SoundProcess::SetGroupMuted(u32 group, bool muted) {
+    m_system.SetGroupMuted(group, muted);
+}
 
 void SoundProcess::MarkSoundsUnused() {
     std::lock_guard<std::recursive_mutex> lock(m_mutex);
@@ -163,7 +168,8 @@ void SoundProcess::ReleaseUnusedSounds(bool all) {
     const auto released = [all](const Sound* sound) { return all || !sound->m_in_use; };
     std::erase_if(m_instances,
                   [&released](const auto& instance) { return released(instance->m_sound); });
-    std::erase_if(m_sounds, [&released](const auto& entry) { return released(entry.second.get()); });
+    std::erase_if(m_sounds,
+                  [&released](const auto& entry) { return released(entry.second.get()); });
 }
 
 std::size_t SoundProcess::SoundCount() const {

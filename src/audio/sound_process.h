@@ -23,7 +23,7 @@
 #include "platform/sound/sound_system.h"
 
 class SoundProcess : public ComponentListProcess {
-public:
+  public:
     static constexpr u32 kHandlerId = 2;
     static constexpr const char* kPackagePath = "./assets/packages/sounds.kzp";
 
@@ -59,7 +59,7 @@ public:
     // Where sounds are read from; tests point it at a package of their own.
     std::string m_package_path = kPackagePath;
 
-private:
+  private:
     Sound* FindSound(const std::string& path) const;
     void ReplyInstance(const std::string& path, bool stream, u32 fromId);
 

@@ -4,6 +4,6 @@
 #include "core/memory_allocator.h"
 
 class BuildingComponent : public DefinitionComponent, public Allocator<BuildingComponent> {
-public:
+  public:
     using DefinitionComponent::DefinitionComponent;
 };

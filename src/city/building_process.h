@@ -3,7 +3,7 @@
 #include "core/component_list_process.h"
 
 class BuildingProcess : public ComponentListProcess {
-public:
+  public:
     static constexpr u32 kHandlerId = 17;
 
     // stateFlag is the creating game state's spare flag byte, passed on as it is.

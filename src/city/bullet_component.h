@@ -4,6 +4,6 @@
 #include "core/memory_allocator.h"
 
 class BulletComponent : public DefinitionComponent, public Allocator<BulletComponent> {
-public:
+  public:
     using DefinitionComponent::DefinitionComponent;
 };

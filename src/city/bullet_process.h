@@ -3,7 +3,7 @@
 #include "core/component_list_process.h"
 
 class BulletProcess : public ComponentListProcess {
-public:
+  public:
     static constexpr u32 kHandlerId = 13;
 
     BulletProcess() = default;

@@ -4,6 +4,6 @@
 #include "core/memory_allocator.h"
 
 class GameLogicComponent : public DefinitionComponent, public Allocator<GameLogicComponent> {
-public:
+  public:
     using DefinitionComponent::DefinitionComponent;
 };

@@ -4,7 +4,7 @@
 #include "core/component_list_process.h"
 
 class GameLogicProcess : public ComponentListProcess {
-public:
+  public:
     static constexpr u32 kHandlerId = 16;
 
     GameLogicProcess(bool endless, bool tutorial) : m_endless(endless), m_tutorial(tutorial) {}

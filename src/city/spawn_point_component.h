@@ -5,6 +5,6 @@
 #include "core/memory_allocator.h"
 
 class SpawnPointComponent : public DefinitionComponent, public Allocator<SpawnPointComponent> {
-public:
+  public:
     using DefinitionComponent::DefinitionComponent;
 };

@@ -4,6 +4,6 @@
 #include "core/memory_allocator.h"
 
 class TriggerComponent : public DefinitionComponent, public Allocator<TriggerComponent> {
-public:
+  public:
     using DefinitionComponent::DefinitionComponent;
 };

@@ -3,7 +3,7 @@
 #include "core/component_list_process.h"
 
 class TriggerProcess : public ComponentListProcess {
-public:
+  public:
     static constexpr u32 kHandlerId = 21;
 
     TriggerProcess() = default;

@@ -585,20 +585,24 @@ int LuaParticleSystem::GetParticleSystem(lua_State* L) {
     return 1;
 }
 
-int LuaParticleSystem::SetBornDelayHigh(lua_State* L) {
-    ParticleSystemCPU* const system = System(L);
+namespace {
+
+// The two bounds read their number unchecked: anything else sets 0.
+int SetBornDelay(lua_State* L, ParticleSystemCPU* system,
+                 void (ParticleSystemLink::*set)(ParticleSystemCPU*, float)) {
     const float seconds = static_cast<float>(lua_tonumber(L, Arguments(L, 1) + 1));
     if (ParticleSystemLink* const link = ParticleSystemLink::Installed()) {
-        link->SetBornDelayHigh(system, seconds);
+        (link->*set)(system, seconds);
     }
     return 0;
 }
 
+} // namespace
+
+int LuaParticleSystem::SetBornDelayHigh(lua_State* L) {
+    return SetBornDelay(L, System(L), &ParticleSystemLink::SetBornDelayHigh);
+}
+
 int LuaParticleSystem::SetBornDelayLow(lua_State* L) {
-    ParticleSystemCPU* const system = System(L);
-    const float seconds = static_cast<float>(lua_tonumber(L, Arguments(L, 1) + 1));
-    if (ParticleSystemLink* const link = ParticleSystemLink::Installed()) {
-        link->SetBornDelayLow(system, seconds);
-    }
-    return 0;
+    return SetBornDelay(L, System(L), &ParticleSystemLink::SetBornDelayLow);
 }

@@ -78,15 +78,12 @@ void LuaHandler::HandleMessage(BaseMessage* msg, u32 fromId) {
         SendMessage(&reply, fromId);
         break;
     }
+    // An id no state has (the fallback for a message without one) changes nothing.
     case MSG_SCRIPTING_DELETE_LUA_STATE:
-        if (const u32* stateId = msg->Payload<u32>()) {
-            DeleteState(*stateId);
-        }
+        DeleteState(msg->ValueOr<u32>(kUnbound));
         break;
     case MSG_SCRIPTING_SWITCH_LUA_STATE:
-        if (const u32* stateId = msg->Payload<u32>()) {
-            SwitchState(*stateId);
-        }
+        SwitchState(msg->ValueOr<u32>(kUnbound));
         break;
     case MSG_SCRIPTING_LOAD_SCRIPT:
         if (const std::string* path = msg->Payload<std::string>()) {
@@ -189,15 +186,8 @@ const std::string& LuaHandler::PackageFor(const std::string& scriptPath) const {
                                                               : m_levelsPackage;
 }
 
-bool LuaHandler::ReadScript(const std::string& path, std::vector<char>& bytes) const {
-    u32 size = 0;
-    const std::unique_ptr<u8[]> file =
-        FilePackage::Get(PackageFor(path))->GetFile(FilePackage::SplitPath(path), size);
-    if (!file) {
-        return false;
-    }
-    bytes.assign(file.get(), file.get() + size);
-    return true;
+std::unique_ptr<u8[]> LuaHandler::ReadScript(const std::string& path, u32& size) const {
+    return FilePackage::Get(PackageFor(path))->GetFile(FilePackage::SplitPath(path), size);
 }
 
 bool LuaHandler::Compile(const char* bytes, std::size_t size, const std::string& name) {
@@ -220,9 +210,9 @@ void LuaHandler::DoScript(const std::string& path) {
     std::ostringstream line;
     line << path << " : " << static_cast<const void*>(m_current);
     WriteLine(line.str());
-    std::vector<char> bytes;
-    if (ReadScript(path, bytes)) {
-        CompileAndRun(bytes.data(), bytes.size(), path);
+    u32 size = 0;
+    if (const std::unique_ptr<u8[]> bytes = ReadScript(path, size)) {
+        CompileAndRun(reinterpret_cast<const char*>(bytes.get()), size, path);
     }
 }
 
@@ -234,8 +224,9 @@ void LuaHandler::LoadScript(const std::string& path) {
     if (IsLoaded(path)) {
         return;
     }
-    std::vector<char> bytes;
-    if (ReadScript(path, bytes) && Compile(bytes.data(), bytes.size(), path)) {
+    u32 size = 0;
+    const std::unique_ptr<u8[]> bytes = ReadScript(path, size);
+    if (bytes && Compile(reinterpret_cast<const char*>(bytes.get()), size, path)) {
         m_loaded.insert(path);
     }
 }

@@ -7,6 +7,7 @@
 // "LUA ERROR: " line, the operation ends and the state stays usable.
 
 #include <map>
+#include <memory>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -93,9 +94,9 @@ class LuaHandler : public MessageHandler {
     bool IsLoaded(const std::string& path) const { return m_loaded.count(path) != 0; }
 
   private:
-    // The script's bytes from its package; false (after the package's own message) when
+    // The script's bytes from its package; null (after the package's own message) when
     // there are none.
-    bool ReadScript(const std::string& path, std::vector<char>& bytes) const;
+    std::unique_ptr<u8[]> ReadScript(const std::string& path, u32& size) const;
     // Compiles into the global named `name` of the current state; false after reporting a
     // compile error.
     bool Compile(const char* bytes, std::size_t size, const std::string& name);

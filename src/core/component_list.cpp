@@ -28,7 +28,8 @@ void ComponentList::Update(float dt) {
         // A removal at or before this one shifted the rest down by one.
         if (i < m_components.size() && m_components[i] != component) {
             const auto at = std::find(m_components.begin(), m_components.end(), component);
-            i = at == m_components.end() ? i - 1 : static_cast<std::size_t>(at - m_components.begin());
+            i = at == m_components.end() ? i - 1
+                                         : static_cast<std::size_t>(at - m_components.begin());
         }
     }
 }

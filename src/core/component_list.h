@@ -12,7 +12,7 @@
 class ComponentProcess;
 
 class ComponentList {
-public:
+  public:
     ComponentList() = default;
     ~ComponentList();
     ComponentList(const ComponentList&) = delete;
@@ -39,6 +39,6 @@ public:
     std::size_t Size() const { return m_components.size(); }
     bool Empty() const { return m_components.empty(); }
 
-private:
+  private:
     std::vector<Component*> m_components;
 };

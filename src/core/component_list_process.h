@@ -6,12 +6,12 @@
 #include "core/process.h"
 
 class ComponentListProcess : public ComponentProcess {
-public:
+  public:
     void Update(float dt) override { m_components.Update(dt); }
     void RemoveComponent(Component* component) override { m_components.Remove(component); }
     const ComponentList& Components() const { return m_components; }
 
-protected:
+  protected:
     // Reads the stream's header and creates the class paired with its component type:
     // CreateFromStream<AIViewComponent, SpawnPointComponent>(stream, ComponentType::AIView,
     // ComponentType::SpawnPoint). Null for a type not listed or a stream without a header.

@@ -8,7 +8,7 @@
 #include "core/component.h"
 
 class DefinitionComponent : public Component {
-public:
+  public:
     explicit DefinitionComponent(std::string objectType) : m_object_type(std::move(objectType)) {}
     void Update(float dt) override {}
 

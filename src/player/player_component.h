@@ -5,11 +5,11 @@
 #include "core/memory_allocator.h"
 
 class PlayerComponent : public DefinitionComponent, public Allocator<PlayerComponent> {
-public:
+  public:
     using DefinitionComponent::DefinitionComponent;
 };
 
 class PlayerChildComponent : public DefinitionComponent, public Allocator<PlayerChildComponent> {
-public:
+  public:
     using DefinitionComponent::DefinitionComponent;
 };

@@ -1,7 +1,7 @@
 #pragma once
 // The robot's camera feed (MSG_PLAYER_CAMERA), which the renderer keeps as it is. The menu
 // sends a fixed one.
-#include "core/game_object_maths.h"
+#include "core/vector.h"
 #include "core/types.h"
 
 struct PlayerInfo {

@@ -6,7 +6,7 @@
 class InputControls;
 
 class PlayerProcess : public ComponentListProcess {
-public:
+  public:
     static constexpr u32 kHandlerId = 11;
 
     PlayerProcess(InputControls* input, bool endless, bool tutorial)

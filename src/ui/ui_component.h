@@ -6,39 +6,39 @@
 #include "core/memory_allocator.h"
 
 class UIComponent : public DefinitionComponent, public Allocator<UIComponent> {
-public:
+  public:
     using DefinitionComponent::DefinitionComponent;
 };
 
 // Gives a widget class its own pool instead of the one of UIComponent's size.
 template <class T> class PooledUIComponent : public UIComponent, public Allocator<T> {
-public:
+  public:
     using UIComponent::UIComponent;
     using Allocator<T>::operator new;
     using Allocator<T>::operator delete;
 };
 
 class ButtonUIComponent : public PooledUIComponent<ButtonUIComponent> {
-public:
+  public:
     using PooledUIComponent::PooledUIComponent;
 };
 
 class CheckBoxUIComponent : public PooledUIComponent<CheckBoxUIComponent> {
-public:
+  public:
     using PooledUIComponent::PooledUIComponent;
 };
 
 class SliderUIComponent : public PooledUIComponent<SliderUIComponent> {
-public:
+  public:
     using PooledUIComponent::PooledUIComponent;
 };
 
 class TextUIComponent : public PooledUIComponent<TextUIComponent> {
-public:
+  public:
     using PooledUIComponent::PooledUIComponent;
 };
 
 class InputUIComponent : public PooledUIComponent<InputUIComponent> {
-public:
+  public:
     using PooledUIComponent::PooledUIComponent;
 };

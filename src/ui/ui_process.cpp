@@ -13,7 +13,9 @@ namespace {
 constexpr u32 kGameId = 0;
 constexpr u32 kInputId = 3;
 
-bool Pressed(const InputState& input, u8 key) { return input.m_keys[key] == INPUT_PRESSED; }
+bool Pressed(const InputState& input, u8 key) {
+    return input.m_keys[key] == INPUT_PRESSED;
+}
 
 } // namespace
 
@@ -68,7 +70,8 @@ void UIProcess::MenuInput(const InputState& input) {
 void UIProcess::ShowPause(bool show) {
     m_pause_shown = show;
     // The pause screen itself keeps running; everything else of the level stops.
-    Message<std::vector<u32>> processes(show ? MSG_LEVEL_PAUSE_PROCESSES : MSG_LEVEL_UNPAUSE_PROCESSES,
+    Message<std::vector<u32>> processes(show ? MSG_LEVEL_PAUSE_PROCESSES
+                                             : MSG_LEVEL_UNPAUSE_PROCESSES,
                                         std::vector<u32>{kHandlerId});
     SendMessage(&processes, m_state_id);
     BaseMessage mode(show ? MSG_INPUT_SWITCH_PAUSE : MSG_INPUT_SWITCH_GAME);

@@ -16,7 +16,7 @@ class ParserProcess;
 struct InputState;
 
 class UIProcess : public ComponentListProcess {
-public:
+  public:
     static constexpr u32 kHandlerId = 10;
     static constexpr const char* kMenuScreen = "Menu";
     static constexpr const char* kLevelScreen = "Level";
@@ -35,7 +35,7 @@ public:
     // Where the option pages and the high-score entry read and save their files.
     ParserProcess* const m_parser;
 
-private:
+  private:
     void MenuInput(const InputState& input);
     void ShowPause(bool show);
 

@@ -41,8 +41,8 @@ std::string MakeWav(u32 milliseconds) {
     put32(36 + dataBytes);
     wav += "WAVEfmt ";
     put32(16);
-    put16(1);        // PCM
-    put16(1);        // mono
+    put16(1); // PCM
+    put16(1); // mono
     put32(rate);
     put32(rate * 2); // bytes per second
     put16(2);        // block align
@@ -56,7 +56,7 @@ std::string MakeWav(u32 milliseconds) {
 }
 
 class Probe : public MessageHandler {
-public:
+  public:
     void HandleMessage(BaseMessage* msg, u32 fromId) override {
         if (msg->type == MSG_SOUND_INSTANCE) {
             ++replies;
@@ -70,7 +70,7 @@ public:
 };
 
 class SoundProcessTest : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         s_folder = new package_fixture::ScratchFolder();
@@ -183,7 +183,8 @@ TEST_F(SoundProcessTest, InstanceRequestsAreAnsweredBeforeTheSendReturns) {
         EXPECT_EQ(probe.instance != nullptr, c.expectInstance);
         if (probe.instance != nullptr) {
             EXPECT_EQ(probe.instance->m_sound->m_path, c.path);
-            EXPECT_EQ(probe.instance->m_sound->m_stream, c.request == MSG_GET_SOUND_STREAM_INSTANCE);
+            EXPECT_EQ(probe.instance->m_sound->m_stream,
+                      c.request == MSG_GET_SOUND_STREAM_INSTANCE);
         }
     }
 
@@ -234,8 +235,10 @@ TEST_F(SoundProcessTest, ReleasingUnusedSoundsKeepsWhatTheNextStateAskedFor) {
 }
 
 TEST_F(SoundProcessTest, PlayScalesByMasterAndGroupAndHonoursTheLoopFlag) {
-    SoundInstance* once = sound.GetSoundInstance(sound.LoadSound("assets/sound fx/short.wav", false));
-    SoundInstance* looped = sound.GetSoundInstance(sound.LoadSound("assets/sound fx/short.wav", false));
+    SoundInstance* once =
+        sound.GetSoundInstance(sound.LoadSound("assets/sound fx/short.wav", false));
+    SoundInstance* looped =
+        sound.GetSoundInstance(sound.LoadSound("assets/sound fx/short.wav", false));
     ASSERT_NE(once, nullptr);
     ASSERT_NE(looped, nullptr);
     ASSERT_NE(once, looped);

@@ -10,7 +10,7 @@ namespace {
 
 // Logs its updates and destruction; an update may run an action on the list.
 class Probe : public Component {
-public:
+  public:
     Probe(std::string name, std::vector<std::string>* log) : name(std::move(name)), log(log) {}
     ~Probe() override { log->push_back("~" + name); }
     void Update(float) override {

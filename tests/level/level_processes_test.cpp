@@ -32,7 +32,9 @@ namespace {
 
 using component_fixture::ComponentStream;
 
-template <class T> bool Is(Component* c) { return dynamic_cast<T*>(c) != nullptr; }
+template <class T> bool Is(Component* c) {
+    return dynamic_cast<T*>(c) != nullptr;
+}
 
 struct ProcessCase {
     std::string name;
@@ -45,28 +47,49 @@ struct ProcessCase {
 
 std::vector<ProcessCase> LevelProcesses() {
     return {
-        {"PhysXProcess", [] { return std::make_unique<PhysXProcess>(); }, PhysXProcess::kHandlerId,
-         9, {{ComponentType::Physics, Is<PhysXComponent>}}},
-        {"PlayerProcess", [] { return std::make_unique<PlayerProcess>(nullptr, true, false); },
-         PlayerProcess::kHandlerId, 11,
+        {"PhysXProcess",
+         [] { return std::make_unique<PhysXProcess>(); },
+         PhysXProcess::kHandlerId,
+         9,
+         {{ComponentType::Physics, Is<PhysXComponent>}}},
+        {"PlayerProcess",
+         [] { return std::make_unique<PlayerProcess>(nullptr, true, false); },
+         PlayerProcess::kHandlerId,
+         11,
          {{ComponentType::Player, Is<PlayerComponent>},
           {ComponentType::PlayerChild, Is<PlayerChildComponent>}}},
-        {"AIViewProcess", [] { return std::make_unique<AIViewProcess>(true); },
-         AIViewProcess::kHandlerId, 12,
+        {"AIViewProcess",
+         [] { return std::make_unique<AIViewProcess>(true); },
+         AIViewProcess::kHandlerId,
+         12,
          {{ComponentType::AIView, Is<AIViewComponent>},
           {ComponentType::SpawnPoint, Is<SpawnPointComponent>}}},
-        {"BulletProcess", [] { return std::make_unique<BulletProcess>(); },
-         BulletProcess::kHandlerId, 13, {{ComponentType::Bullet, Is<BulletComponent>}}},
-        {"AnimationProcess", [] { return std::make_unique<AnimationProcess>(); },
-         AnimationProcess::kHandlerId, 15,
+        {"BulletProcess",
+         [] { return std::make_unique<BulletProcess>(); },
+         BulletProcess::kHandlerId,
+         13,
+         {{ComponentType::Bullet, Is<BulletComponent>}}},
+        {"AnimationProcess",
+         [] { return std::make_unique<AnimationProcess>(); },
+         AnimationProcess::kHandlerId,
+         15,
          {{ComponentType::Joint, Is<Joint>},
           {ComponentType::AnimationController, Is<AnimationController>}}},
-        {"GameLogicProcess", [] { return std::make_unique<GameLogicProcess>(false, true); },
-         GameLogicProcess::kHandlerId, 16, {{ComponentType::GameLogic, Is<GameLogicComponent>}}},
-        {"BuildingProcess", [] { return std::make_unique<BuildingProcess>(false, false); },
-         BuildingProcess::kHandlerId, 17, {{ComponentType::Building, Is<BuildingComponent>}}},
-        {"TriggerProcess", [] { return std::make_unique<TriggerProcess>(); },
-         TriggerProcess::kHandlerId, 21, {{ComponentType::Trigger, Is<TriggerComponent>}}},
+        {"GameLogicProcess",
+         [] { return std::make_unique<GameLogicProcess>(false, true); },
+         GameLogicProcess::kHandlerId,
+         16,
+         {{ComponentType::GameLogic, Is<GameLogicComponent>}}},
+        {"BuildingProcess",
+         [] { return std::make_unique<BuildingProcess>(false, false); },
+         BuildingProcess::kHandlerId,
+         17,
+         {{ComponentType::Building, Is<BuildingComponent>}}},
+        {"TriggerProcess",
+         [] { return std::make_unique<TriggerProcess>(); },
+         TriggerProcess::kHandlerId,
+         21,
+         {{ComponentType::Trigger, Is<TriggerComponent>}}},
     };
 }
 
@@ -163,7 +186,8 @@ TEST(AnimationProcess, SkeletonsCollectJointsByTheirIndexInTheComponentList) {
     StreamMap controllerStream = ComponentStream("RobotBase", "AnimationController");
     StreamMap bodyStream = ComponentStream("RobotBody", "Joint");
     StreamMap headStream = ComponentStream("RobotHead", "Joint");
-    auto* controller = static_cast<AnimationController*>(animation.CreateComponent(&controllerStream));
+    auto* controller =
+        static_cast<AnimationController*>(animation.CreateComponent(&controllerStream));
     Component* body = animation.CreateComponent(&bodyStream);
     Component* head = animation.CreateComponent(&headStream);
     ASSERT_NE(controller, nullptr);

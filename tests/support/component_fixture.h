@@ -16,7 +16,7 @@ namespace component_fixture {
 StreamMap ComponentStream(const std::string& objectType, const std::string& componentType);
 
 class MessageRecorder : public MessageHandler {
-public:
+  public:
     struct Received {
         std::unique_ptr<BaseMessage> message;
         u32 fromId;

@@ -16,7 +16,9 @@ namespace {
 using component_fixture::ComponentStream;
 using component_fixture::MessageRecorder;
 
-template <class T> bool Is(Component* c) { return dynamic_cast<T*>(c) != nullptr; }
+template <class T> bool Is(Component* c) {
+    return dynamic_cast<T*>(c) != nullptr;
+}
 
 TEST(UIProcess, CreatesTheWidgetOfEachUIComponentType) {
     EXPECT_EQ(UIProcess::kHandlerId, 10u);
@@ -26,7 +28,7 @@ TEST(UIProcess, CreatesTheWidgetOfEachUIComponentType) {
         bool (*is)(Component*);
     };
     const std::vector<Case> cases = {
-        {"UIElement", Is<UIComponent>},         {"UIButton", Is<ButtonUIComponent>},
+        {"UIElement", Is<UIComponent>},          {"UIButton", Is<ButtonUIComponent>},
         {"UICheckBox", Is<CheckBoxUIComponent>}, {"UISlider", Is<SliderUIComponent>},
         {"UIText", Is<TextUIComponent>},         {"UIInput", Is<InputUIComponent>},
     };
@@ -51,7 +53,7 @@ TEST(UIProcess, CreatesTheWidgetOfEachUIComponentType) {
 // The Game's router with the Game (0) and InputControls (3), and below it a state's router
 // with the state and its UIProcess.
 class UIProcessRouting : public ::testing::Test {
-protected:
+  protected:
     void Start(const std::string& screen, u32 stateId) {
         ui = std::make_unique<UIProcess>(screen, stateId, nullptr);
         game.Bind(&root, 0);

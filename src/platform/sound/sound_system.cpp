@@ -70,7 +70,8 @@ std::unique_ptr<Clip> System::Load(std::vector<u8> bytes, bool stream) {
     std::unique_ptr<Clip> clip(new Clip());
     if (stream) {
         clip->m_bytes = std::move(bytes);
-        SDL_RWops* rw = SDL_RWFromConstMem(clip->m_bytes.data(), static_cast<int>(clip->m_bytes.size()));
+        SDL_RWops* rw =
+            SDL_RWFromConstMem(clip->m_bytes.data(), static_cast<int>(clip->m_bytes.size()));
         clip->m_music = rw != nullptr ? Mix_LoadMUS_RW(rw, 1) : nullptr;
         if (clip->m_music == nullptr) {
             std::printf("Sound: cannot decode stream: %s\n", Mix_GetError());
@@ -143,7 +144,8 @@ const System::Slot* System::Find(const Voice& voice) const {
     const Slot* slot = nullptr;
     if (voice.m_channel == Voice::kStreamChannel) {
         slot = &m_stream;
-    } else if (voice.m_channel >= 0 && static_cast<std::size_t>(voice.m_channel) < m_channels.size()) {
+    } else if (voice.m_channel >= 0 &&
+               static_cast<std::size_t>(voice.m_channel) < m_channels.size()) {
         slot = &m_channels[voice.m_channel];
     }
     return slot != nullptr && slot->token == voice.m_token ? slot : nullptr;

@@ -19,14 +19,14 @@ namespace sound {
 
 // A sound in memory. Destroying it stops every voice that plays it.
 class Clip {
-public:
+  public:
     ~Clip();
     Clip(const Clip&) = delete;
     Clip& operator=(const Clip&) = delete;
 
     bool IsStream() const { return m_music != nullptr; }
 
-private:
+  private:
     friend class System;
     Clip() = default;
 
@@ -48,7 +48,7 @@ struct Voice {
 };
 
 class System {
-public:
+  public:
     static constexpr u32 kFirstChannels = 32;
     static constexpr u32 kMaxChannels = 256;
 
@@ -83,7 +83,7 @@ public:
     // The mixer volume (0 to 128) a voice of the group at this volume gets.
     i32 MixerVolume(u32 group, f32 volume) const;
 
-private:
+  private:
     struct Slot {
         u64 token = 0;
         u32 group = 0;
