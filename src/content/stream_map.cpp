@@ -38,8 +38,8 @@ StreamMap& StreamMap::operator=(const StreamMap& other) {
 }
 
 StreamMap::StreamMap(StreamMap&& other) noexcept
-    : capacity(other.capacity), size(other.size), data(std::move(other.data)),
-      cursor(other.cursor), writing(other.writing), index(std::move(other.index)) {
+    : capacity(other.capacity), size(other.size), data(std::move(other.data)), cursor(other.cursor),
+      writing(other.writing), index(std::move(other.index)) {
     other.capacity = 0;
     other.size = 0;
     other.cursor = 0;
@@ -136,7 +136,9 @@ bool StreamMap::WriteVector3(float x, float y, float z) {
     return Write(xyz, sizeof(xyz));
 }
 
-bool StreamMap::WriteVector4(const float* xyzw) { return Write(xyzw, 4 * sizeof(float)); }
+bool StreamMap::WriteVector4(const float* xyzw) {
+    return Write(xyzw, 4 * sizeof(float));
+}
 
 template <class T> void StreamMap::AddNumber(const std::string& name, const char* type, T value) {
     // The index entry must name the offset the bytes go to, after any restart at 0.
@@ -145,7 +147,9 @@ template <class T> void StreamMap::AddNumber(const std::string& name, const char
     Write(&value, sizeof(value));
 }
 
-void StreamMap::AddInt(const std::string& name, i32 value) { AddNumber(name, "int", value); }
+void StreamMap::AddInt(const std::string& name, i32 value) {
+    AddNumber(name, "int", value);
+}
 
 void StreamMap::AddLong(const std::string& name, i32 value) {
     AddNumber(name, "long", value);
@@ -202,11 +206,17 @@ bool StreamMap::ReadBool(bool& value) {
     return true;
 }
 
-bool StreamMap::ReadInt(i32& value) { return Read(&value, sizeof(value)); }
+bool StreamMap::ReadInt(i32& value) {
+    return Read(&value, sizeof(value));
+}
 
-bool StreamMap::ReadFloat(float& value) { return Read(&value, sizeof(value)); }
+bool StreamMap::ReadFloat(float& value) {
+    return Read(&value, sizeof(value));
+}
 
-bool StreamMap::ReadDouble(double& value) { return Read(&value, sizeof(value)); }
+bool StreamMap::ReadDouble(double& value) {
+    return Read(&value, sizeof(value));
+}
 
 bool StreamMap::ReadString(std::string& value) {
     PrepareRead();

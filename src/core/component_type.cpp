@@ -3,11 +3,10 @@
 namespace {
 
 constexpr const char* kNames[ComponentType::kCount] = {
-    "Graphic",   "ParticleSystem", "Sprite",     "Light",      "Physics",
-    "Player",    "PlayerChild",    "AIView",     "SpawnPoint", "Bullet",
-    "Joint",     "AnimationController", "SoundPlayer", "UIElement", "UIButton",
-    "UICheckBox", "UISlider",      "UIDropDown", "UIInput",    "UIText",
-    "Building",  "GameLogic",      "Trigger",    "Invalid",
+    "Graphic",     "ParticleSystem", "Sprite",     "Light",      "Physics",  "Player",
+    "PlayerChild", "AIView",         "SpawnPoint", "Bullet",     "Joint",    "AnimationController",
+    "SoundPlayer", "UIElement",      "UIButton",   "UICheckBox", "UISlider", "UIDropDown",
+    "UIInput",     "UIText",         "Building",   "GameLogic",  "Trigger",  "Invalid",
 };
 
 } // namespace
@@ -21,4 +20,6 @@ ComponentType ComponentType::FromName(const std::string& name) {
     return Invalid;
 }
 
-const char* ComponentType::Name(u32 type) { return kNames[type < kCount ? type : Invalid]; }
+const char* ComponentType::Name(u32 type) {
+    return kNames[type < kCount ? type : Invalid];
+}

@@ -8,7 +8,9 @@
 
 namespace {
 
-void ReportToStderr(const char* text) { std::fprintf(stderr, "%s\n", text); }
+void ReportToStderr(const char* text) {
+    std::fprintf(stderr, "%s\n", text);
+}
 
 GameObject::ReportFunction g_reporter = ReportToStderr;
 
@@ -122,9 +124,8 @@ void ForEachComponent(const std::unordered_map<u32, std::vector<Component*>>& co
     }
     for (const auto& [type, component] : order) {
         const auto found = components.find(type);
-        if (found != components.end() &&
-            std::find(found->second.begin(), found->second.end(), component) !=
-                found->second.end()) {
+        if (found != components.end() && std::find(found->second.begin(), found->second.end(),
+                                                   component) != found->second.end()) {
             call(component);
         }
     }

@@ -23,7 +23,9 @@ template <class T> struct PayloadTagOf {
     static inline char tag = 0;
 };
 
-template <class T> PayloadTag TagOf() { return &PayloadTagOf<std::remove_cv_t<T>>::tag; }
+template <class T> PayloadTag TagOf() {
+    return &PayloadTagOf<std::remove_cv_t<T>>::tag;
+}
 
 class BaseMessage : public Allocator<BaseMessage> {
 public:

@@ -69,7 +69,8 @@ void MessageRouter::RegisterHandler(u32 id, MessageHandler* handler) {
 }
 
 void MessageRouter::RemoveHandler(MessageHandler* handler) {
-    auto erase = [this, handler](std::unordered_map<u32, std::vector<MessageHandler*>>::iterator found) {
+    auto erase = [this,
+                  handler](std::unordered_map<u32, std::vector<MessageHandler*>>::iterator found) {
         std::vector<MessageHandler*>& list = found->second;
         const auto at = std::find(list.begin(), list.end(), handler);
         if (at == list.end()) {
@@ -82,6 +83,7 @@ void MessageRouter::RemoveHandler(MessageHandler* handler) {
         } else {
             list.erase(at);
             if (list.empty()) {
+                m_cachedList = nullptr;
                 handlers.erase(found);
             }
         }
@@ -108,6 +110,7 @@ void MessageRouter::SweepHandlers() {
         list.erase(std::remove(list.begin(), list.end(), nullptr), list.end());
         it = list.empty() ? handlers.erase(it) : std::next(it);
     }
+    m_cachedList = nullptr;
     m_holes = false;
 }
 
@@ -141,13 +144,19 @@ void MessageRouter::RemoveChild(MessageRouter* child) {
 }
 
 bool MessageRouter::Deliver(BaseMessage* message, u32 toId, u32 fromId, bool* destroyed) {
-    const auto found = handlers.find(toId);
-    if (found == handlers.end()) {
-        return false;
+    std::vector<MessageHandler*>* listAt = m_cachedList;
+    if (toId != m_cachedId || listAt == nullptr) {
+        const auto found = handlers.find(toId);
+        if (found == handlers.end()) {
+            return false;
+        }
+        listAt = &found->second;
+        m_cachedId = toId;
+        m_cachedList = listAt;
     }
     // The entry stays in the map while m_delivering is set, so the reference holds; a
     // handler registered during the delivery is past count and waits for the next message.
-    std::vector<MessageHandler*>& list = found->second;
+    std::vector<MessageHandler*>& list = *listAt;
     const std::size_t count = list.size();
     ScopeGuard guard(this);
     ++m_delivering;

@@ -102,6 +102,11 @@ private:
     u32 lowId = 0xFFFFFFFFu;
     u32 highId = 0;
 
+    // The list of the id delivered to last: an object's router serves one id, and a
+    // state's router mostly the same few in a row.
+    u32 m_cachedId = 0;
+    std::vector<MessageHandler*>* m_cachedList = nullptr;
+
     ActiveScope* m_scopes = nullptr;
     u32 m_delivering = 0;
     bool m_holes = false;

@@ -8,7 +8,9 @@
 
 namespace {
 
-std::vector<u8> Bytes(const StreamMap& s) { return {s.Data(), s.Data() + s.Size()}; }
+std::vector<u8> Bytes(const StreamMap& s) {
+    return {s.Data(), s.Data() + s.Size()};
+}
 
 StreamMap ExampleStream() {
     StreamMap s(8);

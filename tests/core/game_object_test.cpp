@@ -16,7 +16,6 @@ std::vector<std::string>* g_events = nullptr;
 
 class TestComponent : public Component, public Allocator<TestComponent> {
 public:
-
     explicit TestComponent(std::string name) : name(std::move(name)) {}
     ~TestComponent() override { g_events->push_back("delete " + name); }
     void Update(float) override {}
@@ -57,7 +56,9 @@ public:
 };
 
 std::vector<std::string>* g_reports = nullptr;
-void CaptureReport(const char* text) { g_reports->push_back(text); }
+void CaptureReport(const char* text) {
+    g_reports->push_back(text);
+}
 
 class GameObjectTest : public ::testing::Test {
 protected:
@@ -232,7 +233,8 @@ TEST_F(GameObjectTest, DestructionHandsComponentsBackThenFreesBoundsThenDetaches
         EXPECT_EQ(object->router.HandlerCount(1000), c == a ? 1u : 0u);
     };
     delete object;
-    EXPECT_EQ(events, (std::vector<std::string>{"remove c1", "delete c1", "remove c2", "delete c2"}));
+    EXPECT_EQ(events,
+              (std::vector<std::string>{"remove c1", "delete c1", "remove c2", "delete c2"}));
     EXPECT_TRUE(parent.childObjects.empty());
     EXPECT_EQ(child.parentObject, nullptr);
 }

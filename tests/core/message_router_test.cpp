@@ -149,11 +149,11 @@ TEST_F(RouterTree, RoutesUpAndDownByIdRanges) {
         const char* reaches;
     };
     const Case cases[] = {
-        {&objectA, 1, "graphics"},       // up two levels
-        {&objectA, 6, "level"},          // up one level
-        {&root, 1000, "componentA"},     // down two levels
-        {&root, 2000, "deep"},           // down three levels
-        {&objectB, 6, "level"},          // a parent that has children of its own
+        {&objectA, 1, "graphics"},   // up two levels
+        {&objectA, 6, "level"},      // up one level
+        {&root, 1000, "componentA"}, // down two levels
+        {&root, 2000, "deep"},       // down three levels
+        {&objectB, 6, "level"},      // a parent that has children of its own
         {&state, 0, "game"},
     };
     for (const Case& c : cases) {
@@ -217,11 +217,17 @@ TEST_F(RouterTree, RangesThatDoNotGrowDownwardsCannotBounceAMessageForever) {
     EXPECT_TRUE(log.empty());
 }
 
-TEST(MessageRouterQueue, DelayedMessageIsDueWhenItsTimeReachesZero) {
+// One router with one handler under id 1, for the queue tests.
+class MessageRouterQueue : public ::testing::Test {
+protected:
+    MessageRouterQueue() { target.Bind(&router, 1); }
+
     std::vector<Delivery> log;
     MessageRouter router;
-    Recorder target("target", &log);
-    target.Bind(&router, 1);
+    Recorder target{"target", &log};
+};
+
+TEST_F(MessageRouterQueue, DelayedMessageIsDueWhenItsTimeReachesZero) {
     Message<std::string> msg(MSG_LOAD_SOUND, "a.wav");
     std::string seen;
     target.onMessage = [&seen](BaseMessage* m) { seen = *m->Payload<std::string>(); };
@@ -239,11 +245,7 @@ TEST(MessageRouterQueue, DelayedMessageIsDueWhenItsTimeReachesZero) {
     EXPECT_EQ(log.size(), 1u);
 }
 
-TEST(MessageRouterQueue, RepeatingMessageReArmsByItsPeriod) {
-    std::vector<Delivery> log;
-    MessageRouter router;
-    Recorder target("target", &log);
-    target.Bind(&router, 1);
+TEST_F(MessageRouterQueue, RepeatingMessageReArmsByItsPeriod) {
     BaseMessage msg(MSG_PHYSICS_UPDATE);
     router.SendMessage(&msg, 1, 0, 1.0f, true);
     std::vector<int> deliveredIn;
@@ -258,11 +260,7 @@ TEST(MessageRouterQueue, RepeatingMessageReArmsByItsPeriod) {
     EXPECT_EQ(router.QueueSize(), 1u);
 }
 
-TEST(MessageRouterQueue, ClearQueueDiscardsWithoutDelivering) {
-    std::vector<Delivery> log;
-    MessageRouter router;
-    Recorder target("target", &log);
-    target.Bind(&router, 1);
+TEST_F(MessageRouterQueue, ClearQueueDiscardsWithoutDelivering) {
     Message<std::string> msg(MSG_LOAD_SOUND, "a.wav");
     router.SendMessage(&msg, 1, 0, 0.1f, false);
     router.SendMessage(&msg, 1, 0, 0.2f, true);
@@ -272,11 +270,7 @@ TEST(MessageRouterQueue, ClearQueueDiscardsWithoutDelivering) {
     EXPECT_TRUE(log.empty());
 }
 
-TEST(MessageRouterQueue, HandlersMayClearOrRefillTheQueueDuringUpdate) {
-    std::vector<Delivery> log;
-    MessageRouter router;
-    Recorder target("target", &log);
-    target.Bind(&router, 1);
+TEST_F(MessageRouterQueue, HandlersMayClearOrRefillTheQueueDuringUpdate) {
     Message<std::string> first(MSG_LOAD_SOUND, "first");
     Message<std::string> later(MSG_LOAD_SOUND, "later");
     std::string lastSeen;
