@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "core/entity.h"
-#include "core/game_object_maths.h"
+#include "core/quaternion.h"
+#include "core/vector.h"
 #include "core/types.h"
 #include "graphics/mesh_point_lists.h"
 

@@ -14,6 +14,7 @@
 #include "graphics/render_settings.h"
 #include "graphics/video_manager.h"
 #include "platform/gfx/device.h"
+#include "platform/input/keys.h"
 #include "platform/system/message_box.h"
 #include "platform/window/window.h"
 
@@ -325,7 +326,32 @@ void GraphicsProcess::HandleMessage(BaseMessage* message, u32 fromId) {
         break;
     case MSG_PLAYER_CAMERA:
         m_player_camera.reset(message->Clone());
+        m_graphics_input.m_ui = 0;
         m_free_camera = 0;
+        break;
+    case MSG_GRAPHIC_INPUT:
+        if (const InputState* state = message->Payload<InputState>()) {
+            m_graphics_input = *state;
+            m_graphics_input.m_ui = 1;
+            m_free_camera = 1;
+        }
+        break;
+    case MSG_EDITOR_INPUT:
+        if (const InputState* state = message->Payload<InputState>()) {
+            if (state->m_keys[input::key::Space] == INPUT_PRESSED) {
+                m_editor_input_routing = m_editor_input_routing == 0 ? 1 : 0;
+            }
+            if (m_editor_input_routing == 0) {
+                m_free_camera = 1;
+                m_graphics_input = *state;
+                m_graphics_input.m_ui = 1;
+                m_editor_input = InputState{};
+            } else {
+                m_editor_input = *state;
+                m_editor_input.m_ui = 1;
+                m_graphics_input = InputState{};
+            }
+        }
         break;
     case MSG_CREATE_PARTICLE_SYSTEM:
         if (const ParticleSystemInfo* info = message->Payload<ParticleSystemInfo>()) {

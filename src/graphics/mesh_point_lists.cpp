@@ -38,9 +38,7 @@ Vector MeshPointLists::EvaluateCurve(float t) {
         const float weight = Binomial(n, static_cast<u32>(k)) *
                              std::pow(t, static_cast<float>(k)) *
                              std::pow(1.0f - t, static_cast<float>(n - k));
-        sum.x += weight * controlPoints[k].x;
-        sum.y += weight * controlPoints[k].y;
-        sum.z += weight * controlPoints[k].z;
+        sum += controlPoints[k] * weight;
     }
     curveCache.emplace(t, sum);
     return sum;

@@ -5,7 +5,7 @@
 #include <map>
 #include <vector>
 
-#include "core/game_object_maths.h"
+#include "core/vector.h"
 #include "core/types.h"
 
 class MeshPointLists {

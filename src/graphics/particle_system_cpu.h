@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/component.h"
-#include "core/game_object_maths.h"
+#include "core/vector.h"
 #include "core/memory_allocator.h"
 #include "core/types.h"
 

@@ -6,7 +6,7 @@
 #include <list>
 #include <string>
 
-#include "core/game_object_maths.h"
+#include "core/vector.h"
 #include "core/types.h"
 
 class Component;

@@ -21,6 +21,7 @@
 #include "graphics/render_settings.h"
 #include "graphics/video_manager.h"
 #include "platform/gfx/device.h"
+#include "platform/input/keys.h"
 #include "platform/system/message_box.h"
 #include "platform/window/window.h"
 #include "support/avi_fixture.h"
@@ -197,6 +198,46 @@ TEST_F(GraphicsProcessMessages, SettingMessagesStoreTheirValues) {
     GameObject object("Tank");
     Send(Message<GameObject*>(MSG_LEVEL_OBJECT_CREATED, &object));
     EXPECT_EQ(graphics->LevelObject(), &object);
+}
+
+TEST_F(GraphicsProcessMessages, SpaceRoutesEditorInputToTheEditorAndBack) {
+    InputState state;
+    state.m_mouse_x = 7;
+    Send(Message<InputState>(MSG_GRAPHIC_INPUT, state));
+    EXPECT_TRUE(graphics->IsFreeCamera());
+    EXPECT_EQ(graphics->GraphicsInput().m_ui, 1);
+    EXPECT_EQ(graphics->GraphicsInput().m_mouse_x, 7);
+    Send(Message<int>(MSG_PLAYER_CAMERA, 0));
+    EXPECT_FALSE(graphics->IsFreeCamera());
+    EXPECT_EQ(graphics->GraphicsInput().m_ui, 0);
+
+    InputState space;
+    space.m_keys[input::key::Space] = INPUT_PRESSED;
+    space.m_mouse_x = 3;
+    Send(Message<InputState>(MSG_EDITOR_INPUT, space));
+    EXPECT_TRUE(graphics->EditorInputRouting());
+    EXPECT_EQ(graphics->EditorInput().m_mouse_x, 3);
+    EXPECT_EQ(graphics->EditorInput().m_ui, 1);
+    EXPECT_EQ(graphics->GraphicsInput().m_mouse_x, 0);
+
+    space.m_keys[input::key::Space] = INPUT_HELD; // held is not pressed again
+    Send(Message<InputState>(MSG_EDITOR_INPUT, space));
+    EXPECT_TRUE(graphics->EditorInputRouting());
+
+    space.m_keys[input::key::Space] = INPUT_PRESSED;
+    space.m_mouse_x = 9;
+    Send(Message<InputState>(MSG_EDITOR_INPUT, space));
+    EXPECT_FALSE(graphics->EditorInputRouting());
+    EXPECT_TRUE(graphics->IsFreeCamera());
+    EXPECT_EQ(graphics->GraphicsInput().m_mouse_x, 9);
+    EXPECT_EQ(graphics->EditorInput().m_mouse_x, 0);
+    EXPECT_EQ(graphics->EditorInput().m_ui, 0);
+
+    // Leaving the editor routes its input to the camera again.
+    Send(Message<InputState>(MSG_EDITOR_INPUT, space));
+    EXPECT_TRUE(graphics->EditorInputRouting());
+    Send(Message<bool>(MSG_LEVEL_EDITOR_MODE, false));
+    EXPECT_FALSE(graphics->EditorInputRouting());
 }
 
 TEST_F(GraphicsProcessMessages, ThePauseOfSceneUpdatesReachesTheFrameAtItsStart) {
