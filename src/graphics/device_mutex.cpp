@@ -21,4 +21,6 @@ void DeviceMutex::Wait() {
     }
 }
 
-void DeviceMutex::Release() { g_device_mutex.unlock(); }
+void DeviceMutex::Release() {
+    g_device_mutex.unlock();
+}

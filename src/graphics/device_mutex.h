@@ -5,7 +5,7 @@
 #include "core/types.h"
 
 class DeviceMutex {
-public:
+  public:
     static constexpr const char* kName = "D3DDEVICE";
     static constexpr u32 kTimeoutMs = 5000;
 
@@ -21,7 +21,7 @@ public:
 
 // Holds the device mutex for a scope.
 class DeviceLock {
-public:
+  public:
     DeviceLock() { DeviceMutex::Wait(); }
     ~DeviceLock() { DeviceMutex::Release(); }
     DeviceLock(const DeviceLock&) = delete;

@@ -29,6 +29,26 @@ constexpr u32 kUiId = 10;
 constexpr float kMaxRealDt = 0.25f;
 constexpr auto kLostDeviceWait = std::chrono::milliseconds(20);
 
+void StartVideo(const char* name, gfx::Device* device) {
+    VideoManager* videos = VideoManager::Instance();
+    videos->Load(name, device);
+    videos->Restart(name);
+}
+
+// Advances every video; true while the named one still plays. Only a sequence's own video
+// decides, so another loaded video cannot hold it back, and one that failed to load ends
+// the sequence at once.
+bool VideoRuns(const char* name, float dt) {
+    VideoManager* videos = VideoManager::Instance();
+    videos->Update(dt);
+    return videos->IsUnfinished(name);
+}
+
+void EndVideo(const char* name) {
+    VideoManager::Instance()->Stop(name);
+    VideoManager::Instance()->Unload(name);
+}
+
 void ShowError(const char* text) {
     sys::ShowMessageBox("Error", text, sys::MessageBoxIcon::Error);
 }
@@ -92,7 +112,9 @@ bool GraphicsProcess::CreateDevice(window::Window* window) {
     return m_device != nullptr;
 }
 
-void GraphicsProcess::Initialize() { const DeviceLock lock; }
+void GraphicsProcess::Initialize() {
+    const DeviceLock lock;
+}
 
 bool GraphicsProcess::ReportDriverError() {
     if (m_device == nullptr) {
@@ -137,9 +159,13 @@ void GraphicsProcess::ResizeWindow(bool fullscreen) {
     }
 }
 
-void GraphicsProcess::ApplyResolution() { ResizeWindow(m_fullscreen); }
+void GraphicsProcess::ApplyResolution() {
+    ResizeWindow(m_fullscreen);
+}
 
-void GraphicsProcess::ReleaseDeviceResources() { VideoManager::Instance()->ReleaseAll(); }
+void GraphicsProcess::ReleaseDeviceResources() {
+    VideoManager::Instance()->ReleaseAll();
+}
 
 void GraphicsProcess::RestoreDeviceResources() {
     VideoManager::Instance()->ReloadAll(m_device.get());
@@ -186,38 +212,26 @@ void GraphicsProcess::Update(float dt) {
 }
 
 void GraphicsProcess::PlayFilmLeader() {
-    BaseMessage started(MSG_LEVEL_FILM_LEAD_STARTED);
-    SendMessage(&started, kLevelId);
-    BaseMessage disableMenu(MSG_INPUT_DISABLE_MENU);
-    SendMessage(&disableMenu, kInputId);
-    VideoManager* videos = VideoManager::Instance();
-    videos->Load(kFilmLeaderVideo, m_device.get());
-    videos->Restart(kFilmLeaderVideo);
+    Post(MSG_LEVEL_FILM_LEAD_STARTED, kLevelId);
+    Post(MSG_INPUT_DISABLE_MENU, kInputId);
+    StartVideo(kFilmLeaderVideo, m_device.get());
     m_film_leader_playing = 1;
 }
 
 void GraphicsProcess::UpdateFilmLeader(float dt) {
-    VideoManager* videos = VideoManager::Instance();
-    videos->Update(dt);
-    // Only the film leader's own video decides, so another loaded video cannot hold the
-    // level back; a film leader that failed to load ends at once.
-    if (videos->IsUnfinished(kFilmLeaderVideo)) {
+    if (VideoRuns(kFilmLeaderVideo, dt)) {
         return;
     }
-    BaseMessage ended(MSG_LEVEL_FILM_LEAD_ENDED);
-    SendMessage(&ended, kLevelId);
+    Post(MSG_LEVEL_FILM_LEAD_ENDED, kLevelId);
     m_film_leader_playing = 0;
-    videos->Unload(kFilmLeaderVideo);
+    VideoManager::Instance()->Unload(kFilmLeaderVideo);
     Message<float> fadeOut(MSG_GRAPHICS_FADE_OUT, 0.0001f);
     SendMessage(&fadeOut, kHandlerId);
-    BaseMessage enableMenu(MSG_INPUT_ENABLE_MENU);
-    SendMessage(&enableMenu, kInputId);
+    Post(MSG_INPUT_ENABLE_MENU, kInputId);
 }
 
 void GraphicsProcess::PlayCredits() {
-    VideoManager* videos = VideoManager::Instance();
-    videos->Load(kCreditsVideo, m_device.get());
-    videos->Restart(kCreditsVideo);
+    StartVideo(kCreditsVideo, m_device.get());
     Message<float> fadeIn(MSG_GRAPHICS_FADE_IN, 1.0f);
     SendMessage(&fadeIn, kHandlerId);
     Message<std::string> black(MSG_LEVEL_CREATE_OBJECT, "Black");
@@ -228,15 +242,18 @@ void GraphicsProcess::PlayCredits() {
 }
 
 void GraphicsProcess::UpdateCredits(float dt) {
-    VideoManager* videos = VideoManager::Instance();
-    videos->Update(dt);
-    if (videos->IsUnfinished(kCreditsVideo)) {
+    if (VideoRuns(kCreditsVideo, dt)) {
         return;
     }
     m_credits_playing = 0;
-    videos->Unload(kCreditsVideo);
+    VideoManager::Instance()->Unload(kCreditsVideo);
     Message<std::string> menu(MSG_GAME_SWITCH_STATE, "Menu");
     SendMessage(&menu, kGameId, 0.1f);
+}
+
+void GraphicsProcess::Post(u32 type, u32 toId) {
+    BaseMessage message(type);
+    SendMessage(&message, toId);
 }
 
 Component* GraphicsProcess::CreateComponent(StreamMap* stream) {
@@ -295,7 +312,9 @@ GraphicsAnimation* GraphicsProcess::GetAnimationMap(const std::string&) {
     return nullptr;
 }
 
-void GraphicsProcess::UnloadMesh(const std::string&) { const DeviceLock lock; }
+void GraphicsProcess::UnloadMesh(const std::string&) {
+    const DeviceLock lock;
+}
 
 void GraphicsProcess::HandleMessage(BaseMessage* message, u32 fromId) {
     RenderSettings& settings = g_render_settings;
@@ -409,8 +428,7 @@ void GraphicsProcess::HandleMessage(BaseMessage* message, u32 fromId) {
         PlayFilmLeader();
         break;
     case MSG_GRAPHICS_STOP_FILM_LEAD:
-        VideoManager::Instance()->Stop(kFilmLeaderVideo);
-        VideoManager::Instance()->Unload(kFilmLeaderVideo);
+        EndVideo(kFilmLeaderVideo);
         m_film_leader_playing = 0;
         break;
     case MSG_GRAPHICS_FADE_IN:
@@ -423,8 +441,7 @@ void GraphicsProcess::HandleMessage(BaseMessage* message, u32 fromId) {
         PlayCredits();
         break;
     case MSG_GRAPHICS_STOP_CREDITS:
-        VideoManager::Instance()->Stop(kCreditsVideo);
-        VideoManager::Instance()->Unload(kCreditsVideo);
+        EndVideo(kCreditsVideo);
         m_credits_playing = 0;
         break;
     case MSG_GRAPHICS_GET_GRAPHICS_ANIMATION:

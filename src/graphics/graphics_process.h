@@ -29,7 +29,7 @@ class GraphicsAnimation;
 class SoundInstance;
 
 class GraphicsProcess : public ComponentProcess {
-public:
+  public:
     static constexpr u32 kHandlerId = 1;
     static constexpr const char* kArtPackage = "./assets/packages/art.kzp";
     static constexpr const char* kShaderPackage = "./assets/packages/shaders.kzp";
@@ -101,7 +101,10 @@ public:
     // Set by the level editor when it starts.
     u8 m_level_editor_present = 0;
 
-private:
+  private:
+    // A message without payload, sent at once.
+    void Post(u32 type, u32 toId);
+
     DeviceMutex m_device_mutex;
     std::unique_ptr<gfx::Device> m_device;
     window::Window* m_window = nullptr;

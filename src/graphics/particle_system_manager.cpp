@@ -25,7 +25,9 @@ void ParticleSystemManager::DestroyInstance() {
     g_particle_manager = nullptr;
 }
 
-ParticleSystemManager::~ParticleSystemManager() { Clear(); }
+ParticleSystemManager::~ParticleSystemManager() {
+    Clear();
+}
 
 void ParticleSystemManager::LoadTemplates(const std::string& packagePath) {
     const FilePackage* package = FilePackage::Get(packagePath);

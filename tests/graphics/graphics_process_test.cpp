@@ -31,7 +31,7 @@ namespace {
 
 // Keeps a copy of every message it is sent.
 class Recorder : public MessageHandler {
-public:
+  public:
     struct Received {
         std::unique_ptr<BaseMessage> message;
         u32 from;
@@ -55,14 +55,14 @@ public:
 
 // Runs the test in a scratch folder, so the renderer's relative video paths land there.
 class ScratchDirectory {
-public:
+  public:
     ScratchDirectory() : m_previous(std::filesystem::current_path()) {
         std::filesystem::current_path(m_folder.Path());
     }
     ~ScratchDirectory() { std::filesystem::current_path(m_previous); }
     const package_fixture::ScratchFolder& Folder() const { return m_folder; }
 
-private:
+  private:
     package_fixture::ScratchFolder m_folder;
     std::filesystem::path m_previous;
 };
@@ -74,7 +74,7 @@ constexpr u32 kLevel = 6;
 constexpr u32 kUi = 10;
 
 class GraphicsProcessMessages : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         g_render_settings = RenderSettings{};
         testing::internal::CaptureStdout();
@@ -423,7 +423,7 @@ TEST_F(GraphicsProcessMessages, FilmLeaderEndsWithItsOwnVideoWhateverElseIsLoade
 
 // With the offscreen driver: a real device on a real window.
 class GraphicsProcessDevice : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         window::g_quit = false;
@@ -445,9 +445,8 @@ protected:
     virtual bool WantsContext() const { return true; }
 
     std::vector<sys::MessageBoxRequest> m_boxes;
-    sys::ScopedMessageBoxSink m_sink{[this](const sys::MessageBoxRequest& box) {
-        m_boxes.push_back(box);
-    }};
+    sys::ScopedMessageBoxSink m_sink{
+        [this](const sys::MessageBoxRequest& box) { m_boxes.push_back(box); }};
     std::unique_ptr<window::Window> m_window;
     std::unique_ptr<GraphicsProcess> graphics;
 };
@@ -501,7 +500,7 @@ TEST_F(GraphicsProcessDevice, ADriverErrorIsReportedOnceAndEndsTheGame) {
 }
 
 class GraphicsProcessWithoutContext : public GraphicsProcessDevice {
-protected:
+  protected:
     bool WantsContext() const override { return false; }
 };
 

@@ -14,7 +14,7 @@ namespace {
 // Stands in for the Lua handler: hands out state ids, and lets a test decide which calls of
 // "Initialize" or "Update" make the script ask to be killed.
 class FakeLua : public MessageHandler {
-public:
+  public:
     void HandleMessage(BaseMessage* message, u32 fromId) override {
         switch (message->type) {
         case MSG_SCRIPTING_CREATE_LUA_STATE:
@@ -72,7 +72,7 @@ public:
 };
 
 class ScriptProcessTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         lua.Bind(&router, ParticleSystemScriptProcess::kLuaHandlerId);
         scripts.Bind(&router, ParticleSystemScriptProcess::kHandlerId);
@@ -98,7 +98,8 @@ TEST_F(ScriptProcessTest, TwoScriptsGetTheirOwnStatesAndRunInStartOrder) {
     Start("./assets/particles/nuke.lua", -50);
     GameObject boss("AI-Boss-Fly-UFO");
     Message<std::pair<std::string, GameObject*>> start(
-        MSG_PARTICLE_SYSTEM_SCRIPT_CREATE_SCRIPT_GAME_OBJECT, {"./assets/particles/ring.lua", &boss});
+        MSG_PARTICLE_SYSTEM_SCRIPT_CREATE_SCRIPT_GAME_OBJECT,
+        {"./assets/particles/ring.lua", &boss});
     router.SendMessage(&start, ParticleSystemScriptProcess::kHandlerId, 2);
     scripts.Update(0.5f);
 

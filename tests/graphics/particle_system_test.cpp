@@ -33,15 +33,15 @@ TEST(ParticleDefinition, EachLineSetsTheFirstKeywordItContains) {
     EXPECT_TRUE(system.ApplyDefinition(
         "SystemName = BossExplosion1\r\n"
         "\n"
-        "TextureName = assets/art/fire ball.dds\r\n"  // a word ends at the blank
-        "Orientation = 0.5, 1.5, 2.5\n"                // not OrientByVelocity
-        "StartSphericalRadiusLow = 4, 5, 6\n"          // not StartRadius
-        "# NumParticles = 0x20\n"                      // no comment syntax
+        "TextureName = assets/art/fire ball.dds\r\n" // a word ends at the blank
+        "Orientation = 0.5, 1.5, 2.5\n"              // not OrientByVelocity
+        "StartSphericalRadiusLow = 4, 5, 6\n"        // not StartRadius
+        "# NumParticles = 0x20\n"                    // no comment syntax
         "ColorInitialLow = 0.1, 0.2, 0.3, 0.4\n"
         "SystemLife = -1\n"
-        "VelocityInitialHigh = 7\n"                    // fewer numbers keep the rest
+        "VelocityInitialHigh = 7\n" // fewer numbers keep the rest
         "no keyword here = 12\n"
-        "EmitRate = 25"));                             // a last line without line feed
+        "EmitRate = 25")); // a last line without line feed
     const ParticleSettings& s = system.settings;
     EXPECT_EQ(s.systemName, "BossExplosion1");
     EXPECT_EQ(s.textureName, "assets/art/fire");
@@ -79,7 +79,7 @@ TEST(ParticleDefinition, AKeywordLineWithoutValueStopsLoadingAndKeepsWhatWasRead
 }
 
 class ParticleManagerTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         const auto package = package_fixture::MakePackage(
             m_folder.Path(), "particles",
