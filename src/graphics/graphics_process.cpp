@@ -9,7 +9,7 @@
 #include "core/component_type.h"
 #include "core/message.h"
 #include "graphics/particle_system_cpu.h"
-#include "graphics/particle_system_info.h"
+#include "content/particle_system_info.h"
 #include "graphics/particle_system_manager.h"
 #include "graphics/render_settings.h"
 #include "graphics/video_manager.h"

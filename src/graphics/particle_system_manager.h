@@ -14,6 +14,7 @@ class ParticleSystemCPU;
 
 class ParticleSystemManager {
   public:
+    // Also lets the script host reach the particle systems while the instance exists.
     static ParticleSystemManager* GetInstance();
     // Deletes the instance with all its systems; the next GetInstance makes a new one.
     static void DestroyInstance();

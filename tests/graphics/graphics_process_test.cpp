@@ -16,7 +16,7 @@
 #include "core/message_router.h"
 #include "graphics/graphics_process.h"
 #include "graphics/particle_system_cpu.h"
-#include "graphics/particle_system_info.h"
+#include "content/particle_system_info.h"
 #include "graphics/particle_system_manager.h"
 #include "graphics/render_settings.h"
 #include "graphics/video_manager.h"
@@ -270,7 +270,7 @@ TEST_F(GraphicsProcessMessages, WindowedStateIsAnsweredAndAnUnchangedModeResetsN
 TEST_F(GraphicsProcessMessages, ParticleSystemsAreCreatedAtTheAskedPositionAndValidated) {
     LoadTemplates();
     Send(Message<ParticleSystemInfo>(MSG_CREATE_PARTICLE_SYSTEM,
-                                     ParticleSystemInfo(Vector(10, 20, 30), "Smoke")));
+                                     ParticleSystemInfo{Vector(10, 20, 30), "Smoke"}));
     ASSERT_EQ(asker.Types(), std::vector<u32>{MSG_PARTICLE_SYSTEM});
     ParticleSystemCPU* system = asker.Last().ValueOr<ParticleSystemCPU*>(nullptr);
     ASSERT_NE(system, nullptr);
@@ -287,7 +287,7 @@ TEST_F(GraphicsProcessMessages, ParticleSystemsAreCreatedAtTheAskedPositionAndVa
 
     // An unknown name is answered too, with no system.
     Send(Message<ParticleSystemInfo>(MSG_CREATE_PARTICLE_SYSTEM,
-                                     ParticleSystemInfo(Vector(0, 0, 0), "smoke")));
+                                     ParticleSystemInfo{Vector(0, 0, 0), "smoke"}));
     EXPECT_EQ(asker.Last().type, MSG_PARTICLE_SYSTEM);
     EXPECT_EQ(asker.Last().ValueOr<ParticleSystemCPU*>(system), nullptr);
     EXPECT_EQ(asker.received.size(), 4u);

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "content/particle_system_link.h"
 #include "core/component_type.h"
 #include "core/game_object.h"
 #include "graphics/particle_system_cpu.h"
@@ -154,6 +155,23 @@ TEST_F(ParticleManagerTest, RemovingDeactivatingAndDetachingLetGoOfTheOwner) {
     EXPECT_EQ(object.GetComponent(ComponentType::ParticleSystem), nullptr);
     EXPECT_FALSE(manager->DeactivateSystem(deactivated));
     EXPECT_EQ(manager->Templates().size(), 3u);
+}
+
+TEST_F(ParticleManagerTest, TheScriptHostReachesTheSystemsWhileTheManagerExists) {
+    ParticleSystemLink* link = ParticleSystemLink::Installed();
+    ASSERT_NE(link, nullptr);
+    ParticleSystemCPU* system = link->Create("Smoke");
+    ASSERT_NE(system, nullptr);
+    EXPECT_TRUE(manager->ContainsSystem(system));
+    link->SetBornDelayLow(system, 0.1f);
+    link->SetBornDelayHigh(system, 0.2f);
+    EXPECT_EQ(system->settings.bornDelayLow, 0.1f);
+    EXPECT_EQ(system->settings.bornDelayHigh, 0.2f);
+    EXPECT_EQ(link->AsComponent(system), static_cast<Component*>(system));
+    EXPECT_EQ(link->Create("Missing"), nullptr);
+
+    ParticleSystemManager::DestroyInstance();
+    EXPECT_EQ(ParticleSystemLink::Installed(), nullptr);
 }
 
 } // namespace
