@@ -14,7 +14,7 @@ ParticleSystemManager* g_particle_manager = nullptr;
 
 // How the script host, which sits below the renderer, reaches the particle systems.
 class ManagerLink : public ParticleSystemLink {
-public:
+  public:
     ParticleSystemCPU* Create(const std::string& name) override {
         return ParticleSystemManager::GetInstance()->CreateParticleSystem(name, nullptr);
     }

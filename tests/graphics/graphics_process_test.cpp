@@ -5,18 +5,21 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "content/particle_system_info.h"
 #include "content/stream_map.h"
 #include "core/component_type.h"
 #include "core/game_object.h"
 #include "core/message.h"
 #include "core/message_router.h"
+#include "core/thread.h"
 #include "graphics/graphics_process.h"
 #include "graphics/particle_system_cpu.h"
-#include "content/particle_system_info.h"
 #include "graphics/particle_system_manager.h"
 #include "graphics/render_settings.h"
 #include "graphics/video_manager.h"
@@ -122,6 +125,27 @@ TEST_F(GraphicsProcessMessages, IsTheComponentProcessOfHandlerOne) {
     EXPECT_EQ(graphics->GetDevice(), nullptr);
     EXPECT_TRUE(graphics->IsFirstFrame());
     EXPECT_FALSE(graphics->ReportDriverError());
+}
+
+TEST_F(GraphicsProcessMessages, TheDeviceMutexLivesWithTheRendererAndHoldsItsFrame) {
+    // Another thread doing device work holds the frame back until it lets go.
+    std::promise<void> taken;
+    std::promise<void> letGo;
+    std::thread loader([&] {
+        NamedMutex::Wait("D3DDEVICE", 5000);
+        taken.set_value();
+        letGo.get_future().wait();
+        NamedMutex::Release("D3DDEVICE");
+    });
+    taken.get_future().wait();
+    auto frame = std::async(std::launch::async, [&] { graphics->Update(0.016f); });
+    EXPECT_EQ(frame.wait_for(std::chrono::milliseconds(20)), std::future_status::timeout);
+    letGo.set_value();
+    frame.get();
+    loader.join();
+
+    graphics.reset();
+    EXPECT_THROW(NamedMutex::Wait("D3DDEVICE", 0), openutils::ThreadException);
 }
 
 TEST_F(GraphicsProcessMessages, GettersWriteThroughTheAskersPointerBeforeTheSendReturns) {
