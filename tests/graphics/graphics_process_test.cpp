@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 #include "content/particle_system_info.h"
@@ -22,6 +23,7 @@
 #include "graphics/particle_system_cpu.h"
 #include "graphics/particle_system_manager.h"
 #include "graphics/render_settings.h"
+#include "graphics/text_graphic.h"
 #include "graphics/video_manager.h"
 #include "platform/gfx/device.h"
 #include "platform/input/keys.h"
@@ -315,6 +317,27 @@ TEST_F(GraphicsProcessMessages, ParticleSystemsAreCreatedAtTheAskedPositionAndVa
     EXPECT_EQ(asker.Last().type, MSG_PARTICLE_SYSTEM);
     EXPECT_EQ(asker.Last().ValueOr<ParticleSystemCPU*>(system), nullptr);
     EXPECT_EQ(asker.received.size(), 4u);
+}
+
+TEST(RendererRecords, TextRequestsAndParticleRequestsCopyWhole) {
+    static_assert(std::is_trivially_copyable_v<TextGraphicStruct>);
+    TextGraphicStruct request;
+    EXPECT_EQ(request.text, nullptr);
+    EXPECT_EQ(request.textGraphic, nullptr);
+    request.text = "SCORE";
+    request.bottomRight[1] = 40.0f;
+    const TextGraphicStruct copy = request;
+    EXPECT_STREQ(copy.text, "SCORE");
+    EXPECT_EQ(copy.bottomRight[1], 40.0f);
+
+    const Message<ParticleSystemInfo> sent(MSG_CREATE_PARTICLE_SYSTEM,
+                                           ParticleSystemInfo{Vector(1, 2, 3), "nuke1"});
+    const std::unique_ptr<BaseMessage> queued(sent.Clone());
+    const ParticleSystemInfo* info = queued->Payload<ParticleSystemInfo>();
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->name, "nuke1");
+    EXPECT_EQ(info->position, Vector(1, 2, 3));
+    EXPECT_EQ(info->position.px, &info->position.x);
 }
 
 StreamMap ComponentStream(const std::string& objectType, const std::string& componentType,
