@@ -5,11 +5,11 @@
 #include <thread>
 
 #include "content/file_package.h"
+#include "content/particle_system_info.h"
 #include "content/stream_map.h"
 #include "core/component_type.h"
 #include "core/message.h"
 #include "graphics/particle_system_cpu.h"
-#include "content/particle_system_info.h"
 #include "graphics/particle_system_manager.h"
 #include "graphics/render_settings.h"
 #include "graphics/video_manager.h"
@@ -62,6 +62,17 @@ template <class T, class... Alternatives> T* TargetOf(BaseMessage* message) {
         return reinterpret_cast<T*>(TargetOf<Alternatives...>(message));
     }
     return nullptr;
+}
+
+// A byte setting from a bool payload, and the answer to a getter's bool pointer.
+void SetFlag(u8& flag, const BaseMessage* message) {
+    flag = message->ValueOr<bool>(flag != 0);
+}
+
+void AnswerFlag(BaseMessage* message, u8 flag) {
+    if (bool* target = TargetOf<bool>(message)) {
+        *target = flag != 0;
+    }
 }
 
 } // namespace
@@ -471,27 +482,22 @@ void GraphicsProcess::HandleMessage(BaseMessage* message, u32 fromId) {
         settings.threeDee = message->ValueOr<i32>(settings.threeDee);
         break;
     case MSG_GRAPHICS_SET_MOTION_BLUR_SETTING:
-        settings.motionBlur = message->ValueOr<bool>(settings.motionBlur != 0);
+        SetFlag(settings.motionBlur, message);
         break;
     case MSG_GRAPHICS_GET_MOTION_BLUR_SETTING:
-        if (bool* target = TargetOf<bool>(message)) {
-            *target = settings.motionBlur != 0;
-        }
+        AnswerFlag(message, settings.motionBlur);
         break;
     case MSG_GRAPHICS_CHANGE_RESOLUTION:
         ApplyResolution();
         break;
     case MSG_GRAPHICS_ENABLE_SHADOWS:
-        settings.shadows = message->ValueOr<bool>(settings.shadows != 0);
+        SetFlag(settings.shadows, message);
         break;
     case MSG_GRAPHICS_GET_USE_NORMAL_DEFERRED_SHADER_QUALITY:
-        if (bool* target = TargetOf<bool>(message)) {
-            *target = settings.normalDeferredShaderQuality != 0;
-        }
+        AnswerFlag(message, settings.normalDeferredShaderQuality);
         break;
     case MSG_GRAPHICS_SET_USE_NORMAL_DEFERRED_SHADER_QUALITY:
-        settings.normalDeferredShaderQuality =
-            message->ValueOr<bool>(settings.normalDeferredShaderQuality != 0);
+        SetFlag(settings.normalDeferredShaderQuality, message);
         break;
     case MSG_SOUND_INSTANCE:
         m_sound_instance = message->ValueOr<SoundInstance*>(nullptr);
