@@ -3,43 +3,11 @@
 #include <cassert>
 #include <cmath>
 
+#include "core/math_functions.h"
+
 GameCamera g_game_camera;
 
 namespace {
-
-// Spherical blend along the shorter arc; nearly equal rotations blend linearly.
-Quaternion Slerp(const Quaternion& a, const Quaternion& b, float s) {
-    float cosine = a.x * b.x + a.y * b.y + a.z * b.z + a.w * b.w;
-    float sign = 1.0f;
-    if (cosine < 0.0f) {
-        cosine = -cosine;
-        sign = -1.0f;
-    }
-    float wa = 1.0f - s;
-    float wb = s;
-    if (1.0f - cosine > 1e-6f) {
-        const float angle = std::acos(cosine);
-        const float sine = std::sin(angle);
-        wa = std::sin((1.0f - s) * angle) / sine;
-        wb = std::sin(s * angle) / sine;
-    }
-    wb *= sign;
-    Quaternion q;
-    q.x = wa * a.x + wb * b.x;
-    q.y = wa * a.y + wb * b.y;
-    q.z = wa * a.z + wb * b.z;
-    q.w = wa * a.w + wb * b.w;
-    return q;
-}
-
-// v turned by the rotation of q (as v times q's rotation matrix, in row-vector form).
-Vector Rotate(const Vector& v, const Quaternion& q) {
-    const float tx = 2.0f * (q.y * v.z - q.z * v.y);
-    const float ty = 2.0f * (q.z * v.x - q.x * v.z);
-    const float tz = 2.0f * (q.x * v.y - q.y * v.x);
-    return Vector(v.x + q.w * tx + (q.y * tz - q.z * ty), v.y + q.w * ty + (q.z * tx - q.x * tz),
-                  v.z + q.w * tz + (q.x * ty - q.y * tx));
-}
 
 // The keys k and k + 1 around time, with the blend s between them; false when time is at or
 // past the last key or there are fewer than two keys (the last key holds then).
@@ -93,26 +61,20 @@ Vector GameCamera::EvaluatePath() {
 
 Quaternion GameCamera::EvaluateRotation() const {
     if (rotationKeys.empty()) {
-        Quaternion identity;
-        identity.x = 0.0f;
-        identity.y = 0.0f;
-        identity.z = 0.0f;
-        identity.w = 1.0f;
-        return identity;
+        return Quaternion{};
     }
     std::size_t k = 0;
     float s = 0.0f;
     if (!Bracket(rotationKeys, time, &k, &s)) {
         return rotationKeys.back().rotation;
     }
-    return Slerp(rotationKeys[k].rotation, rotationKeys[k + 1].rotation, s);
+    return Math::QuaternionSlerp(rotationKeys[k].rotation, rotationKeys[k + 1].rotation, s);
 }
 
 Vector GameCamera::GetTarget() {
     if (!linearTarget) {
-        const Vector ahead = Rotate(Vector(0.0f, 0.0f, -1.0f), EvaluateRotation());
-        const Vector at = EvaluatePath();
-        return Vector(at.x + ahead.x, at.y + ahead.y, at.z + ahead.z);
+        return EvaluatePath() +
+               Math::RotateByQuaternion(Vector(0.0f, 0.0f, -1.0f), EvaluateRotation());
     }
     if (targetKeys.empty()) {
         return Vector(0.0f, 0.0f, 0.0f);
@@ -124,8 +86,7 @@ Vector GameCamera::GetTarget() {
     }
     const Vector& a = targetKeys[k].point;
     const Vector& b = targetKeys[k + 1].point;
-    return Vector(a.x * (1.0f - s) + b.x * s, a.y * (1.0f - s) + b.y * s,
-                  a.z * (1.0f - s) + b.z * s);
+    return a * (1.0f - s) + b * s;
 }
 
 GameCamera::PathSegment& GameCamera::GetPathKey(std::size_t index) {

@@ -8,12 +8,13 @@
 #include <vector>
 
 #include "core/entity.h"
-#include "core/game_object_maths.h"
+#include "core/quaternion.h"
 #include "core/types.h"
+#include "core/vector.h"
 #include "graphics/mesh_point_lists.h"
 
 class GameCamera : public Entity {
-public:
+  public:
     struct RotationKey {
         Quaternion rotation;
         float time = 0.0f;
@@ -45,7 +46,9 @@ public:
     // The index must be below the number of keys.
     PathSegment& GetPathKey(std::size_t index);
     void ClearPathKeys() { pathKeys.clear(); }
-    void AddTargetKey(const Vector& point, float keyTime) { targetKeys.push_back({point, keyTime}); }
+    void AddTargetKey(const Vector& point, float keyTime) {
+        targetKeys.push_back({point, keyTime});
+    }
     TargetKey& GetTargetKey(std::size_t index);
     void ClearTargetKeys() { targetKeys.clear(); }
 

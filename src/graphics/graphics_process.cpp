@@ -5,15 +5,16 @@
 #include <thread>
 
 #include "content/file_package.h"
+#include "content/particle_system_info.h"
 #include "content/stream_map.h"
 #include "core/component_type.h"
 #include "core/message.h"
 #include "graphics/particle_system_cpu.h"
-#include "graphics/particle_system_info.h"
 #include "graphics/particle_system_manager.h"
 #include "graphics/render_settings.h"
 #include "graphics/video_manager.h"
 #include "platform/gfx/device.h"
+#include "platform/input/keys.h"
 #include "platform/system/message_box.h"
 #include "platform/window/window.h"
 
@@ -28,6 +29,26 @@ constexpr u32 kUiId = 10;
 constexpr float kMaxRealDt = 0.25f;
 constexpr auto kLostDeviceWait = std::chrono::milliseconds(20);
 
+void StartVideo(const char* name, gfx::Device* device) {
+    VideoManager* videos = VideoManager::Instance();
+    videos->Load(name, device);
+    videos->Restart(name);
+}
+
+// Advances every video; true while the named one still plays. Only a sequence's own video
+// decides, so another loaded video cannot hold it back, and one that failed to load ends
+// the sequence at once.
+bool VideoRuns(const char* name, float dt) {
+    VideoManager* videos = VideoManager::Instance();
+    videos->Update(dt);
+    return videos->IsUnfinished(name);
+}
+
+void EndVideo(const char* name) {
+    VideoManager::Instance()->Stop(name);
+    VideoManager::Instance()->Unload(name);
+}
+
 void ShowError(const char* text) {
     sys::ShowMessageBox("Error", text, sys::MessageBoxIcon::Error);
 }
@@ -41,6 +62,17 @@ template <class T, class... Alternatives> T* TargetOf(BaseMessage* message) {
         return reinterpret_cast<T*>(TargetOf<Alternatives...>(message));
     }
     return nullptr;
+}
+
+// A byte setting from a bool payload, and the answer to a getter's bool pointer.
+void SetFlag(u8& flag, const BaseMessage* message) {
+    flag = message->ValueOr<bool>(flag != 0);
+}
+
+void AnswerFlag(BaseMessage* message, u8 flag) {
+    if (bool* target = TargetOf<bool>(message)) {
+        *target = flag != 0;
+    }
 }
 
 } // namespace
@@ -91,7 +123,9 @@ bool GraphicsProcess::CreateDevice(window::Window* window) {
     return m_device != nullptr;
 }
 
-void GraphicsProcess::Initialize() { const DeviceLock lock; }
+void GraphicsProcess::Initialize() {
+    const DeviceLock lock;
+}
 
 bool GraphicsProcess::ReportDriverError() {
     if (m_device == nullptr) {
@@ -136,9 +170,13 @@ void GraphicsProcess::ResizeWindow(bool fullscreen) {
     }
 }
 
-void GraphicsProcess::ApplyResolution() { ResizeWindow(m_fullscreen); }
+void GraphicsProcess::ApplyResolution() {
+    ResizeWindow(m_fullscreen);
+}
 
-void GraphicsProcess::ReleaseDeviceResources() { VideoManager::Instance()->ReleaseAll(); }
+void GraphicsProcess::ReleaseDeviceResources() {
+    VideoManager::Instance()->ReleaseAll();
+}
 
 void GraphicsProcess::RestoreDeviceResources() {
     VideoManager::Instance()->ReloadAll(m_device.get());
@@ -185,38 +223,26 @@ void GraphicsProcess::Update(float dt) {
 }
 
 void GraphicsProcess::PlayFilmLeader() {
-    BaseMessage started(MSG_LEVEL_FILM_LEAD_STARTED);
-    SendMessage(&started, kLevelId);
-    BaseMessage disableMenu(MSG_INPUT_DISABLE_MENU);
-    SendMessage(&disableMenu, kInputId);
-    VideoManager* videos = VideoManager::Instance();
-    videos->Load(kFilmLeaderVideo, m_device.get());
-    videos->Restart(kFilmLeaderVideo);
+    Post(MSG_LEVEL_FILM_LEAD_STARTED, kLevelId);
+    Post(MSG_INPUT_DISABLE_MENU, kInputId);
+    StartVideo(kFilmLeaderVideo, m_device.get());
     m_film_leader_playing = 1;
 }
 
 void GraphicsProcess::UpdateFilmLeader(float dt) {
-    VideoManager* videos = VideoManager::Instance();
-    videos->Update(dt);
-    // Only the film leader's own video decides, so another loaded video cannot hold the
-    // level back; a film leader that failed to load ends at once.
-    if (videos->IsUnfinished(kFilmLeaderVideo)) {
+    if (VideoRuns(kFilmLeaderVideo, dt)) {
         return;
     }
-    BaseMessage ended(MSG_LEVEL_FILM_LEAD_ENDED);
-    SendMessage(&ended, kLevelId);
+    Post(MSG_LEVEL_FILM_LEAD_ENDED, kLevelId);
     m_film_leader_playing = 0;
-    videos->Unload(kFilmLeaderVideo);
+    VideoManager::Instance()->Unload(kFilmLeaderVideo);
     Message<float> fadeOut(MSG_GRAPHICS_FADE_OUT, 0.0001f);
     SendMessage(&fadeOut, kHandlerId);
-    BaseMessage enableMenu(MSG_INPUT_ENABLE_MENU);
-    SendMessage(&enableMenu, kInputId);
+    Post(MSG_INPUT_ENABLE_MENU, kInputId);
 }
 
 void GraphicsProcess::PlayCredits() {
-    VideoManager* videos = VideoManager::Instance();
-    videos->Load(kCreditsVideo, m_device.get());
-    videos->Restart(kCreditsVideo);
+    StartVideo(kCreditsVideo, m_device.get());
     Message<float> fadeIn(MSG_GRAPHICS_FADE_IN, 1.0f);
     SendMessage(&fadeIn, kHandlerId);
     Message<std::string> black(MSG_LEVEL_CREATE_OBJECT, "Black");
@@ -227,15 +253,18 @@ void GraphicsProcess::PlayCredits() {
 }
 
 void GraphicsProcess::UpdateCredits(float dt) {
-    VideoManager* videos = VideoManager::Instance();
-    videos->Update(dt);
-    if (videos->IsUnfinished(kCreditsVideo)) {
+    if (VideoRuns(kCreditsVideo, dt)) {
         return;
     }
     m_credits_playing = 0;
-    videos->Unload(kCreditsVideo);
+    VideoManager::Instance()->Unload(kCreditsVideo);
     Message<std::string> menu(MSG_GAME_SWITCH_STATE, "Menu");
     SendMessage(&menu, kGameId, 0.1f);
+}
+
+void GraphicsProcess::Post(u32 type, u32 toId) {
+    BaseMessage message(type);
+    SendMessage(&message, toId);
 }
 
 Component* GraphicsProcess::CreateComponent(StreamMap* stream) {
@@ -294,7 +323,9 @@ GraphicsAnimation* GraphicsProcess::GetAnimationMap(const std::string&) {
     return nullptr;
 }
 
-void GraphicsProcess::UnloadMesh(const std::string&) { const DeviceLock lock; }
+void GraphicsProcess::UnloadMesh(const std::string&) {
+    const DeviceLock lock;
+}
 
 void GraphicsProcess::HandleMessage(BaseMessage* message, u32 fromId) {
     RenderSettings& settings = g_render_settings;
@@ -325,7 +356,32 @@ void GraphicsProcess::HandleMessage(BaseMessage* message, u32 fromId) {
         break;
     case MSG_PLAYER_CAMERA:
         m_player_camera.reset(message->Clone());
+        m_graphics_input.m_ui = 0;
         m_free_camera = 0;
+        break;
+    case MSG_GRAPHIC_INPUT:
+        if (const InputState* state = message->Payload<InputState>()) {
+            m_graphics_input = *state;
+            m_graphics_input.m_ui = 1;
+            m_free_camera = 1;
+        }
+        break;
+    case MSG_EDITOR_INPUT:
+        if (const InputState* state = message->Payload<InputState>()) {
+            if (state->m_keys[input::key::Space] == INPUT_PRESSED) {
+                m_editor_input_routing = m_editor_input_routing == 0 ? 1 : 0;
+            }
+            if (m_editor_input_routing == 0) {
+                m_free_camera = 1;
+                m_graphics_input = *state;
+                m_graphics_input.m_ui = 1;
+                m_editor_input = InputState{};
+            } else {
+                m_editor_input = *state;
+                m_editor_input.m_ui = 1;
+                m_graphics_input = InputState{};
+            }
+        }
         break;
     case MSG_CREATE_PARTICLE_SYSTEM:
         if (const ParticleSystemInfo* info = message->Payload<ParticleSystemInfo>()) {
@@ -383,8 +439,7 @@ void GraphicsProcess::HandleMessage(BaseMessage* message, u32 fromId) {
         PlayFilmLeader();
         break;
     case MSG_GRAPHICS_STOP_FILM_LEAD:
-        VideoManager::Instance()->Stop(kFilmLeaderVideo);
-        VideoManager::Instance()->Unload(kFilmLeaderVideo);
+        EndVideo(kFilmLeaderVideo);
         m_film_leader_playing = 0;
         break;
     case MSG_GRAPHICS_FADE_IN:
@@ -397,8 +452,7 @@ void GraphicsProcess::HandleMessage(BaseMessage* message, u32 fromId) {
         PlayCredits();
         break;
     case MSG_GRAPHICS_STOP_CREDITS:
-        VideoManager::Instance()->Stop(kCreditsVideo);
-        VideoManager::Instance()->Unload(kCreditsVideo);
+        EndVideo(kCreditsVideo);
         m_credits_playing = 0;
         break;
     case MSG_GRAPHICS_GET_GRAPHICS_ANIMATION:
@@ -428,27 +482,22 @@ void GraphicsProcess::HandleMessage(BaseMessage* message, u32 fromId) {
         settings.threeDee = message->ValueOr<i32>(settings.threeDee);
         break;
     case MSG_GRAPHICS_SET_MOTION_BLUR_SETTING:
-        settings.motionBlur = message->ValueOr<bool>(settings.motionBlur != 0);
+        SetFlag(settings.motionBlur, message);
         break;
     case MSG_GRAPHICS_GET_MOTION_BLUR_SETTING:
-        if (bool* target = TargetOf<bool>(message)) {
-            *target = settings.motionBlur != 0;
-        }
+        AnswerFlag(message, settings.motionBlur);
         break;
     case MSG_GRAPHICS_CHANGE_RESOLUTION:
         ApplyResolution();
         break;
     case MSG_GRAPHICS_ENABLE_SHADOWS:
-        settings.shadows = message->ValueOr<bool>(settings.shadows != 0);
+        SetFlag(settings.shadows, message);
         break;
     case MSG_GRAPHICS_GET_USE_NORMAL_DEFERRED_SHADER_QUALITY:
-        if (bool* target = TargetOf<bool>(message)) {
-            *target = settings.normalDeferredShaderQuality != 0;
-        }
+        AnswerFlag(message, settings.normalDeferredShaderQuality);
         break;
     case MSG_GRAPHICS_SET_USE_NORMAL_DEFERRED_SHADER_QUALITY:
-        settings.normalDeferredShaderQuality =
-            message->ValueOr<bool>(settings.normalDeferredShaderQuality != 0);
+        SetFlag(settings.normalDeferredShaderQuality, message);
         break;
     case MSG_SOUND_INSTANCE:
         m_sound_instance = message->ValueOr<SoundInstance*>(nullptr);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/input_state.h"
 #include "core/process.h"
 #include "core/types.h"
 #include "graphics/device_mutex.h"
@@ -28,7 +29,7 @@ class GraphicsAnimation;
 class SoundInstance;
 
 class GraphicsProcess : public ComponentProcess {
-public:
+  public:
     static constexpr u32 kHandlerId = 1;
     static constexpr const char* kArtPackage = "./assets/packages/art.kzp";
     static constexpr const char* kShaderPackage = "./assets/packages/shaders.kzp";
@@ -93,11 +94,17 @@ public:
     GameObject* LevelObject() const { return m_level_object; }
     SoundInstance* StoredSoundInstance() const { return m_sound_instance; }
     bool LevelEditorMode() const { return m_level_editor_mode != 0; }
+    const InputState& GraphicsInput() const { return m_graphics_input; }
+    const InputState& EditorInput() const { return m_editor_input; }
+    bool EditorInputRouting() const { return m_editor_input_routing != 0; }
 
     // Set by the level editor when it starts.
     u8 m_level_editor_present = 0;
 
-private:
+  private:
+    // A message without payload, sent at once.
+    void Post(u32 type, u32 toId);
+
     DeviceMutex m_device_mutex;
     std::unique_ptr<gfx::Device> m_device;
     window::Window* m_window = nullptr;
@@ -110,6 +117,10 @@ private:
     u8 m_first_frame = 1;
     // The player camera record as its last MSG_PLAYER_CAMERA carried it.
     std::unique_ptr<BaseMessage> m_player_camera;
+    // Input for the free graphics camera and for the level editor; the leading flag of a
+    // snapshot is 1 while it holds input.
+    InputState m_graphics_input;
+    InputState m_editor_input;
     // 1 while the camera follows input snapshots instead of the player camera record.
     u8 m_free_camera = 0;
     u8 m_level_editor_mode = 0;

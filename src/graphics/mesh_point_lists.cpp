@@ -6,9 +6,8 @@ namespace {
 
 constexpr u32 kTableSize = 7;
 constexpr float kBinomials[kTableSize][kTableSize] = {
-    {1, 0, 0, 0, 0, 0, 0},    {1, 1, 0, 0, 0, 0, 0},     {1, 2, 1, 0, 0, 0, 0},
-    {1, 3, 3, 1, 0, 0, 0},    {1, 4, 6, 4, 1, 0, 0},     {1, 5, 10, 10, 5, 1, 0},
-    {1, 6, 15, 20, 15, 6, 1},
+    {1, 0, 0, 0, 0, 0, 0}, {1, 1, 0, 0, 0, 0, 0},   {1, 2, 1, 0, 0, 0, 0},    {1, 3, 3, 1, 0, 0, 0},
+    {1, 4, 6, 4, 1, 0, 0}, {1, 5, 10, 10, 5, 1, 0}, {1, 6, 15, 20, 15, 6, 1},
 };
 
 } // namespace
@@ -35,12 +34,9 @@ Vector MeshPointLists::EvaluateCurve(float t) {
     const std::size_t count = controlPoints.size();
     for (std::size_t k = 0; k < count; ++k) {
         const u32 n = static_cast<u32>(count - 1);
-        const float weight = Binomial(n, static_cast<u32>(k)) *
-                             std::pow(t, static_cast<float>(k)) *
+        const float weight = Binomial(n, static_cast<u32>(k)) * std::pow(t, static_cast<float>(k)) *
                              std::pow(1.0f - t, static_cast<float>(n - k));
-        sum.x += weight * controlPoints[k].x;
-        sum.y += weight * controlPoints[k].y;
-        sum.z += weight * controlPoints[k].z;
+        sum += controlPoints[k] * weight;
     }
     curveCache.emplace(t, sum);
     return sum;

@@ -5,11 +5,11 @@
 #include <map>
 #include <vector>
 
-#include "core/game_object_maths.h"
 #include "core/types.h"
+#include "core/vector.h"
 
 class MeshPointLists {
-public:
+  public:
     MeshPointLists() = default;
 
     // The curve through all control points at t in [0, 1], in Bernstein form; each t is

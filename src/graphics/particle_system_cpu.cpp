@@ -10,9 +10,9 @@
 
 namespace {
 
-using Field = std::variant<i32 ParticleSettings::*, f32 ParticleSettings::*,
-                           f32 (ParticleSettings::*)[3], f32 (ParticleSettings::*)[4],
-                           std::string ParticleSettings::*>;
+using Field =
+    std::variant<i32 ParticleSettings::*, f32 ParticleSettings::*, f32 (ParticleSettings::*)[3],
+                 f32 (ParticleSettings::*)[4], std::string ParticleSettings::*>;
 
 struct Keyword {
     const char* text;
@@ -180,11 +180,11 @@ ParticleSystemCPU* ParticleSystemCPU::Clone() const {
     copy->position = Vector(settings.positionInitial[0], settings.positionInitial[1],
                             settings.positionInitial[2]);
     copy->previousPosition = copy->position;
-    copy->emitterVelocity =
-        Vector(settings.emitterVelocity[0], settings.emitterVelocity[1], settings.emitterVelocity[2]);
-    copy->emitterAcceleration = Vector(settings.emitterAcceleration[0],
-                                       settings.emitterAcceleration[1],
-                                       settings.emitterAcceleration[2]);
+    copy->emitterVelocity = Vector(settings.emitterVelocity[0], settings.emitterVelocity[1],
+                                   settings.emitterVelocity[2]);
+    copy->emitterAcceleration =
+        Vector(settings.emitterAcceleration[0], settings.emitterAcceleration[1],
+               settings.emitterAcceleration[2]);
     copy->active = 1;
     return copy;
 }

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "core/component.h"
-#include "core/game_object_maths.h"
 #include "core/memory_allocator.h"
 #include "core/types.h"
+#include "core/vector.h"
 
 class GraphicsProcess;
 
@@ -93,7 +93,7 @@ struct Particle {
 };
 
 class ParticleSystemCPU : public Component, public Allocator<ParticleSystemCPU> {
-public:
+  public:
     static constexpr const char* kPackage = "./assets/packages/particles.kzp";
 
     ParticleSystemCPU() = default;

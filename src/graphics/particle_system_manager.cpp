@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "content/file_package.h"
+#include "content/particle_system_link.h"
 #include "core/game_object.h"
 #include "graphics/particle_system_cpu.h"
 
@@ -11,21 +12,44 @@ namespace {
 
 ParticleSystemManager* g_particle_manager = nullptr;
 
+// How the script host, which sits below the renderer, reaches the particle systems.
+class ManagerLink : public ParticleSystemLink {
+  public:
+    ParticleSystemCPU* Create(const std::string& name) override {
+        return ParticleSystemManager::GetInstance()->CreateParticleSystem(name, nullptr);
+    }
+    void SetBornDelayHigh(ParticleSystemCPU* system, float seconds) override {
+        system->settings.bornDelayHigh = seconds;
+    }
+    void SetBornDelayLow(ParticleSystemCPU* system, float seconds) override {
+        system->settings.bornDelayLow = seconds;
+    }
+    Component* AsComponent(ParticleSystemCPU* system) override { return system; }
+};
+
+ManagerLink g_link;
+
 } // namespace
 
 ParticleSystemManager* ParticleSystemManager::GetInstance() {
     if (g_particle_manager == nullptr) {
         g_particle_manager = new ParticleSystemManager;
+        ParticleSystemLink::Install(&g_link);
     }
     return g_particle_manager;
 }
 
 void ParticleSystemManager::DestroyInstance() {
+    if (ParticleSystemLink::Installed() == &g_link) {
+        ParticleSystemLink::Install(nullptr);
+    }
     delete g_particle_manager;
     g_particle_manager = nullptr;
 }
 
-ParticleSystemManager::~ParticleSystemManager() { Clear(); }
+ParticleSystemManager::~ParticleSystemManager() {
+    Clear();
+}
 
 void ParticleSystemManager::LoadTemplates(const std::string& packagePath) {
     const FilePackage* package = FilePackage::Get(packagePath);

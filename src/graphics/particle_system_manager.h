@@ -6,14 +6,15 @@
 #include <list>
 #include <string>
 
-#include "core/game_object_maths.h"
 #include "core/types.h"
+#include "core/vector.h"
 
 class Component;
 class ParticleSystemCPU;
 
 class ParticleSystemManager {
-public:
+  public:
+    // Also lets the script host reach the particle systems while the instance exists.
     static ParticleSystemManager* GetInstance();
     // Deletes the instance with all its systems; the next GetInstance makes a new one.
     static void DestroyInstance();
@@ -45,7 +46,7 @@ public:
     const std::list<ParticleSystemCPU*>& Templates() const { return m_templates; }
     const std::list<ParticleSystemCPU*>& Systems() const { return m_systems; }
 
-private:
+  private:
     ParticleSystemManager() = default;
     ParticleSystemCPU* Start(const ParticleSystemCPU& templ, const Vector* position);
     static void Destroy(ParticleSystemCPU* system);

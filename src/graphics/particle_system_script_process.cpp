@@ -32,8 +32,8 @@ void ParticleSystemScriptProcess::HandleMessage(BaseMessage* message, u32) {
             // The request may be a clone that the router deletes once this returns.
             const std::pair<std::string, Vector> copy = *request;
             if (StartScript(copy.first)) {
-                Message<std::pair<std::string, Vector>> call(
-                    MSG_SCRIPTING_CALL_FUNCTION_VECTOR_ARG, {"Initialize", copy.second});
+                Message<std::pair<std::string, Vector>> call(MSG_SCRIPTING_CALL_FUNCTION_VECTOR_ARG,
+                                                             {"Initialize", copy.second});
                 SendMessage(&call, kLuaHandlerId);
             }
         }

@@ -11,7 +11,7 @@
 #include "core/types.h"
 
 class ParticleSystemScriptProcess : public Process {
-public:
+  public:
     static constexpr u32 kHandlerId = 18;
     static constexpr u32 kLuaHandlerId = 4;
     static constexpr u32 kNoState = 0xFFFFFFFFu;
@@ -26,7 +26,7 @@ public:
 
     const std::list<u32>& States() const { return m_states; }
 
-private:
+  private:
     // Creates a state for the script and runs its top level; false when no state came back.
     bool StartScript(const std::string& path);
 

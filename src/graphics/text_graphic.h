@@ -8,7 +8,7 @@ class GraphicsProcess;
 class SpriteComponent;
 
 class TextGraphic {
-public:
+  public:
     // Letters in the order of the text.
     std::list<SpriteComponent*> letters;
     GraphicsProcess* graphics = nullptr;

@@ -13,7 +13,9 @@ VideoManager* g_video_manager = nullptr;
 
 Video::Video() = default;
 
-Video::~Video() { Release(); }
+Video::~Video() {
+    Release();
+}
 
 bool Video::Load(const char* fileName, gfx::Device* targetDevice) {
     device = targetDevice;

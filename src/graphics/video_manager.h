@@ -21,7 +21,7 @@ class Clip;
 }
 
 class Video : public Allocator<Video> {
-public:
+  public:
     struct Stream {
         i32 durationMs = 0;
     };
@@ -58,7 +58,7 @@ public:
 };
 
 class VideoManager {
-public:
+  public:
     static constexpr const char* kLogoVideo = "assets/video/kelmorvideo.avi";
 
     static VideoManager* Instance();
@@ -86,7 +86,7 @@ public:
 
     const std::list<Video*>& Videos() const { return m_videos; }
 
-private:
+  private:
     VideoManager() = default;
 
     std::list<Video*> m_videos;

@@ -9,7 +9,7 @@
 namespace {
 
 class VideoManagerTest : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override { VideoManager::DestroyInstance(); }
 
     // A video of the given frame counts at 10 frames per second.

@@ -27,7 +27,7 @@ Rgba PixelAt(const std::vector<u8>& pixels, i32 width, i32 x, i32 row) {
 
 // One window for the suite: starting the driver is what costs time, not the device.
 class GfxDeviceTest : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         sys::ScopedMessageBoxSink sink{[](const sys::MessageBoxRequest&) {}};
@@ -58,8 +58,8 @@ TEST_F(GfxDeviceTest, BackBufferHasTheWindowSizeAndClearsToTheGivenColour) {
     EXPECT_FALSE(m_device->RendererName().empty());
 
     m_device->SetBackBufferTarget();
-    m_device->Clear(gfx::kClearTarget | gfx::kClearZBuffer | gfx::kClearStencil, 0xFF336699u,
-                    1.0f, 0);
+    m_device->Clear(gfx::kClearTarget | gfx::kClearZBuffer | gfx::kClearStencil, 0xFF336699u, 1.0f,
+                    0);
     const std::vector<u8> pixels = m_device->ReadBackBuffer();
     ASSERT_EQ(pixels.size(), 64u * 40u * 4u);
     for (i32 row = 0; row < 40; ++row) {

@@ -8,8 +8,7 @@ extern "C" {
 
 namespace avi_fixture {
 
-bool WriteTinyAvi(const std::filesystem::path& path, const std::vector<int>& frameCounts,
-                  int fps) {
+bool WriteTinyAvi(const std::filesystem::path& path, const std::vector<int>& frameCounts, int fps) {
     std::filesystem::create_directories(path.parent_path());
     AVFormatContext* out = nullptr;
     if (avformat_alloc_output_context2(&out, nullptr, "avi", path.c_str()) < 0) {

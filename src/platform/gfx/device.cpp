@@ -14,7 +14,9 @@ void SetError(std::string* error, const std::string& text) {
     }
 }
 
-float Channel(u32 argb, int shift) { return static_cast<float>((argb >> shift) & 0xFFu) / 255.0f; }
+float Channel(u32 argb, int shift) {
+    return static_cast<float>((argb >> shift) & 0xFFu) / 255.0f;
+}
 
 } // namespace
 
@@ -101,8 +103,7 @@ void Device::DestroyBackBuffer() {
 }
 
 DeviceStatus Device::CheckStatus() {
-    if (!m_context_lost && m_reset_status_query &&
-        glGetGraphicsResetStatus() != GL_NO_ERROR) {
+    if (!m_context_lost && m_reset_status_query && glGetGraphicsResetStatus() != GL_NO_ERROR) {
         m_context_lost = true;
     }
     // Errors of the frame are drained here so that they do not pile up; only a lost context

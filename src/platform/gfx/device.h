@@ -45,7 +45,7 @@ struct Viewport {
 };
 
 class Device {
-public:
+  public:
     // Null, with the reason in *error when given, if the window has no context, the context
     // is older than 3.3 or the back buffer cannot be made.
     static std::unique_ptr<Device> Create(window::Window& window, std::string* error = nullptr);
@@ -87,7 +87,7 @@ public:
     void InjectLoss(bool lost) { m_injected_loss = lost; }
     void InjectDriverError() { m_injected_driver_error = true; }
 
-private:
+  private:
     explicit Device(window::Window& window) : m_window(window) {}
     bool CreateBackBuffer(i32 width, i32 height);
     void DestroyBackBuffer();

@@ -23,7 +23,7 @@ struct VideoStream {
 };
 
 class Clip {
-public:
+  public:
     // Null on failure, with the reason in *error when given.
     static std::unique_ptr<Clip> Open(const std::string& path, OpenError* error = nullptr);
     ~Clip();
@@ -33,7 +33,7 @@ public:
     const std::vector<VideoStream>& VideoStreams() const { return m_video; }
     u32 AudioStreamCount() const { return m_audio_count; }
 
-private:
+  private:
     Clip() = default;
 
     struct Format;
