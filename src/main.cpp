@@ -6,7 +6,9 @@
 #if defined(__SANITIZE_ADDRESS__)
 // Mesa's driver leaves a few bytes that LeakSanitizer reports from an unknown module once
 // the driver is unloaded; keeping shared objects loaded keeps their symbols for the report.
-extern "C" int dlclose(void*) { return 0; }
+extern "C" int dlclose(void*) {
+    return 0;
+}
 #endif
 
 int main() {

@@ -10,7 +10,9 @@ void Announce() {
     sys::WriteToLog("\n");
 }
 
-void OnCrash(const sys::CrashInfo& info) { CrashHandler(&info); }
+void OnCrash(const sys::CrashInfo& info) {
+    CrashHandler(&info);
+}
 
 } // namespace
 
@@ -42,4 +44,6 @@ long CrashHandler(const sys::CrashInfo* info) {
     return 1;
 }
 
-void InstallCrashHandler() { sys::InstallCrashSignalHandlers(OnCrash); }
+void InstallCrashHandler() {
+    sys::InstallCrashSignalHandlers(OnCrash);
+}

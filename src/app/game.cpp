@@ -58,9 +58,8 @@ boost::shared_ptr<SoundProcess> GameEnvironment::PlatformSound() {
     return boost::shared_ptr<SoundProcess>(new SoundProcess());
 }
 
-boost::shared_ptr<GraphicsProcess> GameEnvironment::PlatformGraphics(window::Window& window,
-                                                                     float shadowMapSize,
-                                                                     u32 shadowMapCount) {
+boost::shared_ptr<GraphicsProcess>
+GameEnvironment::PlatformGraphics(window::Window& window, float shadowMapSize, u32 shadowMapCount) {
     return boost::shared_ptr<GraphicsProcess>(
         new GraphicsProcess(&window, nullptr, 0, shadowMapSize, shadowMapCount));
 }
@@ -184,7 +183,8 @@ void Game::SendStoredOptions() {
     Message<float> master(MSG_SOUND_SET_MASTER_VOLUME, sound->m_master_volume);
     SendMessage(&master, HANDLER_SOUND_PROCESS);
     using GroupVolume = std::pair<unsigned int, float>;
-    Message<GroupVolume> effects(MSG_SOUND_SET_GROUP_VOLUME, GroupVolume(0, sound->m_sound_fx_volume));
+    Message<GroupVolume> effects(MSG_SOUND_SET_GROUP_VOLUME,
+                                 GroupVolume(0, sound->m_sound_fx_volume));
     SendMessage(&effects, HANDLER_SOUND_PROCESS);
     Message<GroupVolume> music(MSG_SOUND_SET_GROUP_VOLUME, GroupVolume(1, sound->m_music_volume));
     SendMessage(&music, HANDLER_SOUND_PROCESS);
@@ -203,9 +203,9 @@ u64 Game::CounterFrequency() const {
 bool Game::Update() {
     m_now = ReadCounter();
     const u64 frequency = std::max<u64>(CounterFrequency(), 1);
-    float dt = static_cast<float>(static_cast<double>(m_now - m_last) /
-                                  static_cast<double>(frequency)) *
-               m_time_scale;
+    float dt =
+        static_cast<float>(static_cast<double>(m_now - m_last) / static_cast<double>(frequency)) *
+        m_time_scale;
     if (dt >= kMaxFrameTime) {
         dt = kMaxFrameTime;
     }

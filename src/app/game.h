@@ -77,9 +77,8 @@ struct GameEnvironment {
 
     static std::shared_ptr<input::Device> PlatformInputDevice(window::Window& window);
     static boost::shared_ptr<SoundProcess> PlatformSound();
-    static boost::shared_ptr<GraphicsProcess> PlatformGraphics(window::Window& window,
-                                                               float shadowMapSize,
-                                                               u32 shadowMapCount);
+    static boost::shared_ptr<GraphicsProcess>
+    PlatformGraphics(window::Window& window, float shadowMapSize, u32 shadowMapCount);
     // IntroState, MenuState, LevelState or LevelEditorState with the Game's processes and
     // the Game's router as parent.
     static std::unique_ptr<GameState> PlatformState(StateKind kind, const std::string& name,
@@ -87,11 +86,10 @@ struct GameEnvironment {
 };
 
 class Game : public MessageHandler {
-public:
+  public:
     // The screens an IntroState shows.
-    static constexpr const char* kScreenNames[] = {"Logo",     "Lose",     "Win",
-                                                   "Team Logo", "Physx Logo", "Credits",
-                                                   "Controls", "Loading Screen"};
+    static constexpr const char* kScreenNames[] = {
+        "Logo", "Lose", "Win", "Team Logo", "Physx Logo", "Credits", "Controls", "Loading Screen"};
     static constexpr const char* kFirstStateName = "Vantrel";
     static constexpr const char* kMenuName = "Menu";
     static constexpr const char* kLevelEditorName = "Level Editor";
@@ -127,7 +125,7 @@ public:
     float TimeScale() const { return m_time_scale; }
     bool RouterDispatch() const { return m_router_dispatch; }
 
-private:
+  private:
     void SwitchState(const std::string& name);
     // Replaces the pending state; one replaced in its own frame is detached and destroyed.
     void SetPendingState(std::unique_ptr<GameState> state);

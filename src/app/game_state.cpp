@@ -219,7 +219,8 @@ void GameState::HandleMessage(BaseMessage* msg, u32 fromId) {
         }
         break;
     case MSG_LEVEL_LOADING_COMPLETE:
-        std::cout << "GameState::HandleMessage" << ": Loading complete" << std::endl;
+        std::cout << "GameState::HandleMessage"
+                  << ": Loading complete" << std::endl;
         m_loading_complete = true;
         break;
     case MSG_LEVEL_PROCESS_UPDATE_ONCE: {

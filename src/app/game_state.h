@@ -34,7 +34,7 @@ class SoundProcess;
 class StreamMap;
 
 class GameState : public Entity, public MessageHandler {
-public:
+  public:
     // Builds a composite object on the state and registers and stores it itself.
     using ObjectCreator = std::function<GameObject*()>;
 
@@ -42,8 +42,7 @@ public:
 
     // With a parent router, the state's router joins the parent's children.
     GameState(const std::string& name, GraphicsProcess* graphics, SoundProcess* sound,
-              InputControls* input, LuaHandler* lua, ParserProcess* parser,
-              MessageRouter* parent);
+              InputControls* input, LuaHandler* lua, ParserProcess* parser, MessageRouter* parent);
     // Destroys what Exit left: objects, then the threaded and the main processes.
     ~GameState() override;
     GameState(const GameState&) = delete;
@@ -120,7 +119,7 @@ public:
     Vector m_tower_size;
     Vector m_tower_location;
 
-protected:
+  protected:
     // The subclass's id: binds the state to its own router under it and makes it the
     // target of the scripts' object requests.
     void SetStateId(HandlerId stateId);

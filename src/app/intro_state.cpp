@@ -7,7 +7,9 @@ IntroState::IntroState(const std::string& name, GraphicsProcess* graphics, Sound
     SetStateId(TakeScreenStateId());
 }
 
-void IntroState::Initialize() { m_initialized = true; }
+void IntroState::Initialize() {
+    m_initialized = true;
+}
 
 void IntroState::Update(float dt) {
     UpdateAllProcesses(dt);

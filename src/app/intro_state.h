@@ -6,10 +6,9 @@
 #include "app/game_state.h"
 
 class IntroState : public GameState {
-public:
+  public:
     IntroState(const std::string& name, GraphicsProcess* graphics, SoundProcess* sound,
-               InputControls* input, LuaHandler* lua, ParserProcess* parser,
-               MessageRouter* parent);
+               InputControls* input, LuaHandler* lua, ParserProcess* parser, MessageRouter* parent);
 
     void Initialize() override;
     void Update(float dt) override;

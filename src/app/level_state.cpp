@@ -21,7 +21,9 @@ LevelState::LevelState(const std::string& name, GraphicsProcess* graphics, Sound
     SetStateId(HANDLER_LEVEL_STATE);
 }
 
-void LevelState::Initialize() { m_initialized = true; }
+void LevelState::Initialize() {
+    m_initialized = true;
+}
 
 void LevelState::Update(float dt) {
     if (m_loading) {

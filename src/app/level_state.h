@@ -5,11 +5,10 @@
 #include "app/game_state.h"
 
 class LevelState : public GameState {
-public:
+  public:
     // During the level editor's test run the "_temp" copy of the script is played.
     LevelState(const std::string& name, GraphicsProcess* graphics, SoundProcess* sound,
-               InputControls* input, LuaHandler* lua, ParserProcess* parser,
-               MessageRouter* parent);
+               InputControls* input, LuaHandler* lua, ParserProcess* parser, MessageRouter* parent);
 
     void Initialize() override;
     void Update(float dt) override;

@@ -7,7 +7,9 @@ MenuState::MenuState(const std::string& name, GraphicsProcess* graphics, SoundPr
     SetStateId(TakeScreenStateId());
 }
 
-void MenuState::Initialize() { m_initialized = true; }
+void MenuState::Initialize() {
+    m_initialized = true;
+}
 
 void MenuState::Update(float dt) {
     UpdateAllProcesses(dt);

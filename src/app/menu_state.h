@@ -7,10 +7,9 @@
 class SoundInstance;
 
 class MenuState : public GameState {
-public:
+  public:
     MenuState(const std::string& name, GraphicsProcess* graphics, SoundProcess* sound,
-              InputControls* input, LuaHandler* lua, ParserProcess* parser,
-              MessageRouter* parent);
+              InputControls* input, LuaHandler* lua, ParserProcess* parser, MessageRouter* parent);
 
     void Initialize() override;
     void Update(float dt) override;

@@ -7,9 +7,13 @@ LevelEditorState::LevelEditorState(const std::string& name, GraphicsProcess* gra
     SetStateId(HANDLER_LEVEL_EDITOR_STATE);
 }
 
-void LevelEditorState::Initialize() { m_initialized = true; }
+void LevelEditorState::Initialize() {
+    m_initialized = true;
+}
 
-void LevelEditorState::Update(float dt) { m_process_manager.Update(dt); }
+void LevelEditorState::Update(float dt) {
+    m_process_manager.Update(dt);
+}
 
 void LevelEditorState::Exit() {
     DestroyObjects();

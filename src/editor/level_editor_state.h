@@ -5,7 +5,7 @@
 #include "app/game_state.h"
 
 class LevelEditorState : public GameState {
-public:
+  public:
     LevelEditorState(const std::string& name, GraphicsProcess* graphics, SoundProcess* sound,
                      InputControls* input, LuaHandler* lua, ParserProcess* parser,
                      MessageRouter* parent);

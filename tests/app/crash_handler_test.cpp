@@ -11,12 +11,11 @@
 
 namespace {
 
-const std::string kBanner =
-    "        XXXXXXXXXXXXX----------------------XXXXXXXXXXXXX\n"
-    "        XXXXXXXXXXXXX The GAME HAS CRASHED XXXXXXXXXXXXX\n"
-    "        XXXXXXXXXXXXX   Creating MiniDump  XXXXXXXXXXXXX\n"
-    "        XXXXXXXXXXXXX----------------------XXXXXXXXXXXXX\n"
-    "\n";
+const std::string kBanner = "        XXXXXXXXXXXXX----------------------XXXXXXXXXXXXX\n"
+                            "        XXXXXXXXXXXXX The GAME HAS CRASHED XXXXXXXXXXXXX\n"
+                            "        XXXXXXXXXXXXX   Creating MiniDump  XXXXXXXXXXXXX\n"
+                            "        XXXXXXXXXXXXX----------------------XXXXXXXXXXXXX\n"
+                            "\n";
 const std::string kUnnamedPassFails = " Failed to be open/created.\n";
 
 std::string RunHandler(const sys::CrashInfo& info, long* result) {

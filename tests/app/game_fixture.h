@@ -32,11 +32,11 @@ struct StateLog {
 };
 
 class RecordingState : public GameState {
-public:
+  public:
     RecordingState(StateKind kind, const std::string& name, Game& game, StateLog& log,
                    int framesToInitialize)
-        : GameState(name, game.Graphics(), game.Sound(), game.Input(), &game.Lua(),
-                    game.Parser(), &game.Router()),
+        : GameState(name, game.Graphics(), game.Sound(), game.Input(), &game.Lua(), game.Parser(),
+                    &game.Router()),
           kind(kind), m_log(log), m_frames_to_initialize(framesToInitialize) {
         switch (kind) {
         case StateKind::Level:
@@ -66,7 +66,7 @@ public:
 
     const StateKind kind;
 
-private:
+  private:
     void Log(const std::string& what) { m_log.events.push_back(what + " " + Name()); }
 
     StateLog& m_log;
@@ -74,7 +74,7 @@ private:
 };
 
 class GameFixture : public ::testing::Test {
-protected:
+  protected:
     GameFixture() {
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);

@@ -9,12 +9,12 @@
 
 #include "app/game_state.h"
 #include "app/shell_globals.h"
-#include "support/component_fixture.h"
 #include "core/component.h"
 #include "core/game_object.h"
 #include "core/message.h"
 #include "core/message_router.h"
 #include "platform/window/screen.h"
+#include "support/component_fixture.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ using component_fixture::ComponentStream;
 using component_fixture::MessageRecorder;
 
 class TestComponent : public Component {
-public:
+  public:
     void Update(float) override {}
     void Initialize() override { ++initializeCalls; }
     void HandleMessage(BaseMessage* msg, u32) override { received.push_back(msg->type); }
@@ -35,7 +35,7 @@ public:
 
 // Makes a TestComponent per stream and records its updates and messages.
 class TestProcess : public ComponentProcess {
-public:
+  public:
     ~TestProcess() override {
         for (Component* component : components) {
             delete component;
@@ -64,7 +64,7 @@ public:
 
 // A state as a subclass makes one: its own id at its own router.
 class TestState : public GameState {
-public:
+  public:
     TestState(const std::string& name, MessageRouter* parent, HandlerId stateId = 30)
         : GameState(name, nullptr, nullptr, nullptr, nullptr, nullptr, parent) {
         SetStateId(stateId);
@@ -73,12 +73,15 @@ public:
 };
 
 class GameStateTest : public ::testing::Test {
-protected:
+  protected:
     GameStateTest() : state("Test", &root) {
         asker.Bind(&root, 5);
-        state.m_definitions["Tree"].emplace(ComponentType::Graphic, ComponentStream("Tree", "Graphic"));
-        state.m_definitions["Tree"].emplace(ComponentType::Physics, ComponentStream("Tree", "Physics"));
-        state.m_definitions["Tree"].emplace(ComponentType::Graphic, ComponentStream("Tree", "Graphic"));
+        state.m_definitions["Tree"].emplace(ComponentType::Graphic,
+                                            ComponentStream("Tree", "Graphic"));
+        state.m_definitions["Tree"].emplace(ComponentType::Physics,
+                                            ComponentStream("Tree", "Physics"));
+        state.m_definitions["Tree"].emplace(ComponentType::Graphic,
+                                            ComponentStream("Tree", "Graphic"));
     }
 
     BaseMessage* Send(BaseMessage& msg, HandlerId to = 30) {
@@ -135,9 +138,9 @@ TEST_F(GameStateTest, ObjectsFromDefinitionsNumberFrom1000AndSkipTypesWithoutPro
     EXPECT_EQ(state.Objects(), (std::vector<GameObject*>{first, second}));
 
     // A second creation reads the same streams again from their start.
-    EXPECT_EQ(static_cast<TestComponent*>(second->components.at(ComponentType::Graphic)[0])
-                  ->objectType,
-              "Tree");
+    EXPECT_EQ(
+        static_cast<TestComponent*>(second->components.at(ComponentType::Graphic)[0])->objectType,
+        "Tree");
 }
 
 TEST_F(GameStateTest, UnknownTypeGivesNullAndTakesNoId) {
@@ -312,7 +315,8 @@ TEST_F(GameStateTest, LevelValuesFromMessages) {
     testing::internal::CaptureStdout();
     BaseMessage complete(MSG_LEVEL_LOADING_COMPLETE);
     Send(complete);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "GameState::HandleMessage: Loading complete\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "GameState::HandleMessage: Loading complete\n");
     EXPECT_TRUE(state.m_loading_complete);
 
     window::SetScreenMetricsOverride(window::ScreenMetrics{1920, 1200});

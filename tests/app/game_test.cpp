@@ -8,16 +8,20 @@
 #include <string>
 #include <vector>
 
+#include "app/game_fixture.h"
 #include "app/input_controls.h"
+#include "app/intro_state.h"
+#include "app/level_state.h"
+#include "app/menu_state.h"
 #include "audio/sound_process.h"
-#include "support/component_fixture.h"
 #include "content/option_files.h"
 #include "content/parser_process.h"
-#include "app/game_fixture.h"
+#include "editor/level_editor_state.h"
 #include "graphics/graphics_process.h"
 #include "graphics/render_settings.h"
 #include "platform/gfx/device.h"
 #include "platform/system/message_box.h"
+#include "support/component_fixture.h"
 
 namespace {
 
@@ -36,7 +40,7 @@ TEST(ChooseResolution, StepsDownToTheScreenAndCapsTheHeight) {
         {5, {1280, 800}, {2, 1280, 800}},
         {4, {1680, 1000}, {4, 1680, 1000}},
         {1, {1920, 1200}, {1, 1024, 640}}, // never steps up
-        {3, {640, 480}, {0, 768, 480}},   // narrower than every entry
+        {3, {640, 480}, {0, 768, 480}},    // narrower than every entry
         {5, {1024, 768}, {1, 1024, 640}},
         {9, {1920, 1200}, {5, 1920, 1200}}, // corrupt indices are brought into the table
         {-3, {1920, 1200}, {0, 768, 480}},
@@ -95,10 +99,9 @@ TEST_F(GameFixture, InitializeRunsEveryFrameUntilTheStateIsReady) {
     for (int i = 0; i < 4; ++i) {
         ASSERT_TRUE(Frame());
     }
-    EXPECT_EQ(log.events,
-              (std::vector<std::string>{"init Vantrel", "update Vantrel", "init Vantrel",
-                                        "update Vantrel", "init Vantrel", "update Vantrel",
-                                        "update Vantrel"}));
+    EXPECT_EQ(log.events, (std::vector<std::string>{
+                              "init Vantrel", "update Vantrel", "init Vantrel", "update Vantrel",
+                              "init Vantrel", "update Vantrel", "update Vantrel"}));
 }
 
 TEST_F(GameFixture, FrameTimeIsScaledThenClampedAtOneSecond) {
@@ -253,12 +256,11 @@ TEST_F(GameFixture, PushedLevelRunsAboveTheStateBelowUntilPopped) {
     Frame();
     Frame();
     EXPECT_EQ(StackNames(), std::vector<std::string>{"Vantrel"});
-    EXPECT_EQ(log.events,
-              (std::vector<std::string>{
-                  "init Vantrel", "update Vantrel", "update Vantrel", "init ./assets/levels/any.lua",
-                  "update ./assets/levels/any.lua", "update ./assets/levels/any.lua",
-                  "exit ./assets/levels/any.lua",
-                  "destroy ./assets/levels/any.lua", "update Vantrel"}));
+    EXPECT_EQ(log.events, (std::vector<std::string>{
+                              "init Vantrel", "update Vantrel", "update Vantrel",
+                              "init ./assets/levels/any.lua", "update ./assets/levels/any.lua",
+                              "update ./assets/levels/any.lua", "exit ./assets/levels/any.lua",
+                              "destroy ./assets/levels/any.lua", "update Vantrel"}));
 }
 
 TEST_F(GameFixture, QuitExitsEveryStateFromTheTopAndEndsTheLoop) {
@@ -276,12 +278,10 @@ TEST_F(GameFixture, QuitExitsEveryStateFromTheTopAndEndsTheLoop) {
     EXPECT_FALSE(Frame());
     EXPECT_TRUE(game->States().empty());
     EXPECT_EQ(game->PendingState(), nullptr);
-    EXPECT_EQ(log.events,
-              (std::vector<std::string>{"init ./assets/levels/any.lua",
-                                        "update ./assets/levels/any.lua",
-                                        "exit ./assets/levels/any.lua",
-                                        "destroy ./assets/levels/any.lua", "exit Vantrel",
-                                        "destroy Vantrel", "destroy Menu"}));
+    EXPECT_EQ(log.events, (std::vector<std::string>{
+                              "init ./assets/levels/any.lua", "update ./assets/levels/any.lua",
+                              "exit ./assets/levels/any.lua", "destroy ./assets/levels/any.lua",
+                              "exit Vantrel", "destroy Vantrel", "destroy Menu"}));
 }
 
 TEST_F(GameFixture, ClosingTheWindowEndsTheGameAfterTheFrame) {
@@ -396,6 +396,49 @@ TEST_F(GameFixture, InactiveWindowOffersEventsToTheEditorFirst) {
     SDL_PushEvent(&quit);
     EXPECT_FALSE(Frame());
     EXPECT_EQ(offered, 1);
+}
+
+TEST_F(GameFixture, PlatformStatesAreBuiltWithTheirIds) {
+    GameEnvironment environment = Environment();
+    environment.createState = GameEnvironment::PlatformState;
+    Game& g = MakeGame(std::move(environment));
+    ASSERT_NE(dynamic_cast<IntroState*>(g.TopState()), nullptr);
+    const HandlerId first = g.TopState()->id;
+    EXPECT_GE(first, HANDLER_FIRST_SCREEN_STATE);
+    EXPECT_EQ(g.Lua().ObjectTarget(), first);
+
+    struct Case {
+        std::string name;
+        bool (*isKind)(GameState*);
+        HandlerId id;
+    };
+    EditorLevelPath = "./assets/levels/level.lua";
+    const Case cases[] = {
+        {"Menu", [](GameState* s) { return dynamic_cast<MenuState*>(s) != nullptr; }, first + 1},
+        {"Credits", [](GameState* s) { return dynamic_cast<IntroState*>(s) != nullptr; },
+         first + 2},
+        {"Level Editor", [](GameState* s) { return dynamic_cast<LevelEditorState*>(s) != nullptr; },
+         HANDLER_LEVEL_EDITOR_STATE},
+        {LevelPath, [](GameState* s) { return dynamic_cast<LevelState*>(s) != nullptr; },
+         HANDLER_LEVEL_STATE},
+    };
+    for (const Case& c : cases) {
+        Switch(c.name);
+        GameState* pending = g.PendingState();
+        ASSERT_NE(pending, nullptr) << c.name;
+        EXPECT_TRUE(c.isKind(pending)) << c.name;
+        EXPECT_EQ(pending->Name(), c.name);
+        EXPECT_EQ(pending->id, c.id) << c.name;
+        EXPECT_EQ(pending->router, &pending->Router());
+        EXPECT_EQ(pending->Router().Parent(), &g.Router());
+        EXPECT_EQ(g.Lua().ObjectTarget(), c.id);
+    }
+
+    // During the editor's test run a level plays the "_temp" copy of its script.
+    g_editor_test = true;
+    Switch(EditorLevelPath);
+    ASSERT_NE(g.PendingState(), nullptr);
+    EXPECT_EQ(g.PendingState()->Name(), "./assets/levels/level_temp.lua");
 }
 
 // The real renderer and sound on an offscreen GL window. One Game only: LeakSanitizer trips

@@ -25,7 +25,7 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kTimeout = std::chrono::seconds(120);
 
 class GameProcess {
-public:
+  public:
     GameProcess(const std::string& workingDirectory, const std::string& home) {
         int pipeEnds[2];
         if (pipe2(pipeEnds, O_CLOEXEC) != 0) {
@@ -104,7 +104,7 @@ public:
     void Signal(int signal) const { kill(m_pid, signal); }
     const std::string& Output() const { return m_text; }
 
-private:
+  private:
     bool ReadSome(Clock::time_point deadline) {
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());

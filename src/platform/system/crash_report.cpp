@@ -22,7 +22,9 @@ constexpr std::size_t kAltStackSize = 64 * 1024;
 CrashCallback g_callback = nullptr;
 alignas(16) unsigned char g_alt_stack[kAltStackSize];
 
-bool WriteText(int file, const char* text) { return WriteAll(file, std::string_view(text)); }
+bool WriteText(int file, const char* text) {
+    return WriteAll(file, std::string_view(text));
+}
 
 // Digits of value in base 10 or 16 into buffer, NUL-terminated.
 const char* FormatNumber(u64 value, unsigned base, char (&buffer)[24]) {
@@ -98,7 +100,9 @@ extern "C" void OnCrashSignal(int signal, siginfo_t* info, void*) {
 
 } // namespace
 
-void WriteToLog(const char* text) { WriteText(STDOUT_FILENO, text); }
+void WriteToLog(const char* text) {
+    WriteText(STDOUT_FILENO, text);
+}
 
 int CreateReportFile(const char* path) {
     if (path == nullptr || path[0] == '\0') {
@@ -113,8 +117,8 @@ bool WriteCrashReport(int file, const CrashInfo& info, u64 thread) {
     ok = ok && WriteText(file, FormatNumber(static_cast<u64>(info.signal), 10, number));
     ok = ok && WriteText(file, " (") && WriteText(file, SignalName(info.signal));
     ok = ok && WriteText(file, ")\nAddress: ");
-    ok = ok && WriteText(file, FormatNumber(reinterpret_cast<std::uintptr_t>(info.address), 16,
-                                            number));
+    ok = ok &&
+         WriteText(file, FormatNumber(reinterpret_cast<std::uintptr_t>(info.address), 16, number));
     ok = ok && WriteText(file, "\nThread: ") && WriteText(file, FormatNumber(thread, 10, number));
     ok = ok && WriteText(file, "\n\nBacktrace:\n");
     if (ok) {
@@ -132,7 +136,9 @@ void CloseReportFile(int file) {
     }
 }
 
-u64 CurrentThreadId() { return static_cast<u64>(::syscall(SYS_gettid)); }
+u64 CurrentThreadId() {
+    return static_cast<u64>(::syscall(SYS_gettid));
+}
 
 void InstallCrashSignalHandlers(CrashCallback callback) {
     g_callback = callback;
