@@ -1,0 +1,608 @@
+#include "content/lua_bindings.h"
+
+#include <lua.hpp>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <iterator>
+#include <limits>
+#include <new>
+#include <numbers>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "content/lua_handler.h"
+#include "content/particle_system_link.h"
+#include "core/component_type.h"
+#include "core/game_object.h"
+#include "core/math_functions.h"
+#include "core/matrix.h"
+#include "core/message.h"
+#include "platform/system/crt_rand.h"
+
+// Lua reports errors with longjmp, which skips C++ destructors: every function below
+// finishes reading and checking its arguments before it builds a C++ object, and never
+// calls into Lua while one is alive.
+
+namespace {
+
+template <class T> struct Method {
+    const char* name;
+    int (T::*call)(lua_State*);
+};
+
+template <class T> struct Methods;
+
+template <> struct Methods<LuaGameObject> {
+    static constexpr Method<LuaGameObject> list[] = {
+        {"SetPosition", &LuaGameObject::SetPosition},
+        {"GetPosition", &LuaGameObject::GetPosition},
+        {"SetVelocity", &LuaGameObject::SetVelocity},
+        {"GetVelocity", &LuaGameObject::GetVelocity},
+        {"SetOrientation", &LuaGameObject::SetOrientation},
+        {"GetOrientation", &LuaGameObject::GetOrientation},
+        {"SetScale", &LuaGameObject::SetScale},
+        {"GetScale", &LuaGameObject::GetScale},
+        {"SetObject", &LuaGameObject::SetObject},
+        {"GetObject", &LuaGameObject::GetObject},
+        {"Stream", &LuaGameObject::Stream},
+        {"FinalizeMore", &LuaGameObject::FinalizeMore},
+        {"SetParent", &LuaGameObject::SetParent},
+        {"AttachParticleSystem", &LuaGameObject::AttachParticleSystem},
+    };
+};
+
+template <> struct Methods<LuaParticleSystem> {
+    static constexpr Method<LuaParticleSystem> list[] = {
+        {"GetParticleSystem", &LuaParticleSystem::GetParticleSystem},
+        {"SetBornDelayHigh", &LuaParticleSystem::SetBornDelayHigh},
+        {"SetBornDelayLow", &LuaParticleSystem::SetBornDelayLow},
+    };
+};
+
+// C++ exceptions must not unwind through Lua's C frames: they become Lua errors here.
+template <lua_CFunction F> int Guarded(lua_State* L) {
+    char text[256] = "";
+    try {
+        return F(L);
+    } catch (const std::exception& e) {
+        std::snprintf(text, sizeof(text), "%s", e.what());
+    } catch (const char* e) {
+        std::snprintf(text, sizeof(text), "%s", e);
+    } catch (...) {
+        std::snprintf(text, sizeof(text), "unknown C++ exception");
+    }
+    return luaL_error(L, "%s", text);
+}
+
+// The stack index just below a method's `count` arguments, which are read from the top;
+// the object's table (index 1) must stay below them.
+int Arguments(lua_State* L, int count) {
+    const int base = lua_gettop(L) - count;
+    if (base < 1) {
+        luaL_error(L, "this method takes %d argument(s)", count);
+    }
+    return base;
+}
+
+float CheckFloat(lua_State* L, int index) {
+    return static_cast<float>(luaL_checknumber(L, index));
+}
+
+// Lua numbers are doubles; out of range values saturate and NaN gives 0.
+i64 ToInteger(lua_Number number, i64 lo, i64 hi) {
+    if (std::isnan(number)) {
+        return 0;
+    }
+    if (number <= static_cast<lua_Number>(lo)) {
+        return lo;
+    }
+    if (number >= static_cast<lua_Number>(hi)) {
+        return hi;
+    }
+    return static_cast<i64>(number);
+}
+
+i32 ToInt32(lua_Number number) {
+    return static_cast<i32>(
+        ToInteger(number, std::numeric_limits<i32>::min(), std::numeric_limits<i32>::max()));
+}
+
+i32 CheckInt32(lua_State* L, int index) {
+    return ToInt32(luaL_checknumber(L, index));
+}
+
+// A pointer argument: a light userdata, or nil for null. Anything else (a full userdata
+// or a wrapper's table) would be taken for an address, so it is an error.
+void* CheckPointer(lua_State* L, int index) {
+    if (!lua_isnoneornil(L, index) && !lua_islightuserdata(L, index)) {
+        luaL_typerror(L, index, "light userdata");
+    }
+    return lua_touserdata(L, index);
+}
+
+void* CheckNonNull(lua_State* L, int index, const char* what) {
+    void* const pointer = CheckPointer(L, index);
+    if (pointer == nullptr) {
+        luaL_error(L, "%s is null", what);
+    }
+    return pointer;
+}
+
+void PushVector(lua_State* L, const Vector& v) {
+    lua_pushnumber(L, v.x);
+    lua_pushnumber(L, v.y);
+    lua_pushnumber(L, v.z);
+}
+
+Vector CheckVector(lua_State* L, int base) {
+    const float x = CheckFloat(L, base + 1);
+    const float y = CheckFloat(L, base + 2);
+    const float z = CheckFloat(L, base + 3);
+    return Vector(x, y, z);
+}
+
+// --- classes ---
+
+template <class T> T* ToClass(lua_State* L, int index) {
+    void* const block = lua_touserdata(L, index);
+    if (block == nullptr || lua_islightuserdata(L, index) || !lua_getmetatable(L, index)) {
+        return nullptr;
+    }
+    luaL_getmetatable(L, T::kClassName);
+    const bool same = lua_rawequal(L, -1, -2) != 0;
+    lua_pop(L, 2);
+    return same ? static_cast<T*>(block) : nullptr;
+}
+
+template <class T> int CallMethod(lua_State* L) {
+    constexpr int kCount = static_cast<int>(std::size(Methods<T>::list));
+    const lua_Number position = lua_tonumber(L, lua_upvalueindex(1));
+    const int index = static_cast<int>(position);
+    if (index < 0 || index >= kCount) {
+        return luaL_error(L, "%s has no method %f", T::kClassName, position);
+    }
+    const Method<T>& method = Methods<T>::list[index];
+    if (!lua_istable(L, 1)) {
+        return luaL_error(L, "%s:%s needs its object: call it with ':'", T::kClassName,
+                          method.name);
+    }
+    lua_rawgeti(L, 1, 0);
+    T* const self = ToClass<T>(L, -1);
+    if (self == nullptr) {
+        return luaL_error(L, "%s:%s called on an object that is not a %s", T::kClassName,
+                          method.name, T::kClassName);
+    }
+    lua_pop(L, 1);
+    return (self->*method.call)(L);
+}
+
+template <class T> int Collect(lua_State* L) {
+    if (T* const self = ToClass<T>(L, 1)) {
+        self->~T();
+    }
+    return 0;
+}
+
+// The script-side object: a table holding the wrapper's userdata at key 0 and one
+// closure per method, each knowing its place in the method list.
+template <class T> int Construct(lua_State* L) {
+    auto* const target = static_cast<typename T::Target*>(CheckPointer(L, 1));
+    lua_newtable(L);
+    int position = 0;
+    for (const Method<T>& method : Methods<T>::list) {
+        lua_pushstring(L, method.name);
+        lua_pushnumber(L, position++);
+        lua_pushcclosure(L, Guarded<CallMethod<T>>, 1);
+        lua_settable(L, -3);
+    }
+    void* const block = lua_newuserdata(L, sizeof(T));
+    new (block) T(target);
+    luaL_getmetatable(L, T::kClassName);
+    lua_setmetatable(L, -2);
+    lua_rawseti(L, -2, 0);
+    return 1;
+}
+
+template <class T> void RegisterClass(lua_State* L) {
+    lua_pushcfunction(L, Guarded<Construct<T>>);
+    lua_setglobal(L, T::kClassName);
+    luaL_newmetatable(L, T::kClassName);
+    lua_pushcfunction(L, Collect<T>);
+    lua_setfield(L, -2, "__gc");
+    lua_pop(L, 1);
+}
+
+// --- the "Stream" encoding ---
+
+// The value split at every comma and space, empty pieces skipped; components the text
+// does not give stay 0.
+void ParseComponents(const char* text, float* out, int count) {
+    int filled = 0;
+    const char* p = text;
+    while (*p != '\0' && filled < count) {
+        while (*p == ',' || *p == ' ') {
+            ++p;
+        }
+        const char* const end = p + std::strcspn(p, ", ");
+        if (end != p) {
+            out[filled++] = std::strtof(std::string(p, end).c_str(), nullptr);
+        }
+        p = end;
+    }
+}
+
+enum class StreamKind { String, Int, Long, Float, Double, Bool, Vector3, Vector4, None };
+
+StreamKind KindOf(const char* type) {
+    static constexpr std::pair<const char*, StreamKind> kKinds[] = {
+        {"string", StreamKind::String},   {"int", StreamKind::Int},
+        {"long", StreamKind::Long},       {"float", StreamKind::Float},
+        {"double", StreamKind::Double},   {"bool", StreamKind::Bool},
+        {"vector3", StreamKind::Vector3}, {"vector4", StreamKind::Vector4},
+    };
+    for (const auto& [name, kind] : kKinds) {
+        if (std::strcmp(name, type) == 0) {
+            return kind;
+        }
+    }
+    return StreamKind::None;
+}
+
+void StreamValue(lua_State* L, StreamMap& stream, const char* name, const char* type,
+                 int valueIndex) {
+    const StreamKind kind = KindOf(type);
+    const char* text = nullptr;
+    lua_Number number = 0.0;
+    switch (kind) {
+    case StreamKind::String:
+    case StreamKind::Vector3:
+    case StreamKind::Vector4:
+        text = luaL_checkstring(L, valueIndex);
+        break;
+    case StreamKind::Int:
+    case StreamKind::Long:
+    case StreamKind::Float:
+    case StreamKind::Double:
+        number = luaL_checknumber(L, valueIndex);
+        break;
+    case StreamKind::Bool:
+        number = lua_toboolean(L, valueIndex);
+        break;
+    case StreamKind::None:
+        break;
+    }
+
+    float xyzw[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    switch (kind) {
+    case StreamKind::String:
+        stream.AddString(name, text);
+        break;
+    case StreamKind::Int:
+        stream.AddInt(name, ToInt32(number));
+        break;
+    case StreamKind::Long:
+        stream.AddLong(name, ToInt32(number));
+        break;
+    case StreamKind::Float:
+        stream.AddFloat(name, static_cast<float>(number));
+        break;
+    case StreamKind::Double:
+        stream.AddDouble(name, number);
+        break;
+    case StreamKind::Bool:
+        stream.AddBool(name, number != 0.0);
+        break;
+    case StreamKind::Vector3:
+        ParseComponents(text, xyzw, 3);
+        stream.AddVector3(name, xyzw[0], xyzw[1], xyzw[2]);
+        break;
+    case StreamKind::Vector4:
+        ParseComponents(text, xyzw, 4);
+        stream.AddVector4(name, xyzw);
+        break;
+    case StreamKind::None:
+        // The entry is recorded with no bytes; an empty write first puts the cursor where
+        // the next value will start, as it would after reads.
+        stream.Write(nullptr, 0);
+        stream.AddValue(name, type, stream.Cursor());
+        break;
+    }
+}
+
+// --- globals ---
+
+LuaHandler* Handler(lua_State* L) {
+    return LuaHandler::Owner(L);
+}
+
+int CreateGameObject(lua_State* L) {
+    const char* const typeName = luaL_checkstring(L, 1);
+    LuaHandler* const handler = Handler(L);
+    lua_pushlightuserdata(L, handler != nullptr ? handler->RequestGameObject(typeName) : nullptr);
+    return 1;
+}
+
+int CreateParticleSystem(lua_State* L) {
+    const int count = lua_gettop(L);
+    if (count != 1 && count != 4) {
+        return luaL_error(L, "CreateParticleSystem takes a name, or a name and x, y, z");
+    }
+    const char* const name = luaL_checkstring(L, 1);
+    ParticleSystemCPU* system = nullptr;
+    if (count == 1) {
+        if (ParticleSystemLink* const link = ParticleSystemLink::Installed()) {
+            system = link->Create(name);
+        }
+    } else {
+        const Vector position = CheckVector(L, 1);
+        if (LuaHandler* const handler = Handler(L)) {
+            system = handler->RequestParticleSystem(name, position);
+        }
+    }
+    lua_pushlightuserdata(L, system);
+    return 1;
+}
+
+int ValidateParticleSystem(lua_State* L) {
+    auto* const system = static_cast<ParticleSystemCPU*>(CheckPointer(L, 1));
+    LuaHandler* const handler = Handler(L);
+    lua_pushboolean(L, handler != nullptr && handler->ValidateParticleSystem(system));
+    return 1;
+}
+
+int KillParticleSystemScript(lua_State* L) {
+    if (LuaHandler* const handler = Handler(L)) {
+        BaseMessage kill(MSG_PARTICLE_SYSTEM_SCRIPT_KILL);
+        handler->SendMessage(&kill, LuaHandler::kParticleScriptProcessId);
+    }
+    return 0;
+}
+
+int Valid(lua_State* L) {
+    lua_pushboolean(L, lua_touserdata(L, 1) != nullptr);
+    return 1;
+}
+
+int Pi(lua_State* L) {
+    lua_pushnumber(L, std::numbers::pi_v<float>);
+    return 1;
+}
+
+int Cos(lua_State* L) {
+    lua_pushnumber(L, Math::Cos(CheckFloat(L, 1)));
+    return 1;
+}
+
+int Sin(lua_State* L) {
+    lua_pushnumber(L, Math::Sin(CheckFloat(L, 1)));
+    return 1;
+}
+
+// lo + (r mod (hi - lo)): lo up to hi, hi itself excluded. With hi below lo the values run
+// down from lo instead of past it.
+int Rand(lua_State* L) {
+    const i64 lo = CheckInt32(L, 1);
+    const i64 hi = CheckInt32(L, 2);
+    const i64 r = crt::Rand();
+    i64 value = lo;
+    if (hi > lo) {
+        value = lo + r % (hi - lo);
+    } else if (hi < lo) {
+        value = lo - r % (lo - hi);
+    }
+    lua_pushnumber(L, static_cast<lua_Number>(value));
+    return 1;
+}
+
+int FRand(lua_State* L) {
+    const float lo = CheckFloat(L, 1);
+    const float hi = CheckFloat(L, 2);
+    const float steps = CheckFloat(L, 3);
+    lua_pushnumber(L, Math::RandomRange(lo, hi, steps));
+    return 1;
+}
+
+int GetNull(lua_State* L) {
+    lua_pushlightuserdata(L, nullptr);
+    return 1;
+}
+
+int QuatTimesVector(lua_State* L) {
+    const auto* const q = static_cast<const Quaternion*>(CheckNonNull(L, 1, "the quaternion"));
+    const Vector v = CheckVector(L, 1);
+    PushVector(L, Math::RotateByQuaternion(v, *q));
+    return 3;
+}
+
+template <u32 kType> int SendGraphicsFloat(lua_State* L) {
+    const float value = CheckFloat(L, 1);
+    if (LuaHandler* const handler = Handler(L)) {
+        Message<float> setting(kType, value);
+        handler->SendMessage(&setting, LuaHandler::kGraphicsProcessId);
+    }
+    return 0;
+}
+
+const luaL_Reg kGlobals[] = {
+    {"CreateGameObject", Guarded<CreateGameObject>},
+    {"CreateParticleSystem", Guarded<CreateParticleSystem>},
+    {"ValidateParticleSystem", Guarded<ValidateParticleSystem>},
+    {"KillParticleSystemScript", Guarded<KillParticleSystemScript>},
+    {"Valid", Valid},
+    {"PI", Pi},
+    {"cos", Cos},
+    {"sin", Sin},
+    {"Rand", Rand},
+    {"FRand", FRand},
+    {"GetNULL", GetNull},
+    {"QuatTimesVector", Guarded<QuatTimesVector>},
+    {"SetHDRExposure", Guarded<SendGraphicsFloat<MSG_GRAPHICS_SET_EXPOSURE_VALUE>>},
+    {"SetLightMultiplier", Guarded<SendGraphicsFloat<MSG_GRAPHICS_SET_LIGHT_MULTIPLIER>>},
+    {"MotionBlur", Guarded<SendGraphicsFloat<MSG_GRAPHICS_MOTION_BLUR>>},
+};
+
+} // namespace
+
+void LuaHandler::RegisterGlobals(lua_State* L) {
+    RegisterClass<LuaGameObject>(L);
+    RegisterClass<LuaParticleSystem>(L);
+    for (const luaL_Reg& global : kGlobals) {
+        lua_register(L, global.name, global.func);
+    }
+}
+
+// --- LuaGameObject ---
+
+GameObject* LuaGameObject::Object(lua_State* L) const {
+    if (m_object == nullptr) {
+        luaL_error(L, "%s holds no object (is its type defined?)", kClassName);
+    }
+    return m_object;
+}
+
+int LuaGameObject::SetPosition(lua_State* L) {
+    GameObject* const object = Object(L);
+    object->SetPosition(CheckVector(L, Arguments(L, 3)));
+    return 0;
+}
+
+int LuaGameObject::GetPosition(lua_State* L) {
+    PushVector(L, Object(L)->position);
+    return 3;
+}
+
+int LuaGameObject::SetVelocity(lua_State* L) {
+    GameObject* const object = Object(L);
+    object->SetVelocity(CheckVector(L, Arguments(L, 3)));
+    return 0;
+}
+
+int LuaGameObject::GetVelocity(lua_State* L) {
+    PushVector(L, Object(L)->velocity);
+    return 3;
+}
+
+int LuaGameObject::SetOrientation(lua_State* L) {
+    GameObject* const object = Object(L);
+    const int base = Arguments(L, 9);
+    float m[9];
+    for (int i = 0; i < 9; ++i) {
+        m[i] = CheckFloat(L, base + 1 + i);
+    }
+    const Matrix rotation =
+        Matrix::FromRotation(m[0], m[1], m[2], m[3], m[4], m[5], m[6], m[7], m[8]);
+    object->SetOrientation(Math::QuaternionRotationMatrix(rotation));
+    return 0;
+}
+
+int LuaGameObject::GetOrientation(lua_State* L) {
+    lua_pushlightuserdata(L, &Object(L)->orientation);
+    return 1;
+}
+
+int LuaGameObject::SetScale(lua_State* L) {
+    GameObject* const object = Object(L);
+    object->SetScale(CheckVector(L, Arguments(L, 3)));
+    return 0;
+}
+
+int LuaGameObject::GetScale(lua_State* L) {
+    PushVector(L, Object(L)->scale);
+    return 3;
+}
+
+int LuaGameObject::SetObject(lua_State* L) {
+    m_object = static_cast<GameObject*>(CheckPointer(L, Arguments(L, 1) + 1));
+    return 0;
+}
+
+int LuaGameObject::GetObject(lua_State* L) {
+    lua_pushlightuserdata(L, m_object);
+    return 1;
+}
+
+int LuaGameObject::Stream(lua_State* L) {
+    GameObject* const object = Object(L);
+    const int base = Arguments(L, 3);
+    const char* const name = luaL_checkstring(L, base + 1);
+    const char* const type = luaL_checkstring(L, base + 2);
+    StreamValue(L, object->parameters, name, type, base + 3);
+    return 0;
+}
+
+int LuaGameObject::FinalizeMore(lua_State* L) {
+    Object(L)->NotifyComponents();
+    return 0;
+}
+
+int LuaGameObject::SetParent(lua_State* L) {
+    GameObject* const object = Object(L);
+    auto* const parent =
+        static_cast<GameObject*>(CheckNonNull(L, Arguments(L, 1) + 1, "the parent"));
+    for (const GameObject* above = parent; above != nullptr; above = above->parentObject) {
+        if (above == object) {
+            return luaL_error(L, "SetParent would make the object its own ancestor");
+        }
+    }
+    // An object sits in one parent's child list only, or destroying the old parent would
+    // reach a child that no longer points back at it.
+    if (object->parentObject != nullptr && object->parentObject != parent) {
+        object->parentObject->RemoveChildObject(object);
+    }
+    if (object->parentObject != parent) {
+        object->parentObject = parent;
+        parent->childObjects.push_back(object);
+    }
+    return 0;
+}
+
+int LuaGameObject::AttachParticleSystem(lua_State* L) {
+    GameObject* const object = Object(L);
+    auto* const system = static_cast<ParticleSystemCPU*>(
+        CheckNonNull(L, Arguments(L, 1) + 1, "the particle system"));
+    if (ParticleSystemLink* const link = ParticleSystemLink::Installed()) {
+        object->AddComponent(ComponentType::ParticleSystem, link->AsComponent(system));
+    }
+    return 0;
+}
+
+// --- LuaParticleSystem ---
+
+ParticleSystemCPU* LuaParticleSystem::System(lua_State* L) const {
+    if (m_system == nullptr) {
+        luaL_error(L, "%s holds no particle system", kClassName);
+    }
+    return m_system;
+}
+
+int LuaParticleSystem::GetParticleSystem(lua_State* L) {
+    lua_pushlightuserdata(L, m_system);
+    return 1;
+}
+
+namespace {
+
+// The two bounds read their number unchecked: anything else sets 0.
+int SetBornDelay(lua_State* L, ParticleSystemCPU* system,
+                 void (ParticleSystemLink::*set)(ParticleSystemCPU*, float)) {
+    const float seconds = static_cast<float>(lua_tonumber(L, Arguments(L, 1) + 1));
+    if (ParticleSystemLink* const link = ParticleSystemLink::Installed()) {
+        (link->*set)(system, seconds);
+    }
+    return 0;
+}
+
+} // namespace
+
+int LuaParticleSystem::SetBornDelayHigh(lua_State* L) {
+    return SetBornDelay(L, System(L), &ParticleSystemLink::SetBornDelayHigh);
+}
+
+int LuaParticleSystem::SetBornDelayLow(lua_State* L) {
+    return SetBornDelay(L, System(L), &ParticleSystemLink::SetBornDelayLow);
+}
