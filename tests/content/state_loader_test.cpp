@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "content/game_state_loader_process.h"
+#include "content/lua_handler.h"
 #include "core/game_object.h"
 #include "core/message.h"
 #include "core/message_router.h"
+#include "support/package_fixture.h"
 
 namespace {
 
@@ -110,7 +112,14 @@ const Strings kSequence = {
     "level:MSG_LEVEL_LOADING_COMPLETE",
 };
 
-void ExpectTimedLog(const Strings& lines) {
+// The loader's own lines, among whatever else the handlers wrote.
+void ExpectTimedLog(const Strings& output) {
+    Strings lines;
+    for (const std::string& line : output) {
+        if (line.rfind("GameStateLoaderProcess::", 0) == 0) {
+            lines.push_back(line);
+        }
+    }
     const std::string duration = R"(\(duration = [0-9.e+-]+\))";
     const std::vector<std::regex> expected = {
         std::regex("GameStateLoaderProcess::Update: Start loading"),
@@ -174,6 +183,91 @@ TEST_F(StateLoaderTest, AnswersACreatedObjectWithItsDeletion) {
     BaseMessage other(MSG_LEVEL_LOADING_COMPLETE);
     m_level.SendMessage(&other, GameStateLoaderProcess::kHandlerId);
     EXPECT_EQ(m_log.size(), 1u);
+}
+
+// The level state of a real level: it notes which Lua states exist when it is told to
+// build its octree.
+class LevelWatcher : public Recorder {
+  public:
+    LevelWatcher(Strings& log, const LuaHandler& lua) : Recorder("level", log), m_lua(lua) {}
+
+    void Answer(BaseMessage* msg, u32 fromId) override {
+        if (msg->type == MSG_LEVEL_INITIALIZE_OCTREE) {
+            statesAtOctree = m_lua.StateCount();
+            currentAtOctree = m_lua.CurrentStateId();
+        }
+    }
+
+    std::size_t statesAtOctree = 0;
+    u32 currentAtOctree = 0xFFFFFFFFu;
+
+  private:
+    const LuaHandler& m_lua;
+};
+
+// The same wiring with the real Lua handler reading the level from a levels package.
+class StateLoaderLuaTest : public testing::Test {
+  protected:
+    StateLoaderLuaTest() : m_stateRouter(&m_root) {
+        m_root.AddChild(&m_stateRouter);
+        m_lua.Bind(&m_root, LuaHandler::kHandlerId);
+        m_graphics.Bind(&m_root, GameStateLoaderProcess::kGraphicsProcessId);
+        m_level.Bind(&m_stateRouter, GameStateLoaderProcess::kLevelStateId);
+        m_loader.Bind(&m_stateRouter, GameStateLoaderProcess::kHandlerId);
+    }
+
+    Strings RunLevel(const std::string& script) {
+        const std::string package =
+            package_fixture::MakePackage(m_scratch.Path(), "levels", {{"ubergold.lua", script}})
+                .string();
+        m_lua.SetPackagePaths(package, package);
+        testing::internal::CaptureStdout();
+        m_loader.Update(0.25f);
+        const std::string out = testing::internal::GetCapturedStdout();
+        Strings lines;
+        std::size_t start = 0;
+        for (std::size_t end = out.find('\n'); end != std::string::npos;
+             start = end + 1, end = out.find('\n', start)) {
+            lines.push_back(out.substr(start, end - start));
+        }
+        return lines;
+    }
+
+    package_fixture::ScratchFolder m_scratch;
+    Strings m_log;
+    MessageRouter m_root;
+    MessageRouter m_stateRouter;
+    LuaHandler m_lua;
+    Recorder m_graphics{"graphics", m_log};
+    LevelWatcher m_level{m_log, m_lua};
+    GameStateLoaderProcess m_loader{kLevel};
+};
+
+TEST_F(StateLoaderLuaTest, AScriptErrorStillCompletesTheLoadingWithTheStateGone) {
+    const Strings lines = RunLevel("CreateGameObject(\"Tank\")\n"
+                                   "error(\"broken level\")\n"
+                                   "CreateGameObject(\"Jeep\")\n");
+    EXPECT_EQ(
+        m_log,
+        (Strings{"level:MSG_LEVEL_CREATE_OBJECT Tank", "level:MSG_LEVEL_INITIALIZE_OCTREE",
+                 "graphics:MSG_GRAPHICS_INITIALIZE", "level:MSG_LEVEL_PROCESS_UPDATE_ONCE 0.000100",
+                 "level:MSG_LEVEL_LOADING_COMPLETE"}));
+    std::size_t errors = 0;
+    for (const std::string& line : lines) {
+        if (line.rfind(LuaHandler::kErrorPrefix, 0) == 0) {
+            ++errors;
+            EXPECT_NE(line.find("broken level"), std::string::npos) << line;
+        }
+    }
+    EXPECT_EQ(errors, 1u);
+    ExpectTimedLog(lines);
+
+    // The script's state was made for it and was gone before the level heard of it.
+    EXPECT_NE(m_loader.LuaStateId(), 0u);
+    EXPECT_EQ(m_level.statesAtOctree, 1u);
+    EXPECT_EQ(m_level.currentAtOctree, 0u);
+    EXPECT_FALSE(m_lua.HasState(m_loader.LuaStateId()));
+    EXPECT_TRUE(m_loader.killed);
 }
 
 } // namespace
