@@ -18,6 +18,20 @@ using Strings = std::vector<std::string>;
 
 constexpr const char* kLevel = "./assets/levels/ubergold.lua";
 
+// Runs one update and returns the lines it wrote.
+Strings UpdateLogged(GameStateLoaderProcess& loader) {
+    testing::internal::CaptureStdout();
+    loader.Update(0.25f);
+    const std::string out = testing::internal::GetCapturedStdout();
+    Strings lines;
+    std::size_t start = 0;
+    for (std::size_t end = out.find('\n'); end != std::string::npos;
+         start = end + 1, end = out.find('\n', start)) {
+        lines.push_back(out.substr(start, end - start));
+    }
+    return lines;
+}
+
 // Writes what reaches it into a log shared with the other handlers, so the order across
 // handlers shows.
 class Recorder : public MessageHandler {
@@ -78,19 +92,7 @@ class StateLoaderTest : public testing::Test {
         m_loader.Bind(&m_stateRouter, GameStateLoaderProcess::kHandlerId);
     }
 
-    // Runs one update and returns its log lines.
-    Strings Update() {
-        testing::internal::CaptureStdout();
-        m_loader.Update(0.25f);
-        const std::string out = testing::internal::GetCapturedStdout();
-        Strings lines;
-        std::size_t start = 0;
-        for (std::size_t end = out.find('\n'); end != std::string::npos;
-             start = end + 1, end = out.find('\n', start)) {
-            lines.push_back(out.substr(start, end - start));
-        }
-        return lines;
-    }
+    Strings Update() { return UpdateLogged(m_loader); }
 
     Strings m_log;
     MessageRouter m_root;
@@ -221,16 +223,7 @@ class StateLoaderLuaTest : public testing::Test {
             package_fixture::MakePackage(m_scratch.Path(), "levels", {{"ubergold.lua", script}})
                 .string();
         m_lua.SetPackagePaths(package, package);
-        testing::internal::CaptureStdout();
-        m_loader.Update(0.25f);
-        const std::string out = testing::internal::GetCapturedStdout();
-        Strings lines;
-        std::size_t start = 0;
-        for (std::size_t end = out.find('\n'); end != std::string::npos;
-             start = end + 1, end = out.find('\n', start)) {
-            lines.push_back(out.substr(start, end - start));
-        }
-        return lines;
+        return UpdateLogged(m_loader);
     }
 
     package_fixture::ScratchFolder m_scratch;
