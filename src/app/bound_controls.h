@@ -1,8 +1,8 @@
 #pragma once
 // What the robot reads of the input each frame, straight from InputControls: the actions of
 // its bound controls, the movement they make, the view's mouse values and the console state.
-#include "app/key_bindings.h"
-#include "core/game_object_maths.h"
+#include "content/options.h"
+#include "core/vector.h"
 #include "core/types.h"
 
 struct BoundControls {

@@ -11,7 +11,7 @@
 #include "app/bound_controls.h"
 #include "app/console_line.h"
 #include "app/input_state.h"
-#include "app/key_bindings.h"
+#include "content/options.h"
 #include "app/random_input.h"
 #include "core/process.h"
 #include "platform/input/device.h"

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "core/game_object_maths.h"
+#include "core/vector.h"
 
 struct ParticleSystemInfo {
     Vector position;

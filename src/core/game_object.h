@@ -10,7 +10,10 @@
 
 #include "content/stream_map.h"
 #include "core/entity.h"
-#include "core/game_object_maths.h"
+#include "core/bounds.h"
+#include "core/matrix.h"
+#include "core/quaternion.h"
+#include "core/vector.h"
 #include "core/memory_allocator.h"
 #include "core/message_router.h"
 #include "core/types.h"
