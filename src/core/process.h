@@ -2,6 +2,8 @@
 // Systems updated once per frame by a ProcessManager, and the processes that own the
 // components of their component types.
 
+#include <atomic>
+
 #include <boost/shared_ptr.hpp>
 
 #include "core/entity.h"
@@ -27,9 +29,10 @@ public:
         successorPriority = priority;
     }
 
-    bool killed = false;
-    bool active = true;
-    bool paused = false;
+    // Read and written both by the manager's thread and by a threaded process's own thread.
+    std::atomic<bool> killed{false};
+    std::atomic<bool> active{true};
+    std::atomic<bool> paused{false};
     boost::shared_ptr<Process> successor;
     bool successorThreaded = false;
     bool successorLockStep = true;
