@@ -1,11 +1,11 @@
 #include "content/game_state_loader_process.h"
 
-#include <chrono>
 #include <exception>
 #include <sstream>
 
 #include "content/log_line.h"
 #include "core/message.h"
+#include "platform/system/clock.h"
 
 class GameObject;
 
@@ -24,30 +24,20 @@ std::string Duration(double seconds) {
     return text.str();
 }
 
-// Stand-in for the engine clock until it is in.
-u64 Counter() {
-    return static_cast<u64>(std::chrono::steady_clock::now().time_since_epoch().count());
-}
-
-double Frequency() {
-    using Period = std::chrono::steady_clock::period;
-    return static_cast<double>(Period::den) / static_cast<double>(Period::num);
-}
-
 } // namespace
 
 void GameStateLoaderProcess::Timer::Start() {
-    m_start = Counter();
+    m_start = sys::PerformanceCounter();
     m_stopped = false;
 }
 
 void GameStateLoaderProcess::Timer::Stop() {
-    m_stop = Counter();
+    m_stop = sys::PerformanceCounter();
     m_stopped = true;
 }
 
 double GameStateLoaderProcess::Timer::Elapsed() const {
-    return m_stopped ? static_cast<double>(m_stop - m_start) / Frequency() : 0.0;
+    return m_stopped ? sys::SecondsBetween(m_start, m_stop) : 0.0;
 }
 
 GameStateLoaderProcess::GameStateLoaderProcess(std::string scriptPath)

@@ -17,6 +17,8 @@
 class GameStateLoaderProcess : public Process {
   public:
     static constexpr u32 kHandlerId = 19;
+    // Started lock-step at this priority (time-critical) as the resource loader's successor.
+    static constexpr int kThreadPriority = 15;
     static constexpr u32 kGraphicsProcessId = 1;
     static constexpr u32 kLuaHandlerId = 4;
     static constexpr u32 kLevelStateId = 6;

@@ -1,25 +1,16 @@
 #include "content/loading_lock.h"
 
-#include <chrono>
-#include <mutex>
-#include <stdexcept>
-
-// Stand-in until the engine's named mutexes are in: a process-wide timed mutex.
-namespace {
-
-std::recursive_timed_mutex& LoadingMutex() {
-    static std::recursive_timed_mutex mutex;
-    return mutex;
-}
-
-} // namespace
+#include "content/log_line.h"
+#include "core/thread.h"
 
 LoadingLock::LoadingLock() {
-    if (!LoadingMutex().try_lock_for(std::chrono::milliseconds(kTimeoutMs))) {
-        throw std::runtime_error("Wait timed out");
-    }
+    NamedMutex::Wait(kName, kTimeoutMs);
 }
 
 LoadingLock::~LoadingLock() {
-    LoadingMutex().unlock();
+    try {
+        NamedMutex::Release(kName);
+    } catch (const openutils::ThreadException& failure) {
+        LogLine(std::string("LoadingLock: ") + failure.what());
+    }
 }

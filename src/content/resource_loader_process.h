@@ -23,6 +23,8 @@ class GraphicsPreloader;
 class ResourceLoaderProcess : public Process {
   public:
     static constexpr u32 kHandlerId = 20;
+    // A level runs its loader free-running at this priority (highest).
+    static constexpr int kLevelThreadPriority = 2;
     static constexpr u32 kSoundProcessId = 2;
     static constexpr const char* kLevelsPackage = "./assets/packages/levels.kzp";
     static constexpr const char* kSoundsPackage = "./assets/packages/sounds.kzp";

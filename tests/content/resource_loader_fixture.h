@@ -4,10 +4,13 @@
 // its levels and sounds packages made by kzpack in a scratch folder.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "content/game_object_definition_map.h"
@@ -19,9 +22,14 @@
 
 namespace resource_loader_test {
 
-// Every call as "kind:name", in call order.
+// Every call as "kind:name", in call order, and the thread of the calls.
 class RecordingPreloader : public GraphicsPreloader {
   public:
+    // How long each call keeps its thread busy, as a slow mesh would.
+    std::chrono::microseconds workPerCall{0};
+    // A file whose loading throws.
+    std::string failOn;
+
     void PreloadStaticMesh(const std::string& name) override { Record("static", name); }
     void PreloadAnimatedMesh(const std::string& name) override { Record("animated", name); }
     void PreloadAnimatedMeshInstance(const std::string& name) override { Record("instance", name); }
@@ -33,14 +41,27 @@ class RecordingPreloader : public GraphicsPreloader {
         return m_calls;
     }
 
+    std::thread::id Thread() const {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return m_thread;
+    }
+
   private:
     void Record(const char* kind, const std::string& name) {
+        const auto busyUntil = std::chrono::steady_clock::now() + workPerCall;
+        while (std::chrono::steady_clock::now() < busyUntil) {
+        }
         const std::lock_guard<std::mutex> lock(m_mutex);
         m_calls.push_back(std::string(kind) + ":" + name);
+        m_thread = std::this_thread::get_id();
+        if (name == failOn) {
+            throw std::runtime_error("cannot decode " + name);
+        }
     }
 
     mutable std::mutex m_mutex;
     std::vector<std::string> m_calls;
+    std::thread::id m_thread;
 };
 
 // The paths of the MSG_LOAD_SOUND messages that reach it.

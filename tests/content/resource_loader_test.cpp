@@ -286,6 +286,26 @@ TEST_F(ResourceLoaderTest, AMissingScriptOrPackageStillEndsTheLoad) {
     EXPECT_NE(log.find("ResourceLoader: Finished loading resources"), std::string::npos) << log;
 }
 
+TEST_F(ResourceLoaderTest, AFailingLoadIsLoggedAndTheLoadGoesOn) {
+    const GameObjectDefinitionMap definitions =
+        Definitions(ObjectXml("Crate", GraphicXml("crate.x", false, "crate_broken.x")) +
+                    ObjectXml("Jeep", GraphicXml("jeep.x", false)));
+    MakePackages({{"menu.lua", "CreateGameObject(\"Crate\")\nCreateGameObject(\"Jeep\")\n"}});
+    m_graphics.failOn = "crate.x";
+    auto loader = MakeLoader("./assets/levels/menu.lua", &definitions);
+
+    std::string log;
+    EXPECT_EQ(RunToEnd(*loader, &log), 2 + 1 + 1);
+    EXPECT_TRUE(ResourceLoaderProcess::IsLoaded("./assets/levels/menu.lua"));
+    // The rest of the failing definition is dropped; the other one is loaded.
+    const Strings calls = m_graphics.Calls();
+    EXPECT_EQ(std::set<std::string>(calls.begin(), calls.end()),
+              (std::set<std::string>{"static:crate.x", "static:jeep.x"}));
+    EXPECT_NE(log.find("ResourceLoader: ./assets/levels/menu.lua: cannot decode crate.x"),
+              std::string::npos)
+        << log;
+}
+
 TEST_F(ResourceLoaderTest, WithoutDefinitionsOrRendererOnlySoundsAreLoaded) {
     MakePackages({{"ubergold.lua", "CreateGameObject(\"Crate\")\n"}}, {"a.wav", "b.wav"});
     auto loader = std::make_unique<ResourceLoaderProcess>(nullptr, kLevel, nullptr);

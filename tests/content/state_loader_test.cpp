@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <regex>
 #include <stdexcept>
 #include <string>
@@ -10,6 +11,7 @@
 #include "core/game_object.h"
 #include "core/message.h"
 #include "core/message_router.h"
+#include "platform/system/clock.h"
 #include "support/package_fixture.h"
 
 namespace {
@@ -50,6 +52,9 @@ class Recorder : public MessageHandler {
             lastObject = *object;
         }
         m_log.push_back(entry);
+        if (clock != nullptr && takes.count(msg->type) != 0) {
+            clock->Advance(takes.at(msg->type));
+        }
         Answer(msg, fromId);
         if (msg->type == throwOn) {
             throw std::runtime_error("handler failed");
@@ -59,6 +64,9 @@ class Recorder : public MessageHandler {
     virtual void Answer(BaseMessage* msg, u32 fromId) {}
 
     u32 throwOn = MSG_NULL;
+    // The seconds handling a message takes on the clock.
+    sys::ManualClock* clock = nullptr;
+    std::map<u32, double> takes;
     GameObject* lastObject = nullptr;
 
   private:
@@ -151,6 +159,20 @@ TEST_F(StateLoaderTest, FirstUpdateRunsTheWholeSequenceAndKillsTheProcess) {
     EXPECT_TRUE(Update().empty());
     EXPECT_TRUE(m_log.empty());
     EXPECT_TRUE(m_loader.killed);
+}
+
+TEST_F(StateLoaderTest, TimesTheScriptAndTheUpdateByTheClock) {
+    sys::ManualClock clock;
+    sys::SetTimeSource(&clock);
+    m_lua.clock = &clock;
+    m_lua.takes = {{MSG_SCRIPTING_DO_SCRIPT, 1.5}, {MSG_SCRIPTING_DELETE_LUA_STATE, 7.0}};
+    m_level.clock = &clock;
+    m_level.takes = {{MSG_LEVEL_PROCESS_UPDATE_ONCE, 0.25}, {MSG_LEVEL_LOADING_COMPLETE, 3.0}};
+    const Strings lines = Update();
+    sys::SetTimeSource(nullptr);
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[2], "GameStateLoaderProcess::Initialize: End script (duration = 1.5)");
+    EXPECT_EQ(lines[4], "GameStateLoaderProcess::Update: End update (duration = 0.25)");
 }
 
 TEST_F(StateLoaderTest, AFailingHandlerDoesNotStopTheSequence) {
