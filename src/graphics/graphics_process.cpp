@@ -1,0 +1,508 @@
+#include "graphics/graphics_process.h"
+
+#include <algorithm>
+#include <iostream>
+#include <thread>
+
+#include "content/file_package.h"
+#include "content/particle_system_info.h"
+#include "content/stream_map.h"
+#include "core/component_type.h"
+#include "core/message.h"
+#include "graphics/particle_system_cpu.h"
+#include "graphics/particle_system_manager.h"
+#include "graphics/render_settings.h"
+#include "graphics/video_manager.h"
+#include "platform/gfx/device.h"
+#include "platform/input/keys.h"
+#include "platform/system/message_box.h"
+#include "platform/window/window.h"
+
+namespace {
+
+// Handlers the renderer talks to.
+constexpr u32 kGameId = 0;
+constexpr u32 kInputId = 3;
+constexpr u32 kLevelId = 6;
+constexpr u32 kUiId = 10;
+
+constexpr float kMaxRealDt = 0.25f;
+constexpr auto kLostDeviceWait = std::chrono::milliseconds(20);
+
+void StartVideo(const char* name, gfx::Device* device) {
+    VideoManager* videos = VideoManager::Instance();
+    videos->Load(name, device);
+    videos->Restart(name);
+}
+
+// Advances every video; true while the named one still plays. Only a sequence's own video
+// decides, so another loaded video cannot hold it back, and one that failed to load ends
+// the sequence at once.
+bool VideoRuns(const char* name, float dt) {
+    VideoManager* videos = VideoManager::Instance();
+    videos->Update(dt);
+    return videos->IsUnfinished(name);
+}
+
+void EndVideo(const char* name) {
+    VideoManager::Instance()->Stop(name);
+    VideoManager::Instance()->Unload(name);
+}
+
+void ShowError(const char* text) {
+    sys::ShowMessageBox("Error", text, sys::MessageBoxIcon::Error);
+}
+
+// The getters carry a pointer to the asker's variable; both signednesses are in use.
+template <class T, class... Alternatives> T* TargetOf(BaseMessage* message) {
+    if (T* const* target = message->Payload<T*>()) {
+        return *target;
+    }
+    if constexpr (sizeof...(Alternatives) > 0) {
+        return reinterpret_cast<T*>(TargetOf<Alternatives...>(message));
+    }
+    return nullptr;
+}
+
+// A byte setting from a bool payload, and the answer to a getter's bool pointer.
+void SetFlag(u8& flag, const BaseMessage* message) {
+    flag = message->ValueOr<bool>(flag != 0);
+}
+
+void AnswerFlag(BaseMessage* message, u8 flag) {
+    if (bool* target = TargetOf<bool>(message)) {
+        *target = flag != 0;
+    }
+}
+
+} // namespace
+
+GraphicsProcess::GraphicsProcess(window::Window* window, void* instance, int showCommand,
+                                 float shadowMapSize, u32 splitCount) {
+    g_shadow_map_size = shadowMapSize;
+    g_shadow_map_texel_size = 1.0f / shadowMapSize;
+    g_shadow_split_count = splitCount;
+    std::cout << "_SECURE_SCL 1" << std::endl;
+
+    CreateDevice(window);
+    m_fullscreen = false;
+    m_window = window;
+    m_instance = instance;
+    m_show_command = showCommand;
+    RestoreDeviceResources();
+    g_graphics = this;
+
+    FilePackage::Get(kArtPackage);
+    FilePackage::Get(kShaderPackage);
+    m_last_frame = std::chrono::steady_clock::now();
+}
+
+GraphicsProcess::~GraphicsProcess() {
+    ParticleSystemManager::DestroyInstance();
+    VideoManager::DestroyInstance();
+    m_device.reset();
+    if (g_graphics == this) {
+        g_graphics = nullptr;
+    }
+}
+
+bool GraphicsProcess::CreateDevice(window::Window* window) {
+    g_processor_count = std::max(1u, std::thread::hardware_concurrency());
+    if (window != nullptr) {
+        std::string error;
+        m_device = gfx::Device::Create(*window, &error);
+        if (m_device == nullptr) {
+            // Nothing can be drawn: say so and let the game end through its usual path.
+            std::cout << "Graphics device: " << error << std::endl;
+            ShowError(kStartupErrorText);
+            window::g_quit = true;
+        }
+    }
+    ParticleSystemManager::GetInstance()->LoadTemplates();
+    VideoManager::Instance();
+    return m_device != nullptr;
+}
+
+void GraphicsProcess::Initialize() {
+    const DeviceLock lock;
+}
+
+bool GraphicsProcess::ReportDriverError() {
+    if (m_device == nullptr) {
+        return false;
+    }
+    switch (m_device->CheckStatus()) {
+    case gfx::DeviceStatus::Lost:
+        std::this_thread::sleep_for(kLostDeviceWait);
+        return true;
+    case gfx::DeviceStatus::DriverInternalError:
+        // Once is enough: the game is on its way out.
+        if (!m_driver_error_reported) {
+            m_driver_error_reported = true;
+            ShowError(kDriverErrorText);
+        }
+        window::g_quit = true;
+        return true;
+    case gfx::DeviceStatus::NotReset: {
+        ReleaseDeviceResources();
+        const bool reset = m_device->Reset();
+        RestoreDeviceResources();
+        return !reset;
+    }
+    case gfx::DeviceStatus::Ok:
+        break;
+    }
+    return false;
+}
+
+void GraphicsProcess::ResizeWindow(bool fullscreen) {
+    if (m_window != nullptr) {
+        m_window->SetFullscreen(fullscreen);
+    }
+    ReleaseDeviceResources();
+    if (m_device != nullptr) {
+        m_device->Reset();
+    }
+    RestoreDeviceResources();
+    if (router != nullptr) {
+        Message<bool> windowed(MSG_GRAPHICS_WINDOWED, !fullscreen);
+        SendMessage(&windowed, kUiId);
+    }
+}
+
+void GraphicsProcess::ApplyResolution() {
+    ResizeWindow(m_fullscreen);
+}
+
+void GraphicsProcess::ReleaseDeviceResources() {
+    VideoManager::Instance()->ReleaseAll();
+}
+
+void GraphicsProcess::RestoreDeviceResources() {
+    VideoManager::Instance()->ReloadAll(m_device.get());
+}
+
+void GraphicsProcess::Update(float dt) {
+    RenderSettings& settings = g_render_settings;
+    {
+        const DeviceLock lock;
+        settings.sceneUpdate = settings.componentUpdate;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    m_real_dt = std::min(kMaxRealDt, std::chrono::duration<float>(now - m_last_frame).count());
+    m_last_frame = now;
+
+    m_motion_blur_timer -= dt;
+    m_motion_blur_active = m_motion_blur_timer > 0.0f;
+    m_camera_shake_timer -= dt;
+    m_camera_shake_active = m_camera_shake_timer > 0.0f;
+
+    if (settings.exposurePending != 0) {
+        settings.exposure = settings.pendingExposure;
+        settings.exposurePending = 0;
+    }
+    if (settings.lightMultiplierPending != 0) {
+        settings.lightMultiplier = settings.pendingLightMultiplier;
+        settings.lightMultiplierPending = 0;
+    }
+
+    if (m_film_leader_playing != 0) {
+        UpdateFilmLeader(dt);
+    }
+    if (m_credits_playing != 0) {
+        UpdateCredits(dt);
+    }
+
+    if (m_device != nullptr) {
+        m_device->SetBackBufferTarget();
+        m_device->Clear(gfx::kClearTarget | gfx::kClearZBuffer | gfx::kClearStencil, 0xFF000000u,
+                        1.0f, 0);
+        m_device->Present();
+    }
+    m_first_frame = 0;
+}
+
+void GraphicsProcess::PlayFilmLeader() {
+    Post(MSG_LEVEL_FILM_LEAD_STARTED, kLevelId);
+    Post(MSG_INPUT_DISABLE_MENU, kInputId);
+    StartVideo(kFilmLeaderVideo, m_device.get());
+    m_film_leader_playing = 1;
+}
+
+void GraphicsProcess::UpdateFilmLeader(float dt) {
+    if (VideoRuns(kFilmLeaderVideo, dt)) {
+        return;
+    }
+    Post(MSG_LEVEL_FILM_LEAD_ENDED, kLevelId);
+    m_film_leader_playing = 0;
+    VideoManager::Instance()->Unload(kFilmLeaderVideo);
+    Message<float> fadeOut(MSG_GRAPHICS_FADE_OUT, 0.0001f);
+    SendMessage(&fadeOut, kHandlerId);
+    Post(MSG_INPUT_ENABLE_MENU, kInputId);
+}
+
+void GraphicsProcess::PlayCredits() {
+    StartVideo(kCreditsVideo, m_device.get());
+    Message<float> fadeIn(MSG_GRAPHICS_FADE_IN, 1.0f);
+    SendMessage(&fadeIn, kHandlerId);
+    Message<std::string> black(MSG_LEVEL_CREATE_OBJECT, "Black");
+    SendMessage(&black, kLevelId, 31.5f);
+    Message<float> fadeOut(MSG_GRAPHICS_FADE_OUT, 0.1f);
+    SendMessage(&fadeOut, kHandlerId, 31.5f);
+    m_credits_playing = 1;
+}
+
+void GraphicsProcess::UpdateCredits(float dt) {
+    if (VideoRuns(kCreditsVideo, dt)) {
+        return;
+    }
+    m_credits_playing = 0;
+    VideoManager::Instance()->Unload(kCreditsVideo);
+    Message<std::string> menu(MSG_GAME_SWITCH_STATE, "Menu");
+    SendMessage(&menu, kGameId, 0.1f);
+}
+
+void GraphicsProcess::Post(u32 type, u32 toId) {
+    BaseMessage message(type);
+    SendMessage(&message, toId);
+}
+
+Component* GraphicsProcess::CreateComponent(StreamMap* stream) {
+    if (stream == nullptr) {
+        return nullptr;
+    }
+    stream->BeginRead();
+    std::string objectType;
+    std::string componentType;
+    stream->ReadString(objectType);
+    stream->ReadString(componentType);
+    if (ComponentType::FromName(componentType) == ComponentType::ParticleSystem) {
+        std::string name;
+        stream->ReadString(name);
+        ParticleSystemCPU* system =
+            ParticleSystemManager::GetInstance()->CreateParticleSystem(name, nullptr);
+        if (system != nullptr) {
+            system->process = this;
+            system->graphics = this;
+        }
+        return system;
+    }
+    return nullptr;
+}
+
+void GraphicsProcess::RemoveComponent(Component* component) {
+    // A particle system ends through the manager; it only stops following the object that
+    // is letting it go, which may be about to be deleted.
+    if (ParticleSystemCPU* system = ParticleSystemManager::GetInstance()->FindSystem(component)) {
+        system->owner = nullptr;
+    }
+}
+
+StaticMeshRecord GraphicsProcess::LoadStaticMesh(const std::string&) {
+    const DeviceLock lock;
+    return {};
+}
+
+AnimatedMeshRecord GraphicsProcess::LoadAnimatedMesh(const std::string&) {
+    const DeviceLock lock;
+    return {};
+}
+
+AnimatedMeshRecord GraphicsProcess::LoadAnimatedMeshInstance(const std::string&) {
+    const DeviceLock lock;
+    return {};
+}
+
+gfx::Texture* GraphicsProcess::GetTexture(const std::string&) {
+    const DeviceLock lock;
+    return nullptr;
+}
+
+GraphicsAnimation* GraphicsProcess::GetAnimationMap(const std::string&) {
+    const DeviceLock lock;
+    return nullptr;
+}
+
+void GraphicsProcess::UnloadMesh(const std::string&) {
+    const DeviceLock lock;
+}
+
+void GraphicsProcess::HandleMessage(BaseMessage* message, u32 fromId) {
+    RenderSettings& settings = g_render_settings;
+    switch (message->type) {
+    case MSG_BUILDING_COUNT:
+        if (const std::string* text = message->Payload<std::string>()) {
+            m_status_text = *text;
+        }
+        break;
+    case MSG_LEVEL_EDITOR_MODE: {
+        const bool on = message->ValueOr<bool>(false);
+        m_level_editor_mode = on;
+        if (!on) {
+            m_editor_input_routing = 0;
+        }
+        settings.editorOff = !on;
+        settings.editorOffDust = !on;
+        break;
+    }
+    case MSG_LEVEL_OBJECT_CREATED:
+        m_level_object = message->ValueOr<GameObject*>(nullptr);
+        break;
+    case MSG_PAUSE_COMPONENT_UPDATE:
+        settings.componentUpdate = 0;
+        break;
+    case MSG_UNPAUSE_COMPONENT_UPDATE:
+        settings.componentUpdate = 1;
+        break;
+    case MSG_PLAYER_CAMERA:
+        m_player_camera.reset(message->Clone());
+        m_graphics_input.m_ui = 0;
+        m_free_camera = 0;
+        break;
+    case MSG_GRAPHIC_INPUT:
+        if (const InputState* state = message->Payload<InputState>()) {
+            m_graphics_input = *state;
+            m_graphics_input.m_ui = 1;
+            m_free_camera = 1;
+        }
+        break;
+    case MSG_EDITOR_INPUT:
+        if (const InputState* state = message->Payload<InputState>()) {
+            if (state->m_keys[input::key::Space] == INPUT_PRESSED) {
+                m_editor_input_routing = m_editor_input_routing == 0 ? 1 : 0;
+            }
+            if (m_editor_input_routing == 0) {
+                m_free_camera = 1;
+                m_graphics_input = *state;
+                m_graphics_input.m_ui = 1;
+                m_editor_input = InputState{};
+            } else {
+                m_editor_input = *state;
+                m_editor_input.m_ui = 1;
+                m_graphics_input = InputState{};
+            }
+        }
+        break;
+    case MSG_CREATE_PARTICLE_SYSTEM:
+        if (const ParticleSystemInfo* info = message->Payload<ParticleSystemInfo>()) {
+            ParticleSystemCPU* system = ParticleSystemManager::GetInstance()->CreateParticleSystem(
+                info->name, &info->position);
+            Message<ParticleSystemCPU*> reply(MSG_PARTICLE_SYSTEM, system);
+            SendMessage(&reply, fromId);
+        }
+        break;
+    case MSG_GRAPHICS_CHECK_WINDOWED: {
+        Message<bool> reply(MSG_GRAPHICS_WINDOWED, !m_fullscreen);
+        SendMessage(&reply, fromId);
+        break;
+    }
+    case MSG_GRAPHICS_MOTION_BLUR:
+        m_motion_blur_timer = message->ValueOr<float>(0.0f);
+        break;
+    case MSG_GRAPHICS_FULLSCREEN_SWITCH:
+        m_fullscreen = !m_fullscreen;
+        ResizeWindow(m_fullscreen);
+        break;
+    case MSG_GRAPHICS_FULLSCREEN_SET: {
+        const bool fullscreen = message->ValueOr<bool>(m_fullscreen);
+        if (fullscreen != m_fullscreen) {
+            m_fullscreen = fullscreen;
+            ResizeWindow(m_fullscreen);
+        }
+        break;
+    }
+    case MSG_GRAPHICS_RANDOM_CAMERA_SHAKE:
+        m_camera_shake_timer = message->ValueOr<float>(0.0f);
+        break;
+    case MSG_GRAPHICS_SET_EXPOSURE_VALUE:
+        settings.pendingExposure = message->ValueOr<float>(settings.pendingExposure);
+        settings.exposurePending = 1;
+        break;
+    case MSG_GRAPHICS_GET_EXPOSURE_VALUE: {
+        Message<float> reply(MSG_GRAPHICS_EXPOSURE_VALUE, settings.exposurePending != 0
+                                                              ? settings.pendingExposure
+                                                              : settings.exposure);
+        SendMessage(&reply, fromId);
+        break;
+    }
+    case MSG_GRAPHICS_SET_LIGHT_MULTIPLIER:
+        settings.pendingLightMultiplier = message->ValueOr<float>(settings.pendingLightMultiplier);
+        settings.lightMultiplierPending = 1;
+        break;
+    case MSG_GRAPHICS_SET_FOG_RANGE:
+        settings.fogRange = message->ValueOr<float>(settings.fogRange);
+        break;
+    case MSG_GRAPHICS_SET_FDIST:
+        settings.farDistance = message->ValueOr<float>(settings.farDistance);
+        break;
+    case MSG_GRAPHICS_PLAY_FILM_LEAD:
+        PlayFilmLeader();
+        break;
+    case MSG_GRAPHICS_STOP_FILM_LEAD:
+        EndVideo(kFilmLeaderVideo);
+        m_film_leader_playing = 0;
+        break;
+    case MSG_GRAPHICS_FADE_IN:
+        settings.colourFadeRate = message->ValueOr<float>(0.0f);
+        break;
+    case MSG_GRAPHICS_FADE_OUT:
+        settings.colourFadeRate = -message->ValueOr<float>(0.0f);
+        break;
+    case MSG_GRAPHICS_PLAY_CREDITS:
+        PlayCredits();
+        break;
+    case MSG_GRAPHICS_STOP_CREDITS:
+        EndVideo(kCreditsVideo);
+        m_credits_playing = 0;
+        break;
+    case MSG_GRAPHICS_GET_GRAPHICS_ANIMATION:
+        if (const std::string* mesh = message->Payload<std::string>()) {
+            Message<GraphicsAnimation*> reply(MSG_GRAPHICS_GRAPHICS_ANIMATION,
+                                              GetAnimationMap(*mesh));
+            SendMessage(&reply, fromId);
+        }
+        break;
+    case MSG_GRAPHICS_PARTICLE_SYSTEM_VALID:
+        // The same id carries the answer; only the question is answered.
+        if (ParticleSystemCPU* const* system = message->Payload<ParticleSystemCPU*>()) {
+            Message<bool> reply(MSG_GRAPHICS_PARTICLE_SYSTEM_VALID,
+                                ParticleSystemManager::GetInstance()->ContainsSystem(*system));
+            SendMessage(&reply, fromId);
+        }
+        break;
+    case MSG_GRAPHICS_INITIALIZE:
+        Initialize();
+        break;
+    case MSG_GRAPHICS_GET_THREE_DEE_SETTING:
+        if (i32* target = TargetOf<i32, u32>(message)) {
+            *target = settings.threeDee;
+        }
+        break;
+    case MSG_GRAPHICS_SET_THREE_DEE_SETTING:
+        settings.threeDee = message->ValueOr<i32>(settings.threeDee);
+        break;
+    case MSG_GRAPHICS_SET_MOTION_BLUR_SETTING:
+        SetFlag(settings.motionBlur, message);
+        break;
+    case MSG_GRAPHICS_GET_MOTION_BLUR_SETTING:
+        AnswerFlag(message, settings.motionBlur);
+        break;
+    case MSG_GRAPHICS_CHANGE_RESOLUTION:
+        ApplyResolution();
+        break;
+    case MSG_GRAPHICS_ENABLE_SHADOWS:
+        SetFlag(settings.shadows, message);
+        break;
+    case MSG_GRAPHICS_GET_USE_NORMAL_DEFERRED_SHADER_QUALITY:
+        AnswerFlag(message, settings.normalDeferredShaderQuality);
+        break;
+    case MSG_GRAPHICS_SET_USE_NORMAL_DEFERRED_SHADER_QUALITY:
+        SetFlag(settings.normalDeferredShaderQuality, message);
+        break;
+    case MSG_SOUND_INSTANCE:
+        m_sound_instance = message->ValueOr<SoundInstance*>(nullptr);
+        break;
+    default:
+        break;
+    }
+}

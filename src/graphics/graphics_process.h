@@ -1,0 +1,141 @@
+#pragma once
+// The one renderer (handler 1). The Game creates it on its window and updates it last in
+// every frame, so it draws in every game state. It owns the device and everything drawn
+// with it, creates the renderable components, answers the renderer's messages and runs the
+// film-leader and credits sequences.
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/input_state.h"
+#include "core/process.h"
+#include "core/types.h"
+#include "graphics/device_mutex.h"
+#include "graphics/mesh_records.h"
+
+namespace gfx {
+class Device;
+class Texture;
+} // namespace gfx
+
+namespace window {
+class Window;
+}
+
+class GameObject;
+class GraphicsAnimation;
+class SoundInstance;
+
+class GraphicsProcess : public ComponentProcess {
+  public:
+    static constexpr u32 kHandlerId = 1;
+    static constexpr const char* kArtPackage = "./assets/packages/art.kzp";
+    static constexpr const char* kShaderPackage = "./assets/packages/shaders.kzp";
+    static constexpr const char* kFilmLeaderVideo = "./assets/video/FilmLeader.avi";
+    static constexpr const char* kCreditsVideo = "./assets/video/Credits.avi";
+    static constexpr const char* kStartupErrorText =
+        "There's been an error starting the graphics engine. Please verify that your hardware "
+        "meets the minimum system requirements.";
+    static constexpr const char* kDriverErrorText = "Internal Driver Error...Exiting";
+
+    // Without a window there is no device: the process answers its messages and runs its
+    // sequences but draws nothing. instance and showCommand are what the shell was started
+    // with; they are kept for the window-mode switch.
+    GraphicsProcess(window::Window* window, void* instance, int showCommand, float shadowMapSize,
+                    u32 splitCount);
+    ~GraphicsProcess() override;
+    GraphicsProcess(const GraphicsProcess&) = delete;
+    GraphicsProcess& operator=(const GraphicsProcess&) = delete;
+
+    // One frame.
+    void Update(float dt) override;
+    // Prepares the level's objects once loading is over; also on MSG_GRAPHICS_INITIALIZE.
+    void Initialize() override;
+    // "ParticleSystem" components now; null for every other type.
+    Component* CreateComponent(StreamMap* stream) override;
+    void RemoveComponent(Component* component) override;
+    void HandleMessage(BaseMessage* message, u32 fromId) override;
+
+    // False after the start-up error box when no device could be made.
+    bool CreateDevice(window::Window* window);
+    // The device check made before every frame: true when the caller skips this frame.
+    bool ReportDriverError();
+    void ResizeWindow(bool fullscreen);
+    void ApplyResolution();
+    void ReleaseDeviceResources();
+    void RestoreDeviceResources();
+
+    void PlayFilmLeader();
+    void UpdateFilmLeader(float dt);
+    void PlayCredits();
+    void UpdateCredits(float dt);
+
+    // The loaders' entry points. They take the device mutex; the caches behind them come
+    // with the mesh and texture work, so for now they hand out empty records and nulls.
+    StaticMeshRecord LoadStaticMesh(const std::string& name);
+    AnimatedMeshRecord LoadAnimatedMesh(const std::string& name);
+    AnimatedMeshRecord LoadAnimatedMeshInstance(const std::string& name);
+    gfx::Texture* GetTexture(const std::string& name);
+    GraphicsAnimation* GetAnimationMap(const std::string& name);
+    void UnloadMesh(const std::string& name);
+
+    gfx::Device* GetDevice() const { return m_device.get(); }
+    window::Window* GetWindow() const { return m_window; }
+    bool IsFullscreen() const { return m_fullscreen; }
+    bool IsFilmLeaderPlaying() const { return m_film_leader_playing != 0; }
+    bool AreCreditsPlaying() const { return m_credits_playing != 0; }
+    bool IsFirstFrame() const { return m_first_frame != 0; }
+    bool IsFreeCamera() const { return m_free_camera != 0; }
+    float MotionBlurTimer() const { return m_motion_blur_timer; }
+    float CameraShakeTimer() const { return m_camera_shake_timer; }
+    const std::string& StatusText() const { return m_status_text; }
+    GameObject* LevelObject() const { return m_level_object; }
+    SoundInstance* StoredSoundInstance() const { return m_sound_instance; }
+    bool LevelEditorMode() const { return m_level_editor_mode != 0; }
+    const InputState& GraphicsInput() const { return m_graphics_input; }
+    const InputState& EditorInput() const { return m_editor_input; }
+    bool EditorInputRouting() const { return m_editor_input_routing != 0; }
+
+    // Set by the level editor when it starts.
+    u8 m_level_editor_present = 0;
+
+  private:
+    // A message without payload, sent at once.
+    void Post(u32 type, u32 toId);
+
+    DeviceMutex m_device_mutex;
+    std::unique_ptr<gfx::Device> m_device;
+    window::Window* m_window = nullptr;
+    void* m_instance = nullptr;
+    int m_show_command = 0;
+    bool m_fullscreen = false;
+    bool m_driver_error_reported = false;
+
+    // Cleared by the first frame, which shows black.
+    u8 m_first_frame = 1;
+    // The player camera record as its last MSG_PLAYER_CAMERA carried it.
+    std::unique_ptr<BaseMessage> m_player_camera;
+    // Input for the free graphics camera and for the level editor; the leading flag of a
+    // snapshot is 1 while it holds input.
+    InputState m_graphics_input;
+    InputState m_editor_input;
+    // 1 while the camera follows input snapshots instead of the player camera record.
+    u8 m_free_camera = 0;
+    u8 m_level_editor_mode = 0;
+    // 0: editor input drives the graphics camera, 1: it goes to the editor.
+    u8 m_editor_input_routing = 0;
+    u8 m_film_leader_playing = 0;
+    u8 m_credits_playing = 0;
+    GameObject* m_level_object = nullptr;
+    SoundInstance* m_sound_instance = nullptr;
+    std::string m_status_text;
+
+    std::chrono::steady_clock::time_point m_last_frame;
+    float m_real_dt = 0.0f;
+    float m_motion_blur_timer = 0.0f;
+    float m_camera_shake_timer = 0.0f;
+    u8 m_motion_blur_active = 0;
+    u8 m_camera_shake_active = 0;
+};

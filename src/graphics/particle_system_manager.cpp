@@ -1,0 +1,157 @@
+#include "graphics/particle_system_manager.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "content/file_package.h"
+#include "content/particle_system_link.h"
+#include "core/game_object.h"
+#include "graphics/particle_system_cpu.h"
+
+namespace {
+
+ParticleSystemManager* g_particle_manager = nullptr;
+
+// How the script host, which sits below the renderer, reaches the particle systems.
+class ManagerLink : public ParticleSystemLink {
+  public:
+    ParticleSystemCPU* Create(const std::string& name) override {
+        return ParticleSystemManager::GetInstance()->CreateParticleSystem(name, nullptr);
+    }
+    void SetBornDelayHigh(ParticleSystemCPU* system, float seconds) override {
+        system->settings.bornDelayHigh = seconds;
+    }
+    void SetBornDelayLow(ParticleSystemCPU* system, float seconds) override {
+        system->settings.bornDelayLow = seconds;
+    }
+    Component* AsComponent(ParticleSystemCPU* system) override { return system; }
+};
+
+ManagerLink g_link;
+
+} // namespace
+
+ParticleSystemManager* ParticleSystemManager::GetInstance() {
+    if (g_particle_manager == nullptr) {
+        g_particle_manager = new ParticleSystemManager;
+        ParticleSystemLink::Install(&g_link);
+    }
+    return g_particle_manager;
+}
+
+void ParticleSystemManager::DestroyInstance() {
+    if (ParticleSystemLink::Installed() == &g_link) {
+        ParticleSystemLink::Install(nullptr);
+    }
+    delete g_particle_manager;
+    g_particle_manager = nullptr;
+}
+
+ParticleSystemManager::~ParticleSystemManager() {
+    Clear();
+}
+
+void ParticleSystemManager::LoadTemplates(const std::string& packagePath) {
+    const FilePackage* package = FilePackage::Get(packagePath);
+    if (package == nullptr) {
+        return;
+    }
+    for (const FilePackage::Entry& entry : package->Entries()) {
+        const std::string name(entry.m_name, strnlen(entry.m_name, sizeof(entry.m_name)));
+        if (name.find(".txt") == std::string::npos) {
+            continue;
+        }
+        ParticleSystemCPU* templ = new ParticleSystemCPU;
+        templ->LoadDefinition(name.c_str(), packagePath);
+        templ->Initialize();
+        m_templates.push_back(templ);
+    }
+}
+
+ParticleSystemCPU* ParticleSystemManager::Start(const ParticleSystemCPU& templ,
+                                                const Vector* position) {
+    ParticleSystemCPU* system = templ.Clone();
+    system->Initialize();
+    if (position != nullptr) {
+        system->position = *position;
+    }
+    m_systems.push_back(system);
+    return system;
+}
+
+ParticleSystemCPU* ParticleSystemManager::CreateParticleSystem(const std::string& name,
+                                                               const Vector* position) {
+    for (const ParticleSystemCPU* templ : m_templates) {
+        if (templ->settings.systemName == name) {
+            return Start(*templ, position);
+        }
+    }
+    return nullptr;
+}
+
+ParticleSystemCPU* ParticleSystemManager::CreateParticleSystemByIndex(u32 index,
+                                                                      const Vector* position) {
+    if (index >= m_templates.size()) {
+        return nullptr;
+    }
+    return Start(**std::next(m_templates.begin(), index), position);
+}
+
+void ParticleSystemManager::Destroy(ParticleSystemCPU* system) {
+    if (system->owner != nullptr) {
+        system->owner->RemoveComponent(system, false);
+        system->owner = nullptr;
+    }
+    delete system;
+}
+
+bool ParticleSystemManager::RemoveSystem(ParticleSystemCPU* system) {
+    const auto found = std::find(m_systems.begin(), m_systems.end(), system);
+    if (found == m_systems.end()) {
+        return false;
+    }
+    m_systems.erase(found);
+    Destroy(system);
+    return true;
+}
+
+bool ParticleSystemManager::DeactivateSystem(ParticleSystemCPU* system) {
+    if (!ContainsSystem(system)) {
+        return false;
+    }
+    if (system->owner != nullptr) {
+        system->owner->RemoveComponent(system, false);
+        system->owner = nullptr;
+    }
+    system->settings.systemLife = 0.0f;
+    return true;
+}
+
+bool ParticleSystemManager::ContainsSystem(const ParticleSystemCPU* system) const {
+    return std::find(m_systems.begin(), m_systems.end(), system) != m_systems.end();
+}
+
+ParticleSystemCPU* ParticleSystemManager::FindSystem(const Component* component) const {
+    for (ParticleSystemCPU* system : m_systems) {
+        if (static_cast<const Component*>(system) == component) {
+            return system;
+        }
+    }
+    return nullptr;
+}
+
+void ParticleSystemManager::DetachAll() {
+    std::list<ParticleSystemCPU*> systems;
+    systems.swap(m_systems);
+    for (ParticleSystemCPU* system : systems) {
+        Destroy(system);
+    }
+}
+
+void ParticleSystemManager::Clear() {
+    DetachAll();
+    for (ParticleSystemCPU* templ : m_templates) {
+        delete templ;
+    }
+    m_templates.clear();
+}

@@ -1,0 +1,56 @@
+#pragma once
+// The one owner of particle systems: the templates read from the definition files, and the
+// live systems cloned from them. Game code, scripts and the renderer create systems by
+// template name; a live system ends through this manager, never through its owner.
+
+#include <list>
+#include <string>
+
+#include "core/types.h"
+#include "core/vector.h"
+
+class Component;
+class ParticleSystemCPU;
+
+class ParticleSystemManager {
+  public:
+    // Also lets the script host reach the particle systems while the instance exists.
+    static ParticleSystemManager* GetInstance();
+    // Deletes the instance with all its systems; the next GetInstance makes a new one.
+    static void DestroyInstance();
+
+    virtual ~ParticleSystemManager();
+
+    // A template for every ".txt" file of the package, kept whether or not its file parsed.
+    void LoadTemplates(const std::string& packagePath = "./assets/packages/particles.kzp");
+
+    // A live clone of the first template with this system name, at the given position or
+    // else at the template's own; null when no template has the name.
+    ParticleSystemCPU* CreateParticleSystem(const std::string& name, const Vector* position);
+    ParticleSystemCPU* CreateParticleSystemByIndex(u32 index, const Vector* position);
+
+    // Takes the system off its owner, deletes it and forgets it; false when not live.
+    bool RemoveSystem(ParticleSystemCPU* system);
+    // Lets the system run out: it is freed from its owner and stops emitting, and goes once
+    // its particles are gone. False when not live.
+    bool DeactivateSystem(ParticleSystemCPU* system);
+    // Compares addresses only, so a pointer to a system that has gone may be asked about.
+    bool ContainsSystem(const ParticleSystemCPU* system) const;
+    // The live system that is this component, or null.
+    ParticleSystemCPU* FindSystem(const Component* component) const;
+    // Ends every live system at once (a level ends).
+    void DetachAll();
+    // Deletes every template and every live system.
+    void Clear();
+
+    const std::list<ParticleSystemCPU*>& Templates() const { return m_templates; }
+    const std::list<ParticleSystemCPU*>& Systems() const { return m_systems; }
+
+  private:
+    ParticleSystemManager() = default;
+    ParticleSystemCPU* Start(const ParticleSystemCPU& templ, const Vector* position);
+    static void Destroy(ParticleSystemCPU* system);
+
+    std::list<ParticleSystemCPU*> m_templates;
+    std::list<ParticleSystemCPU*> m_systems;
+};

@@ -1,0 +1,176 @@
+#include "graphics/video_manager.h"
+
+#include <cmath>
+#include <iostream>
+
+#include "platform/video/clip.h"
+
+namespace {
+
+VideoManager* g_video_manager = nullptr;
+
+} // namespace
+
+Video::Video() = default;
+
+Video::~Video() {
+    Release();
+}
+
+bool Video::Load(const char* fileName, gfx::Device* targetDevice) {
+    device = targetDevice;
+    video::OpenError error = video::OpenError::None;
+    file = video::Clip::Open(fileName, &error);
+    if (file == nullptr) {
+        if (error == video::OpenError::BadFormat) {
+            std::cout << "Video (" << fileName << ") could not be read or has a bad format"
+                      << std::endl;
+        } else if (error == video::OpenError::NotFound) {
+            std::cout << "Video filename " << fileName << " was not found" << std::endl;
+        }
+        return false;
+    }
+    audioStreams = file->AudioStreamCount();
+    videoStreams.clear();
+    for (const video::VideoStream& stream : file->VideoStreams()) {
+        videoStreams.push_back({stream.durationMs});
+    }
+    name = fileName;
+    return true;
+}
+
+void Video::Update(float dt) {
+    if (!playing) {
+        return;
+    }
+    timeMs += static_cast<i32>(std::trunc(dt * 1000.0));
+    if (streamIndex >= videoStreams.size() || videoStreams[streamIndex].durationMs < timeMs) {
+        ++streamIndex;
+        timeMs = 0;
+        if (streamIndex >= videoStreams.size()) {
+            playing = false;
+            finished = true;
+            streamIndex = 0;
+        }
+    }
+}
+
+void Video::Release() {
+    file.reset();
+    audioStreams = 0;
+    videoStreams.clear();
+}
+
+VideoManager* VideoManager::Instance() {
+    if (g_video_manager == nullptr) {
+        g_video_manager = new VideoManager;
+    }
+    return g_video_manager;
+}
+
+void VideoManager::DestroyInstance() {
+    delete g_video_manager;
+    g_video_manager = nullptr;
+}
+
+VideoManager::~VideoManager() {
+    for (Video* v : m_videos) {
+        delete v;
+    }
+    m_videos.clear();
+}
+
+Video* VideoManager::Load(const char* name, gfx::Device* device) {
+    for (Video* v : m_videos) {
+        if (v->name == name) {
+            return v;
+        }
+    }
+    Video* v = new Video;
+    if (!v->Load(name, device)) {
+        std::cout << "Video failed to load" << std::endl;
+        delete v;
+        return nullptr;
+    }
+    m_videos.push_back(v);
+    return v;
+}
+
+void VideoManager::Restart(const char* name) {
+    for (Video* v : m_videos) {
+        if (v->name == name) {
+            v->timeMs = 0;
+            v->playing = true;
+            v->finished = false;
+            v->streamIndex = 0;
+            v->lastFrame = -1;
+        }
+    }
+}
+
+void VideoManager::Stop(const char* name) {
+    for (Video* v : m_videos) {
+        if (v->name == name) {
+            v->Stop();
+        }
+    }
+}
+
+void VideoManager::ToggleLogoVideo() {
+    for (Video* v : m_videos) {
+        if (v->name == kLogoVideo) {
+            v->TogglePlaying();
+        }
+    }
+}
+
+gfx::Texture* VideoManager::GetTexture(const char* name) const {
+    for (const Video* v : m_videos) {
+        if (v->name == name) {
+            return v->texture;
+        }
+    }
+    return nullptr;
+}
+
+bool VideoManager::Update(float dt) {
+    bool unfinished = false;
+    for (Video* v : m_videos) {
+        v->Update(dt);
+        unfinished = unfinished || !v->IsFinished();
+    }
+    return unfinished;
+}
+
+bool VideoManager::IsUnfinished(const char* name) const {
+    for (const Video* v : m_videos) {
+        if (v->name == name && !v->IsFinished()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void VideoManager::Unload(const char* name) {
+    for (auto it = m_videos.begin(); it != m_videos.end();) {
+        if ((*it)->name == name) {
+            delete *it;
+            it = m_videos.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void VideoManager::ReleaseAll() {
+    for (Video* v : m_videos) {
+        v->Release();
+    }
+}
+
+void VideoManager::ReloadAll(gfx::Device* device) {
+    for (Video* v : m_videos) {
+        const std::string name = v->name;
+        v->Load(name.c_str(), device);
+    }
+}

@@ -1,0 +1,563 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <future>
+#include <memory>
+#include <string>
+#include <thread>
+#include <type_traits>
+#include <vector>
+
+#include "content/particle_system_info.h"
+#include "content/stream_map.h"
+#include "core/component_type.h"
+#include "core/game_object.h"
+#include "core/message.h"
+#include "core/message_router.h"
+#include "core/thread.h"
+#include "graphics/graphics_process.h"
+#include "graphics/particle_system_cpu.h"
+#include "graphics/particle_system_manager.h"
+#include "graphics/render_settings.h"
+#include "graphics/text_graphic.h"
+#include "graphics/video_manager.h"
+#include "platform/gfx/device.h"
+#include "platform/input/keys.h"
+#include "platform/system/message_box.h"
+#include "platform/window/window.h"
+#include "support/avi_fixture.h"
+#include "support/package_fixture.h"
+
+namespace {
+
+// Keeps a copy of every message it is sent.
+class Recorder : public MessageHandler {
+  public:
+    struct Received {
+        std::unique_ptr<BaseMessage> message;
+        u32 from;
+    };
+
+    void HandleMessage(BaseMessage* message, u32 fromId) override {
+        received.push_back({std::unique_ptr<BaseMessage>(message->Clone()), fromId});
+    }
+
+    std::vector<u32> Types() const {
+        std::vector<u32> types;
+        for (const Received& r : received) {
+            types.push_back(r.message->type);
+        }
+        return types;
+    }
+    const BaseMessage& Last() const { return *received.back().message; }
+
+    std::vector<Received> received;
+};
+
+// Runs the test in a scratch folder, so the renderer's relative video paths land there.
+class ScratchDirectory {
+  public:
+    ScratchDirectory() : m_previous(std::filesystem::current_path()) {
+        std::filesystem::current_path(m_folder.Path());
+    }
+    ~ScratchDirectory() { std::filesystem::current_path(m_previous); }
+    const package_fixture::ScratchFolder& Folder() const { return m_folder; }
+
+  private:
+    package_fixture::ScratchFolder m_folder;
+    std::filesystem::path m_previous;
+};
+
+constexpr u32 kAsker = 22;
+constexpr u32 kGame = 0;
+constexpr u32 kInput = 3;
+constexpr u32 kLevel = 6;
+constexpr u32 kUi = 10;
+
+class GraphicsProcessMessages : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        g_render_settings = RenderSettings{};
+        testing::internal::CaptureStdout();
+        graphics = std::make_unique<GraphicsProcess>(nullptr, nullptr, 0, 1024.0f, 3);
+        testing::internal::GetCapturedStdout();
+        graphics->Bind(&router, GraphicsProcess::kHandlerId);
+        game.Bind(&router, kGame);
+        input.Bind(&router, kInput);
+        level.Bind(&router, kLevel);
+        ui.Bind(&router, kUi);
+        asker.Bind(&router, kAsker);
+    }
+    void TearDown() override {
+        graphics.reset();
+        g_render_settings = RenderSettings{};
+    }
+
+    void Send(BaseMessage&& message) { asker.SendMessage(&message, GraphicsProcess::kHandlerId); }
+
+    // Templates "Smoke" and "Fire" from a package of our own.
+    void LoadTemplates() {
+        const auto package = package_fixture::MakePackage(
+            m_packages.Path(), "particles",
+            {{"smoke.txt", "SystemName = Smoke\nPositionInitial = 1, 2, 3\nNumParticles = 8\n"},
+             {"fire.txt", "SystemName = Fire\nNumParticles = 4\n"}});
+        ParticleSystemManager::GetInstance()->Clear();
+        ParticleSystemManager::GetInstance()->LoadTemplates(package.string());
+    }
+
+    MessageRouter router;
+    std::unique_ptr<GraphicsProcess> graphics;
+    Recorder game;
+    Recorder input;
+    Recorder level;
+    Recorder ui;
+    Recorder asker;
+    package_fixture::ScratchFolder m_packages;
+};
+
+TEST_F(GraphicsProcessMessages, IsTheComponentProcessOfHandlerOne) {
+    EXPECT_EQ(GraphicsProcess::kHandlerId, 1u);
+    EXPECT_EQ(graphics->id, 1u);
+    EXPECT_NE(dynamic_cast<ComponentProcess*>(graphics.get()), nullptr);
+    EXPECT_EQ(g_graphics, graphics.get());
+    EXPECT_EQ(graphics->GetDevice(), nullptr);
+    EXPECT_TRUE(graphics->IsFirstFrame());
+    EXPECT_FALSE(graphics->ReportDriverError());
+}
+
+TEST_F(GraphicsProcessMessages, TheDeviceMutexLivesWithTheRendererAndHoldsItsFrame) {
+    // Another thread doing device work holds the frame back until it lets go.
+    std::promise<void> taken;
+    std::promise<void> letGo;
+    std::thread loader([&] {
+        NamedMutex::Wait("D3DDEVICE", 5000);
+        taken.set_value();
+        letGo.get_future().wait();
+        NamedMutex::Release("D3DDEVICE");
+    });
+    taken.get_future().wait();
+    auto frame = std::async(std::launch::async, [&] { graphics->Update(0.016f); });
+    EXPECT_EQ(frame.wait_for(std::chrono::milliseconds(20)), std::future_status::timeout);
+    letGo.set_value();
+    frame.get();
+    loader.join();
+
+    graphics.reset();
+    EXPECT_THROW(NamedMutex::Wait("D3DDEVICE", 0), openutils::ThreadException);
+}
+
+TEST_F(GraphicsProcessMessages, GettersWriteThroughTheAskersPointerBeforeTheSendReturns) {
+    unsigned int threeDeeUnsigned = 77;
+    Send(Message<unsigned int*>(MSG_GRAPHICS_GET_THREE_DEE_SETTING, &threeDeeUnsigned));
+    EXPECT_EQ(threeDeeUnsigned, 1u);
+
+    Send(Message<int>(MSG_GRAPHICS_SET_THREE_DEE_SETTING, 0));
+    int threeDee = 77;
+    Send(Message<int*>(MSG_GRAPHICS_GET_THREE_DEE_SETTING, &threeDee));
+    EXPECT_EQ(threeDee, 0);
+    Send(Message<unsigned int>(MSG_GRAPHICS_SET_THREE_DEE_SETTING, 1u));
+    Send(Message<unsigned int*>(MSG_GRAPHICS_GET_THREE_DEE_SETTING, &threeDeeUnsigned));
+    EXPECT_EQ(threeDeeUnsigned, 1u);
+
+    bool motionBlur = true;
+    Send(Message<bool>(MSG_GRAPHICS_SET_MOTION_BLUR_SETTING, false));
+    Send(Message<bool*>(MSG_GRAPHICS_GET_MOTION_BLUR_SETTING, &motionBlur));
+    EXPECT_FALSE(motionBlur);
+
+    bool quality = false;
+    Send(Message<bool*>(MSG_GRAPHICS_GET_USE_NORMAL_DEFERRED_SHADER_QUALITY, &quality));
+    EXPECT_TRUE(quality);
+    Send(Message<bool>(MSG_GRAPHICS_SET_USE_NORMAL_DEFERRED_SHADER_QUALITY, !quality));
+    Send(Message<bool*>(MSG_GRAPHICS_GET_USE_NORMAL_DEFERRED_SHADER_QUALITY, &quality));
+    EXPECT_FALSE(quality);
+
+    // A getter without a pointer is ignored.
+    Send(Message<bool*>(MSG_GRAPHICS_GET_MOTION_BLUR_SETTING, nullptr));
+    Send(BaseMessage(MSG_GRAPHICS_GET_THREE_DEE_SETTING));
+    EXPECT_TRUE(asker.received.empty());
+}
+
+TEST_F(GraphicsProcessMessages, ExposureAskedRightAfterSettingItIsTheNewValue) {
+    Send(Message<float>(MSG_GRAPHICS_SET_EXPOSURE_VALUE, 2.5f));
+    Send(BaseMessage(MSG_GRAPHICS_GET_EXPOSURE_VALUE));
+    ASSERT_EQ(asker.Types(), std::vector<u32>{MSG_GRAPHICS_EXPOSURE_VALUE});
+    EXPECT_EQ(asker.Last().ValueOr<float>(0.0f), 2.5f);
+    EXPECT_EQ(g_render_settings.exposure, 4.0f); // the frame applies it
+
+    Send(Message<float>(MSG_GRAPHICS_SET_LIGHT_MULTIPLIER, 0.6f));
+    graphics->Update(0.016f);
+    EXPECT_EQ(g_render_settings.exposure, 2.5f);
+    EXPECT_EQ(g_render_settings.lightMultiplier, 0.6f);
+    EXPECT_EQ(g_render_settings.exposurePending, 0);
+    Send(BaseMessage(MSG_GRAPHICS_GET_EXPOSURE_VALUE));
+    EXPECT_EQ(asker.Last().ValueOr<float>(0.0f), 2.5f);
+}
+
+TEST_F(GraphicsProcessMessages, SettingMessagesStoreTheirValues) {
+    Send(Message<float>(MSG_GRAPHICS_SET_FOG_RANGE, 12000.0f));
+    Send(Message<float>(MSG_GRAPHICS_SET_FDIST, 0.98f));
+    Send(Message<float>(MSG_GRAPHICS_FADE_OUT, 0.5f));
+    Send(Message<bool>(MSG_GRAPHICS_ENABLE_SHADOWS, false));
+    Send(Message<float>(MSG_GRAPHICS_MOTION_BLUR, 0.5f));
+    Send(Message<float>(MSG_GRAPHICS_RANDOM_CAMERA_SHAKE, 2.0f));
+    Send(Message<std::string>(MSG_BUILDING_COUNT, "12 BUILDINGS"));
+    EXPECT_EQ(g_render_settings.fogRange, 12000.0f);
+    EXPECT_EQ(g_render_settings.farDistance, 0.98f);
+    EXPECT_EQ(g_render_settings.colourFadeRate, -0.5f);
+    EXPECT_EQ(g_render_settings.shadows, 0);
+    EXPECT_EQ(graphics->StatusText(), "12 BUILDINGS");
+    graphics->Update(0.25f);
+    EXPECT_FLOAT_EQ(graphics->MotionBlurTimer(), 0.25f);
+    EXPECT_FLOAT_EQ(graphics->CameraShakeTimer(), 1.75f);
+
+    Send(Message<bool>(MSG_LEVEL_EDITOR_MODE, true));
+    EXPECT_TRUE(graphics->LevelEditorMode());
+    EXPECT_EQ(g_render_settings.editorOff, 0);
+    EXPECT_EQ(g_render_settings.editorOffDust, 0);
+    Send(Message<bool>(MSG_LEVEL_EDITOR_MODE, false));
+    EXPECT_EQ(g_render_settings.editorOff, 1);
+
+    GameObject object("Tank");
+    Send(Message<GameObject*>(MSG_LEVEL_OBJECT_CREATED, &object));
+    EXPECT_EQ(graphics->LevelObject(), &object);
+}
+
+TEST_F(GraphicsProcessMessages, SpaceRoutesEditorInputToTheEditorAndBack) {
+    InputState state;
+    state.m_mouse_x = 7;
+    Send(Message<InputState>(MSG_GRAPHIC_INPUT, state));
+    EXPECT_TRUE(graphics->IsFreeCamera());
+    EXPECT_EQ(graphics->GraphicsInput().m_ui, 1);
+    EXPECT_EQ(graphics->GraphicsInput().m_mouse_x, 7);
+    Send(Message<int>(MSG_PLAYER_CAMERA, 0));
+    EXPECT_FALSE(graphics->IsFreeCamera());
+    EXPECT_EQ(graphics->GraphicsInput().m_ui, 0);
+
+    InputState space;
+    space.m_keys[input::key::Space] = INPUT_PRESSED;
+    space.m_mouse_x = 3;
+    Send(Message<InputState>(MSG_EDITOR_INPUT, space));
+    EXPECT_TRUE(graphics->EditorInputRouting());
+    EXPECT_EQ(graphics->EditorInput().m_mouse_x, 3);
+    EXPECT_EQ(graphics->EditorInput().m_ui, 1);
+    EXPECT_EQ(graphics->GraphicsInput().m_mouse_x, 0);
+
+    space.m_keys[input::key::Space] = INPUT_HELD; // held is not pressed again
+    Send(Message<InputState>(MSG_EDITOR_INPUT, space));
+    EXPECT_TRUE(graphics->EditorInputRouting());
+
+    space.m_keys[input::key::Space] = INPUT_PRESSED;
+    space.m_mouse_x = 9;
+    Send(Message<InputState>(MSG_EDITOR_INPUT, space));
+    EXPECT_FALSE(graphics->EditorInputRouting());
+    EXPECT_TRUE(graphics->IsFreeCamera());
+    EXPECT_EQ(graphics->GraphicsInput().m_mouse_x, 9);
+    EXPECT_EQ(graphics->EditorInput().m_mouse_x, 0);
+    EXPECT_EQ(graphics->EditorInput().m_ui, 0);
+
+    // Leaving the editor routes its input to the camera again.
+    Send(Message<InputState>(MSG_EDITOR_INPUT, space));
+    EXPECT_TRUE(graphics->EditorInputRouting());
+    Send(Message<bool>(MSG_LEVEL_EDITOR_MODE, false));
+    EXPECT_FALSE(graphics->EditorInputRouting());
+}
+
+TEST_F(GraphicsProcessMessages, ThePauseOfSceneUpdatesReachesTheFrameAtItsStart) {
+    Send(BaseMessage(MSG_PAUSE_COMPONENT_UPDATE));
+    EXPECT_EQ(g_render_settings.componentUpdate, 0);
+    EXPECT_EQ(g_render_settings.sceneUpdate, 1);
+    graphics->Update(0.016f);
+    EXPECT_EQ(g_render_settings.sceneUpdate, 0);
+    Send(BaseMessage(MSG_UNPAUSE_COMPONENT_UPDATE));
+    graphics->Update(0.016f);
+    EXPECT_EQ(g_render_settings.sceneUpdate, 1);
+}
+
+TEST_F(GraphicsProcessMessages, WindowedStateIsAnsweredAndAnUnchangedModeResetsNothing) {
+    Send(BaseMessage(MSG_GRAPHICS_CHECK_WINDOWED));
+    ASSERT_EQ(asker.Types(), std::vector<u32>{MSG_GRAPHICS_WINDOWED});
+    EXPECT_TRUE(asker.Last().ValueOr<bool>(false));
+
+    Send(Message<bool>(MSG_GRAPHICS_FULLSCREEN_SET, false));
+    EXPECT_TRUE(ui.received.empty());
+    Send(Message<bool>(MSG_GRAPHICS_FULLSCREEN_SET, true));
+    EXPECT_TRUE(graphics->IsFullscreen());
+    ASSERT_EQ(ui.Types(), std::vector<u32>{MSG_GRAPHICS_WINDOWED});
+    EXPECT_FALSE(ui.Last().ValueOr<bool>(true));
+    Send(BaseMessage(MSG_GRAPHICS_FULLSCREEN_SWITCH));
+    EXPECT_FALSE(graphics->IsFullscreen());
+    EXPECT_TRUE(ui.Last().ValueOr<bool>(false));
+}
+
+TEST_F(GraphicsProcessMessages, ParticleSystemsAreCreatedAtTheAskedPositionAndValidated) {
+    LoadTemplates();
+    Send(Message<ParticleSystemInfo>(MSG_CREATE_PARTICLE_SYSTEM,
+                                     ParticleSystemInfo{Vector(10, 20, 30), "Smoke"}));
+    ASSERT_EQ(asker.Types(), std::vector<u32>{MSG_PARTICLE_SYSTEM});
+    ParticleSystemCPU* system = asker.Last().ValueOr<ParticleSystemCPU*>(nullptr);
+    ASSERT_NE(system, nullptr);
+    EXPECT_EQ(system->settings.systemName, "Smoke");
+    EXPECT_EQ(system->position.x, 10.0f);
+    EXPECT_EQ(system->position.z, 30.0f);
+    EXPECT_EQ(system->particles.size(), 8u);
+
+    Send(Message<ParticleSystemCPU*>(MSG_GRAPHICS_PARTICLE_SYSTEM_VALID, system));
+    EXPECT_TRUE(asker.Last().ValueOr<bool>(false));
+    ASSERT_TRUE(ParticleSystemManager::GetInstance()->RemoveSystem(system));
+    Send(Message<ParticleSystemCPU*>(MSG_GRAPHICS_PARTICLE_SYSTEM_VALID, system));
+    EXPECT_FALSE(asker.Last().ValueOr<bool>(true));
+
+    // An unknown name is answered too, with no system.
+    Send(Message<ParticleSystemInfo>(MSG_CREATE_PARTICLE_SYSTEM,
+                                     ParticleSystemInfo{Vector(0, 0, 0), "smoke"}));
+    EXPECT_EQ(asker.Last().type, MSG_PARTICLE_SYSTEM);
+    EXPECT_EQ(asker.Last().ValueOr<ParticleSystemCPU*>(system), nullptr);
+    EXPECT_EQ(asker.received.size(), 4u);
+}
+
+TEST(RendererRecords, TextRequestsAndParticleRequestsCopyWhole) {
+    static_assert(std::is_trivially_copyable_v<TextGraphicStruct>);
+    TextGraphicStruct request;
+    EXPECT_EQ(request.text, nullptr);
+    EXPECT_EQ(request.textGraphic, nullptr);
+    request.text = "SCORE";
+    request.bottomRight[1] = 40.0f;
+    const TextGraphicStruct copy = request;
+    EXPECT_STREQ(copy.text, "SCORE");
+    EXPECT_EQ(copy.bottomRight[1], 40.0f);
+
+    const Message<ParticleSystemInfo> sent(MSG_CREATE_PARTICLE_SYSTEM,
+                                           ParticleSystemInfo{Vector(1, 2, 3), "nuke1"});
+    const std::unique_ptr<BaseMessage> queued(sent.Clone());
+    const ParticleSystemInfo* info = queued->Payload<ParticleSystemInfo>();
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->name, "nuke1");
+    EXPECT_EQ(info->position, Vector(1, 2, 3));
+    EXPECT_EQ(info->position.px, &info->position.x);
+}
+
+StreamMap ComponentStream(const std::string& objectType, const std::string& componentType,
+                          const std::string& value) {
+    StreamMap stream;
+    stream.AddString("Object", objectType);
+    stream.AddString("Component", componentType);
+    stream.AddString("Name", value);
+    return stream;
+}
+
+TEST_F(GraphicsProcessMessages, CreatesParticleSystemComponentsThatOutliveTheirObject) {
+    LoadTemplates();
+    StreamMap stream = ComponentStream("Torch", "ParticleSystem", "Fire");
+    Component* component = graphics->CreateComponent(&stream);
+    ASSERT_NE(component, nullptr);
+    EXPECT_EQ(component->process, graphics.get());
+    auto* system = dynamic_cast<ParticleSystemCPU*>(component);
+    ASSERT_NE(system, nullptr);
+    EXPECT_EQ(system->settings.systemName, "Fire");
+    EXPECT_EQ(system->position.x, -7.5f); // the template's position
+    ParticleSystemManager* manager = ParticleSystemManager::GetInstance();
+    EXPECT_TRUE(manager->ContainsSystem(system));
+
+    {
+        GameObject torch("Torch");
+        torch.AddComponent(ComponentType::ParticleSystem, system);
+        EXPECT_EQ(system->owner, &torch);
+    } // hands the system back to the renderer
+    EXPECT_TRUE(manager->ContainsSystem(system));
+    EXPECT_EQ(system->owner, nullptr);
+    manager->DetachAll(); // must not touch the object that has gone
+    EXPECT_TRUE(manager->Systems().empty());
+
+    StreamMap unknown = ComponentStream("Torch", "ParticleSystem", "Nothing");
+    EXPECT_EQ(graphics->CreateComponent(&unknown), nullptr);
+    StreamMap physics = ComponentStream("Torch", "Physics", "Fire");
+    EXPECT_EQ(graphics->CreateComponent(&physics), nullptr);
+    EXPECT_EQ(graphics->CreateComponent(nullptr), nullptr);
+}
+
+TEST_F(GraphicsProcessMessages, CreditsWithoutVideoSwitchToTheMenuAtOnce) {
+    const ScratchDirectory here; // no assets/video/Credits.avi
+    testing::internal::CaptureStdout();
+    Send(BaseMessage(MSG_GRAPHICS_PLAY_CREDITS));
+    testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(graphics->AreCreditsPlaying());
+    EXPECT_EQ(g_render_settings.colourFadeRate, 1.0f);
+
+    graphics->Update(0.016f);
+    EXPECT_FALSE(graphics->AreCreditsPlaying());
+    router.Update(0.05f);
+    EXPECT_TRUE(game.received.empty());
+    router.Update(0.06f);
+    ASSERT_EQ(game.Types(), std::vector<u32>{MSG_GAME_SWITCH_STATE});
+    EXPECT_EQ(*game.Last().Payload<std::string>(), "Menu");
+    EXPECT_EQ(game.received.back().from, GraphicsProcess::kHandlerId);
+
+    // The black screen and the fade-out come 31.5 s after the start, video or not.
+    EXPECT_TRUE(level.received.empty());
+    router.Update(31.5f);
+    ASSERT_EQ(level.Types(), std::vector<u32>{MSG_LEVEL_CREATE_OBJECT});
+    EXPECT_EQ(*level.Last().Payload<std::string>(), "Black");
+    EXPECT_EQ(g_render_settings.colourFadeRate, -0.1f);
+}
+
+TEST_F(GraphicsProcessMessages, CreditsRunForTheirVideoAndStoppingThemSwitchesNothing) {
+    const ScratchDirectory here;
+    ASSERT_TRUE(avi_fixture::WriteTinyAvi("assets/video/Credits.avi", {5})); // 0.5 s
+    Send(BaseMessage(MSG_GRAPHICS_PLAY_CREDITS));
+    graphics->Update(0.3f);
+    EXPECT_TRUE(graphics->AreCreditsPlaying());
+    graphics->Update(0.3f);
+    EXPECT_FALSE(graphics->AreCreditsPlaying());
+    router.Update(0.1f);
+    EXPECT_EQ(game.Types(), std::vector<u32>{MSG_GAME_SWITCH_STATE});
+    EXPECT_TRUE(VideoManager::Instance()->Videos().empty());
+
+    game.received.clear();
+    Send(BaseMessage(MSG_GRAPHICS_PLAY_CREDITS));
+    graphics->Update(0.3f);
+    Send(BaseMessage(MSG_GRAPHICS_STOP_CREDITS));
+    EXPECT_FALSE(graphics->AreCreditsPlaying());
+    EXPECT_TRUE(VideoManager::Instance()->Videos().empty());
+    graphics->Update(0.3f);
+    router.Update(1.0f);
+    EXPECT_TRUE(game.received.empty());
+}
+
+TEST_F(GraphicsProcessMessages, FilmLeaderWithoutVideoStartsAndEndsTheLevelsFilmLeader) {
+    const ScratchDirectory here;
+    testing::internal::CaptureStdout();
+    Send(BaseMessage(MSG_GRAPHICS_PLAY_FILM_LEAD));
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(level.Types(), std::vector<u32>{MSG_LEVEL_FILM_LEAD_STARTED});
+    EXPECT_EQ(input.Types(), std::vector<u32>{MSG_INPUT_DISABLE_MENU});
+    EXPECT_TRUE(graphics->IsFilmLeaderPlaying());
+
+    graphics->Update(0.016f);
+    EXPECT_EQ(level.Types(),
+              (std::vector<u32>{MSG_LEVEL_FILM_LEAD_STARTED, MSG_LEVEL_FILM_LEAD_ENDED}));
+    EXPECT_EQ(input.Types(), (std::vector<u32>{MSG_INPUT_DISABLE_MENU, MSG_INPUT_ENABLE_MENU}));
+    EXPECT_FALSE(graphics->IsFilmLeaderPlaying());
+    EXPECT_FLOAT_EQ(g_render_settings.colourFadeRate, -0.0001f);
+}
+
+TEST_F(GraphicsProcessMessages, FilmLeaderEndsWithItsOwnVideoWhateverElseIsLoaded) {
+    const ScratchDirectory here;
+    ASSERT_TRUE(avi_fixture::WriteTinyAvi("assets/video/FilmLeader.avi", {5}));
+    ASSERT_TRUE(avi_fixture::WriteTinyAvi("assets/video/introscreen.avi", {5}));
+    // Loaded and never started: it stays unfinished for ever.
+    ASSERT_NE(VideoManager::Instance()->Load("./assets/video/introscreen.avi", nullptr), nullptr);
+
+    Send(BaseMessage(MSG_GRAPHICS_PLAY_FILM_LEAD));
+    graphics->Update(0.3f);
+    EXPECT_EQ(level.Types(), std::vector<u32>{MSG_LEVEL_FILM_LEAD_STARTED});
+    graphics->Update(0.3f);
+    EXPECT_EQ(level.Types(),
+              (std::vector<u32>{MSG_LEVEL_FILM_LEAD_STARTED, MSG_LEVEL_FILM_LEAD_ENDED}));
+    EXPECT_EQ(VideoManager::Instance()->Videos().size(), 1u);
+
+    // Stopped early, the film leader sends no end.
+    Send(BaseMessage(MSG_GRAPHICS_PLAY_FILM_LEAD));
+    Send(BaseMessage(MSG_GRAPHICS_STOP_FILM_LEAD));
+    EXPECT_FALSE(graphics->IsFilmLeaderPlaying());
+    graphics->Update(1.0f);
+    EXPECT_EQ(level.received.size(), 3u);
+    EXPECT_EQ(level.Types().back(), MSG_LEVEL_FILM_LEAD_STARTED);
+}
+
+// With the offscreen driver: a real device on a real window.
+class GraphicsProcessDevice : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        window::g_quit = false;
+        window::WindowDesc desc;
+        desc.width = 48;
+        desc.height = 30;
+        desc.openGL = WantsContext();
+        m_window = window::Window::Create(desc);
+        ASSERT_NE(m_window, nullptr);
+        testing::internal::CaptureStdout();
+        graphics = std::make_unique<GraphicsProcess>(m_window.get(), nullptr, 0, 2048.0f, 4);
+        testing::internal::GetCapturedStdout();
+    }
+    void TearDown() override {
+        graphics.reset();
+        m_window.reset();
+        window::g_quit = false;
+    }
+    virtual bool WantsContext() const { return true; }
+
+    std::vector<sys::MessageBoxRequest> m_boxes;
+    sys::ScopedMessageBoxSink m_sink{
+        [this](const sys::MessageBoxRequest& box) { m_boxes.push_back(box); }};
+    std::unique_ptr<window::Window> m_window;
+    std::unique_ptr<GraphicsProcess> graphics;
+};
+
+TEST_F(GraphicsProcessDevice, EachFrameClearsTheBackBufferToBlackAndPresentsIt) {
+    gfx::Device* device = graphics->GetDevice();
+    ASSERT_NE(device, nullptr);
+    EXPECT_EQ(g_shadow_map_size, 2048.0f);
+    EXPECT_EQ(g_shadow_map_texel_size, 1.0f / 2048.0f);
+    EXPECT_EQ(g_shadow_split_count, 4u);
+    EXPECT_GE(g_processor_count, 1u);
+
+    device->SetBackBufferTarget();
+    device->Clear(gfx::kClearTarget, 0xFFFFFFFFu, 1.0f, 0);
+    graphics->Update(0.001f);
+    EXPECT_FALSE(graphics->IsFirstFrame());
+    const std::vector<u8> pixels = device->ReadBackBuffer();
+    ASSERT_EQ(pixels.size(), 48u * 30u * 4u);
+    for (std::size_t i = 0; i < pixels.size(); i += 4) {
+        ASSERT_EQ(pixels[i], 0) << i;
+        ASSERT_EQ(pixels[i + 1], 0) << i;
+        ASSERT_EQ(pixels[i + 2], 0) << i;
+        ASSERT_EQ(pixels[i + 3], 255) << i;
+    }
+    EXPECT_FALSE(graphics->ReportDriverError());
+    EXPECT_TRUE(m_boxes.empty());
+}
+
+TEST_F(GraphicsProcessDevice, ALostDeviceSkipsFramesUntilItCanBeReset) {
+    gfx::Device* device = graphics->GetDevice();
+    ASSERT_NE(device, nullptr);
+    device->InjectLoss(true);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(graphics->ReportDriverError());
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(20));
+    device->InjectLoss(false);
+    EXPECT_FALSE(graphics->ReportDriverError()); // reset here
+    EXPECT_EQ(device->CheckStatus(), gfx::DeviceStatus::Ok);
+    graphics->Update(0.016f);
+    EXPECT_EQ(device->ReadBackBuffer()[3], 255);
+}
+
+TEST_F(GraphicsProcessDevice, ADriverErrorIsReportedOnceAndEndsTheGame) {
+    ASSERT_NE(graphics->GetDevice(), nullptr);
+    graphics->GetDevice()->InjectDriverError();
+    EXPECT_TRUE(graphics->ReportDriverError());
+    EXPECT_TRUE(graphics->ReportDriverError());
+    ASSERT_EQ(m_boxes.size(), 1u);
+    EXPECT_EQ(m_boxes[0].text, "Internal Driver Error...Exiting");
+    EXPECT_TRUE(window::g_quit);
+}
+
+class GraphicsProcessWithoutContext : public GraphicsProcessDevice {
+  protected:
+    bool WantsContext() const override { return false; }
+};
+
+TEST_F(GraphicsProcessWithoutContext, ShowsTheStartUpErrorAndEndsTheGame) {
+    EXPECT_EQ(graphics->GetDevice(), nullptr);
+    ASSERT_EQ(m_boxes.size(), 1u);
+    EXPECT_EQ(m_boxes[0].text, GraphicsProcess::kStartupErrorText);
+    EXPECT_TRUE(window::g_quit);
+    graphics->Update(0.016f); // still safe to run
+    EXPECT_FALSE(graphics->ReportDriverError());
+}
+
+} // namespace

@@ -1,0 +1,14 @@
+#pragma once
+// Tiny AVI files for tests of video playback, written with FFmpeg's own muxer.
+
+#include <filesystem>
+#include <vector>
+
+namespace avi_fixture {
+
+// One video stream per entry of frameCounts, each that many frames of 2 x 2 pixels at fps
+// frames per second. False (with a test failure) when the file cannot be written.
+bool WriteTinyAvi(const std::filesystem::path& path, const std::vector<int>& frameCounts,
+                  int fps = 10);
+
+} // namespace avi_fixture
