@@ -11,6 +11,8 @@
 #include "content/lua_handler.h"
 #include "core/process_manager.h"
 #include "core/threaded_process.h"
+#include "graphics/graphics_process.h"
+#include "graphics/renderer_preloader.h"
 #include "resource_loader_fixture.h"
 
 namespace resource_loader_test {
@@ -161,6 +163,32 @@ TEST_F(ResourceLoaderTest, ThePollingScreenGetsInBetweenTheLoadersSteps) {
     EXPECT_EQ(m_graphics.Calls().size(), static_cast<std::size_t>(kSteps));
     // Taking turns, the screen is answered about once a step; shut out, hardly ever.
     EXPECT_GE(answersBeforeTheEnd, kSteps / 10);
+}
+
+TEST_F(ResourceLoaderTest, TheRendererLoadsFromTheLoadersThread) {
+    const GameObjectDefinitionMap definitions =
+        Definitions(ObjectXml("Crate", GraphicXml("crate.x", false, "true")) +
+                    ObjectXml("Walker", GraphicXml("walker.x", true)) +
+                    ObjectXml("Flare", SpriteXml("flare.dds")));
+    MakePackages({{"ubergold.lua", "a(\"Crate\")\nb(\"Walker\")\nc(\"Flare\")\n"}});
+    GraphicsProcess graphics(nullptr, nullptr, 0, 1024.0f, 3);
+    RendererPreloader preloader(&graphics);
+
+    const boost::shared_ptr<ResourceLoaderProcess> loader(
+        new ResourceLoaderProcess(&preloader, kLevel, &definitions));
+    loader->m_levelsPackagePath = m_levelsPackage;
+    loader->m_soundsPackagePath = m_soundsPackage;
+    ThreadedProcess thread(loader);
+    thread.lockStep = false;
+    testing::internal::CaptureStdout();
+    thread.Start();
+    const auto deadline = Clock::now() + std::chrono::seconds(30);
+    while (!loader->killed && Clock::now() < deadline) {
+        std::this_thread::yield();
+    }
+    thread.Stop();
+    testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(ResourceLoaderProcess::IsLoaded(kLevel));
 }
 
 } // namespace
