@@ -1,0 +1,8 @@
+#include "content/component_header.h"
+
+#include "content/stream_map.h"
+
+bool ComponentHeader::Read(StreamMap* stream) {
+    return stream != nullptr && stream->ReadString(m_object_type) &&
+           stream->ReadString(m_component_type);
+}

@@ -1,0 +1,44 @@
+#pragma once
+// The components a ComponentProcess has created. The list owns them: a component leaves
+// it, deleted, when its object hands it back through RemoveComponent, and whatever is left
+// is deleted with the list.
+#include <cstddef>
+#include <utility>
+#include <vector>
+
+#include "core/component.h"
+#include "core/types.h"
+
+class ComponentProcess;
+
+class ComponentList {
+  public:
+    ComponentList() = default;
+    ~ComponentList();
+    ComponentList(const ComponentList&) = delete;
+    ComponentList& operator=(const ComponentList&) = delete;
+
+    // Allocates a component (pooled when T is), marks the process as its owner and keeps it.
+    template <class T, class... Args> T* Create(ComponentProcess* owner, Args&&... args) {
+        T* component = new T(std::forward<Args>(args)...);
+        component->process = owner;
+        m_components.push_back(component);
+        return component;
+    }
+
+    // Takes the component out of the list and deletes it; false (nothing deleted) when the
+    // list does not hold it.
+    bool Remove(Component* component);
+
+    // Components removed by an update are skipped; those added by one are updated too.
+    void Update(float dt);
+
+    // Position in creation order (later removals close the gaps), or -1.
+    i32 IndexOf(const Component* component) const;
+    Component* At(std::size_t index) const { return m_components[index]; }
+    std::size_t Size() const { return m_components.size(); }
+    bool Empty() const { return m_components.empty(); }
+
+  private:
+    std::vector<Component*> m_components;
+};

@@ -1,0 +1,13 @@
+#pragma once
+// The robot's camera feed (MSG_PLAYER_CAMERA), which the renderer keeps as it is. The menu
+// sends a fixed one.
+#include "core/vector.h"
+#include "core/types.h"
+
+struct PlayerInfo {
+    static constexpr u32 kValueCount = 6;
+    static constexpr u32 kVectorCount = 3;
+
+    f32 m_values[kValueCount] = {};
+    Vector m_vectors[kVectorCount];
+};
