@@ -4,6 +4,8 @@
 // its levels and sounds packages made by kzpack in a scratch folder.
 #include <gtest/gtest.h>
 
+#include <boost/shared_ptr.hpp>
+
 #include <chrono>
 #include <map>
 #include <memory>
@@ -152,12 +154,17 @@ class ResourceLoaderTest : public testing::Test {
             package_fixture::MakePackage(m_scratch.Path(), "sounds", soundFiles).string();
     }
 
-    std::unique_ptr<ResourceLoaderProcess> MakeLoader(const std::string& path,
-                                                      const GameObjectDefinitionMap* defs) {
-        auto loader = std::make_unique<ResourceLoaderProcess>(&m_graphics, path, defs);
+    // Bound at the given router (the fixture's by default); loads through the recording
+    // renderer unless given another.
+    boost::shared_ptr<ResourceLoaderProcess> MakeLoader(const std::string& path,
+                                                        const GameObjectDefinitionMap* defs,
+                                                        GraphicsPreloader* graphics = nullptr,
+                                                        MessageRouter* router = nullptr) {
+        boost::shared_ptr<ResourceLoaderProcess> loader(
+            new ResourceLoaderProcess(graphics != nullptr ? graphics : &m_graphics, path, defs));
         loader->m_levelsPackagePath = m_levelsPackage;
         loader->m_soundsPackagePath = m_soundsPackage;
-        loader->Bind(&m_router, ResourceLoaderProcess::kHandlerId);
+        loader->Bind(router != nullptr ? router : &m_router, ResourceLoaderProcess::kHandlerId);
         return loader;
     }
 

@@ -308,7 +308,8 @@ TEST_F(ResourceLoaderTest, AFailingLoadIsLoggedAndTheLoadGoesOn) {
 
 TEST_F(ResourceLoaderTest, WithoutDefinitionsOrRendererOnlySoundsAreLoaded) {
     MakePackages({{"ubergold.lua", "CreateGameObject(\"Crate\")\n"}}, {"a.wav", "b.wav"});
-    auto loader = std::make_unique<ResourceLoaderProcess>(nullptr, kLevel, nullptr);
+    const boost::shared_ptr<ResourceLoaderProcess> loader(
+        new ResourceLoaderProcess(nullptr, kLevel, nullptr));
     loader->m_levelsPackagePath = m_levelsPackage;
     loader->m_soundsPackagePath = m_soundsPackage;
     loader->Bind(&m_router, ResourceLoaderProcess::kHandlerId);

@@ -66,6 +66,14 @@ std::pair<GameObjectDefinitionMap, std::string> ManyTypes(int n) {
     return {Definitions(objects), script};
 }
 
+// The loader on a free-running thread of its own, started.
+std::unique_ptr<ThreadedProcess> StartFreeRunning(boost::shared_ptr<Process> loader) {
+    auto thread = std::make_unique<ThreadedProcess>(std::move(loader));
+    thread->lockStep = false;
+    thread->Start();
+    return thread;
+}
+
 TEST_F(ResourceLoaderTest, ThreadedLoaderHandsOverToTheLevelLoaderAndBothRetire) {
     const auto [definitions, script] = ManyTypes(5);
     MakePackages({{"ubergold.lua", script}}, {"hit.wav", "boom.wav"});
@@ -81,11 +89,8 @@ TEST_F(ResourceLoaderTest, ThreadedLoaderHandsOverToTheLevelLoaderAndBothRetire)
     level.Bind(&stateRouter, GameStateLoaderProcess::kLevelStateId);
 
     // Wired as the level state wires its loaders.
-    const boost::shared_ptr<ResourceLoaderProcess> resources(
-        new ResourceLoaderProcess(&m_graphics, kLevel, &definitions));
-    resources->m_levelsPackagePath = m_levelsPackage;
-    resources->m_soundsPackagePath = m_soundsPackage;
-    resources->Bind(&stateRouter, ResourceLoaderProcess::kHandlerId);
+    const boost::shared_ptr<ResourceLoaderProcess> resources =
+        MakeLoader(kLevel, &definitions, nullptr, &stateRouter);
     const boost::shared_ptr<GameStateLoaderProcess> levelLoader(new GameStateLoaderProcess(kLevel));
     levelLoader->Bind(&stateRouter, GameStateLoaderProcess::kHandlerId);
     resources->SetThreadRequest(levelLoader, true, true, GameStateLoaderProcess::kThreadPriority);
@@ -142,21 +147,14 @@ TEST_F(ResourceLoaderTest, ThePollingScreenGetsInBetweenTheLoadersSteps) {
     MakePackages({{"ubergold.lua", script}});
     m_graphics.workPerCall = std::chrono::microseconds(50);
 
-    const boost::shared_ptr<ResourceLoaderProcess> loader(
-        new ResourceLoaderProcess(&m_graphics, kLevel, &definitions));
-    loader->m_levelsPackagePath = m_levelsPackage;
-    loader->m_soundsPackagePath = m_soundsPackage;
-    ThreadedProcess thread(loader);
-    thread.lockStep = false;
-
     testing::internal::CaptureStdout();
-    thread.Start();
+    const auto thread = StartFreeRunning(MakeLoader(kLevel, &definitions));
     int answersBeforeTheEnd = 0;
     const auto deadline = Clock::now() + std::chrono::seconds(60);
     while (!ResourceLoaderProcess::IsLoaded(kLevel) && Clock::now() < deadline) {
         ++answersBeforeTheEnd;
     }
-    thread.Stop();
+    thread->Stop();
     testing::internal::GetCapturedStdout();
 
     EXPECT_TRUE(ResourceLoaderProcess::IsLoaded(kLevel));
@@ -174,19 +172,15 @@ TEST_F(ResourceLoaderTest, TheRendererLoadsFromTheLoadersThread) {
     GraphicsProcess graphics(nullptr, nullptr, 0, 1024.0f, 3);
     RendererPreloader preloader(&graphics);
 
-    const boost::shared_ptr<ResourceLoaderProcess> loader(
-        new ResourceLoaderProcess(&preloader, kLevel, &definitions));
-    loader->m_levelsPackagePath = m_levelsPackage;
-    loader->m_soundsPackagePath = m_soundsPackage;
-    ThreadedProcess thread(loader);
-    thread.lockStep = false;
+    const boost::shared_ptr<ResourceLoaderProcess> loader =
+        MakeLoader(kLevel, &definitions, &preloader);
     testing::internal::CaptureStdout();
-    thread.Start();
+    const auto thread = StartFreeRunning(loader);
     const auto deadline = Clock::now() + std::chrono::seconds(30);
     while (!loader->killed && Clock::now() < deadline) {
         std::this_thread::yield();
     }
-    thread.Stop();
+    thread->Stop();
     testing::internal::GetCapturedStdout();
     EXPECT_TRUE(ResourceLoaderProcess::IsLoaded(kLevel));
 }
