@@ -46,7 +46,7 @@ std::string Fetch(const FilePackage& package, const std::string& name, std::stri
 }
 
 class FilePackageTest : public testing::Test {
-protected:
+  protected:
     // Writes the package and opens it through the registry, as the game does.
     FilePackage* Install(const std::string& name, const std::vector<u8>& bytes) {
         const fs::path path = m_folder / name;
