@@ -16,6 +16,7 @@
 #include "core/message.h"
 #include "editor/level_editor_state.h"
 #include "graphics/graphics_process.h"
+#include "platform/input/input_script.h"
 #include "platform/input/sdl_input.h"
 #include "platform/system/crt_rand.h"
 #include "platform/window/cursor.h"
@@ -51,7 +52,7 @@ Resolution ChooseResolution(i32 storedIndex, window::ScreenMetrics screen) {
 }
 
 std::shared_ptr<input::Device> GameEnvironment::PlatformInputDevice(window::Window& window) {
-    return input::CreateWindowDevice(window);
+    return input::WithInputScript(input::CreateWindowDevice(window));
 }
 
 boost::shared_ptr<SoundProcess> GameEnvironment::PlatformSound() {
