@@ -378,8 +378,12 @@ GameObject* LevelState::CreateTower() {
     const i32 nx = TowerCells(m_tower_size.x);
     const i32 ny = TowerCells(m_tower_size.y);
     const i32 nz = TowerCells(m_tower_size.z);
-    const Vector location = m_tower_location;
     GameObject* last = nullptr;
+    // A side without blocks is no tower: walls at index nx - 1 would land outside it.
+    if (nx == 0 || ny == 0 || nz == 0) {
+        return last;
+    }
+    const Vector location = m_tower_location;
     const auto place = [this, &last, &location](float x, float y, float z) {
         GameObject* const block = CreateObject("BuildingBlock");
         if (block == nullptr) {
@@ -388,24 +392,29 @@ GameObject* LevelState::CreateTower() {
         block->SetPosition(Vector(x, y, z) + location);
         last = block;
     };
-    const auto wall = [&](i32 i, i32 y, i32 k) {
-        place(TowerOffset(i, nx) + kTowerHalfCell, static_cast<float>(y) * kTowerCell + kTowerHalfCell,
+    const auto wall = [&place, nx, nz](i32 i, i32 y, i32 k) {
+        place(TowerOffset(i, nx) + kTowerHalfCell,
+              static_cast<float>(y) * kTowerCell + kTowerHalfCell,
               TowerOffset(k, nz) + kTowerHalfCell);
     };
 
     for (i32 y = 0; y < ny; ++y) {
+        // A side one block wide has one wall there, not two in the same place.
         for (i32 x = 0; x < nx; ++x) {
             wall(x, y, 0);
-            wall(x, y, nz - 1);
+            if (nz > 1) {
+                wall(x, y, nz - 1);
+            }
         }
         for (i32 z = 1; z < nz - 1; ++z) {
             wall(0, y, z);
-            wall(nx - 1, y, z);
+            if (nx > 1) {
+                wall(nx - 1, y, z);
+            }
         }
     }
-    // A tower without layers has no roof either, rather than one below its foot.
     const float roof = static_cast<float>(ny - 1) * kTowerCell + kTowerHalfCell;
-    for (i32 x = 1; ny > 0 && x < nx - 1; ++x) {
+    for (i32 x = 1; x < nx - 1; ++x) {
         for (i32 z = 1; z < nz - 1; ++z) {
             place(TowerOffset(x, nx), roof, TowerOffset(z, nz));
         }

@@ -1,0 +1,84 @@
+// The built game played headless from start to finish: the logo screens run by themselves
+// to the menu, keys from an input script start the chosen level, wait out its loading,
+// leave it for the menu through the pause screen and quit from there. Every state must
+// be shown and left exactly once, in order, and the game must end cleanly.
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <fstream>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "app/game_process.h"
+#include "core/globals.h"
+#include "support/scoped_temp_home.h"
+
+namespace {
+
+using game_process::GameProcess;
+
+// The file the game follows for its keys; each Send appends lines as a player would type.
+class InputScriptFile {
+  public:
+    explicit InputScriptFile(std::string path) : m_path(std::move(path)) {
+        std::ofstream(m_path, std::ios::trunc);
+    }
+    void Send(const std::string& lines) const { std::ofstream(m_path, std::ios::app) << lines; }
+    std::string Variable() const { return "GORVANE_INPUT_SCRIPT=" + m_path; }
+
+  private:
+    std::string m_path;
+};
+
+// The "Game::PushState: " and "Game::PopState: " lines, in order, as "push X" and "pop X".
+std::vector<std::string> StateLines(const std::string& output) {
+    static const std::regex line("Game::(Push|Pop)State: ([^\n]*)\n");
+    std::vector<std::string> lines;
+    for (auto it = std::sregex_iterator(output.begin(), output.end(), line);
+         it != std::sregex_iterator(); ++it) {
+        lines.push_back(((*it)[1] == "Push" ? "push " : "pop ") + (*it)[2].str());
+    }
+    return lines;
+}
+
+TEST(EndToEnd, LogoScreensToMenuIntoALevelBackToTheMenuAndQuit) {
+    const ScopedTempHome home;
+    const InputScriptFile keys(home.Path() + "/keys.txt");
+    GameProcess game(GORVANE_BINARY_DIR, home.Path(), {keys.Variable()});
+    ASSERT_TRUE(game.Started());
+    const std::string level = DEFAULT_LEVEL_PATH;
+
+    std::size_t at = 0;
+    ASSERT_TRUE(game.WaitFor("Game::PushState: Menu\n", 0, &at)) << game.Output();
+    // Enter on the menu shows the controls screen, which starts the chosen level.
+    keys.Send("0 tap Return\n");
+    ASSERT_TRUE(game.WaitFor("Game::PushState: " + level + "\n", at, &at)) << game.Output();
+    ASSERT_TRUE(game.WaitFor("GameState::HandleMessage: Loading complete\n", at, &at))
+        << game.Output();
+    ASSERT_TRUE(game.WaitFor("LevelState::StartPlay: " + level + "\n", at, &at)) << game.Output();
+    // Escape opens the pause screen; Enter there leaves for the menu once it shows.
+    keys.Send("0 tap Escape\n1 tap Return\n");
+    ASSERT_TRUE(game.WaitFor("Game::PushState: Menu\n", at, &at)) << game.Output();
+    // Escape on the menu quits.
+    keys.Send("0 tap Escape\n");
+    const int status = game.Finish();
+    const std::string& output = game.Output();
+
+    EXPECT_TRUE(WIFEXITED(status)) << "status " << status << "\n" << output;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << output;
+    const std::vector<std::string> expected = {
+        "push Vantrel",        "pop Vantrel",        "push Team Logo", "pop Team Logo",
+        "push Physx Logo",     "pop Physx Logo",     "push Logo",      "pop Logo",
+        "push Loading Screen", "pop Loading Screen", "push Menu",      "pop Menu",
+        "push Controls",       "pop Controls",       "push " + level,  "pop " + level,
+        "push Menu",           "pop Menu"};
+    EXPECT_EQ(StateLines(output), expected) << output;
+    EXPECT_EQ(output.find("Sanitizer"), std::string::npos) << output;
+    EXPECT_EQ(output.find("runtime error"), std::string::npos) << output;
+    EXPECT_EQ(output.find("input script"), std::string::npos) << output;
+}
+
+} // namespace

@@ -1,0 +1,140 @@
+#pragma once
+// The built game binary started as a child process the way CI and a desktop-less machine
+// run it: headless drivers, a given HOME, its game folder as working directory, and its
+// standard output and error collected through one pipe.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace game_process {
+
+class GameProcess {
+  public:
+    using Clock = std::chrono::steady_clock;
+    static constexpr auto kTimeout = std::chrono::seconds(120);
+
+    // extraEnvironment holds "NAME=value" entries added to the game's environment.
+    GameProcess(const std::string& workingDirectory, const std::string& home,
+                const std::vector<std::string>& extraEnvironment = {}) {
+        int pipeEnds[2];
+        if (pipe2(pipeEnds, O_CLOEXEC) != 0) {
+            return;
+        }
+        std::vector<std::string> variables;
+        for (char** entry = environ; *entry != nullptr; ++entry) {
+            const std::string variable = *entry;
+            const std::string name = variable.substr(0, variable.find('='));
+            if (name != "HOME" && name != "SDL_VIDEODRIVER" && name != "SDL_AUDIODRIVER" &&
+                name != "XDG_CONFIG_HOME" && name != "DISPLAY" && name != "WAYLAND_DISPLAY") {
+                variables.push_back(variable);
+            }
+        }
+        variables.push_back("HOME=" + home);
+        variables.push_back("SDL_VIDEODRIVER=offscreen");
+        variables.push_back("SDL_AUDIODRIVER=dummy");
+        variables.insert(variables.end(), extraEnvironment.begin(), extraEnvironment.end());
+        std::vector<char*> envp;
+        for (std::string& variable : variables) {
+            envp.push_back(variable.data());
+        }
+        envp.push_back(nullptr);
+        const std::string binary = workingDirectory + "/gorvane";
+        char* argv[] = {const_cast<char*>(binary.c_str()), nullptr};
+
+        m_pid = fork();
+        if (m_pid == 0) {
+            dup2(pipeEnds[1], STDOUT_FILENO);
+            dup2(pipeEnds[1], STDERR_FILENO);
+            if (chdir(workingDirectory.c_str()) == 0) {
+                execve(binary.c_str(), argv, envp.data());
+            }
+            _exit(127);
+        }
+        close(pipeEnds[1]);
+        m_output = pipeEnds[0];
+    }
+
+    ~GameProcess() {
+        if (m_pid > 0 && !m_reaped) {
+            kill(m_pid, SIGKILL);
+            waitpid(m_pid, nullptr, 0);
+        }
+        if (m_output >= 0) {
+            close(m_output);
+        }
+    }
+
+    GameProcess(const GameProcess&) = delete;
+    GameProcess& operator=(const GameProcess&) = delete;
+
+    bool Started() const { return m_pid > 0 && m_output >= 0; }
+
+    // Reads until the output holds text at or after from (true) or the game's output ends or
+    // time runs out. at receives where the text starts.
+    bool WaitFor(const std::string& text, std::size_t from = 0, std::size_t* at = nullptr) {
+        const Clock::time_point deadline = Clock::now() + kTimeout;
+        std::size_t found = std::string::npos;
+        while ((found = m_text.find(text, from)) == std::string::npos) {
+            if (!ReadSome(deadline)) {
+                return false;
+            }
+        }
+        if (at != nullptr) {
+            *at = found;
+        }
+        return true;
+    }
+
+    // Reads to the end of the output, then collects the exit status.
+    int Finish() {
+        const Clock::time_point deadline = Clock::now() + kTimeout;
+        while (ReadSome(deadline)) {
+        }
+        int status = 0;
+        if (Clock::now() >= deadline) {
+            kill(m_pid, SIGKILL);
+        }
+        waitpid(m_pid, &status, 0);
+        m_reaped = true;
+        return status;
+    }
+
+    void Signal(int signal) const { kill(m_pid, signal); }
+    const std::string& Output() const { return m_text; }
+
+  private:
+    bool ReadSome(Clock::time_point deadline) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) {
+            return false;
+        }
+        pollfd ready{m_output, POLLIN, 0};
+        if (poll(&ready, 1, static_cast<int>(left.count())) <= 0) {
+            return false;
+        }
+        char buffer[4096];
+        const ssize_t got = read(m_output, buffer, sizeof(buffer));
+        if (got <= 0) {
+            return false;
+        }
+        m_text.append(buffer, static_cast<std::size_t>(got));
+        return true;
+    }
+
+    pid_t m_pid = -1;
+    int m_output = -1;
+    bool m_reaped = false;
+    std::string m_text;
+};
+
+} // namespace game_process
