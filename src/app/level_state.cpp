@@ -43,11 +43,17 @@ constexpr float kPlayFadeIn = 2.0f;
 constexpr float kPlayFadeInDelay = 0.1f;
 
 constexpr const char* kMothershipTube = "AI-Boss-Fly-MothershipTube";
-constexpr const char* kLevelMeshes[] = {
-    "assets/art/tube0.X",           "assets/art/tube1.X",           "assets/art/tube2.X",
-    "assets/art/tube3.X",           "assets/art/tube4.X",           "assets/art/mothership_tube0.X",
-    "assets/art/mothership_tube1.X", "assets/art/mothership_tube2.X", "assets/art/mothership_tube3.X",
-    "assets/art/mothership_tube4.X", "assets/art/mothership_tube5.X"};
+constexpr const char* kLevelMeshes[] = {"assets/art/tube0.X",
+                                        "assets/art/tube1.X",
+                                        "assets/art/tube2.X",
+                                        "assets/art/tube3.X",
+                                        "assets/art/tube4.X",
+                                        "assets/art/mothership_tube0.X",
+                                        "assets/art/mothership_tube1.X",
+                                        "assets/art/mothership_tube2.X",
+                                        "assets/art/mothership_tube3.X",
+                                        "assets/art/mothership_tube4.X",
+                                        "assets/art/mothership_tube5.X"};
 
 std::string PlayedScript(const std::string& name) {
     const std::string::size_type extension = name.find(".lua");
@@ -63,9 +69,8 @@ i32 TowerCells(float size) {
     if (!(size >= 1.0f)) {
         return 0;
     }
-    return size >= static_cast<float>(LevelState::kMaxTowerCells)
-               ? LevelState::kMaxTowerCells
-               : static_cast<i32>(size);
+    return size >= static_cast<float>(LevelState::kMaxTowerCells) ? LevelState::kMaxTowerCells
+                                                                  : static_cast<i32>(size);
 }
 
 // Where a tower cell's index puts a block along one side, before the tower's location.
@@ -134,8 +139,7 @@ void LevelState::AddProcesses() {
     AddProcess(boost::shared_ptr<Process>(new GameLogicProcess(m_endless, m_tutorial)),
                HANDLER_GAME_LOGIC_PROCESS);
     AddProcess(boost::shared_ptr<Process>(new TriggerProcess()), HANDLER_TRIGGER_PROCESS);
-    AddProcess(boost::shared_ptr<Process>(new AIViewProcess(m_tutorial)),
-               HANDLER_AI_VIEW_PROCESS);
+    AddProcess(boost::shared_ptr<Process>(new AIViewProcess(m_tutorial)), HANDLER_AI_VIEW_PROCESS);
     AddProcess(boost::shared_ptr<Process>(new BulletProcess()), HANDLER_BULLET_PROCESS);
     AddProcess(boost::shared_ptr<Process>(new PhysXProcess()), HANDLER_PHYSX_PROCESS);
     const boost::shared_ptr<AnimationProcess> animation(new AnimationProcess());
@@ -323,7 +327,8 @@ GameObject* LevelState::CreateRobot() {
         controller->m_skeleton = skeleton;
     }
     AttachPart(base, body, skeleton);
-    for (const char* part : {"RobotHead", "RobotRightArm", "RobotLeftArm", "RobotLeg", "RobotLeg"}) {
+    for (const char* part :
+         {"RobotHead", "RobotRightArm", "RobotLeftArm", "RobotLeg", "RobotLeg"}) {
         AttachPart(base, CreateObject(part), skeleton);
     }
     for (u32 i = 0; i < kRobotHealthParts; ++i) {

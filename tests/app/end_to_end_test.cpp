@@ -70,11 +70,12 @@ TEST(EndToEnd, LogoScreensToMenuIntoALevelBackToTheMenuAndQuit) {
     EXPECT_TRUE(WIFEXITED(status)) << "status " << status << "\n" << output;
     EXPECT_EQ(WEXITSTATUS(status), 0) << output;
     const std::vector<std::string> expected = {
-        "push Vantrel",        "pop Vantrel",        "push Team Logo", "pop Team Logo",
-        "push Physx Logo",     "pop Physx Logo",     "push Logo",      "pop Logo",
-        "push Loading Screen", "pop Loading Screen", "push Menu",      "pop Menu",
-        "push Controls",       "pop Controls",       "push " + level,  "pop " + level,
-        "push Menu",           "pop Menu"};
+        "push Vantrel",       "pop Vantrel",     "push Team Logo",
+        "pop Team Logo",      "push Physx Logo", "pop Physx Logo",
+        "push Logo",          "pop Logo",        "push Loading Screen",
+        "pop Loading Screen", "push Menu",       "pop Menu",
+        "push Controls",      "pop Controls",    "push " + level,
+        "pop " + level,       "push Menu",       "pop Menu"};
     EXPECT_EQ(StateLines(output), expected) << output;
     EXPECT_EQ(output.find("Sanitizer"), std::string::npos) << output;
     EXPECT_EQ(output.find("runtime error"), std::string::npos) << output;

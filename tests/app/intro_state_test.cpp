@@ -21,8 +21,8 @@ constexpr const char* kChosenLevel = "./assets/levels/tutorial_extended.lua";
 class IntroStateTest : public StateFixture {
   protected:
     IntroStateTest() {
-        Define({"VantrelLogo", "Copyright", "White", "TeamLogo", "PhysxLogo", "GameLogo",
-                "Loading", "Controls", "Lose", "Win"});
+        Define({"VantrelLogo", "Copyright", "White", "TeamLogo", "PhysxLogo", "GameLogo", "Loading",
+                "Controls", "Lose", "Win"});
         LevelPath = kChosenLevel;
     }
 

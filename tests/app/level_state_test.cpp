@@ -150,15 +150,24 @@ TEST_F(LevelStateTest, MapsEachComponentTypeToItsProcess) {
     auto level = Make<LevelState>(kLevel);
     level->Initialize();
     const std::vector<std::pair<ComponentType, HandlerId>> owners = {
-        {ComponentType::AIView, 12},      {ComponentType::SpawnPoint, 12},
-        {ComponentType::Bullet, 13},      {ComponentType::Player, 11},
-        {ComponentType::PlayerChild, 11}, {ComponentType::Joint, 15},
-        {ComponentType::AnimationController, 15}, {ComponentType::UIElement, 10},
-        {ComponentType::UIButton, 10},    {ComponentType::UICheckBox, 10},
-        {ComponentType::UISlider, 10},    {ComponentType::UIDropDown, 10},
-        {ComponentType::UIText, 10},      {ComponentType::UIInput, 10},
-        {ComponentType::Building, 17},    {ComponentType::Physics, 9},
-        {ComponentType::GameLogic, 16},   {ComponentType::Trigger, 21}};
+        {ComponentType::AIView, 12},
+        {ComponentType::SpawnPoint, 12},
+        {ComponentType::Bullet, 13},
+        {ComponentType::Player, 11},
+        {ComponentType::PlayerChild, 11},
+        {ComponentType::Joint, 15},
+        {ComponentType::AnimationController, 15},
+        {ComponentType::UIElement, 10},
+        {ComponentType::UIButton, 10},
+        {ComponentType::UICheckBox, 10},
+        {ComponentType::UISlider, 10},
+        {ComponentType::UIDropDown, 10},
+        {ComponentType::UIText, 10},
+        {ComponentType::UIInput, 10},
+        {ComponentType::Building, 17},
+        {ComponentType::Physics, 9},
+        {ComponentType::GameLogic, 16},
+        {ComponentType::Trigger, 21}};
     for (const auto& [type, id] : owners) {
         const ComponentProcess* owner = level->GetComponentProcess(type);
         ASSERT_NE(owner, nullptr) << type.Name();
@@ -176,9 +185,10 @@ TEST_F(LevelStateTest, ModesFollowTheScriptName) {
         bool endless;
         bool tutorial;
     };
-    for (const Row& row : {Row{"./assets/levels/endless_mode.lua", true, false},
-                           Row{"./assets/levels/tutorial_extended.lua", false, true},
-                           Row{kLevel, false, false}, Row{"./assets/levels/Endless.lua", false, false}}) {
+    for (const Row& row :
+         {Row{"./assets/levels/endless_mode.lua", true, false},
+          Row{"./assets/levels/tutorial_extended.lua", false, true}, Row{kLevel, false, false},
+          Row{"./assets/levels/Endless.lua", false, false}}) {
         SCOPED_TRACE(row.name);
         auto level = Started(row.name);
         EXPECT_EQ(level->IsEndless(), row.endless);
@@ -202,10 +212,10 @@ TEST_F(LevelStateTest, TheEditorTestRunPlaysTheTempCopyOfTheScript) {
         const char* name;
         const char* played;
     };
-    for (const Row& row : {Row{true, "level.lua", "level_temp.lua"},
-                           Row{true, "./assets/levels/a.lua.lua", "./assets/levels/a_temp.lua.lua"},
-                           Row{true, "Level Editor", "Level Editor"},
-                           Row{false, "level.lua", "level.lua"}}) {
+    for (const Row& row :
+         {Row{true, "level.lua", "level_temp.lua"},
+          Row{true, "./assets/levels/a.lua.lua", "./assets/levels/a_temp.lua.lua"},
+          Row{true, "Level Editor", "Level Editor"}, Row{false, "level.lua", "level.lua"}}) {
         g_editor_test = row.editorTest;
         EXPECT_EQ(Make<LevelState>(row.name)->Name(), row.played) << row.name;
     }
@@ -215,22 +225,16 @@ TEST_F(LevelStateTest, StartsPausedBehindTheFilmLeaderWithTheLoadersChained) {
     ParserProcess::LoadGraphicsOptions(&parser, true)->m_shadows = true;
     graphics.threeDee = 3;
     auto level = Started();
-    EXPECT_EQ(Lines(), (Strings{"1:MSG_GRAPHICS_GET_THREE_DEE_SETTING",
-                                "1:MSG_GRAPHICS_SET_THREE_DEE_SETTING 1",
-                                "2:MSG_SOUND_MUTE_GROUP 0",
-                                "2:MSG_SOUND_MUTE_GROUP 1",
-                                "1:MSG_PAUSE_COMPONENT_UPDATE",
-                                "2:MSG_PAUSE_COMPONENT_UPDATE",
-                                "0:MSG_PAUSE_COMPONENT_UPDATE",
-                                "3:MSG_INPUT_SWITCH_GAME",
-                                "1:MSG_GRAPHICS_PLAY_FILM_LEAD",
-                                "1:MSG_GRAPHICS_SET_EXPOSURE_VALUE 4",
-                                "1:MSG_GRAPHICS_SET_LIGHT_MULTIPLIER 1",
-                                "1:MSG_GRAPHICS_SET_FOG_RANGE 600",
-                                "1:MSG_GRAPHICS_SET_FDIST 0.9759",
-                                "1:MSG_GRAPHICS_ENABLE_SHADOWS 1",
-                                "3:MSG_INPUT_DISPLAY_CURSOR 0",
-                                "0:MSG_GAME_SET_WINDOW_FOCUS"}));
+    EXPECT_EQ(
+        Lines(),
+        (Strings{"1:MSG_GRAPHICS_GET_THREE_DEE_SETTING", "1:MSG_GRAPHICS_SET_THREE_DEE_SETTING 1",
+                 "2:MSG_SOUND_MUTE_GROUP 0", "2:MSG_SOUND_MUTE_GROUP 1",
+                 "1:MSG_PAUSE_COMPONENT_UPDATE", "2:MSG_PAUSE_COMPONENT_UPDATE",
+                 "0:MSG_PAUSE_COMPONENT_UPDATE", "3:MSG_INPUT_SWITCH_GAME",
+                 "1:MSG_GRAPHICS_PLAY_FILM_LEAD", "1:MSG_GRAPHICS_SET_EXPOSURE_VALUE 4",
+                 "1:MSG_GRAPHICS_SET_LIGHT_MULTIPLIER 1", "1:MSG_GRAPHICS_SET_FOG_RANGE 600",
+                 "1:MSG_GRAPHICS_SET_FDIST 0.9759", "1:MSG_GRAPHICS_ENABLE_SHADOWS 1",
+                 "3:MSG_INPUT_DISPLAY_CURSOR 0", "0:MSG_GAME_SET_WINDOW_FOCUS"}));
     EXPECT_EQ(level->m_three_dee, 3u);
     EXPECT_TRUE(level->m_loading);
     EXPECT_TRUE(level->m_initialized);
@@ -341,9 +345,9 @@ TEST_F(LevelPlayStartTest, MainProcessesRunOnlyOnceLoadingIsOver) {
 TEST_F(LevelPlayStartTest, LeavingDuringTheFilmLeaderStopsItAndResumesTheGame) {
     level->Update(0.01f);
     level->Exit();
-    EXPECT_EQ(Lines(), (Strings{"1:MSG_GRAPHICS_STOP_FILM_LEAD", "1:MSG_UNPAUSE_COMPONENT_UPDATE",
-                                "2:MSG_UNPAUSE_COMPONENT_UPDATE",
-                                "0:MSG_UNPAUSE_COMPONENT_UPDATE"}));
+    EXPECT_EQ(Lines(),
+              (Strings{"1:MSG_GRAPHICS_STOP_FILM_LEAD", "1:MSG_UNPAUSE_COMPONENT_UPDATE",
+                       "2:MSG_UNPAUSE_COMPONENT_UPDATE", "0:MSG_UNPAUSE_COMPONENT_UPDATE"}));
     EXPECT_FALSE(level->m_threaded_process_manager.HasProcesses());
     EXPECT_FALSE(level->m_process_manager.HasProcesses());
     EXPECT_TRUE(level->Objects().empty());
@@ -361,7 +365,8 @@ TEST_F(LevelStateTest, ExitDeletesOnlyALuaStateTheLevelMade) {
 
 TEST_F(LevelStateTest, RobotPartsJoinTheBaseInOrderWithTheirJointsAndBody) {
     Define("RobotBase", {"Physics", "AnimationController"});
-    for (const char* part : {"RobotBody", "RobotHead", "RobotRightArm", "RobotLeftArm", "RobotLeg"}) {
+    for (const char* part :
+         {"RobotBody", "RobotHead", "RobotRightArm", "RobotLeftArm", "RobotLeg"}) {
         Define(part, {"Joint", "Physics"});
     }
     Define("RobotHealth", {"Physics"});
@@ -378,10 +383,10 @@ TEST_F(LevelStateTest, RobotPartsJoinTheBaseInOrderWithTheirJointsAndBody) {
     auto* animation = ProcessWithId<AnimationProcess>(*level, HANDLER_ANIMATION_PROCESS);
     ASSERT_EQ(animation->Skeletons().size(), 1u);
     const Skeleton* skeleton = animation->Skeletons().front().get();
-    EXPECT_EQ(dynamic_cast<AnimationController*>(
-                  robot->GetComponent(ComponentType::AnimationController))
-                  ->m_skeleton,
-              skeleton);
+    EXPECT_EQ(
+        dynamic_cast<AnimationController*>(robot->GetComponent(ComponentType::AnimationController))
+            ->m_skeleton,
+        skeleton);
     std::vector<u32> joints;
     for (std::size_t i = 0; i < 6; ++i) {
         joints.push_back(animation->FindComponentIndex(
@@ -392,7 +397,8 @@ TEST_F(LevelStateTest, RobotPartsJoinTheBaseInOrderWithTheirJointsAndBody) {
 
     for (const GameObject* part : robot->childObjects) {
         EXPECT_EQ(part->parentObject, robot);
-        const auto* body = dynamic_cast<PhysXComponent*>(part->GetComponent(ComponentType::Physics));
+        const auto* body =
+            dynamic_cast<PhysXComponent*>(part->GetComponent(ComponentType::Physics));
         ASSERT_NE(body, nullptr);
         EXPECT_EQ(body->m_actor, physics.body) << part->name;
     }
@@ -410,9 +416,8 @@ TEST_F(LevelStateTest, RobotStopsAfterABodyWithoutAJoint) {
     ASSERT_NE(robot, nullptr);
     EXPECT_TRUE(robot->childObjects.empty());
     EXPECT_EQ(ObjectNames(*level), (Strings{"RobotBase", "RobotBody"}));
-    EXPECT_TRUE(ProcessWithId<AnimationProcess>(*level, HANDLER_ANIMATION_PROCESS)
-                    ->Skeletons()
-                    .empty());
+    EXPECT_TRUE(
+        ProcessWithId<AnimationProcess>(*level, HANDLER_ANIMATION_PROCESS)->Skeletons().empty());
     level->Exit();
 }
 
@@ -455,10 +460,10 @@ TEST_F(LevelStateTest, MothershipTubeStreamHoldsItsMeshAndFixedParameters) {
         for (const auto& [offset, entry] : index) {
             named.push_back(entry.first + ":" + entry.second);
         }
-        EXPECT_EQ(named, (Strings{"Mesh:string", "Bump Map:string", "Specular Map:string",
-                                  "Cast Shadow:bool", "HDR Multiplier:float",
-                                  "Specular Power:float", "Render Red:bool", "Animated:bool",
-                                  "Breakable:string"}));
+        EXPECT_EQ(named,
+                  (Strings{"Mesh:string", "Bump Map:string", "Specular Map:string",
+                           "Cast Shadow:bool", "HDR Multiplier:float", "Specular Power:float",
+                           "Render Red:bool", "Animated:bool", "Breakable:string"}));
     }
 }
 

@@ -22,7 +22,9 @@ class InputScriptTest : public ::testing::Test {
     static std::vector<std::string> Names(const std::vector<InputScript::Event>& events) {
         std::vector<std::string> names;
         for (const InputScript::Event& e : events) {
-            const char* action = e.action == Action::Tap ? "tap" : e.action == Action::Down ? "down" : "up";
+            const char* action = e.action == Action::Tap    ? "tap"
+                                 : e.action == Action::Down ? "down"
+                                                            : "up";
             names.push_back(std::string(action) + ":" + std::to_string(e.code));
         }
         return names;
@@ -58,9 +60,9 @@ TEST_F(InputScriptTest, ReadsDelayActionAndKeyName) {
 
 TEST_F(InputScriptTest, SkipsCommentsAndBlankLinesQuietlyAndReportsFaultyOnes) {
     const std::vector<std::pair<std::string, bool>> lines = {
-        {"", false},          {"   ", false},          {"# Escape later", false},
-        {"soon tap Q", true}, {"-1 tap Q", true},      {"nan tap Q", true},
-        {"1 press Q", true},  {"1 tap", true},         {"1 tap NoSuchKey", true},
+        {"", false},          {"   ", false},     {"# Escape later", false},
+        {"soon tap Q", true}, {"-1 tap Q", true}, {"nan tap Q", true},
+        {"1 press Q", true},  {"1 tap", true},    {"1 tap NoSuchKey", true},
         {"1s tap Q", true}};
     for (const auto& [line, faulty] : lines) {
         InputScript::Event event;
