@@ -30,33 +30,16 @@
 #include "platform/system/message_box.h"
 #include "platform/window/window.h"
 #include "support/avi_fixture.h"
+#include "support/component_fixture.h"
 #include "support/package_fixture.h"
 
 namespace {
 
-// Keeps a copy of every message it is sent.
-class Recorder : public MessageHandler {
-  public:
-    struct Received {
-        std::unique_ptr<BaseMessage> message;
-        u32 from;
-    };
+using Recorder = component_fixture::MessageRecorder;
 
-    void HandleMessage(BaseMessage* message, u32 fromId) override {
-        received.push_back({std::unique_ptr<BaseMessage>(message->Clone()), fromId});
-    }
-
-    std::vector<u32> Types() const {
-        std::vector<u32> types;
-        for (const Received& r : received) {
-            types.push_back(r.message->type);
-        }
-        return types;
-    }
-    const BaseMessage& Last() const { return *received.back().message; }
-
-    std::vector<Received> received;
-};
+const BaseMessage& Last(const Recorder& recorder) {
+    return *recorder.received.back().message;
+}
 
 // Runs the test in a scratch folder, so the renderer's relative video paths land there.
 class ScratchDirectory {
@@ -185,7 +168,7 @@ TEST_F(GraphicsProcessMessages, ExposureAskedRightAfterSettingItIsTheNewValue) {
     Send(Message<float>(MSG_GRAPHICS_SET_EXPOSURE_VALUE, 2.5f));
     Send(BaseMessage(MSG_GRAPHICS_GET_EXPOSURE_VALUE));
     ASSERT_EQ(asker.Types(), std::vector<u32>{MSG_GRAPHICS_EXPOSURE_VALUE});
-    EXPECT_EQ(asker.Last().ValueOr<float>(0.0f), 2.5f);
+    EXPECT_EQ(Last(asker).ValueOr<float>(0.0f), 2.5f);
     EXPECT_EQ(g_render_settings.exposure, 4.0f); // the frame applies it
 
     Send(Message<float>(MSG_GRAPHICS_SET_LIGHT_MULTIPLIER, 0.6f));
@@ -194,7 +177,7 @@ TEST_F(GraphicsProcessMessages, ExposureAskedRightAfterSettingItIsTheNewValue) {
     EXPECT_EQ(g_render_settings.lightMultiplier, 0.6f);
     EXPECT_EQ(g_render_settings.exposurePending, 0);
     Send(BaseMessage(MSG_GRAPHICS_GET_EXPOSURE_VALUE));
-    EXPECT_EQ(asker.Last().ValueOr<float>(0.0f), 2.5f);
+    EXPECT_EQ(Last(asker).ValueOr<float>(0.0f), 2.5f);
 }
 
 TEST_F(GraphicsProcessMessages, SettingMessagesStoreTheirValues) {
@@ -280,17 +263,17 @@ TEST_F(GraphicsProcessMessages, ThePauseOfSceneUpdatesReachesTheFrameAtItsStart)
 TEST_F(GraphicsProcessMessages, WindowedStateIsAnsweredAndAnUnchangedModeResetsNothing) {
     Send(BaseMessage(MSG_GRAPHICS_CHECK_WINDOWED));
     ASSERT_EQ(asker.Types(), std::vector<u32>{MSG_GRAPHICS_WINDOWED});
-    EXPECT_TRUE(asker.Last().ValueOr<bool>(false));
+    EXPECT_TRUE(Last(asker).ValueOr<bool>(false));
 
     Send(Message<bool>(MSG_GRAPHICS_FULLSCREEN_SET, false));
     EXPECT_TRUE(ui.received.empty());
     Send(Message<bool>(MSG_GRAPHICS_FULLSCREEN_SET, true));
     EXPECT_TRUE(graphics->IsFullscreen());
     ASSERT_EQ(ui.Types(), std::vector<u32>{MSG_GRAPHICS_WINDOWED});
-    EXPECT_FALSE(ui.Last().ValueOr<bool>(true));
+    EXPECT_FALSE(Last(ui).ValueOr<bool>(true));
     Send(BaseMessage(MSG_GRAPHICS_FULLSCREEN_SWITCH));
     EXPECT_FALSE(graphics->IsFullscreen());
-    EXPECT_TRUE(ui.Last().ValueOr<bool>(false));
+    EXPECT_TRUE(Last(ui).ValueOr<bool>(false));
 }
 
 TEST_F(GraphicsProcessMessages, ParticleSystemsAreCreatedAtTheAskedPositionAndValidated) {
@@ -298,7 +281,7 @@ TEST_F(GraphicsProcessMessages, ParticleSystemsAreCreatedAtTheAskedPositionAndVa
     Send(Message<ParticleSystemInfo>(MSG_CREATE_PARTICLE_SYSTEM,
                                      ParticleSystemInfo{Vector(10, 20, 30), "Smoke"}));
     ASSERT_EQ(asker.Types(), std::vector<u32>{MSG_PARTICLE_SYSTEM});
-    ParticleSystemCPU* system = asker.Last().ValueOr<ParticleSystemCPU*>(nullptr);
+    ParticleSystemCPU* system = Last(asker).ValueOr<ParticleSystemCPU*>(nullptr);
     ASSERT_NE(system, nullptr);
     EXPECT_EQ(system->settings.systemName, "Smoke");
     EXPECT_EQ(system->position.x, 10.0f);
@@ -306,16 +289,16 @@ TEST_F(GraphicsProcessMessages, ParticleSystemsAreCreatedAtTheAskedPositionAndVa
     EXPECT_EQ(system->particles.size(), 8u);
 
     Send(Message<ParticleSystemCPU*>(MSG_GRAPHICS_PARTICLE_SYSTEM_VALID, system));
-    EXPECT_TRUE(asker.Last().ValueOr<bool>(false));
+    EXPECT_TRUE(Last(asker).ValueOr<bool>(false));
     ASSERT_TRUE(ParticleSystemManager::GetInstance()->RemoveSystem(system));
     Send(Message<ParticleSystemCPU*>(MSG_GRAPHICS_PARTICLE_SYSTEM_VALID, system));
-    EXPECT_FALSE(asker.Last().ValueOr<bool>(true));
+    EXPECT_FALSE(Last(asker).ValueOr<bool>(true));
 
     // An unknown name is answered too, with no system.
     Send(Message<ParticleSystemInfo>(MSG_CREATE_PARTICLE_SYSTEM,
                                      ParticleSystemInfo{Vector(0, 0, 0), "smoke"}));
-    EXPECT_EQ(asker.Last().type, MSG_PARTICLE_SYSTEM);
-    EXPECT_EQ(asker.Last().ValueOr<ParticleSystemCPU*>(system), nullptr);
+    EXPECT_EQ(Last(asker).type, MSG_PARTICLE_SYSTEM);
+    EXPECT_EQ(Last(asker).ValueOr<ParticleSystemCPU*>(system), nullptr);
     EXPECT_EQ(asker.received.size(), 4u);
 }
 
@@ -393,14 +376,14 @@ TEST_F(GraphicsProcessMessages, CreditsWithoutVideoSwitchToTheMenuAtOnce) {
     EXPECT_TRUE(game.received.empty());
     router.Update(0.06f);
     ASSERT_EQ(game.Types(), std::vector<u32>{MSG_GAME_SWITCH_STATE});
-    EXPECT_EQ(*game.Last().Payload<std::string>(), "Menu");
-    EXPECT_EQ(game.received.back().from, GraphicsProcess::kHandlerId);
+    EXPECT_EQ(*Last(game).Payload<std::string>(), "Menu");
+    EXPECT_EQ(game.received.back().fromId, GraphicsProcess::kHandlerId);
 
     // The black screen and the fade-out come 31.5 s after the start, video or not.
     EXPECT_TRUE(level.received.empty());
     router.Update(31.5f);
     ASSERT_EQ(level.Types(), std::vector<u32>{MSG_LEVEL_CREATE_OBJECT});
-    EXPECT_EQ(*level.Last().Payload<std::string>(), "Black");
+    EXPECT_EQ(*Last(level).Payload<std::string>(), "Black");
     EXPECT_EQ(g_render_settings.colourFadeRate, -0.1f);
 }
 

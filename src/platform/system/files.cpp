@@ -74,6 +74,8 @@ std::string ErrnoText(const std::string& what, const std::string& path) {
     return what + " '" + path + "': " + std::strerror(errno);
 }
 
+} // namespace
+
 bool WriteAll(int fd, std::string_view contents) {
     const char* p = contents.data();
     std::size_t left = contents.size();
@@ -90,6 +92,8 @@ bool WriteAll(int fd, std::string_view contents) {
     }
     return true;
 }
+
+namespace {
 
 std::string FolderOf(const std::string& path) {
     const auto slash = path.find_last_of('/');

@@ -24,4 +24,8 @@ bool WriteFileAtomic(const std::string& path, std::string_view contents,
 
 bool DeleteFile(const std::string& path);
 
+// Writes all of the bytes to the open file, going on after interrupted writes; false when a
+// write fails. Allocates nothing, so a signal handler may use it.
+bool WriteAll(int fd, std::string_view contents);
+
 } // namespace sys

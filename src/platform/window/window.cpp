@@ -217,6 +217,15 @@ void Window::WarpMouse(Point screen) {
     SDL_WarpMouseInWindow(m_window, m_warp_target.x, m_warp_target.y);
 }
 
+void Window::Focus() {
+    if (m_closed) {
+        return;
+    }
+    SDL_RaiseWindow(m_window);
+    // As at creation: the window system's focus events correct this if it refuses.
+    g_window_active = true;
+}
+
 void Window::SetFullscreen(bool fullscreen) {
     SDL_SetWindowFullscreen(m_window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
 }

@@ -63,6 +63,8 @@ public:
 
     // Moves the pointer to a point in screen coordinates and hides the motion it causes.
     void WarpMouse(Point screen);
+    // Raises the window and gives it the keyboard focus.
+    void Focus();
     void SetFullscreen(bool fullscreen);
 
     // The top-left corner in screen coordinates.

@@ -1,0 +1,6 @@
+#include "app/shell_globals.h"
+
+i32 g_render_width = 1024;
+i32 g_render_height = 640;
+window::EventHook g_editor_dialog;
+bool g_editor_test = false;
