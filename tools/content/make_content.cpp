@@ -1,0 +1,909 @@
+// Writes the generated part of the game's bundled content into a data folder: the textures
+// (PNG), the meshes (text .X), the sounds and music (WAV, MP3) and the videos (AVI). The
+// object definitions, level scripts and particle definitions are written by hand.
+//
+// The output is committed, so building the game needs none of this. make_content.sh builds
+// and runs it; the output is the same on every run with the same library versions.
+#include <stb/stb_easy_font.h>
+#include <stb/stb_image_write.h>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
+}
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <numbers>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr float kPi = std::numbers::pi_v<float>;
+
+[[noreturn]] void Fail(const std::string& what) {
+    throw std::runtime_error(what);
+}
+
+// A deterministic noise source, so the generated files do not change from run to run.
+struct Noise {
+    std::uint32_t state = 12345;
+    float Next() { // in [-1, 1)
+        state = state * 1664525u + 1013904223u;
+        return static_cast<float>(state >> 8) / static_cast<float>(1u << 23) - 1.0f;
+    }
+};
+
+// --- images ---
+
+struct Colour {
+    std::uint8_t r, g, b, a = 255;
+};
+
+Colour Mix(Colour a, Colour b, float t) {
+    const auto lerp = [t](std::uint8_t x, std::uint8_t y) {
+        return static_cast<std::uint8_t>(std::lround(x + (y - x) * std::clamp(t, 0.0f, 1.0f)));
+    };
+    return {lerp(a.r, b.r), lerp(a.g, b.g), lerp(a.b, b.b), lerp(a.a, b.a)};
+}
+
+class Image {
+  public:
+    Image(int width, int height, Colour fill = {0, 0, 0, 0})
+        : m_width(width), m_height(height), m_pixels(static_cast<std::size_t>(width) * height) {
+        std::fill(m_pixels.begin(), m_pixels.end(), fill);
+    }
+
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+    Colour At(int x, int y) const { return m_pixels[Index(x, y)]; }
+
+    // Source-over blending, so text and shapes can be drawn over transparent areas too.
+    void Blend(int x, int y, Colour c) {
+        if (x < 0 || y < 0 || x >= m_width || y >= m_height || c.a == 0) {
+            return;
+        }
+        Colour& d = m_pixels[Index(x, y)];
+        const float sa = c.a / 255.0f;
+        const float da = d.a / 255.0f;
+        const float oa = sa + da * (1.0f - sa);
+        const auto channel = [&](std::uint8_t s, std::uint8_t dd) {
+            return static_cast<std::uint8_t>(std::lround((s * sa + dd * da * (1.0f - sa)) / oa));
+        };
+        d = {channel(c.r, d.r), channel(c.g, d.g), channel(c.b, d.b),
+             static_cast<std::uint8_t>(std::lround(oa * 255.0f))};
+    }
+
+    void FillRect(int x0, int y0, int x1, int y1, Colour c) {
+        for (int y = std::max(y0, 0); y < std::min(y1, m_height); ++y) {
+            for (int x = std::max(x0, 0); x < std::min(x1, m_width); ++x) {
+                Blend(x, y, c);
+            }
+        }
+    }
+
+    void VerticalGradient(Colour top, Colour bottom) {
+        for (int y = 0; y < m_height; ++y) {
+            const Colour c = Mix(top, bottom, m_height > 1 ? y / float(m_height - 1) : 0.0f);
+            for (int x = 0; x < m_width; ++x) {
+                m_pixels[Index(x, y)] = c;
+            }
+        }
+    }
+
+    void FillCircle(float cx, float cy, float radius, Colour c) {
+        for (int y = int(cy - radius) - 1; y <= int(cy + radius) + 1; ++y) {
+            for (int x = int(cx - radius) - 1; x <= int(cx + radius) + 1; ++x) {
+                const float d = std::hypot(x + 0.5f - cx, y + 0.5f - cy);
+                const float cover = std::clamp(radius - d + 0.5f, 0.0f, 1.0f);
+                Blend(x, y, {c.r, c.g, c.b, static_cast<std::uint8_t>(c.a * cover)});
+            }
+        }
+    }
+
+    void Line(float x0, float y0, float x1, float y1, float width, Colour c) {
+        const float length = std::max(std::hypot(x1 - x0, y1 - y0), 1.0f);
+        for (float t = 0.0f; t <= length; t += 0.5f) {
+            FillCircle(x0 + (x1 - x0) * t / length, y0 + (y1 - y0) * t / length, width * 0.5f, c);
+        }
+    }
+
+    enum class Align { Left, Centre, Right };
+
+    // The width of the text at scale 1.
+    static int TextWidth(const std::string& text) {
+        std::string buffer = text;
+        return stb_easy_font_width(buffer.data());
+    }
+
+    // Text in the small built-in pixel font, every font pixel drawn as a scale x scale block,
+    // centred on cy and placed on x as `align` says.
+    void Text(const std::string& text, int x, int cy, int scale, Colour c,
+              Align align = Align::Centre) {
+        std::string buffer = text;
+        const int width = TextWidth(text) * scale;
+        const int height = 7 * scale; // the capitals' height, which centres better than the line's
+        std::vector<char> vertices(buffer.size() * 300 + 1024);
+        const int quads = stb_easy_font_print(0, 0, buffer.data(), nullptr, vertices.data(),
+                                              static_cast<int>(vertices.size()));
+        const int left = align == Align::Left ? x : align == Align::Right ? x - width : x - width / 2;
+        const int top = cy - height / 2;
+        for (int q = 0; q < quads; ++q) {
+            const float* v0 = reinterpret_cast<const float*>(vertices.data() + q * 64);
+            const float* v2 = reinterpret_cast<const float*>(vertices.data() + q * 64 + 32);
+            FillRect(left + int(std::lround(v0[0] * scale)), top + int(std::lround(v0[1] * scale)),
+                     left + int(std::lround(v2[0] * scale)), top + int(std::lround(v2[1] * scale)),
+                     c);
+        }
+    }
+
+    // Text with a drop shadow, for titles over busy backgrounds.
+    void Title(const std::string& text, int cx, int cy, int scale, Colour c) {
+        const int offset = std::max(scale / 3, 1);
+        Text(text, cx + offset, cy + offset, scale, {0, 0, 0, 160});
+        Text(text, cx, cy, scale, c);
+    }
+
+    const std::vector<Colour>& Pixels() const { return m_pixels; }
+
+  private:
+    std::size_t Index(int x, int y) const { return static_cast<std::size_t>(y) * m_width + x; }
+
+    int m_width;
+    int m_height;
+    std::vector<Colour> m_pixels;
+};
+
+void WritePng(const fs::path& path, const Image& image) {
+    fs::create_directories(path.parent_path());
+    stbi_write_png_compression_level = 9;
+    if (stbi_write_png(path.string().c_str(), image.Width(), image.Height(), 4,
+                       image.Pixels().data(), image.Width() * 4) == 0) {
+        Fail("cannot write " + path.string());
+    }
+}
+
+// A night skyline along the bottom of an image, scrolled by `shift` pixels; `tall` scales
+// the heights of the buildings.
+void Skyline(Image& image, int base, int shift, float tall, Colour building, Colour window) {
+    Noise noise;
+    int x = -shift % 400 - 400;
+    while (x < image.Width() + 400) {
+        const int width = 24 + int((noise.Next() + 1.0f) * 20.0f);
+        const int height = int((40.0f + (noise.Next() + 1.0f) * 70.0f) * tall);
+        image.FillRect(x, base - height, x + width - 3, base, building);
+        for (int wy = base - height + 6; wy < base - 6; wy += 9) {
+            for (int wx = x + 4; wx < x + width - 8; wx += 7) {
+                if (noise.Next() > 0.3f) {
+                    image.FillRect(wx, wy, wx + 3, wy + 4, window);
+                }
+            }
+        }
+        x += width;
+    }
+    image.FillRect(0, base, image.Width(), image.Height(), building);
+}
+
+// --- screens and widgets ---
+
+constexpr Colour kWhite{255, 255, 255};
+constexpr Colour kInk{24, 32, 64};
+constexpr Colour kOrange{255, 150, 40};
+constexpr Colour kNightTop{10, 14, 40};
+constexpr Colour kNightBottom{60, 40, 90};
+
+Image Screen(Colour top, Colour bottom) {
+    Image image(1024, 640);
+    image.VerticalGradient(top, bottom);
+    return image;
+}
+
+void WriteScreens(const fs::path& ui) {
+    WritePng(ui / "white.png", Image(16, 16, kWhite));
+    WritePng(ui / "black.png", Image(16, 16, {0, 0, 0}));
+
+    Image maker(984, 246);
+    maker.Text("VANTREL", 492, 105, 18, kInk);
+    maker.FillRect(180, 200, 804, 208, kOrange);
+    WritePng(ui / "vantrel_logo.png", maker);
+
+    Image copyright(745, 41);
+    copyright.Text("A VANTREL PRODUCTION", 372, 20, 3, {90, 90, 100});
+    WritePng(ui / "copyright.png", copyright);
+
+    Image team = Screen({20, 60, 70}, {5, 20, 30});
+    team.Title("THE GORVANE TEAM", 512, 290, 9, kWhite);
+    team.Text("PRESENTS", 512, 380, 4, {170, 200, 210});
+    WritePng(ui / "team_logo.png", team);
+
+    Image physics(400, 140);
+    physics.Text("POWERED BY", 200, 40, 3, {90, 90, 100});
+    physics.Text("BULLET", 200, 95, 8, kInk);
+    WritePng(ui / "physics_logo.png", physics);
+
+    Image logo = Screen(kNightTop, kNightBottom);
+    Skyline(logo, 640, 0, 1.0f, {12, 10, 24}, {250, 210, 110});
+    logo.Title("GORVANE", 512, 240, 20, kOrange);
+    WritePng(ui / "game_logo.png", logo);
+
+    Image loading(140, 40);
+    loading.Text("LOADING", 70, 20, 3, kWhite);
+    WritePng(ui / "loading.png", loading);
+
+    Image controls = Screen({30, 30, 40}, {10, 10, 15});
+    controls.Title("CONTROLS", 512, 90, 8, kOrange);
+    const std::pair<const char*, const char*> lines[] = {
+        {"W A S D", "MOVE"},           {"MOUSE", "LOOK"},  {"SPACE", "JUMP"},
+        {"LEFT BUTTON", "GRAB, THROW"}, {"RIGHT BUTTON", "PUNCH"}, {"E", "LASER"},
+        {"Q", "OTHER LASER"},          {"ESC", "PAUSE"}};
+    int y = 190;
+    for (const auto& [keys, action] : lines) {
+        controls.Text(keys, 480, y, 4, {250, 200, 120}, Image::Align::Right);
+        controls.Text(action, 544, y, 4, kWhite, Image::Align::Left);
+        y += 52;
+    }
+    WritePng(ui / "controls.png", controls);
+
+    Image lose = Screen({60, 0, 0}, {10, 0, 0});
+    lose.Title("GAME OVER", 512, 280, 14, {230, 60, 40});
+    lose.Text("THE CITY HAS WON", 512, 400, 5, kWhite);
+    WritePng(ui / "lose.png", lose);
+
+    Image win = Screen({250, 200, 90}, {200, 90, 30});
+    win.Title("VICTORY", 512, 280, 16, kWhite);
+    win.Text("THE CITY IS YOURS", 512, 400, 5, kInk);
+    WritePng(ui / "win.png", win);
+}
+
+// The two looks of a button: normal, and highlighted while it has the focus.
+void WriteButton(const fs::path& ui, const std::string& file, const std::string& label) {
+    const int scale = Image::TextWidth(label) * 3 <= 180 ? 3 : 2;
+    Image normal(200, 50);
+    normal.FillRect(0, 0, 200, 50, {15, 15, 30, 170});
+    normal.FillRect(0, 46, 200, 50, {120, 120, 140, 200});
+    normal.Text(label, 100, 25, scale, {210, 210, 220});
+    WritePng(ui / (file + ".png"), normal);
+
+    Image over(200, 50);
+    over.FillRect(0, 0, 200, 50, {255, 140, 30, 220});
+    over.FillRect(0, 46, 200, 50, kWhite);
+    over.Text(label, 100, 25, scale, kWhite);
+    WritePng(ui / (file + "_over.png"), over);
+}
+
+void WriteButtons(const fs::path& ui) {
+    const std::pair<const char*, const char*> buttons[] = {
+        {"button_play", "PLAY"},
+        {"button_fullscreen", "FULLSCREEN"},
+        {"button_3d", "3D"},
+        {"button_options", "OPTIONS"},
+        {"button_quit", "QUIT"},
+        {"button_feature_film", "FEATURE FILM"},
+        {"button_endless", "ENDLESS"},
+        {"button_tutorial", "TUTORIAL"},
+        {"button_back", "BACK"},
+        {"button_confirm_quit", "REALLY QUIT"},
+        {"button_stay", "STAY"},
+        {"button_resume", "RESUME"},
+        {"button_main_menu", "MAIN MENU"},
+        {"button_how_to_play", "HOW TO PLAY"},
+    };
+    for (const auto& [file, label] : buttons) {
+        WriteButton(ui, file, label);
+    }
+}
+
+void WriteSurfaceTextures(const fs::path& textures) {
+    Noise noise;
+
+    Image windows(64, 64, {150, 140, 130});
+    for (int y = 0; y < 64; y += 16) {
+        for (int x = 0; x < 64; x += 16) {
+            const bool lit = noise.Next() > 0.2f;
+            windows.FillRect(x + 3, y + 3, x + 13, y + 12,
+                             lit ? Colour{240, 210, 120} : Colour{40, 50, 70});
+        }
+    }
+    WritePng(textures / "windows.png", windows);
+
+    Image asphalt(64, 64);
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            const auto grey = static_cast<std::uint8_t>(70 + 12 * noise.Next());
+            asphalt.Blend(x, y, {grey, grey, static_cast<std::uint8_t>(grey + 4)});
+        }
+    }
+    asphalt.FillRect(0, 30, 64, 34, {200, 190, 120}); // a lane marking
+    WritePng(textures / "asphalt.png", asphalt);
+
+    Image metal(32, 32, {170, 175, 185});
+    metal.FillRect(0, 0, 32, 1, {110, 115, 125});
+    metal.FillRect(0, 0, 1, 32, {110, 115, 125});
+    metal.FillCircle(4, 4, 1.2f, {90, 95, 105});
+    metal.FillCircle(28, 28, 1.2f, {90, 95, 105});
+    WritePng(textures / "metal.png", metal);
+
+    Image smoke(64, 64);
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            const float d = std::hypot(x - 31.5f, y - 31.5f) / 32.0f;
+            const float alpha = std::clamp(1.0f - d, 0.0f, 1.0f);
+            smoke.Blend(x, y, {230, 230, 230, static_cast<std::uint8_t>(255 * alpha * alpha)});
+        }
+    }
+    WritePng(textures / "smoke.png", smoke);
+}
+
+// --- meshes ---
+
+struct Material {
+    float r, g, b;
+    float power;
+    const char* texture; // empty: untextured
+};
+
+struct Part {
+    float cx, cy, cz; // centre
+    float sx, sy, sz; // size
+    int material;
+};
+
+struct Mesh {
+    const char* name;
+    std::vector<Material> materials;
+    std::vector<Part> parts;
+    float tile = 10.0f; // world units per texture repeat
+};
+
+struct Vec3 {
+    float x, y, z;
+};
+
+Vec3 Cross(Vec3 a, Vec3 b) {
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+
+float Dot(Vec3 a, Vec3 b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+
+// A text .X file with one frame holding one mesh made of boxes, four vertices and two
+// triangles per face; faces wind clockwise seen from outside, as the renderer expects.
+void WriteMesh(const fs::path& folder, const Mesh& mesh) {
+    struct Face {
+        Vec3 normal, u, v;
+    };
+    const Face faces[] = {
+        {{1, 0, 0}, {0, 0, 1}, {0, 1, 0}},  {{-1, 0, 0}, {0, 0, 1}, {0, 1, 0}},
+        {{0, 1, 0}, {1, 0, 0}, {0, 0, 1}},  {{0, -1, 0}, {1, 0, 0}, {0, 0, 1}},
+        {{0, 0, 1}, {1, 0, 0}, {0, 1, 0}},  {{0, 0, -1}, {1, 0, 0}, {0, 1, 0}},
+    };
+    std::vector<Vec3> positions;
+    std::vector<Vec3> normals;
+    std::vector<std::pair<float, float>> uvs;
+    std::vector<std::array<int, 3>> triangles;
+    std::vector<int> triangleMaterials;
+    for (const Part& part : mesh.parts) {
+        const Vec3 half{part.sx * 0.5f, part.sy * 0.5f, part.sz * 0.5f};
+        for (const Face& face : faces) {
+            const auto scaled = [&](Vec3 axis, float sign) {
+                return Vec3{axis.x * half.x * sign, axis.y * half.y * sign, axis.z * half.z * sign};
+            };
+            const Vec3 n = scaled(face.normal, 1.0f);
+            const float extentU = std::abs(Dot(face.u, {part.sx, part.sy, part.sz}));
+            const float extentV = std::abs(Dot(face.v, {part.sx, part.sy, part.sz}));
+            const int first = static_cast<int>(positions.size());
+            const float corners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+            for (const auto& corner : corners) {
+                const Vec3 a = scaled(face.u, corner[0]);
+                const Vec3 b = scaled(face.v, corner[1]);
+                positions.push_back({part.cx + n.x + a.x + b.x, part.cy + n.y + a.y + b.y,
+                                     part.cz + n.z + a.z + b.z});
+                normals.push_back(face.normal);
+                uvs.emplace_back((corner[0] + 1.0f) * 0.5f * extentU / mesh.tile,
+                                 (1.0f - corner[1]) * 0.5f * extentV / mesh.tile);
+            }
+            std::array<int, 3> t0{first, first + 1, first + 2};
+            std::array<int, 3> t1{first, first + 2, first + 3};
+            const Vec3 e1{positions[first + 1].x - positions[first].x,
+                          positions[first + 1].y - positions[first].y,
+                          positions[first + 1].z - positions[first].z};
+            const Vec3 e2{positions[first + 2].x - positions[first].x,
+                          positions[first + 2].y - positions[first].y,
+                          positions[first + 2].z - positions[first].z};
+            if (Dot(Cross(e1, e2), face.normal) < 0.0f) {
+                std::swap(t0[1], t0[2]);
+                std::swap(t1[1], t1[2]);
+            }
+            triangles.push_back(t0);
+            triangles.push_back(t1);
+            triangleMaterials.push_back(part.material);
+            triangleMaterials.push_back(part.material);
+        }
+    }
+
+    fs::create_directories(folder);
+    const fs::path path = folder / (std::string(mesh.name) + ".x");
+    std::FILE* file = std::fopen(path.string().c_str(), "w");
+    if (file == nullptr) {
+        Fail("cannot write " + path.string());
+    }
+    const auto list = [file](std::size_t count, const std::function<void(std::size_t)>& item) {
+        for (std::size_t i = 0; i < count; ++i) {
+            std::fputs("  ", file);
+            item(i);
+            std::fputs(i + 1 < count ? ",\n" : ";\n", file);
+        }
+    };
+    std::fprintf(file, "xof 0303txt 0032\n\nFrame %s {\n FrameTransformMatrix {\n", mesh.name);
+    std::fputs("  1.000000,0.000000,0.000000,0.000000,0.000000,1.000000,0.000000,0.000000,"
+               "0.000000,0.000000,1.000000,0.000000,0.000000,0.000000,0.000000,1.000000;;\n }\n",
+               file);
+    std::fprintf(file, "\n Mesh %sMesh {\n  %zu;\n", mesh.name, positions.size());
+    list(positions.size(), [&](std::size_t i) {
+        std::fprintf(file, "%f;%f;%f;", positions[i].x, positions[i].y, positions[i].z);
+    });
+    std::fprintf(file, "  %zu;\n", triangles.size());
+    const auto writeTriangles = [&] {
+        list(triangles.size(), [&](std::size_t i) {
+            std::fprintf(file, "3;%d,%d,%d;", triangles[i][0], triangles[i][1], triangles[i][2]);
+        });
+    };
+    writeTriangles();
+    std::fprintf(file, "\n  MeshNormals {\n  %zu;\n", normals.size());
+    list(normals.size(), [&](std::size_t i) {
+        std::fprintf(file, "%f;%f;%f;", normals[i].x, normals[i].y, normals[i].z);
+    });
+    std::fprintf(file, "  %zu;\n", triangles.size());
+    writeTriangles();
+    std::fprintf(file, "  }\n\n  MeshTextureCoords {\n  %zu;\n", uvs.size());
+    list(uvs.size(),
+         [&](std::size_t i) { std::fprintf(file, "%f;%f;", uvs[i].first, uvs[i].second); });
+    std::fprintf(file, "  }\n\n  MeshMaterialList {\n  %zu;\n  %zu;\n", mesh.materials.size(),
+                 triangleMaterials.size());
+    list(triangleMaterials.size(),
+         [&](std::size_t i) { std::fprintf(file, "%d", triangleMaterials[i]); });
+    for (const Material& m : mesh.materials) {
+        std::fprintf(file, "\n  Material {\n   %f;%f;%f;1.000000;;\n   %f;\n", m.r, m.g, m.b,
+                     m.power);
+        std::fputs("   0.300000;0.300000;0.300000;;\n   0.000000;0.000000;0.000000;;\n", file);
+        if (m.texture[0] != '\0') {
+            std::fprintf(file, "   TextureFilename {\n    \"%s\";\n   }\n", m.texture);
+        }
+        std::fputs("  }\n", file);
+    }
+    std::fputs("  }\n }\n}\n", file);
+    if (std::fclose(file) != 0) {
+        Fail("cannot write " + path.string());
+    }
+}
+
+std::vector<Mesh> Meshes() {
+    const Material concrete{0.85f, 0.82f, 0.78f, 8.0f, "windows.png"};
+    const Material roof{0.25f, 0.25f, 0.28f, 4.0f, ""};
+    const Material steel{0.35f, 0.45f, 0.65f, 32.0f, "metal.png"};
+    const Material dark{0.15f, 0.15f, 0.18f, 16.0f, ""};
+    const Material glow{1.0f, 0.25f, 0.15f, 64.0f, ""};
+    const Material olive{0.35f, 0.4f, 0.2f, 16.0f, "metal.png"};
+    const Material alien{0.55f, 0.6f, 0.65f, 48.0f, "metal.png"};
+    const Material green{0.3f, 1.0f, 0.4f, 64.0f, ""};
+
+    std::vector<Mesh> meshes = {
+        {"box", {roof}, {{0, 0, 0, 2, 2, 2, 0}}},
+        {"ground", {{1, 1, 1, 2.0f, "asphalt.png"}}, {{0, -0.5f, 0, 2000, 1, 2000, 0}}, 20.0f},
+        {"building_block", {concrete}, {{0, 0, 0, 10, 10, 10, 0}}},
+        {"building_apartment",
+         {concrete, roof},
+         {{0, 0, 0, 20, 40, 20, 0}, {0, 20.5f, 0, 21, 1, 21, 1}}},
+        {"building_store",
+         {concrete, {0.8f, 0.2f, 0.15f, 4.0f, ""}},
+         {{0, 0, 0, 30, 12, 20, 0}, {0, 2, -11.5f, 30, 1, 3, 1}}},
+        {"building_highrise",
+         {concrete, roof},
+         {{0, 0, 0, 20, 70, 20, 0}, {0, 36, 0, 16, 2, 16, 1}}},
+        {"street_light",
+         {roof, {1.0f, 0.9f, 0.6f, 64.0f, ""}},
+         {{0, 0, 0, 0.6f, 12, 0.6f, 0}, {1.2f, 6, 0, 3, 0.4f, 0.4f, 0}, {2.5f, 5.6f, 0, 1.2f, 0.6f, 1.2f, 1}}},
+        {"smoke_stack",
+         {{0.6f, 0.35f, 0.3f, 4.0f, ""}, roof},
+         {{0, -9, 0, 8, 6, 8, 0}, {0, 6, 0, 3, 24, 3, 0}, {0, 18.5f, 0, 3.6f, 1, 3.6f, 1}}},
+
+        {"robot_body", {steel, glow}, {{0, 0, 0, 8, 9, 5, 0}, {0, 1.5f, 2.6f, 4, 3, 0.4f, 1}}},
+        {"robot_head", {steel, glow}, {{0, 0, 0, 4, 4, 4, 0}, {0, 0.5f, 2.1f, 3, 0.8f, 0.3f, 1}}},
+        {"robot_arm_right", {steel, dark}, {{0, 0, 0, 2.5f, 8, 2.5f, 0}, {0, -4.5f, 0, 3, 2, 3, 1}}},
+        {"robot_arm_left", {steel, dark}, {{0, 0, 0, 2.5f, 8, 2.5f, 0}, {0, -4.5f, 0, 3, 2, 3, 1}}},
+        {"robot_leg", {steel, dark}, {{0, 0, 0, 3, 9, 3.5f, 0}, {0, -5, 0.75f, 3.4f, 1, 5, 1}}},
+        {"robot_health", {green}, {{0, 0, 0, 0.5f, 0.3f, 0.2f, 0}}},
+
+        {"tank", {olive, dark}, {{0, 0, 0, 8, 3, 10, 0}, {0, 2.5f, -1, 5, 2, 5, 0}, {0, 2.5f, 4.5f, 1, 1, 6, 1}}},
+        {"helicopter",
+         {olive, dark},
+         {{0, 0, 0, 4, 4, 10, 0}, {0, 1, -8, 1, 1, 8, 0}, {0, 2.6f, 0, 14, 0.2f, 1, 1}}},
+        {"transport",
+         {{0.45f, 0.47f, 0.5f, 16.0f, "metal.png"}, dark},
+         {{0, 0, 0, 8, 6, 18, 0}, {0, 3.6f, 5, 16, 0.2f, 1, 1}, {0, 3.6f, -5, 16, 0.2f, 1, 1}}},
+        {"citizen_cardboard", {{0.7f, 0.55f, 0.35f, 2.0f, ""}}, {{0, 0, 0, 1, 2, 0.2f, 0}}},
+        {"medium_ufo", {alien, glow}, {{0, 0, 0, 12, 2, 12, 0}, {0, 1.8f, 0, 5, 2, 5, 1}}},
+        {"ufo_boss", {alien, glow}, {{0, 0, 0, 40, 6, 40, 0}, {0, 5, 0, 14, 6, 14, 1}}},
+        {"ufo_child", {alien, glow}, {{0, 0, 0, 4, 1.5f, 4, 0}, {0, -1, 0, 1.5f, 0.5f, 1.5f, 1}}},
+        {"mothership_base",
+         {alien, dark},
+         {{0, 0, 0, 120, 20, 120, 0}, {0, -11, 0, 90, 2, 90, 1}}},
+        {"mothership_bfg", {alien, dark}, {{0, 0, 0, 10, 10, 30, 0}, {0, 0, 16, 6, 6, 4, 1}}},
+        {"mothership_bfg_core", {glow}, {{0, 0, 0, 8, 8, 8, 0}}},
+        {"mothership_turret", {alien, dark}, {{0, 0, 0, 6, 4, 6, 0}, {0, 0, 4.5f, 1.5f, 1.5f, 5, 1}}},
+        {"mothership_hatch", {dark}, {{0, 0, 0, 10, 1, 10, 0}}},
+    };
+    // The mothership's turrets hang on tubes, and the robot's body cables are tubes too.
+    static const char* const kTubeNames[] = {"mothership_tube0", "mothership_tube1",
+                                             "mothership_tube2", "mothership_tube3",
+                                             "mothership_tube4", "mothership_tube5",
+                                             "tube0", "tube1", "tube2", "tube3", "tube4"};
+    for (const char* name : kTubeNames) {
+        const bool mothership = name[0] == 'm';
+        const float length = mothership ? 30.0f : 10.0f;
+        meshes.push_back({name, {dark}, {{0, 0, 0, mothership ? 2.0f : 0.8f, length,
+                                          mothership ? 2.0f : 0.8f, 0}}});
+    }
+    return meshes;
+}
+
+// --- sounds ---
+
+struct Sound {
+    int rate;
+    std::vector<float> samples;
+
+    Sound(int sampleRate, float seconds)
+        : rate(sampleRate), samples(static_cast<std::size_t>(sampleRate * seconds)) {}
+
+    // Adds a note with a quick attack and an exponential decay; `bright` mixes in odd
+    // harmonics for a reedy, old-record colour.
+    void Note(float start, float length, float frequency, float volume, float bright) {
+        const std::size_t first = static_cast<std::size_t>(start * rate);
+        const std::size_t count = static_cast<std::size_t>(length * rate);
+        for (std::size_t i = 0; i < count && first + i < samples.size(); ++i) {
+            const float t = static_cast<float>(i) / rate;
+            const float envelope = std::min(t / 0.01f, 1.0f) * std::exp(-3.0f * t / length);
+            const float phase = 2.0f * kPi * frequency * t;
+            const float wave = std::sin(phase) + bright * (std::sin(3 * phase) / 3.0f +
+                                                            std::sin(5 * phase) / 5.0f);
+            samples[first + i] += volume * envelope * wave;
+        }
+    }
+
+    // Surface noise and clicks of a worn record or a running projector.
+    void Crackle(float volume, float clicksPerSecond) {
+        Noise noise;
+        const int every = static_cast<int>(rate / clicksPerSecond);
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            samples[i] += volume * 0.3f * noise.Next();
+            if (i % every < 12) {
+                samples[i] += volume * noise.Next();
+            }
+        }
+    }
+};
+
+float NoteFrequency(int semitonesFromA4) {
+    return 440.0f * std::pow(2.0f, semitonesFromA4 / 12.0f);
+}
+
+// A tune given as (semitones from A4, beats) pairs; a rest is a pitch below -100.
+Sound Tune(const std::vector<std::pair<int, float>>& melody, float beatSeconds, int bassRoot) {
+    float total = 0.0f;
+    for (const auto& note : melody) {
+        total += note.second * beatSeconds;
+    }
+    Sound sound(22050, total + 0.5f);
+    float time = 0.0f;
+    int beat = 0;
+    for (const auto& [pitch, beats] : melody) {
+        if (pitch > -100) {
+            sound.Note(time, beats * beatSeconds * 1.2f, NoteFrequency(pitch), 0.35f, 0.6f);
+        }
+        for (float b = 0.0f; b < beats; b += 1.0f, ++beat) {
+            // An oom-pah bass under the melody: root on the strong beats, fifth between.
+            const int bass = bassRoot + (beat % 2 == 0 ? 0 : 7);
+            sound.Note(time + b * beatSeconds, beatSeconds * 0.8f, NoteFrequency(bass), 0.25f,
+                       0.2f);
+        }
+        time += beats * beatSeconds;
+    }
+    return sound;
+}
+
+void WriteWav(const fs::path& path, const Sound& sound) {
+    fs::create_directories(path.parent_path());
+    std::ofstream file(path, std::ios::binary);
+    const auto u32 = [&](std::uint32_t v) {
+        const char b[4] = {char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+        file.write(b, 4);
+    };
+    const auto u16 = [&](std::uint16_t v) {
+        const char b[2] = {char(v), char(v >> 8)};
+        file.write(b, 2);
+    };
+    const std::uint32_t bytes = static_cast<std::uint32_t>(sound.samples.size() * 2);
+    file.write("RIFF", 4);
+    u32(36 + bytes);
+    file.write("WAVEfmt ", 8);
+    u32(16);
+    u16(1); // PCM
+    u16(1); // mono
+    u32(sound.rate);
+    u32(sound.rate * 2);
+    u16(2);
+    u16(16);
+    file.write("data", 4);
+    u32(bytes);
+    for (const float s : sound.samples) {
+        u16(static_cast<std::uint16_t>(static_cast<std::int16_t>(std::clamp(s, -1.0f, 1.0f) * 32000)));
+    }
+    if (!file) {
+        Fail("cannot write " + path.string());
+    }
+}
+
+void Check(int result, const char* what) {
+    if (result < 0) {
+        char text[AV_ERROR_MAX_STRING_SIZE] = {};
+        av_strerror(result, text, sizeof(text));
+        Fail(std::string(what) + ": " + text);
+    }
+}
+
+// Sends one frame (or the end of the stream, for null) and hands every packet that comes out.
+void Encode(AVCodecContext* codec, AVFrame* frame, const std::function<void(AVPacket*)>& sink) {
+    Check(avcodec_send_frame(codec, frame), "send frame");
+    AVPacket* packet = av_packet_alloc();
+    while (true) {
+        const int result = avcodec_receive_packet(codec, packet);
+        if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) {
+            break;
+        }
+        Check(result, "receive packet");
+        sink(packet);
+        av_packet_unref(packet);
+    }
+    av_packet_free(&packet);
+}
+
+// An MP3 file: the encoder's frames one after the other, which is all an MP3 stream is.
+void WriteMp3(const fs::path& path, const Sound& sound, int bitRate) {
+    const AVCodec* encoder = avcodec_find_encoder(AV_CODEC_ID_MP3);
+    if (encoder == nullptr) {
+        Fail("no MP3 encoder in this FFmpeg");
+    }
+    AVCodecContext* codec = avcodec_alloc_context3(encoder);
+    codec->sample_rate = sound.rate;
+    codec->sample_fmt = AV_SAMPLE_FMT_FLTP;
+    codec->bit_rate = bitRate;
+    codec->flags |= AV_CODEC_FLAG_BITEXACT;
+    av_channel_layout_default(&codec->ch_layout, 1);
+    Check(avcodec_open2(codec, encoder, nullptr), "open MP3 encoder");
+
+    fs::create_directories(path.parent_path());
+    std::ofstream file(path, std::ios::binary);
+    const auto write = [&](AVPacket* packet) {
+        file.write(reinterpret_cast<const char*>(packet->data), packet->size);
+    };
+    AVFrame* frame = av_frame_alloc();
+    frame->format = codec->sample_fmt;
+    frame->nb_samples = codec->frame_size;
+    frame->sample_rate = codec->sample_rate;
+    av_channel_layout_copy(&frame->ch_layout, &codec->ch_layout);
+    Check(av_frame_get_buffer(frame, 0), "frame buffer");
+    std::int64_t position = 0;
+    while (position < static_cast<std::int64_t>(sound.samples.size())) {
+        Check(av_frame_make_writable(frame), "frame writable");
+        float* out = reinterpret_cast<float*>(frame->data[0]);
+        for (int i = 0; i < frame->nb_samples; ++i) {
+            const std::size_t at = static_cast<std::size_t>(position + i);
+            out[i] = at < sound.samples.size() ? std::clamp(sound.samples[at], -1.0f, 1.0f) : 0.0f;
+        }
+        frame->pts = position;
+        position += frame->nb_samples;
+        Encode(codec, frame, write);
+    }
+    Encode(codec, nullptr, write);
+    av_frame_free(&frame);
+    avcodec_free_context(&codec);
+    if (!file) {
+        Fail("cannot write " + path.string());
+    }
+}
+
+void WriteSounds(const fs::path& sounds) {
+    // The menu's march, played as if from an old gramophone record.
+    Sound march = Tune({{-2, 1}, {2, 1}, {5, 1}, {10, 2}, {9, 1}, {5, 1}, {2, 2},
+                        {3, 1}, {2, 1}, {0, 1}, {-2, 1}, {0, 2}, {-200, 2},
+                        {-2, 1}, {2, 1}, {5, 1}, {10, 2}, {12, 1}, {14, 1}, {15, 2},
+                        {14, 1}, {12, 1}, {10, 1}, {9, 1}, {10, 2}, {-200, 2}},
+                       0.25f, -26);
+    march.Crackle(0.02f, 3.0f);
+    WriteMp3(sounds / "music" / "gramophone_stars_and_stripes.mp3", march, 48000);
+
+    Sound credits = Tune({{0, 2}, {4, 2}, {7, 2}, {12, 4}, {11, 2}, {7, 2}, {9, 4},
+                          {5, 2}, {9, 2}, {12, 2}, {16, 4}, {14, 2}, {11, 2}, {12, 6}},
+                         0.2f, -33);
+    WriteMp3(sounds / "music" / "credits_music.mp3", credits, 48000);
+
+    // The film leader: a projector running, with a beep on each of the three counts.
+    Sound leader(11025, 3.0f);
+    leader.Crackle(0.08f, 24.0f);
+    for (int count = 0; count < 3; ++count) {
+        leader.Note(count * 1.0f, 0.15f, 1000.0f, 0.5f, 0.0f);
+    }
+    WriteWav(sounds / "music" / "filmleader.wav", leader);
+}
+
+// --- videos ---
+
+// An AVI of MPEG-4 video built frame by frame from images.
+void WriteVideo(const fs::path& path, int width, int height, int fps, int frames,
+                const std::function<Image(int)>& draw) {
+    fs::create_directories(path.parent_path());
+    AVFormatContext* format = nullptr;
+    Check(avformat_alloc_output_context2(&format, nullptr, "avi", path.string().c_str()),
+          "AVI muxer");
+    format->flags |= AVFMT_FLAG_BITEXACT;
+    const AVCodec* encoder = avcodec_find_encoder(AV_CODEC_ID_MPEG4);
+    AVStream* stream = avformat_new_stream(format, nullptr);
+    AVCodecContext* codec = avcodec_alloc_context3(encoder);
+    codec->width = width;
+    codec->height = height;
+    codec->pix_fmt = AV_PIX_FMT_YUV420P;
+    codec->time_base = {1, fps};
+    codec->framerate = {fps, 1};
+    codec->gop_size = fps;
+    codec->max_b_frames = 0;
+    codec->flags |= AV_CODEC_FLAG_QSCALE | AV_CODEC_FLAG_BITEXACT;
+    codec->global_quality = FF_QP2LAMBDA * 6;
+    Check(avcodec_open2(codec, encoder, nullptr), "open MPEG-4 encoder");
+    Check(avcodec_parameters_from_context(stream->codecpar, codec), "stream parameters");
+    stream->time_base = codec->time_base;
+    Check(avio_open(&format->pb, path.string().c_str(), AVIO_FLAG_WRITE), "open AVI file");
+    Check(avformat_write_header(format, nullptr), "AVI header");
+
+    const auto write = [&](AVPacket* packet) {
+        av_packet_rescale_ts(packet, codec->time_base, stream->time_base);
+        packet->stream_index = stream->index;
+        Check(av_interleaved_write_frame(format, packet), "write frame");
+    };
+    AVFrame* frame = av_frame_alloc();
+    frame->format = codec->pix_fmt;
+    frame->width = width;
+    frame->height = height;
+    Check(av_frame_get_buffer(frame, 0), "frame buffer");
+    for (int index = 0; index < frames; ++index) {
+        const Image image = draw(index);
+        Check(av_frame_make_writable(frame), "frame writable");
+        // BT.601 studio range, the chroma averaged over each 2 x 2 block.
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const Colour c = image.At(x, y);
+                frame->data[0][y * frame->linesize[0] + x] = static_cast<std::uint8_t>(
+                    16 + (65.738f * c.r + 129.057f * c.g + 25.064f * c.b) / 256.0f);
+            }
+        }
+        for (int y = 0; y < height / 2; ++y) {
+            for (int x = 0; x < width / 2; ++x) {
+                float r = 0, g = 0, b = 0;
+                for (int k = 0; k < 4; ++k) {
+                    const Colour c = image.At(2 * x + k % 2, 2 * y + k / 2);
+                    r += c.r / 4.0f;
+                    g += c.g / 4.0f;
+                    b += c.b / 4.0f;
+                }
+                frame->data[1][y * frame->linesize[1] + x] = static_cast<std::uint8_t>(
+                    128 + (-37.945f * r - 74.494f * g + 112.439f * b) / 256.0f);
+                frame->data[2][y * frame->linesize[2] + x] = static_cast<std::uint8_t>(
+                    128 + (112.439f * r - 94.154f * g - 18.285f * b) / 256.0f);
+            }
+        }
+        frame->pts = index;
+        Encode(codec, frame, write);
+    }
+    Encode(codec, nullptr, write);
+    Check(av_write_trailer(format), "AVI trailer");
+    av_frame_free(&frame);
+    avcodec_free_context(&codec);
+    avio_closep(&format->pb);
+    avformat_free_context(format);
+}
+
+void WriteVideos(const fs::path& video) {
+    constexpr int kWidth = 256;
+    constexpr int kHeight = 160;
+
+    // The menu's backdrop: the city skyline drifting under a night sky.
+    WriteVideo(video / "introscreen.avi", kWidth, kHeight, 10, 40, [](int frame) {
+        Image image(kWidth, kHeight);
+        image.VerticalGradient(kNightTop, kNightBottom);
+        image.FillCircle(200, 30, 12, {240, 240, 220});
+        Skyline(image, 150, frame * 2, 0.5f, {12, 10, 24}, {250, 210, 110});
+        return image;
+    });
+
+    // A film leader counting down 3, 2, 1 with a sweeping hand, one count a second.
+    constexpr int kLeaderFps = 12;
+    WriteVideo(video / "FilmLeader.avi", kWidth, kHeight, kLeaderFps, 3 * kLeaderFps, [](int frame) {
+        Image image(kWidth, kHeight, {170, 165, 150});
+        const float cx = kWidth / 2.0f;
+        const float cy = kHeight / 2.0f;
+        const float sweep = 2.0f * kPi * (frame % kLeaderFps) / kLeaderFps;
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                float angle = std::atan2(x + 0.5f - cx, cy - y - 0.5f);
+                if (angle < 0) {
+                    angle += 2.0f * kPi;
+                }
+                if (angle < sweep) {
+                    image.Blend(x, y, {90, 85, 75, 255});
+                }
+            }
+        }
+        image.Line(cx, 0, cx, kHeight, 1.5f, {30, 30, 30});
+        image.Line(0, cy, kWidth, cy, 1.5f, {30, 30, 30});
+        for (const float radius : {60.0f, 66.0f}) {
+            for (int step = 0; step < 360; ++step) {
+                const float a = step * kPi / 180.0f;
+                image.FillCircle(cx + radius * std::cos(a), cy + radius * std::sin(a), 1.0f,
+                                 {240, 240, 230});
+            }
+        }
+        image.Title(std::to_string(3 - frame / kLeaderFps), int(cx), int(cy), 10, kWhite);
+        return image;
+    });
+
+    // The credits rolling up the screen.
+    WriteVideo(video / "Credits.avi", kWidth, kHeight, 10, 60, [](int frame) {
+        Image image(kWidth, kHeight, {0, 0, 0});
+        const char* const lines[] = {"GORVANE", "", "MADE BY", "THE GORVANE TEAM", "",
+                                     "A VANTREL PRODUCTION", "", "THANKS FOR PLAYING"};
+        int y = kHeight + 10 - frame * 4;
+        for (const char* line : lines) {
+            image.Text(line, kWidth / 2, y, line == lines[0] ? 4 : 2, kWhite);
+            y += 22;
+        }
+        return image;
+    });
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s DATA-FOLDER\n", argv[0]);
+        return 2;
+    }
+    const fs::path data = argv[1];
+    try {
+        av_log_set_level(AV_LOG_ERROR);
+        WriteScreens(data / "art" / "ui");
+        WriteButtons(data / "art" / "ui");
+        WriteSurfaceTextures(data / "art" / "textures");
+        for (const Mesh& mesh : Meshes()) {
+            WriteMesh(data / "art" / "meshes", mesh);
+        }
+        WriteSounds(data / "sounds");
+        WriteVideos(data / "video");
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "make_content: %s\n", failure.what());
+        return 1;
+    }
+    return 0;
+}
