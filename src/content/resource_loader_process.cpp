@@ -199,7 +199,6 @@ void ResourceLoaderProcess::Step() {
     SharedTables& shared = Shared();
     if (!m_started) {
         m_started = true;
-        shared.status.try_emplace(m_scriptPath);
         Initialize();
     }
 

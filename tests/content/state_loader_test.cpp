@@ -90,14 +90,19 @@ class FakeLuaHandler : public Recorder {
 
 // The Game's router with the renderer and the Lua handler, and below it the level state's
 // router with the level state and the loader, bound as a level binds them.
+void Wire(MessageRouter& root, MessageRouter& stateRouter, MessageHandler& lua,
+          MessageHandler& graphics, MessageHandler& level, GameStateLoaderProcess& loader) {
+    root.AddChild(&stateRouter);
+    lua.Bind(&root, GameStateLoaderProcess::kLuaHandlerId);
+    graphics.Bind(&root, GameStateLoaderProcess::kGraphicsProcessId);
+    level.Bind(&stateRouter, GameStateLoaderProcess::kLevelStateId);
+    loader.Bind(&stateRouter, GameStateLoaderProcess::kHandlerId);
+}
+
 class StateLoaderTest : public testing::Test {
   protected:
     StateLoaderTest() : m_stateRouter(&m_root) {
-        m_root.AddChild(&m_stateRouter);
-        m_lua.Bind(&m_root, GameStateLoaderProcess::kLuaHandlerId);
-        m_graphics.Bind(&m_root, GameStateLoaderProcess::kGraphicsProcessId);
-        m_level.Bind(&m_stateRouter, GameStateLoaderProcess::kLevelStateId);
-        m_loader.Bind(&m_stateRouter, GameStateLoaderProcess::kHandlerId);
+        Wire(m_root, m_stateRouter, m_lua, m_graphics, m_level, m_loader);
     }
 
     Strings Update() { return UpdateLogged(m_loader); }
@@ -233,11 +238,7 @@ class LevelWatcher : public Recorder {
 class StateLoaderLuaTest : public testing::Test {
   protected:
     StateLoaderLuaTest() : m_stateRouter(&m_root) {
-        m_root.AddChild(&m_stateRouter);
-        m_lua.Bind(&m_root, LuaHandler::kHandlerId);
-        m_graphics.Bind(&m_root, GameStateLoaderProcess::kGraphicsProcessId);
-        m_level.Bind(&m_stateRouter, GameStateLoaderProcess::kLevelStateId);
-        m_loader.Bind(&m_stateRouter, GameStateLoaderProcess::kHandlerId);
+        Wire(m_root, m_stateRouter, m_lua, m_graphics, m_level, m_loader);
     }
 
     Strings RunLevel(const std::string& script) {
