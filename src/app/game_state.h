@@ -5,6 +5,7 @@
 // registered creator or from the definitions, and answers the level messages that
 // scripts, loaders and processes send to it.
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <string>
@@ -92,7 +93,8 @@ class GameState : public Entity, public MessageHandler {
     // The threaded processes: the resource loaders.
     ProcessManager m_threaded_process_manager;
     bool m_loading = false;
-    bool m_loading_complete = false;
+    // Set by the level's loader thread, read by the frame.
+    std::atomic<bool> m_loading_complete{false};
     std::vector<GameObject*> m_objects;
     bool m_initialized = false;
     bool m_exit = false;
