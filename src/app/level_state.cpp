@@ -1,7 +1,5 @@
 #include "app/level_state.h"
 
-#include <algorithm>
-#include <cmath>
 #include <iostream>
 #include <string>
 

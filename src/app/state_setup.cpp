@@ -1,5 +1,7 @@
 #include "app/state_setup.h"
 
+#include <utility>
+
 #include "app/game_state.h"
 #include "audio/sound_process.h"
 #include "content/parser_process.h"

@@ -80,6 +80,8 @@ TEST(EndToEnd, LogoScreensToMenuIntoALevelBackToTheMenuAndQuit) {
     EXPECT_EQ(output.find("Sanitizer"), std::string::npos) << output;
     EXPECT_EQ(output.find("runtime error"), std::string::npos) << output;
     EXPECT_EQ(output.find("input script"), std::string::npos) << output;
+    // The bundled menu and level scripts run without a fault.
+    EXPECT_EQ(output.find("LUA ERROR"), std::string::npos) << output;
 }
 
 } // namespace
