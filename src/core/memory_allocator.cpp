@@ -1,8 +1,8 @@
 #include "core/memory_allocator.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstdlib>
-#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -73,12 +73,10 @@ struct ThreadMagazines {
 
 ThreadMagazines::~ThreadMagazines() {
     t_magazines_gone = true;
-    {
-        std::lock_guard<std::mutex> lock(MagazineListLock());
-        for (auto& magazine : owned) {
-            if (MemoryPool* pool = magazine->pool.load(std::memory_order_relaxed)) {
-                pool->Retire(magazine.get());
-            }
+    std::lock_guard<std::mutex> lock(MagazineListLock());
+    for (auto& magazine : owned) {
+        if (MemoryPool* pool = magazine->pool.load(std::memory_order_relaxed)) {
+            pool->Retire(magazine.get());
         }
     }
 }
@@ -91,11 +89,10 @@ MemoryPool::Magazine* MemoryPool::ThreadMagazine() {
     if (m_debug || m_use_heap || t_magazines_gone) {
         return nullptr;
     }
-    ThreadMagazines& mine = t_magazines;
-    pool_detail::RecentMagazine& recent = t_recent[pool_detail::RecentSlot(this)];
-    if (recent.pool == this && recent.magazine->pool.load(std::memory_order_relaxed) == this) {
-        return recent.magazine;
+    if (Magazine* const recent = pool_detail::RecentMagazineOf(this)) {
+        return recent;
     }
+    ThreadMagazines& mine = t_magazines;
     Magazine* found = nullptr;
     for (auto& magazine : mine.owned) {
         if (magazine->pool.load(std::memory_order_relaxed) == this) {
@@ -111,8 +108,7 @@ MemoryPool::Magazine* MemoryPool::ThreadMagazine() {
         mine.owned.push_back(std::move(magazine));
         m_magazines.push_back(found);
     }
-    recent.pool = this;
-    recent.magazine = found;
+    t_recent[pool_detail::RecentSlot(this)] = {this, found};
     return found;
 }
 
