@@ -4,6 +4,7 @@
 #include <iostream>
 #include <thread>
 
+#include "content/component_header.h"
 #include "content/file_package.h"
 #include "content/particle_system_info.h"
 #include "content/stream_map.h"
@@ -272,22 +273,19 @@ Component* GraphicsProcess::CreateComponent(StreamMap* stream) {
         return nullptr;
     }
     stream->BeginRead();
-    std::string objectType;
-    std::string componentType;
-    stream->ReadString(objectType);
-    stream->ReadString(componentType);
-    if (ComponentType::FromName(componentType) == ComponentType::ParticleSystem) {
-        std::string name;
-        stream->ReadString(name);
-        ParticleSystemCPU* system =
-            ParticleSystemManager::GetInstance()->CreateParticleSystem(name, nullptr);
-        if (system != nullptr) {
-            system->process = this;
-            system->graphics = this;
-        }
-        return system;
+    ComponentHeader header;
+    if (!header.Read(stream) || header.Type() != ComponentType::ParticleSystem) {
+        return nullptr;
     }
-    return nullptr;
+    std::string name;
+    stream->ReadString(name);
+    ParticleSystemCPU* system =
+        ParticleSystemManager::GetInstance()->CreateParticleSystem(name, nullptr);
+    if (system != nullptr) {
+        system->process = this;
+        system->graphics = this;
+    }
+    return system;
 }
 
 void GraphicsProcess::RemoveComponent(Component* component) {

@@ -97,11 +97,15 @@ ParticleSystemCPU* ParticleSystemManager::CreateParticleSystemByIndex(u32 index,
     return Start(**std::next(m_templates.begin(), index), position);
 }
 
-void ParticleSystemManager::Destroy(ParticleSystemCPU* system) {
+void ParticleSystemManager::Detach(ParticleSystemCPU* system) {
     if (system->owner != nullptr) {
         system->owner->RemoveComponent(system, false);
         system->owner = nullptr;
     }
+}
+
+void ParticleSystemManager::Destroy(ParticleSystemCPU* system) {
+    Detach(system);
     delete system;
 }
 
@@ -119,10 +123,7 @@ bool ParticleSystemManager::DeactivateSystem(ParticleSystemCPU* system) {
     if (!ContainsSystem(system)) {
         return false;
     }
-    if (system->owner != nullptr) {
-        system->owner->RemoveComponent(system, false);
-        system->owner = nullptr;
-    }
+    Detach(system);
     system->settings.systemLife = 0.0f;
     return true;
 }

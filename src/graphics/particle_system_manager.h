@@ -49,6 +49,8 @@ class ParticleSystemManager {
   private:
     ParticleSystemManager() = default;
     ParticleSystemCPU* Start(const ParticleSystemCPU& templ, const Vector* position);
+    // Takes the system off the object that owns it, if any.
+    static void Detach(ParticleSystemCPU* system);
     static void Destroy(ParticleSystemCPU* system);
 
     std::list<ParticleSystemCPU*> m_templates;

@@ -1,5 +1,6 @@
 #include "graphics/video_manager.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iostream>
 
@@ -80,11 +81,15 @@ VideoManager::~VideoManager() {
     m_videos.clear();
 }
 
+Video* VideoManager::Find(const char* name) const {
+    const auto found = std::find_if(m_videos.begin(), m_videos.end(),
+                                    [name](const Video* v) { return v->name == name; });
+    return found == m_videos.end() ? nullptr : *found;
+}
+
 Video* VideoManager::Load(const char* name, gfx::Device* device) {
-    for (Video* v : m_videos) {
-        if (v->name == name) {
-            return v;
-        }
+    if (Video* loaded = Find(name)) {
+        return loaded;
     }
     Video* v = new Video;
     if (!v->Load(name, device)) {
@@ -97,40 +102,30 @@ Video* VideoManager::Load(const char* name, gfx::Device* device) {
 }
 
 void VideoManager::Restart(const char* name) {
-    for (Video* v : m_videos) {
-        if (v->name == name) {
-            v->timeMs = 0;
-            v->playing = true;
-            v->finished = false;
-            v->streamIndex = 0;
-            v->lastFrame = -1;
-        }
+    if (Video* v = Find(name)) {
+        v->timeMs = 0;
+        v->playing = true;
+        v->finished = false;
+        v->streamIndex = 0;
+        v->lastFrame = -1;
     }
 }
 
 void VideoManager::Stop(const char* name) {
-    for (Video* v : m_videos) {
-        if (v->name == name) {
-            v->Stop();
-        }
+    if (Video* v = Find(name)) {
+        v->Stop();
     }
 }
 
 void VideoManager::ToggleLogoVideo() {
-    for (Video* v : m_videos) {
-        if (v->name == kLogoVideo) {
-            v->TogglePlaying();
-        }
+    if (Video* v = Find(kLogoVideo)) {
+        v->TogglePlaying();
     }
 }
 
 gfx::Texture* VideoManager::GetTexture(const char* name) const {
-    for (const Video* v : m_videos) {
-        if (v->name == name) {
-            return v->texture;
-        }
-    }
-    return nullptr;
+    const Video* v = Find(name);
+    return v != nullptr ? v->texture : nullptr;
 }
 
 bool VideoManager::Update(float dt) {
@@ -143,22 +138,14 @@ bool VideoManager::Update(float dt) {
 }
 
 bool VideoManager::IsUnfinished(const char* name) const {
-    for (const Video* v : m_videos) {
-        if (v->name == name && !v->IsFinished()) {
-            return true;
-        }
-    }
-    return false;
+    const Video* v = Find(name);
+    return v != nullptr && !v->IsFinished();
 }
 
 void VideoManager::Unload(const char* name) {
-    for (auto it = m_videos.begin(); it != m_videos.end();) {
-        if ((*it)->name == name) {
-            delete *it;
-            it = m_videos.erase(it);
-        } else {
-            ++it;
-        }
+    if (Video* v = Find(name)) {
+        m_videos.remove(v);
+        delete v;
     }
 }
 

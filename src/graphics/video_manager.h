@@ -88,6 +88,8 @@ class VideoManager {
 
   private:
     VideoManager() = default;
+    // Load keeps names unique, so there is at most one.
+    Video* Find(const char* name) const;
 
     std::list<Video*> m_videos;
 };
