@@ -7,6 +7,7 @@
 #include <map>
 #include <mutex>
 #include <new>
+#include <string_view>
 
 namespace {
 
@@ -121,22 +122,15 @@ bool FilePackage::Open(const std::string& path) {
     });
 
     m_path = path;
-    m_scrambled = scrambled;
     m_header = header;
     m_entries = std::move(entries);
-    m_names.reserve(m_entries.size());
-    for (const Entry& entry : m_entries) {
-        m_names.emplace_back(entry.m_name);
-    }
     return true;
 }
 
 void FilePackage::Close() {
     m_path.clear();
-    m_scrambled = 0;
     m_header.fill(0);
     m_entries.clear();
-    m_names.clear();
 }
 
 std::unique_ptr<u8[]> FilePackage::GetFile(const std::string& name, u32& size) const {
@@ -174,7 +168,7 @@ std::unique_ptr<u8[]> FilePackage::GetFile(const std::string& name, u32& size) c
         Log("FilePackage: incorrect filesize read");
         return nullptr;
     }
-    if (m_scrambled != 0) {
+    if (IsScrambled()) {
         Unscramble(buffer.get(), entry.m_size);
     }
     size = entry.m_size;
@@ -182,12 +176,15 @@ std::unique_ptr<u8[]> FilePackage::GetFile(const std::string& name, u32& size) c
 }
 
 i32 FilePackage::FindEntry(const std::string& name) const {
-    // std::string compares bytes as unsigned, as the entries were sorted.
-    const auto it = std::lower_bound(m_names.begin(), m_names.end(), name);
-    if (it == m_names.end() || *it != name) {
+    // string_view compares bytes as unsigned, as the entries were sorted.
+    const auto it = std::lower_bound(m_entries.begin(), m_entries.end(), std::string_view(name),
+                                     [](const Entry& entry, std::string_view wanted) {
+                                         return std::string_view(entry.m_name) < wanted;
+                                     });
+    if (it == m_entries.end() || std::string_view(it->m_name) != name) {
         return -1;
     }
-    return static_cast<i32>(it - m_names.begin());
+    return static_cast<i32>(it - m_entries.begin());
 }
 
 void FilePackage::Unscramble(u8* buffer, u32 length) const {

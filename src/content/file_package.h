@@ -41,14 +41,12 @@ public:
 
     const std::string& Path() const { return m_path; }
     const std::vector<Entry>& Entries() const { return m_entries; }
-    bool IsScrambled() const { return m_scrambled != 0; }
+    bool IsScrambled() const { return m_header[kzp::kScrambledOffset] != 0; }
     u8 Direction() const { return m_header[kzp::kDirectionOffset]; }
     u8 Key() const { return m_header[kzp::kKeyOffset]; }
 
 private:
     std::string m_path;
-    u8 m_scrambled = 0;
     std::array<u8, kzp::kHeaderSize> m_header{};
     std::vector<Entry> m_entries;
-    std::vector<std::string> m_names;
 };

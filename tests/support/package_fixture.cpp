@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <stdexcept>
 #include <sys/wait.h>
 
 namespace package_fixture {
@@ -14,7 +15,7 @@ namespace fs = std::filesystem;
 ScratchFolder::ScratchFolder() {
     std::string pattern = (fs::temp_directory_path() / "gorvane-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) {
-        ADD_FAILURE() << "cannot make a scratch folder from " << pattern;
+        throw std::runtime_error("cannot make a scratch folder from " + pattern);
     }
     m_path = pattern;
 }

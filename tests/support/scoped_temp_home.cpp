@@ -1,13 +1,9 @@
 #include "support/scoped_temp_home.h"
 
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <stdexcept>
 
 namespace {
 
@@ -29,14 +25,9 @@ void Restore(const char* name, const std::optional<std::string>& value) {
 ScopedTempHome::ScopedTempHome()
     : m_old_working_directory(std::filesystem::current_path().string()), m_old_home(Env("HOME")),
       m_old_config_home(Env("XDG_CONFIG_HOME")) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "gorvane-home-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot make a temporary HOME");
-    }
-    m_path = pattern;
-    ::setenv("HOME", m_path.c_str(), 1);
+    ::setenv("HOME", Path().c_str(), 1);
     ::unsetenv("XDG_CONFIG_HOME");
-    std::filesystem::current_path(m_path);
+    std::filesystem::current_path(Path());
 }
 
 ScopedTempHome::~ScopedTempHome() {
@@ -44,20 +35,13 @@ ScopedTempHome::~ScopedTempHome() {
     std::filesystem::current_path(m_old_working_directory, ignored);
     Restore("HOME", m_old_home);
     Restore("XDG_CONFIG_HOME", m_old_config_home);
-    std::filesystem::remove_all(m_path, ignored);
 }
 
 void ScopedTempHome::WriteFile(const std::string& path, const std::string& contents) const {
-    const auto folder = std::filesystem::path(path).parent_path();
-    if (!folder.empty()) {
-        std::filesystem::create_directories(folder);
-    }
-    std::ofstream(path, std::ios::binary) << contents;
+    package_fixture::WriteFile(path, contents);
 }
 
 std::string ScopedTempHome::ReadFile(const std::string& path) const {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
+    const std::vector<u8> bytes = package_fixture::ReadFile(path);
+    return std::string(bytes.begin(), bytes.end());
 }

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "support/package_fixture.h"
+
 class ScopedTempHome {
   public:
     ScopedTempHome();
@@ -13,15 +15,16 @@ class ScopedTempHome {
     ScopedTempHome(const ScopedTempHome&) = delete;
     ScopedTempHome& operator=(const ScopedTempHome&) = delete;
 
-    const std::string& Path() const { return m_path; }
+    const std::string& Path() const { return m_folder.Path().native(); }
     // The save folder the game uses under this HOME, ending in '/'.
-    std::string SaveFolder() const { return m_path + "/Documents/My Games/Vantrel/Gorvane/"; }
+    std::string SaveFolder() const { return Path() + "/Documents/My Games/Vantrel/Gorvane/"; }
 
     void WriteFile(const std::string& path, const std::string& contents) const;
     std::string ReadFile(const std::string& path) const;
 
   private:
-    std::string m_path;
+    // Removed once the destructor has put HOME and the working directory back.
+    package_fixture::ScratchFolder m_folder;
     std::string m_old_working_directory;
     std::optional<std::string> m_old_home;
     std::optional<std::string> m_old_config_home;
