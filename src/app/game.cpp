@@ -140,14 +140,8 @@ Game::Game(GameEnvironment environment) : m_environment(std::move(environment)) 
 }
 
 Game::~Game() {
-    for (const std::unique_ptr<GameState>& state : m_states) {
-        state->m_exit = true;
-    }
-    while (!m_states.empty() && m_states.back()->m_exit) {
-        if (m_states.back()->m_initialized) {
-            m_states.back()->Exit();
-        }
-        m_states.pop_back();
+    while (!m_states.empty()) {
+        PopState();
     }
     m_pending.reset();
     m_process_manager.RemoveAllProcesses();
@@ -266,7 +260,12 @@ void Game::PushState(std::unique_ptr<GameState> state) {
 
 void Game::PopState() {
     GameState* top = m_states.back().get();
-    top->Exit();
+    // A state whose Initialize has not finished (a skipped frame, a quit before it ran) is
+    // not exited: its Exit would put back settings it never read.
+    if (top->m_initialized) {
+        top->Exit();
+    }
+    // Before the state is destroyed: nothing routed from the root may reach it meanwhile.
     m_router.RemoveChild(&top->Router());
     std::cout << "Game::PopState: " << top->Name() << std::endl;
     m_states.pop_back();
@@ -279,9 +278,7 @@ void Game::RequestStateExit() {
 }
 
 void Game::SetPendingState(std::unique_ptr<GameState> state) {
-    if (m_pending) {
-        m_router.RemoveChild(&m_pending->Router());
-    }
+    // A replaced state detaches its router from ours as it is destroyed.
     m_pending = std::move(state);
 }
 

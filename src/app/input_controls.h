@@ -10,6 +10,7 @@
 
 #include "app/bound_controls.h"
 #include "app/console_line.h"
+#include "app/handler_id.h"
 #include "app/input_state.h"
 #include "content/options.h"
 #include "app/random_input.h"
@@ -18,7 +19,7 @@
 
 class InputControls : public Process {
 public:
-    static constexpr u32 kHandlerId = 3;
+    static constexpr u32 kHandlerId = HANDLER_INPUT_CONTROLS;
 
     enum Mode : u32 {
         MODE_GAME = 0,

@@ -59,10 +59,7 @@ void IntroState::Initialize() {
     BuildScreen();
 
     state_setup::Post(*this, MSG_INPUT_SWITCH_INTRO, HANDLER_INPUT_CONTROLS);
-    Message<unsigned int*> getThreeDee(MSG_GRAPHICS_GET_THREE_DEE_SETTING, &m_three_dee);
-    SendMessage(&getThreeDee, HANDLER_GRAPHICS_PROCESS);
-    Message<unsigned int> setThreeDee(MSG_GRAPHICS_SET_THREE_DEE_SETTING, 1);
-    SendMessage(&setThreeDee, HANDLER_GRAPHICS_PROCESS);
+    state_setup::SaveThreeDeeSetting(*this, &m_three_dee);
 
     state_setup::ReleaseUnusedSounds(*this);
     m_initialized = true;
@@ -136,6 +133,5 @@ void IntroState::Exit() {
     state_setup::MarkSoundsUnused(*this);
     RemoveAllProcesses();
 
-    Message<unsigned int> threeDee(MSG_GRAPHICS_SET_THREE_DEE_SETTING, m_three_dee);
-    SendMessage(&threeDee, HANDLER_GRAPHICS_PROCESS);
+    state_setup::SendThreeDeeSetting(*this, m_three_dee);
 }

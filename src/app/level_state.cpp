@@ -21,7 +21,6 @@
 #include "city/trigger_process.h"
 #include "content/game_state_loader_process.h"
 #include "content/graphics_preloader.h"
-#include "content/lua_handler.h"
 #include "content/resource_loader_process.h"
 #include "core/game_object.h"
 #include "core/globals.h"
@@ -95,10 +94,7 @@ LevelState::~LevelState() {
 }
 
 void LevelState::Initialize() {
-    Message<unsigned int*> getThreeDee(MSG_GRAPHICS_GET_THREE_DEE_SETTING, &m_three_dee);
-    SendMessage(&getThreeDee, HANDLER_GRAPHICS_PROCESS);
-    Message<unsigned int> setThreeDee(MSG_GRAPHICS_SET_THREE_DEE_SETTING, 1);
-    SendMessage(&setThreeDee, HANDLER_GRAPHICS_PROCESS);
+    state_setup::SaveThreeDeeSetting(*this, &m_three_dee);
 
     m_endless = m_name.find("endless") != std::string::npos;
     m_tutorial = m_name.find("tutorial") != std::string::npos;
@@ -113,10 +109,7 @@ void LevelState::Initialize() {
         CreateObject("ScoreText");
     }
 
-    for (const u32 group : {SoundInstance::kEffectsGroup, SoundInstance::kMusicGroup}) {
-        Message<unsigned int> mute(MSG_SOUND_MUTE_GROUP, group);
-        SendMessage(&mute, HANDLER_SOUND_PROCESS);
-    }
+    state_setup::SendToEffectsAndMusic(*this, MSG_SOUND_MUTE_GROUP);
 
     StartLoading();
     SendComponentUpdate(MSG_PAUSE_COMPONENT_UPDATE);
@@ -232,15 +225,11 @@ void LevelState::Update(float dt) {
 
 void LevelState::StartPlay() {
     std::cout << "LevelState::StartPlay: " << m_name << std::endl;
-    for (const u32 group : {SoundInstance::kEffectsGroup, SoundInstance::kMusicGroup}) {
-        Message<unsigned int> unmute(MSG_SOUND_UNMUTE_GROUP, group);
-        SendMessage(&unmute, HANDLER_SOUND_PROCESS);
-    }
+    state_setup::SendToEffectsAndMusic(*this, MSG_SOUND_UNMUTE_GROUP);
     state_setup::Post(*this, MSG_PLAY_MUSIC, HANDLER_GAME_LOGIC_PROCESS);
     Message<float> fadeIn(MSG_GRAPHICS_FADE_IN, kPlayFadeIn);
     SendMessage(&fadeIn, HANDLER_GRAPHICS_PROCESS, kPlayFadeInDelay);
-    Message<unsigned int> threeDee(MSG_GRAPHICS_SET_THREE_DEE_SETTING, m_three_dee);
-    SendMessage(&threeDee, HANDLER_GRAPHICS_PROCESS);
+    state_setup::SendThreeDeeSetting(*this, m_three_dee);
 }
 
 void LevelState::HandleMessage(BaseMessage* msg, u32 fromId) {
@@ -284,10 +273,7 @@ void LevelState::Exit() {
 
     // The level's script ran in a Lua state of the loader's own, which deleted it; only a
     // state this level made itself is deleted here.
-    if (m_lua != nullptr && m_lua_state != 0) {
-        m_lua->DeleteState(m_lua_state);
-        m_lua_state = 0;
-    }
+    state_setup::DeleteLuaState(*this);
 }
 
 void LevelState::AttachPart(GameObject* base, GameObject* part, Skeleton* skeleton) {

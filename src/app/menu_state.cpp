@@ -68,10 +68,7 @@ void MenuState::Initialize() {
     state_setup::Post(*this, MSG_INPUT_SWITCH_MENU, HANDLER_INPUT_CONTROLS);
     Message<bool> cursor(MSG_INPUT_DISPLAY_CURSOR, true);
     SendMessage(&cursor, HANDLER_INPUT_CONTROLS);
-    for (const u32 group : {SoundInstance::kEffectsGroup, SoundInstance::kMusicGroup}) {
-        Message<unsigned int> unmute(MSG_SOUND_UNMUTE_GROUP, group);
-        SendMessage(&unmute, HANDLER_SOUND_PROCESS);
-    }
+    state_setup::SendToEffectsAndMusic(*this, MSG_SOUND_UNMUTE_GROUP);
     StartMusic();
 
     Message<float> fadeIn(MSG_GRAPHICS_FADE_IN, 1.0f);
@@ -126,8 +123,5 @@ void MenuState::Exit() {
     state_setup::MarkSoundsUnused(*this);
     RemoveAllProcesses();
 
-    if (m_lua != nullptr && m_lua_state != 0) {
-        m_lua->DeleteState(m_lua_state);
-        m_lua_state = 0;
-    }
+    state_setup::DeleteLuaState(*this);
 }

@@ -3,7 +3,9 @@
 #include <utility>
 
 #include "app/game_state.h"
+#include "audio/sound_instance.h"
 #include "audio/sound_process.h"
+#include "content/lua_handler.h"
 #include "content/parser_process.h"
 #include "content/resource_loader_process.h"
 #include "core/message.h"
@@ -94,6 +96,31 @@ void MarkSoundsUnused(GameState& state) {
 void ReleaseUnusedSounds(GameState& state) {
     if (state.m_sound != nullptr) {
         state.m_sound->ReleaseUnusedSounds(false);
+    }
+}
+
+void SaveThreeDeeSetting(GameState& state, unsigned int* saved) {
+    Message<unsigned int*> get(MSG_GRAPHICS_GET_THREE_DEE_SETTING, saved);
+    state.SendMessage(&get, HANDLER_GRAPHICS_PROCESS);
+    SendThreeDeeSetting(state, 1);
+}
+
+void SendThreeDeeSetting(GameState& state, unsigned int setting) {
+    Message<unsigned int> set(MSG_GRAPHICS_SET_THREE_DEE_SETTING, setting);
+    state.SendMessage(&set, HANDLER_GRAPHICS_PROCESS);
+}
+
+void SendToEffectsAndMusic(GameState& state, unsigned int type) {
+    for (const u32 group : {SoundInstance::kEffectsGroup, SoundInstance::kMusicGroup}) {
+        Message<unsigned int> msg(type, group);
+        state.SendMessage(&msg, HANDLER_SOUND_PROCESS);
+    }
+}
+
+void DeleteLuaState(GameState& state) {
+    if (state.m_lua != nullptr && state.m_lua_state != 0) {
+        state.m_lua->DeleteState(state.m_lua_state);
+        state.m_lua_state = 0;
     }
 }
 

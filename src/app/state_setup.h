@@ -46,6 +46,14 @@ void SendShadowOption(GameState& state);
 // what it needs and then lets the rest go. Nothing without a sound process.
 void MarkSoundsUnused(GameState& state);
 void ReleaseUnusedSounds(GameState& state);
+// Keeps the renderer's 3D setting in saved and sets it to 1, its default, while the state
+// runs; the state puts the saved one back through SendThreeDeeSetting.
+void SaveThreeDeeSetting(GameState& state, unsigned int* saved);
+void SendThreeDeeSetting(GameState& state, unsigned int setting);
+// MSG_SOUND_MUTE_GROUP or MSG_SOUND_UNMUTE_GROUP for the effects and the music.
+void SendToEffectsAndMusic(GameState& state, unsigned int type);
+// The Lua state the state made for its own script, if any.
+void DeleteLuaState(GameState& state);
 // A message without payload, sent at once.
 void Post(GameState& state, unsigned int type, unsigned int toId);
 

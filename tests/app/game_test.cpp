@@ -310,6 +310,17 @@ TEST_F(GameFixture, DestructionExitsOnlyInitialisedStates) {
                                                     "exit Vantrel", "destroy Vantrel"}));
 }
 
+TEST_F(GameFixture, QuitBeforeInitialisationEndsWithoutExitingTheState) {
+    framesToInitialize = 2;
+    MakeGame();
+    BaseMessage quit(MSG_GAME_QUIT);
+    Send(quit);
+    EXPECT_FALSE(Frame());
+    EXPECT_TRUE(game->States().empty());
+    EXPECT_EQ(log.events,
+              (std::vector<std::string>{"init Vantrel", "update Vantrel", "destroy Vantrel"}));
+}
+
 TEST_F(GameFixture, FailedWindowEndsThroughTheNormalPath) {
     std::vector<sys::MessageBoxRequest> boxes;
     sys::ScopedMessageBoxSink sink(

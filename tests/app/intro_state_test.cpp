@@ -117,10 +117,7 @@ TEST_F(IntroStateTest, LoadsTheMenuLevelAndThenTheChosenLevelInTheBackground) {
     auto state = Make<IntroState>("Vantrel");
     state->Initialize();
 
-    const auto& threaded = state->m_threaded_process_manager.threadedProcesses;
-    ASSERT_EQ(threaded.size(), 1u);
-    EXPECT_FALSE(threaded.front()->lockStep);
-    const auto* menuLoader = dynamic_cast<ResourceLoaderProcess*>(threaded.front()->process.get());
+    const ResourceLoaderProcess* menuLoader = SoleFreeRunningLoader(*state, 0);
     ASSERT_NE(menuLoader, nullptr);
     EXPECT_EQ(menuLoader->ScriptPath(), state_setup::kMenuLevelPath);
 

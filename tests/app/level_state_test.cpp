@@ -239,11 +239,8 @@ TEST_F(LevelStateTest, StartsPausedBehindTheFilmLeaderWithTheLoadersChained) {
     EXPECT_TRUE(level->m_loading);
     EXPECT_TRUE(level->m_initialized);
 
-    const auto& threaded = level->m_threaded_process_manager.threadedProcesses;
-    ASSERT_EQ(threaded.size(), 1u);
-    EXPECT_FALSE(threaded.front()->lockStep);
-    EXPECT_EQ(threaded.front()->priority, LevelState::kResourceLoaderPriority);
-    const auto* resources = dynamic_cast<ResourceLoaderProcess*>(threaded.front()->process.get());
+    const ResourceLoaderProcess* resources =
+        SoleFreeRunningLoader(*level, LevelState::kResourceLoaderPriority);
     ASSERT_NE(resources, nullptr);
     EXPECT_EQ(resources->ScriptPath(), LevelPath);
     EXPECT_EQ(resources->id, HANDLER_RESOURCE_LOADER_PROCESS);

@@ -87,10 +87,7 @@ TEST_F(MenuStateTest, LoadsTheChosenLevelAndRunsTheMenuScreen) {
     auto menu = Make<MenuState>("Menu");
     menu->Initialize();
 
-    const auto& threaded = menu->m_threaded_process_manager.threadedProcesses;
-    ASSERT_EQ(threaded.size(), 1u);
-    EXPECT_FALSE(threaded.front()->lockStep);
-    const auto* loader = dynamic_cast<ResourceLoaderProcess*>(threaded.front()->process.get());
+    const ResourceLoaderProcess* loader = SoleFreeRunningLoader(*menu, 0);
     ASSERT_NE(loader, nullptr);
     EXPECT_EQ(loader->ScriptPath(), LevelPath);
     EXPECT_EQ(loader->id, HANDLER_RESOURCE_LOADER_PROCESS);

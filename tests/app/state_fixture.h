@@ -24,6 +24,7 @@
 #include "core/globals.h"
 #include "core/message.h"
 #include "core/message_router.h"
+#include "core/threaded_process.h"
 #include "player/player_info.h"
 #include "support/scoped_temp_home.h"
 
@@ -128,6 +129,20 @@ class StateFixture : public ::testing::Test {
             names.push_back(object->name);
         }
         return names;
+    }
+
+    // The state's one threaded process: a resource loader running freely at the priority.
+    // Null, with the failure recorded, when there is not exactly one.
+    static const ResourceLoaderProcess* SoleFreeRunningLoader(const GameState& state,
+                                                              int priority) {
+        const auto& threaded = state.m_threaded_process_manager.threadedProcesses;
+        EXPECT_EQ(threaded.size(), 1u);
+        if (threaded.size() != 1) {
+            return nullptr;
+        }
+        EXPECT_FALSE(threaded.front()->lockStep);
+        EXPECT_EQ(threaded.front()->priority, priority);
+        return dynamic_cast<const ResourceLoaderProcess*>(threaded.front()->process.get());
     }
 
     ScopedTempHome home;
