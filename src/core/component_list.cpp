@@ -16,22 +16,20 @@ bool ComponentList::Remove(Component* component) {
     if (found == m_components.end()) {
         return false;
     }
+    // A removal at or before the component being updated shifts the rest down by one.
+    if (found - m_components.begin() < m_next) {
+        --m_next;
+    }
     m_components.erase(found);
     delete component;
     return true;
 }
 
 void ComponentList::Update(float dt) {
-    for (std::size_t i = 0; i < m_components.size(); ++i) {
-        Component* const component = m_components[i];
-        component->Update(dt);
-        // A removal at or before this one shifted the rest down by one.
-        if (i < m_components.size() && m_components[i] != component) {
-            const auto at = std::find(m_components.begin(), m_components.end(), component);
-            i = at == m_components.end() ? i - 1
-                                         : static_cast<std::size_t>(at - m_components.begin());
-        }
+    for (m_next = 0; m_next < static_cast<std::ptrdiff_t>(m_components.size());) {
+        m_components[static_cast<std::size_t>(m_next++)]->Update(dt);
     }
+    m_next = 0;
 }
 
 i32 ComponentList::IndexOf(const Component* component) const {

@@ -41,4 +41,6 @@ class ComponentList {
 
   private:
     std::vector<Component*> m_components;
+    // Position of the next component to update while Update walks the list, else 0.
+    std::ptrdiff_t m_next = 0;
 };

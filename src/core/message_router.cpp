@@ -143,7 +143,7 @@ void MessageRouter::RemoveChild(MessageRouter* child) {
     }
 }
 
-bool MessageRouter::Deliver(BaseMessage* message, u32 toId, u32 fromId, bool* destroyed) {
+bool MessageRouter::Deliver(BaseMessage* message, u32 toId, u32 fromId) {
     std::vector<MessageHandler*>* listAt = m_cachedList;
     if (toId != m_cachedId || listAt == nullptr) {
         const auto found = handlers.find(toId);
@@ -169,7 +169,6 @@ bool MessageRouter::Deliver(BaseMessage* message, u32 toId, u32 fromId, bool* de
         delivered = true;
         handler->HandleMessage(message, fromId);
         if (guard.Destroyed()) {
-            *destroyed = true;
             return true;
         }
     }
@@ -190,8 +189,7 @@ void MessageRouter::SendMessage(BaseMessage* message, u32 toId, u32 fromId, floa
     // grow downwards could otherwise bounce it between a parent and a child forever.
     bool descending = false;
     for (;;) {
-        bool destroyed = false;
-        if (router->Deliver(message, toId, fromId, &destroyed)) {
+        if (router->Deliver(message, toId, fromId)) {
             return;
         }
         if (CompareRange(toId, router->lowId, router->highId) == kInside) {

@@ -90,8 +90,9 @@ private:
     };
     class ScopeGuard;
 
-    // Delivers to the handlers under toId at this router; false when there are none.
-    bool Deliver(BaseMessage* message, u32 toId, u32 fromId, bool* destroyed);
+    // Delivers to the handlers under toId at this router; false when there are none. Also
+    // true when a handler destroyed the router, which must then not be touched again.
+    bool Deliver(BaseMessage* message, u32 toId, u32 fromId);
     void SweepHandlers();
     void UpdateChildren(float dt, const ActiveScope& scope);
 

@@ -46,10 +46,11 @@ Vector Vector::Cross(const Vector& v) const {
 }
 
 Vector& Vector::Normalize() {
-    if (Length() == 0.0f) {
+    const float length = Length();
+    if (length == 0.0f) {
         return *this;
     }
-    return *this *= 1.0f / Length();
+    return *this *= 1.0f / length;
 }
 
 bool Vector::operator==(const Vector& v) const {

@@ -55,6 +55,26 @@ TEST(ComponentList, UpdatesSurviveRemovalsDuringTheWalk) {
     }
 }
 
+TEST(ComponentList, AnUpdateThatRemovesAnEarlierOneAndItselfSkipsNothing) {
+    std::vector<std::string> log;
+    ComponentList list;
+    std::vector<Probe*> probes;
+    for (const char* name : {"a", "b", "c", "d"}) {
+        probes.push_back(list.Create<Probe>(nullptr, name, &log));
+    }
+    probes[2]->onUpdate = [&list, &probes] {
+        EXPECT_TRUE(list.Remove(probes[1]));
+        EXPECT_TRUE(list.Remove(probes[2]));
+    };
+    list.Update(0.1f);
+    EXPECT_EQ(log, (std::vector<std::string>{"a", "b", "c", "~b", "~c", "d"}));
+    // A removal between updates leaves the next walk whole.
+    EXPECT_TRUE(list.Remove(probes[0]));
+    log.clear();
+    list.Update(0.1f);
+    EXPECT_EQ(log, (std::vector<std::string>{"d"}));
+}
+
 TEST(ComponentList, OwnsWhatItCreatedUntilRemovedOrDestroyed) {
     std::vector<std::string> log;
     Probe stranger("stranger", &log);

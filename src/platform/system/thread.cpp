@@ -17,8 +17,9 @@ struct Thread::Shared {
     std::mutex lock;
     pid_t tid = 0;
     bool finished = false;
-    bool hasPending = false;
-    int pendingNice = 0;
+    // Applied by the new thread itself once it knows its id; a SetPriority before then
+    // replaces it.
+    int nice = 0;
 };
 
 namespace {
@@ -60,16 +61,13 @@ bool Thread::Start(std::function<void()> body, int priority) {
         return false;
     }
     auto shared = std::make_shared<Shared>();
-    shared->hasPending = true;
-    shared->pendingNice = NiceFor(OnScale(priority) ? priority : 0);
+    shared->nice = NiceFor(OnScale(priority) ? priority : 0);
     try {
         m_thread = std::thread([shared, body = std::move(body)] {
             {
                 const std::lock_guard<std::mutex> hold(shared->lock);
                 shared->tid = gettid();
-                if (shared->hasPending) {
-                    ApplyNice(shared->tid, shared->pendingNice);
-                }
+                ApplyNice(shared->tid, shared->nice);
             }
             body();
             const std::lock_guard<std::mutex> hold(shared->lock);
@@ -99,8 +97,7 @@ bool Thread::SetPriority(int priority) {
         return true;
     }
     if (m_shared->tid == 0) {
-        m_shared->hasPending = true;
-        m_shared->pendingNice = nice;
+        m_shared->nice = nice;
         return true;
     }
     ApplyNice(m_shared->tid, nice);
