@@ -159,7 +159,19 @@ bool MessageRouter::Deliver(BaseMessage* message, u32 toId, u32 fromId) {
     std::vector<MessageHandler*>& list = *listAt;
     const std::size_t count = list.size();
     ScopeGuard guard(this);
+    // Lowered on every way out, a handler's exception included, so removals made during
+    // this delivery are still swept; not touched once a handler has destroyed the router.
+    struct DeliveringCount {
+        MessageRouter* router;
+        const ScopeGuard& guard;
+        ~DeliveringCount() {
+            if (!guard.Destroyed() && --router->m_delivering == 0 && router->m_holes) {
+                router->SweepHandlers();
+            }
+        }
+    };
     ++m_delivering;
+    const DeliveringCount counting{this, guard};
     bool delivered = false;
     for (std::size_t i = 0; i < count; ++i) {
         MessageHandler* const handler = list[i];
@@ -171,9 +183,6 @@ bool MessageRouter::Deliver(BaseMessage* message, u32 toId, u32 fromId) {
         if (guard.Destroyed()) {
             return true;
         }
-    }
-    if (--m_delivering == 0 && m_holes) {
-        SweepHandlers();
     }
     return delivered;
 }
