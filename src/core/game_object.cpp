@@ -43,9 +43,7 @@ GameObject::~GameObject() {
     delete boundingSphere;
     boundingSphere = nullptr;
     for (GameObject* child : childObjects) {
-        if (child->parentObject != nullptr) {
-            child->parentObject = nullptr;
-        }
+        child->parentObject = nullptr;
     }
     childObjects.clear();
     if (parentObject != nullptr) {

@@ -55,7 +55,6 @@ void ThreadedProcess::ReleaseStep() {
 
 void ThreadedProcess::Run() {
     last = 0;
-    m_thread_running = true;
     bool first = true;
     while (keepRunning) {
         if (process->killed) {
