@@ -4,7 +4,7 @@ file(GLOB bench_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
 foreach(src IN LISTS bench_sources)
   get_filename_component(name ${src} NAME_WE)
   add_executable(bench_${name} ${src})
-  target_link_libraries(bench_${name} PRIVATE gorvane_all benchmark::benchmark)
+  target_link_libraries(bench_${name} PRIVATE gorvane_content benchmark::benchmark)
   target_compile_definitions(bench_${name} PRIVATE
     GORVANE_SOURCE_DIR="${CMAKE_SOURCE_DIR}" GORVANE_BINARY_DIR="${CMAKE_BINARY_DIR}")
   set_target_properties(bench_${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)

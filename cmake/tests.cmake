@@ -1,17 +1,40 @@
-# One GoogleTest executable per folder under tests/, linking the library of the
-# source folder of the same name. tests/support holds shared fixtures.
+# One GoogleTest executable per folder under tests/, linking only the library of the source
+# folder of the same name (plus what a test itself drives directly, listed below).
+# tests/support holds shared fixtures.
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
-file(GLOB_RECURSE support_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
-add_library(gorvane_test_support STATIC ${support_sources})
+add_library(gorvane_test_support STATIC
+  ${CMAKE_SOURCE_DIR}/tests/support/test_main.cpp
+  ${CMAKE_SOURCE_DIR}/tests/support/component_fixture.cpp
+  ${CMAKE_SOURCE_DIR}/tests/support/package_fixture.cpp
+  ${CMAKE_SOURCE_DIR}/tests/support/scoped_temp_home.cpp)
 target_include_directories(gorvane_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
-target_link_libraries(gorvane_test_support PUBLIC gorvane_all GTest::gtest GTest::gmock)
+target_link_libraries(gorvane_test_support PUBLIC gorvane_core GTest::gtest GTest::gmock
+                      PRIVATE gorvane_warnings)
 if(GORVANE_SANITIZE)
   target_compile_definitions(gorvane_test_support PRIVATE GORVANE_NO_DLCLOSE=1)
 endif()
 target_compile_definitions(gorvane_test_support PUBLIC
   GORVANE_SOURCE_DIR="${CMAKE_SOURCE_DIR}" GORVANE_BINARY_DIR="${CMAKE_BINARY_DIR}")
+
+# Tiny AVI files written with FFmpeg's own muxer, for the tests of the video layers.
+add_library(gorvane_test_avi STATIC ${CMAKE_SOURCE_DIR}/tests/support/avi_fixture.cpp)
+target_link_libraries(gorvane_test_avi PUBLIC gorvane_test_support PRIVATE PkgConfig::FFMPEG
+                      gorvane_warnings)
+
+# The library a test folder tests, when it is not gorvane_<folder>, and what its tests use
+# beyond it.
+set(GORVANE_TEST_LIBS_platform gorvane_platform_system gorvane_platform_window
+    gorvane_platform_input gorvane_platform_gfx gorvane_platform_sound gorvane_platform_video
+    gorvane_platform_physics gorvane_platform_gui PkgConfig::SDL2)
+set(GORVANE_TEST_LIBS_tools gorvane_content)
+set(GORVANE_TEST_LIBS_content gorvane_content gorvane_platform_sound
+    PkgConfig::LUA PkgConfig::FFMPEG stb)
+set(GORVANE_TEST_LIBS_graphics gorvane_graphics gorvane_test_avi)
+set(GORVANE_TEST_LIBS_audio gorvane_audio PkgConfig::SDL2_MIXER)
+set(GORVANE_TEST_LIBS_app gorvane_app PkgConfig::SDL2)
+set(GORVANE_TEST_LIBS_PhysX gorvane_physx)
 
 file(GLOB test_folders LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*)
 foreach(dir IN LISTS test_folders)
@@ -25,8 +48,13 @@ foreach(dir IN LISTS test_folders)
   endif()
   string(TOLOWER ${folder} lower)
   set(target test_${lower})
+  if(DEFINED GORVANE_TEST_LIBS_${folder})
+    set(libs ${GORVANE_TEST_LIBS_${folder}})
+  else()
+    set(libs gorvane_${lower})
+  endif()
   add_executable(${target} ${sources})
-  target_link_libraries(${target} PRIVATE gorvane_test_support)
+  target_link_libraries(${target} PRIVATE ${libs} gorvane_test_support gorvane_warnings)
   gtest_discover_tests(${target} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
                        DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
 endforeach()

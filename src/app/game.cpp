@@ -9,7 +9,7 @@
 #include "app/intro_state.h"
 #include "app/level_state.h"
 #include "app/menu_state.h"
-#include "app/shell_globals.h"
+#include "game/shell_globals.h"
 #include "audio/sound_process.h"
 #include "content/parser_process.h"
 #include "core/globals.h"

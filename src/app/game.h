@@ -15,8 +15,8 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include "app/game_state.h"
-#include "app/handler_id.h"
+#include "game/game_state.h"
+#include "game/handler_id.h"
 #include "content/lua_handler.h"
 #include "core/message_handler.h"
 #include "core/message_router.h"

@@ -10,8 +10,8 @@
 
 #include "app/bound_controls.h"
 #include "app/console_line.h"
-#include "app/handler_id.h"
-#include "app/input_state.h"
+#include "game/handler_id.h"
+#include "game/input_state.h"
 #include "content/options.h"
 #include "app/random_input.h"
 #include "core/process.h"

@@ -8,7 +8,7 @@
 #include <array>
 #include <memory>
 
-#include "app/game_state.h"
+#include "game/game_state.h"
 
 class GraphicsPreloader;
 

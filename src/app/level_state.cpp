@@ -5,19 +5,18 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include "PhysX/physx_component.h"
 #include "PhysX/physx_process.h"
 #include "ai/ai_view_process.h"
-#include "animation/animation_controller.h"
+#include "ai/mothership_builder.h"
 #include "animation/animation_process.h"
-#include "animation/skeleton.h"
-#include "app/shell_globals.h"
+#include "game/shell_globals.h"
 #include "app/state_setup.h"
 #include "audio/sound_instance.h"
 #include "audio/sound_process.h"
 #include "city/building_process.h"
 #include "city/bullet_process.h"
 #include "city/game_logic_process.h"
+#include "city/tower_builder.h"
 #include "city/trigger_process.h"
 #include "content/game_state_loader_process.h"
 #include "content/graphics_preloader.h"
@@ -30,6 +29,7 @@
 #include "graphics/particle_system_script_process.h"
 #include "graphics/video_manager.h"
 #include "player/player_process.h"
+#include "player/robot_builder.h"
 #include "ui/ui_process.h"
 
 namespace {
@@ -39,7 +39,6 @@ constexpr float kFilmLeaderVolume = 0.4f;
 constexpr float kPlayFadeIn = 2.0f;
 constexpr float kPlayFadeInDelay = 0.1f;
 
-constexpr const char* kMothershipTube = "AI-Boss-Fly-MothershipTube";
 constexpr const char* kLevelMeshes[] = {"assets/art/tube0.X",
                                         "assets/art/tube1.X",
                                         "assets/art/tube2.X",
@@ -58,25 +57,6 @@ std::string PlayedScript(const std::string& name) {
         return name;
     }
     return name.substr(0, extension) + "_temp" + name.substr(extension);
-}
-
-// A tower side in whole blocks. Scripts can send anything; a value that is no count (NaN,
-// negative) gives no blocks rather than an undefined conversion.
-i32 TowerCells(float size) {
-    if (!(size >= 1.0f)) {
-        return 0;
-    }
-    return size >= static_cast<float>(LevelState::kMaxTowerCells) ? LevelState::kMaxTowerCells
-                                                                  : static_cast<i32>(size);
-}
-
-// Where a tower cell's index puts a block along one side, before the tower's location.
-float TowerOffset(i32 index, i32 count) {
-    return static_cast<float>(index - count / 2) * LevelState::kTowerCell;
-}
-
-template <class T> T* ComponentOf(const GameObject* object, ComponentType type) {
-    return object == nullptr ? nullptr : dynamic_cast<T*>(object->GetComponent(type));
 }
 
 } // namespace
@@ -102,9 +82,10 @@ void LevelState::Initialize() {
     AddProcesses();
     MapComponents();
     state_setup::CopyDefinitions(*this);
-    RegisterObjectCallback("Robot", [this] { return CreateRobot(); });
-    RegisterObjectCallback("AI-Boss-Fly-Mothership", [this] { return CreateMothership(); });
-    RegisterObjectCallback("Tower", [this] { return CreateTower(); });
+    RegisterObjectCallback("Robot", [this] { return CreateRobot(*this, m_animation); });
+    RegisterObjectCallback("AI-Boss-Fly-Mothership", [this] { return CreateMothership(*this); });
+    RegisterObjectCallback("Tower",
+                           [this] { return CreateTower(*this, m_tower_size, m_tower_location); });
     if (m_endless) {
         CreateObject("ScoreText");
     }
@@ -274,139 +255,4 @@ void LevelState::Exit() {
     // The level's script ran in a Lua state of the loader's own, which deleted it; only a
     // state this level made itself is deleted here.
     state_setup::DeleteLuaState(*this);
-}
-
-void LevelState::AttachPart(GameObject* base, GameObject* part, Skeleton* skeleton) {
-    if (part == nullptr) {
-        return;
-    }
-    part->parentObject = base;
-    base->childObjects.push_back(part);
-    if (skeleton != nullptr) {
-        if (const Component* joint = part->GetComponent(ComponentType::Joint)) {
-            skeleton->AddJoint(m_animation->FindComponentIndex(joint));
-        }
-    }
-    part->NotifyComponents();
-    const auto* baseBody = ComponentOf<PhysXComponent>(base, ComponentType::Physics);
-    auto* partBody = ComponentOf<PhysXComponent>(part, ComponentType::Physics);
-    if (baseBody != nullptr && partBody != nullptr) {
-        partBody->m_actor = baseBody->m_actor;
-    }
-}
-
-GameObject* LevelState::CreateRobot() {
-    GameObject* const base = CreateObject("RobotBase");
-    if (base == nullptr) {
-        return nullptr;
-    }
-    GameObject* const body = CreateObject("RobotBody");
-    if (body == nullptr || body->GetComponent(ComponentType::Joint) == nullptr ||
-        m_animation == nullptr) {
-        return base;
-    }
-    Skeleton* const skeleton = m_animation->AddSkeleton();
-    if (auto* controller =
-            ComponentOf<AnimationController>(base, ComponentType::AnimationController)) {
-        controller->m_skeleton = skeleton;
-    }
-    AttachPart(base, body, skeleton);
-    for (const char* part :
-         {"RobotHead", "RobotRightArm", "RobotLeftArm", "RobotLeg", "RobotLeg"}) {
-        AttachPart(base, CreateObject(part), skeleton);
-    }
-    for (u32 i = 0; i < kRobotHealthParts; ++i) {
-        AttachPart(base, CreateObject("RobotHealth"));
-    }
-    return base;
-}
-
-StreamMap LevelState::MothershipTubeParameters(u32 index) {
-    StreamMap stream(StreamMap::kDefaultCapacity);
-    stream.WriteString(kMothershipTube);
-    stream.WriteString("Graphic");
-    stream.AddString("Mesh", "assets/art/mothership_tube" + std::to_string(index) + ".X");
-    stream.AddString("Bump Map", "");
-    stream.AddString("Specular Map", "");
-    stream.AddBool("Cast Shadow", false);
-    stream.AddFloat("HDR Multiplier", 1.0f);
-    stream.AddFloat("Specular Power", 0.0f);
-    stream.AddBool("Render Red", false);
-    stream.AddBool("Animated", false);
-    stream.AddString("Breakable", "false");
-    return stream;
-}
-
-GameObject* LevelState::CreateMothership() {
-    GameObject* const base = CreateObject("AI-Boss-Fly-MothershipBase");
-    if (base == nullptr) {
-        return nullptr;
-    }
-    AttachPart(base, CreateObject("AI-Boss-Fly-MothershipBFG"));
-    AttachPart(base, CreateObject("AI-Boss-Fly-MothershipBFGCore"));
-    for (u32 i = 0; i < kMothershipTurrets; ++i) {
-        GameObject* const turret = CreateObject("AI-Boss-Fly-MothershipTurret");
-        if (turret == nullptr) {
-            continue;
-        }
-        StreamMap parameters = MothershipTubeParameters(i);
-        if (Component* tube = CreateComponent(ComponentType::Graphic, &parameters)) {
-            turret->AddComponent(ComponentType::Graphic, tube);
-            // The turret's own components were initialised when it was made.
-            tube->Initialize();
-        }
-        AttachPart(base, turret);
-    }
-    for (u32 i = 0; i < kMothershipHatches; ++i) {
-        AttachPart(base, CreateObject("AI-Boss-Fly-MothershipHatch"));
-    }
-    return base;
-}
-
-GameObject* LevelState::CreateTower() {
-    const i32 nx = TowerCells(m_tower_size.x);
-    const i32 ny = TowerCells(m_tower_size.y);
-    const i32 nz = TowerCells(m_tower_size.z);
-    GameObject* last = nullptr;
-    // A side without blocks is no tower: walls at index nx - 1 would land outside it.
-    if (nx == 0 || ny == 0 || nz == 0) {
-        return last;
-    }
-    const Vector location = m_tower_location;
-    const auto place = [this, &last, &location](float x, float y, float z) {
-        GameObject* const block = CreateObject("BuildingBlock");
-        if (block == nullptr) {
-            return;
-        }
-        block->SetPosition(Vector(x, y, z) + location);
-        last = block;
-    };
-    const auto wall = [&place, nx, nz](i32 i, i32 y, i32 k) {
-        place(TowerOffset(i, nx) + kTowerHalfCell,
-              static_cast<float>(y) * kTowerCell + kTowerHalfCell,
-              TowerOffset(k, nz) + kTowerHalfCell);
-    };
-
-    for (i32 y = 0; y < ny; ++y) {
-        // A side one block wide has one wall there, not two in the same place.
-        for (i32 x = 0; x < nx; ++x) {
-            wall(x, y, 0);
-            if (nz > 1) {
-                wall(x, y, nz - 1);
-            }
-        }
-        for (i32 z = 1; z < nz - 1; ++z) {
-            wall(0, y, z);
-            if (nx > 1) {
-                wall(nx - 1, y, z);
-            }
-        }
-    }
-    const float roof = static_cast<float>(ny - 1) * kTowerCell + kTowerHalfCell;
-    for (i32 x = 1; x < nx - 1; ++x) {
-        for (i32 z = 1; z < nz - 1; ++z) {
-            place(TowerOffset(x, nx), roof, TowerOffset(z, nz));
-        }
-    }
-    return last;
 }

@@ -1,18 +1,16 @@
 #pragma once
 // The state of play: a level, the endless mode or the tutorial, named by its Lua script path.
 // It is handler 6 at its own router. It adds the level's processes, builds the composite
-// objects (the robot, the mothership, towers of blocks), loads the level in the background
+// objects (the robot, the mothership, towers of blocks) through the builders of their subsystems, loads the level in the background
 // behind the film leader and starts play once both the loading and the film leader are
 // over, whichever ends last.
 
 #include <memory>
 
-#include "app/game_state.h"
-#include "content/stream_map.h"
+#include "game/game_state.h"
 
 class AnimationProcess;
 class GraphicsPreloader;
-class Skeleton;
 
 class LevelState : public GameState {
   public:
@@ -20,13 +18,6 @@ class LevelState : public GameState {
     static constexpr const char* kFilmLeaderSound = "assets/music/FilmLeader.wav";
     static constexpr int kResourceLoaderPriority = 2;
     static constexpr int kStateLoaderPriority = 15;
-    static constexpr u32 kMothershipTurrets = 6;
-    static constexpr u32 kMothershipHatches = 12;
-    static constexpr u32 kRobotHealthParts = 12;
-    static constexpr float kTowerCell = 10.01f;
-    static constexpr float kTowerHalfCell = 5.005f;
-    // A tower side longer than this many blocks is cut to it.
-    static constexpr i32 kMaxTowerCells = 256;
 
     // During the level editor's test run the "_temp" copy of the script is played.
     LevelState(const std::string& name, GraphicsProcess* graphics, SoundProcess* sound,
@@ -41,17 +32,6 @@ class LevelState : public GameState {
     // MSG_LEVEL_FILM_LEAD_STARTED pauses the level's processes, MSG_LEVEL_FILM_LEAD_ENDED
     // resumes them and starts play when loading is over.
     void HandleMessage(BaseMessage* msg, u32 fromId) override;
-
-    // The creators of the composite objects, registered under "Robot",
-    // "AI-Boss-Fly-Mothership" and "Tower". Each returns the object the script gets back.
-    GameObject* CreateRobot();
-    GameObject* CreateMothership();
-    // The blocks of the size and at the location last sent by MSG_LEVEL_TOWER_SIZE and
-    // MSG_LEVEL_TOWER_LOCATION; the last block, or null when none was made.
-    GameObject* CreateTower();
-
-    // The "Graphic" stream of the mothership's tube number index.
-    static StreamMap MothershipTubeParameters(u32 index);
 
     bool IsEndless() const { return m_endless; }
     bool IsTutorial() const { return m_tutorial; }
@@ -68,9 +48,6 @@ class LevelState : public GameState {
     void PlayFilmLeader();
     void StartPlay();
     void SendComponentUpdate(u32 type);
-    // The part becomes a child of the base, its joint (with a skeleton) joins the skeleton,
-    // its components hear of the change and it moves with the base's physics body.
-    void AttachPart(GameObject* base, GameObject* part, Skeleton* skeleton = nullptr);
 
     std::unique_ptr<GraphicsPreloader> m_preloader;
     AnimationProcess* m_animation = nullptr;

@@ -12,7 +12,7 @@
 #include "core/message.h"
 #include "graphics/graphics_process.h"
 #include "graphics/video_manager.h"
-#include "player/player_info.h"
+#include "game/player_info.h"
 #include "ui/ui_process.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "app/game_state.h"
+#include "game/game_state.h"
 
 class GraphicsPreloader;
 class SoundInstance;

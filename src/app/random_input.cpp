@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/input_state.h"
+#include "game/input_state.h"
 #include "platform/system/crt_rand.h"
 
 void RandomInput::Step(float dt, BoundControls& bound) {

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "app/game_state.h"
+#include "game/game_state.h"
 #include "audio/sound_instance.h"
 #include "audio/sound_process.h"
 #include "content/lua_handler.h"

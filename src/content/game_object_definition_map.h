@@ -8,7 +8,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "content/stream_map.h"
+#include "core/stream_map.h"
 #include "core/component_type.h"
 
 using ComponentDefinitionList = std::multimap<ComponentType, StreamMap>;

@@ -1,7 +1,7 @@
 #pragma once
 // A ComponentProcess whose components live in one ComponentList: it updates them once a
 // frame and deletes each when its object hands it back.
-#include "content/component_header.h"
+#include "core/component_header.h"
 #include "core/component_list.h"
 #include "core/process.h"
 

@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "content/stream_map.h"
+#include "core/stream_map.h"
 #include "core/entity.h"
 #include "core/bounds.h"
 #include "core/matrix.h"

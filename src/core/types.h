@@ -1,14 +1,4 @@
 #pragma once
-// Fixed-width names used throughout the engine.
-#include <cstdint>
-
-using u8 = std::uint8_t;
-using u16 = std::uint16_t;
-using u32 = std::uint32_t;
-using u64 = std::uint64_t;
-using i8 = std::int8_t;
-using i16 = std::int16_t;
-using i32 = std::int32_t;
-using i64 = std::int64_t;
-using f32 = float;
-using f64 = double;
+// Core's name for the fixed-width types; they live at the bottom layer so the platform
+// layers share them without including core.
+#include "platform/system/types.h"

@@ -2,7 +2,7 @@
 // The state of the level editor (handler 7). For now it holds the editor's place in the
 // state switching: the editor itself, its tool windows and its objects come with it later.
 
-#include "app/game_state.h"
+#include "game/game_state.h"
 
 class LevelEditorState : public GameState {
   public:

@@ -4,10 +4,10 @@
 #include <iostream>
 #include <thread>
 
-#include "content/component_header.h"
+#include "core/component_header.h"
 #include "content/file_package.h"
 #include "content/particle_system_info.h"
-#include "content/stream_map.h"
+#include "core/stream_map.h"
 #include "core/component_type.h"
 #include "core/message.h"
 #include "graphics/particle_system_cpu.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/input_state.h"
+#include "game/input_state.h"
 #include "core/process.h"
 #include "core/types.h"
 #include "graphics/device_mutex.h"

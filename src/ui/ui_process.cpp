@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/input_state.h"
+#include "game/input_state.h"
 #include "core/message.h"
 #include "platform/input/keys.h"
 #include "ui/ui_component.h"

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/game.h"
-#include "app/shell_globals.h"
+#include "game/shell_globals.h"
 #include "core/globals.h"
 #include "core/message.h"
 #include "platform/window/cursor.h"

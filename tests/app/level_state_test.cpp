@@ -13,13 +13,14 @@
 #include "ai/ai_view_process.h"
 #include "animation/animation_controller.h"
 #include "animation/animation_process.h"
+#include "ai/mothership_builder.h"
 #include "app/level_state.h"
 #include "app/state_fixture.h"
 #include "city/building_process.h"
 #include "city/bullet_process.h"
 #include "city/game_logic_process.h"
 #include "city/trigger_process.h"
-#include "content/component_header.h"
+#include "core/component_header.h"
 #include "content/game_state_loader_process.h"
 #include "content/resource_loader_process.h"
 #include "core/component_list_process.h"
@@ -446,7 +447,7 @@ std::vector<u8> TubeBytes(const std::string& mesh) {
 
 TEST_F(LevelStateTest, MothershipTubeStreamHoldsItsMeshAndFixedParameters) {
     for (u32 i : {0u, 5u}) {
-        const StreamMap stream = LevelState::MothershipTubeParameters(i);
+        const StreamMap stream = MothershipTubeParameters(i);
         const std::vector<u8> bytes(stream.Data(), stream.Data() + stream.Size());
         EXPECT_EQ(bytes, TubeBytes("assets/art/mothership_tube" + std::to_string(i) + ".X"));
 
@@ -484,7 +485,7 @@ TEST_F(LevelStateTest, MothershipTurretsGetTheirTubesAndEveryPartTheBaseBody) {
     ASSERT_EQ(graphicsProcess.streams.size(), 12u);
     for (u32 i = 0; i < 6; ++i) {
         const StreamMap& tube = graphicsProcess.streams[2 * i + 1];
-        const StreamMap expectedTube = LevelState::MothershipTubeParameters(i);
+        const StreamMap expectedTube = MothershipTubeParameters(i);
         EXPECT_EQ(std::vector<u8>(tube.Data(), tube.Data() + tube.Size()),
                   std::vector<u8>(expectedTube.Data(), expectedTube.Data() + expectedTube.Size()));
 

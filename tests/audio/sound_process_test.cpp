@@ -12,7 +12,7 @@
 
 #include "audio/sound_player.h"
 #include "audio/sound_process.h"
-#include "content/stream_map.h"
+#include "core/stream_map.h"
 #include "core/message.h"
 #include "core/message_router.h"
 #include "support/component_fixture.h"

@@ -12,7 +12,7 @@
 #include "content/file_package.h"
 #include "content/game_object_definition_map.h"
 #include "content/package_format.h"
-#include "content/stream_map.h"
+#include "core/stream_map.h"
 
 namespace content_test {
 

@@ -4,8 +4,8 @@
 #include <set>
 
 #include "content/file_package.h"
-#include "content/stream_map.h"
-#include "resource_loader_fixture.h"
+#include "core/stream_map.h"
+#include "support/resource_loader_fixture.h"
 
 namespace resource_loader_test {
 namespace {

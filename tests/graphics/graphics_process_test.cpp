@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "content/particle_system_info.h"
-#include "content/stream_map.h"
+#include "core/stream_map.h"
 #include "core/component_type.h"
 #include "core/game_object.h"
 #include "core/message.h"

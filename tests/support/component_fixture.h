@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "content/stream_map.h"
+#include "core/stream_map.h"
 #include "core/message.h"
 #include "core/message_handler.h"
 

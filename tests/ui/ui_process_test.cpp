@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/input_state.h"
+#include "game/input_state.h"
 #include "core/message.h"
 #include "core/message_router.h"
 #include "platform/input/keys.h"

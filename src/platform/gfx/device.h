@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/types.h"
+#include "platform/system/types.h"
 
 namespace window {
 class Window;

@@ -6,7 +6,7 @@
 #include <array>
 #include <vector>
 
-#include "core/types.h"
+#include "platform/system/types.h"
 #include "platform/input/keys.h"
 
 namespace input {

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "core/types.h"
+#include "platform/system/types.h"
 #include "platform/input/event_device.h"
 
 namespace input {

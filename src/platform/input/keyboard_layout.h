@@ -1,6 +1,6 @@
 #pragma once
 // The characters of the keys on a US keyboard. Caps lock shifts letters only.
-#include "core/types.h"
+#include "platform/system/types.h"
 
 namespace input {
 

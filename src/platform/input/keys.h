@@ -2,7 +2,7 @@
 // Key codes of the game's key array. They are the keyboard's set-1 scan codes, with 0x80
 // added for the extended (E0-prefixed) keys: the values keyboard_controls.xml stores and
 // DirectInput used. Codes 256 and up name mouse buttons in control bindings.
-#include "core/types.h"
+#include "platform/system/types.h"
 
 namespace input {
 

@@ -2,7 +2,7 @@
 // SDL's keyboard and mouse events turned into the game's key codes and mouse buttons.
 #include <memory>
 
-#include "core/types.h"
+#include "platform/system/types.h"
 #include "platform/input/event_device.h"
 
 union SDL_Event;

@@ -10,7 +10,7 @@
 #include <mutex>
 #include <vector>
 
-#include "core/types.h"
+#include "platform/system/types.h"
 
 struct Mix_Chunk;
 struct _Mix_Music;

@@ -3,7 +3,7 @@
 // address, the thread, a backtrace and the memory map of the process. Everything here may
 // run inside a signal handler, so nothing allocates or goes through stdio.
 
-#include "core/types.h"
+#include "platform/system/types.h"
 
 namespace sys {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/types.h"
+#include "platform/system/types.h"
 
 namespace video {
 

@@ -2,7 +2,7 @@
 // The mouse cursor, kept the way the game expects of Windows: a process-wide display
 // counter that ShowCursor raises or lowers by one (starting at 0), the cursor drawn only
 // while the counter is at least 0, and a shape that is the arrow or nothing.
-#include "core/types.h"
+#include "platform/system/types.h"
 #include "platform/window/screen.h"
 
 namespace window {

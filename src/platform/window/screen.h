@@ -3,7 +3,7 @@
 // start at the primary screen's top-left corner.
 #include <optional>
 
-#include "core/types.h"
+#include "platform/system/types.h"
 
 namespace window {
 

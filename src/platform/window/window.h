@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/types.h"
+#include "platform/system/types.h"
 #include "platform/window/screen.h"
 
 struct SDL_Window;

@@ -1,4 +1,4 @@
-#include "content/stream_map.h"
+#include "core/stream_map.h"
 
 #include <bit>
 #include <cstring>

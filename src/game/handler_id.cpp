@@ -1,4 +1,4 @@
-#include "app/handler_id.h"
+#include "game/handler_id.h"
 
 u32 g_screen_state_counter = 0;
 

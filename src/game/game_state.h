@@ -14,7 +14,7 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include "app/handler_id.h"
+#include "game/handler_id.h"
 #include "content/game_object_definition_map.h"
 #include "core/component_type.h"
 #include "core/entity.h"

@@ -13,7 +13,7 @@
 #include "core/threaded_process.h"
 #include "graphics/graphics_process.h"
 #include "graphics/renderer_preloader.h"
-#include "resource_loader_fixture.h"
+#include "support/resource_loader_fixture.h"
 
 namespace resource_loader_test {
 namespace {

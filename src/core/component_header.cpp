@@ -1,6 +1,6 @@
-#include "content/component_header.h"
+#include "core/component_header.h"
 
-#include "content/stream_map.h"
+#include "core/stream_map.h"
 
 bool ComponentHeader::Read(StreamMap* stream) {
     return stream != nullptr && stream->ReadString(m_object_type) &&

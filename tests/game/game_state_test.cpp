@@ -7,8 +7,8 @@
 
 #include <boost/make_shared.hpp>
 
-#include "app/game_state.h"
-#include "app/shell_globals.h"
+#include "game/game_state.h"
+#include "game/shell_globals.h"
 #include "core/component.h"
 #include "core/game_object.h"
 #include "core/message.h"

@@ -1,9 +1,9 @@
-#include "app/game_state.h"
+#include "game/game_state.h"
 
 #include <algorithm>
 #include <iostream>
 
-#include "app/shell_globals.h"
+#include "game/shell_globals.h"
 #include "content/lua_handler.h"
 #include "core/component.h"
 #include "core/game_object.h"

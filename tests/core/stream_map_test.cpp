@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "content/stream_map.h"
+#include "core/stream_map.h"
 
 namespace {
 

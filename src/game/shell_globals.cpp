@@ -1,4 +1,4 @@
-#include "app/shell_globals.h"
+#include "game/shell_globals.h"
 
 i32 g_render_width = 1024;
 i32 g_render_height = 640;

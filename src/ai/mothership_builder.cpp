@@ -1,0 +1,56 @@
+#include "ai/mothership_builder.h"
+
+#include <string>
+
+#include "animation/composite_part.h"
+#include "core/component.h"
+#include "core/game_object.h"
+#include "game/game_state.h"
+
+namespace {
+
+constexpr const char* kMothershipTube = "AI-Boss-Fly-MothershipTube";
+
+} // namespace
+
+StreamMap MothershipTubeParameters(u32 index) {
+    StreamMap stream(StreamMap::kDefaultCapacity);
+    stream.WriteString(kMothershipTube);
+    stream.WriteString("Graphic");
+    stream.AddString("Mesh", "assets/art/mothership_tube" + std::to_string(index) + ".X");
+    stream.AddString("Bump Map", "");
+    stream.AddString("Specular Map", "");
+    stream.AddBool("Cast Shadow", false);
+    stream.AddFloat("HDR Multiplier", 1.0f);
+    stream.AddFloat("Specular Power", 0.0f);
+    stream.AddBool("Render Red", false);
+    stream.AddBool("Animated", false);
+    stream.AddString("Breakable", "false");
+    return stream;
+}
+
+GameObject* CreateMothership(GameState& state) {
+    GameObject* const base = state.CreateObject("AI-Boss-Fly-MothershipBase");
+    if (base == nullptr) {
+        return nullptr;
+    }
+    AttachPart(base, state.CreateObject("AI-Boss-Fly-MothershipBFG"));
+    AttachPart(base, state.CreateObject("AI-Boss-Fly-MothershipBFGCore"));
+    for (u32 i = 0; i < kMothershipTurrets; ++i) {
+        GameObject* const turret = state.CreateObject("AI-Boss-Fly-MothershipTurret");
+        if (turret == nullptr) {
+            continue;
+        }
+        StreamMap parameters = MothershipTubeParameters(i);
+        if (Component* tube = state.CreateComponent(ComponentType::Graphic, &parameters)) {
+            turret->AddComponent(ComponentType::Graphic, tube);
+            // The turret's own components were initialised when it was made.
+            tube->Initialize();
+        }
+        AttachPart(base, turret);
+    }
+    for (u32 i = 0; i < kMothershipHatches; ++i) {
+        AttachPart(base, state.CreateObject("AI-Boss-Fly-MothershipHatch"));
+    }
+    return base;
+}

@@ -1,0 +1,27 @@
+#include "animation/composite_part.h"
+
+#include "PhysX/physx_component.h"
+#include "animation/animation_process.h"
+#include "animation/skeleton.h"
+#include "core/component.h"
+#include "core/game_object.h"
+
+void AttachPart(GameObject* base, GameObject* part, AnimationProcess* animation,
+                Skeleton* skeleton) {
+    if (part == nullptr) {
+        return;
+    }
+    part->parentObject = base;
+    base->childObjects.push_back(part);
+    if (skeleton != nullptr && animation != nullptr) {
+        if (const Component* joint = part->GetComponent(ComponentType::Joint)) {
+            skeleton->AddJoint(animation->FindComponentIndex(joint));
+        }
+    }
+    part->NotifyComponents();
+    const auto* baseBody = dynamic_cast<const PhysXComponent*>(base->GetComponent(ComponentType::Physics));
+    auto* partBody = dynamic_cast<PhysXComponent*>(part->GetComponent(ComponentType::Physics));
+    if (baseBody != nullptr && partBody != nullptr) {
+        partBody->m_actor = baseBody->m_actor;
+    }
+}
