@@ -3,10 +3,11 @@
 // MSG_DISABLE_AI toggles it off and on; while off its components are not updated, which the
 // level uses to keep the AI still during a one-off update.
 #include "core/component_list_process.h"
+#include "core/handler_ids.h"
 
 class AIViewProcess : public ComponentListProcess {
   public:
-    static constexpr u32 kHandlerId = 12;
+    static constexpr u32 kHandlerId = HANDLER_AI_VIEW_PROCESS;
 
     explicit AIViewProcess(bool tutorial) : m_tutorial(tutorial) {}
     void Update(float dt) override;

@@ -6,10 +6,11 @@
 
 #include "animation/skeleton.h"
 #include "core/component_list_process.h"
+#include "core/handler_ids.h"
 
 class AnimationProcess : public ComponentListProcess {
   public:
-    static constexpr u32 kHandlerId = 15;
+    static constexpr u32 kHandlerId = HANDLER_ANIMATION_PROCESS;
 
     AnimationProcess() = default;
     Component* CreateComponent(StreamMap* parameters) override;

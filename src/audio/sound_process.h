@@ -21,10 +21,11 @@
 #include "audio/sound_instance.h"
 #include "core/component_list_process.h"
 #include "platform/sound/sound_system.h"
+#include "core/handler_ids.h"
 
 class SoundProcess : public ComponentListProcess {
   public:
-    static constexpr u32 kHandlerId = 2;
+    static constexpr u32 kHandlerId = HANDLER_SOUND_PROCESS;
     static constexpr const char* kPackagePath = "./assets/packages/sounds.kzp";
 
     SoundProcess();

@@ -13,15 +13,16 @@
 
 #include "core/process.h"
 #include "core/types.h"
+#include "core/handler_ids.h"
 
 class GameStateLoaderProcess : public Process {
   public:
-    static constexpr u32 kHandlerId = 19;
+    static constexpr u32 kHandlerId = HANDLER_GAME_STATE_LOADER_PROCESS;
     // Started lock-step at this priority (time-critical) as the resource loader's successor.
     static constexpr int kThreadPriority = 15;
-    static constexpr u32 kGraphicsProcessId = 1;
-    static constexpr u32 kLuaHandlerId = 4;
-    static constexpr u32 kLevelStateId = 6;
+    static constexpr u32 kGraphicsProcessId = HANDLER_GRAPHICS_PROCESS;
+    static constexpr u32 kLuaHandlerId = HANDLER_LUA_HANDLER;
+    static constexpr u32 kLevelStateId = HANDLER_LEVEL_STATE;
     // The time step of the one update of the level's processes.
     static constexpr float kUpdateOnceStep = 0.0001f;
 

@@ -14,6 +14,7 @@
 
 #include "core/message_handler.h"
 #include "core/types.h"
+#include "core/handler_ids.h"
 
 struct lua_State;
 class GameObject;
@@ -22,10 +23,10 @@ class Vector;
 
 class LuaHandler : public MessageHandler {
   public:
-    static constexpr u32 kHandlerId = 4;
+    static constexpr u32 kHandlerId = HANDLER_LUA_HANDLER;
     // Where the bindings send their requests.
-    static constexpr u32 kGraphicsProcessId = 1;
-    static constexpr u32 kParticleScriptProcessId = 18;
+    static constexpr u32 kGraphicsProcessId = HANDLER_GRAPHICS_PROCESS;
+    static constexpr u32 kParticleScriptProcessId = HANDLER_PARTICLE_SYSTEM_SCRIPT_PROCESS;
     // The id the running level state has; object requests go there until a state says
     // otherwise.
     static constexpr u32 kDefaultObjectTarget = 6;

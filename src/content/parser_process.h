@@ -11,10 +11,11 @@
 #include "content/highscore_table.h"
 #include "content/options.h"
 #include "core/process.h"
+#include "core/handler_ids.h"
 
 class ParserProcess : public Process {
   public:
-    static constexpr u32 kHandlerId = 5;
+    static constexpr u32 kHandlerId = HANDLER_PARSER_PROCESS;
 
     ParserProcess() = default;
     ~ParserProcess() override = default;

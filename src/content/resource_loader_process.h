@@ -17,15 +17,16 @@
 #include "content/game_object_definition_map.h"
 #include "core/process.h"
 #include "core/types.h"
+#include "core/handler_ids.h"
 
 class GraphicsPreloader;
 
 class ResourceLoaderProcess : public Process {
   public:
-    static constexpr u32 kHandlerId = 20;
+    static constexpr u32 kHandlerId = HANDLER_RESOURCE_LOADER_PROCESS;
     // A level runs its loader free-running at this priority (highest).
     static constexpr int kLevelThreadPriority = 2;
-    static constexpr u32 kSoundProcessId = 2;
+    static constexpr u32 kSoundProcessId = HANDLER_SOUND_PROCESS;
     static constexpr const char* kLevelsPackage = "./assets/packages/levels.kzp";
     static constexpr const char* kSoundsPackage = "./assets/packages/sounds.kzp";
     // Sound effects are asked for under this folder and their package entry name.

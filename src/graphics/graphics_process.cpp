@@ -18,14 +18,15 @@
 #include "platform/input/keys.h"
 #include "platform/system/message_box.h"
 #include "platform/window/window.h"
+#include "core/handler_ids.h"
 
 namespace {
 
 // Handlers the renderer talks to.
-constexpr u32 kGameId = 0;
-constexpr u32 kInputId = 3;
-constexpr u32 kLevelId = 6;
-constexpr u32 kUiId = 10;
+constexpr u32 kGameId = HANDLER_GAME;
+constexpr u32 kInputId = HANDLER_INPUT_CONTROLS;
+constexpr u32 kLevelId = HANDLER_LEVEL_STATE;
+constexpr u32 kUiId = HANDLER_UI_PROCESS;
 
 constexpr float kMaxRealDt = 0.25f;
 constexpr auto kLostDeviceWait = std::chrono::milliseconds(20);

@@ -14,6 +14,7 @@
 #include "core/types.h"
 #include "graphics/device_mutex.h"
 #include "graphics/mesh_records.h"
+#include "core/handler_ids.h"
 
 namespace gfx {
 class Device;
@@ -30,7 +31,7 @@ class SoundInstance;
 
 class GraphicsProcess : public ComponentProcess {
   public:
-    static constexpr u32 kHandlerId = 1;
+    static constexpr u32 kHandlerId = HANDLER_GRAPHICS_PROCESS;
     static constexpr const char* kArtPackage = "./assets/packages/art.kzp";
     static constexpr const char* kShaderPackage = "./assets/packages/shaders.kzp";
     static constexpr const char* kFilmLeaderVideo = "./assets/video/FilmLeader.avi";

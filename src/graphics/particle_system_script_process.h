@@ -9,11 +9,12 @@
 
 #include "core/process.h"
 #include "core/types.h"
+#include "core/handler_ids.h"
 
 class ParticleSystemScriptProcess : public Process {
   public:
-    static constexpr u32 kHandlerId = 18;
-    static constexpr u32 kLuaHandlerId = 4;
+    static constexpr u32 kHandlerId = HANDLER_PARTICLE_SYSTEM_SCRIPT_PROCESS;
+    static constexpr u32 kLuaHandlerId = HANDLER_LUA_HANDLER;
     static constexpr u32 kNoState = 0xFFFFFFFFu;
     // The level's own Lua state, made current again after the scripts ran.
     static constexpr u32 kLevelState = 0;

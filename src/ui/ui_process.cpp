@@ -7,11 +7,12 @@
 #include "core/message.h"
 #include "platform/input/keys.h"
 #include "ui/ui_component.h"
+#include "core/handler_ids.h"
 
 namespace {
 
-constexpr u32 kGameId = 0;
-constexpr u32 kInputId = 3;
+constexpr u32 kGameId = HANDLER_GAME;
+constexpr u32 kInputId = HANDLER_INPUT_CONTROLS;
 
 bool Pressed(const InputState& input, u8 key) {
     return input.m_keys[key] == INPUT_PRESSED;

@@ -11,13 +11,14 @@
 #include <string>
 
 #include "core/component_list_process.h"
+#include "core/handler_ids.h"
 
 class ParserProcess;
 struct InputState;
 
 class UIProcess : public ComponentListProcess {
   public:
-    static constexpr u32 kHandlerId = 10;
+    static constexpr u32 kHandlerId = HANDLER_UI_PROCESS;
     static constexpr const char* kMenuScreen = "Menu";
     static constexpr const char* kLevelScreen = "Level";
 
