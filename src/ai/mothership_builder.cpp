@@ -3,6 +3,7 @@
 #include <string>
 
 #include "animation/composite_part.h"
+#include "core/asset_paths.h"
 #include "core/component.h"
 #include "core/game_object.h"
 #include "game/game_state.h"
@@ -17,7 +18,7 @@ StreamMap MothershipTubeParameters(u32 index) {
     StreamMap stream(StreamMap::kDefaultCapacity);
     stream.WriteString(kMothershipTube);
     stream.WriteString("Graphic");
-    stream.AddString("Mesh", "assets/art/mothership_tube" + std::to_string(index) + ".X");
+    stream.AddString("Mesh", asset_path::MothershipTubeMesh(index));
     stream.AddString("Bump Map", "");
     stream.AddString("Specular Map", "");
     stream.AddBool("Cast Shadow", false);

@@ -20,6 +20,7 @@
 #include "platform/input/sdl_input.h"
 #include "platform/system/crt_rand.h"
 #include "platform/window/cursor.h"
+#include "platform/system/log.h"
 
 namespace {
 
@@ -158,7 +159,7 @@ bool Game::CreateGameWindow() {
         return false;
     }
     m_window->SetEventHook(
-        [](const SDL_Event& event) { return g_editor_dialog && g_editor_dialog(event); });
+        [](const window::Event& event) { return g_editor_dialog && g_editor_dialog(event); });
     return true;
 }
 
@@ -254,7 +255,7 @@ void Game::PushState(std::unique_ptr<GameState> state) {
     if (!state) {
         return;
     }
-    std::cout << "Game::PushState: " << state->Name() << std::endl;
+    sys::Log() << "Game::PushState: " << state->Name();
     m_states.push_back(std::move(state));
 }
 
@@ -267,7 +268,7 @@ void Game::PopState() {
     }
     // Before the state is destroyed: nothing routed from the root may reach it meanwhile.
     m_router.RemoveChild(&top->Router());
-    std::cout << "Game::PopState: " << top->Name() << std::endl;
+    sys::Log() << "Game::PopState: " << top->Name();
     m_states.pop_back();
 }
 

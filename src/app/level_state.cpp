@@ -21,6 +21,7 @@
 #include "content/game_state_loader_process.h"
 #include "content/graphics_preloader.h"
 #include "content/resource_loader_process.h"
+#include "core/asset_paths.h"
 #include "core/game_object.h"
 #include "core/globals.h"
 #include "core/message.h"
@@ -31,6 +32,7 @@
 #include "player/player_process.h"
 #include "player/robot_builder.h"
 #include "ui/ui_process.h"
+#include "platform/system/log.h"
 
 namespace {
 
@@ -39,17 +41,6 @@ constexpr float kFilmLeaderVolume = 0.4f;
 constexpr float kPlayFadeIn = 2.0f;
 constexpr float kPlayFadeInDelay = 0.1f;
 
-constexpr const char* kLevelMeshes[] = {"assets/art/tube0.X",
-                                        "assets/art/tube1.X",
-                                        "assets/art/tube2.X",
-                                        "assets/art/tube3.X",
-                                        "assets/art/tube4.X",
-                                        "assets/art/mothership_tube0.X",
-                                        "assets/art/mothership_tube1.X",
-                                        "assets/art/mothership_tube2.X",
-                                        "assets/art/mothership_tube3.X",
-                                        "assets/art/mothership_tube4.X",
-                                        "assets/art/mothership_tube5.X"};
 
 std::string PlayedScript(const std::string& name) {
     const std::string::size_type extension = name.find(".lua");
@@ -205,7 +196,7 @@ void LevelState::Update(float dt) {
 }
 
 void LevelState::StartPlay() {
-    std::cout << "LevelState::StartPlay: " << m_name << std::endl;
+    sys::Log() << "LevelState::StartPlay: " << m_name;
     state_setup::SendToEffectsAndMusic(*this, MSG_SOUND_UNMUTE_GROUP);
     state_setup::Post(*this, MSG_PLAY_MUSIC, HANDLER_GAME_LOGIC_PROCESS);
     Message<float> fadeIn(MSG_GRAPHICS_FADE_IN, kPlayFadeIn);
@@ -246,8 +237,11 @@ void LevelState::Exit() {
     RemoveAllProcesses();
 
     if (m_graphics != nullptr) {
-        for (const char* mesh : kLevelMeshes) {
+        for (const char* mesh : asset_path::kTubeMeshes) {
             m_graphics->UnloadMesh(mesh);
+        }
+        for (u32 i = 0; i < asset_path::kMothershipTubeMeshCount; ++i) {
+            m_graphics->UnloadMesh(asset_path::MothershipTubeMesh(i));
         }
     }
     ParticleSystemManager::GetInstance()->DetachAll();

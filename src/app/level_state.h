@@ -8,14 +8,15 @@
 #include <memory>
 
 #include "game/game_state.h"
+#include "core/asset_paths.h"
 
 class AnimationProcess;
 class GraphicsPreloader;
 
 class LevelState : public GameState {
   public:
-    static constexpr const char* kFilmLeaderVideo = "./assets/video/FilmLeader.avi";
-    static constexpr const char* kFilmLeaderSound = "assets/music/FilmLeader.wav";
+    static constexpr const char* kFilmLeaderVideo = asset_path::kFilmLeaderVideo;
+    static constexpr const char* kFilmLeaderSound = asset_path::kFilmLeaderSound;
     static constexpr int kResourceLoaderPriority = 2;
     static constexpr int kStateLoaderPriority = 15;
 

@@ -5,14 +5,15 @@
 #include <memory>
 
 #include "game/game_state.h"
+#include "core/asset_paths.h"
 
 class GraphicsPreloader;
 class SoundInstance;
 
 class MenuState : public GameState {
   public:
-    static constexpr const char* kIntroVideo = "./assets/video/introscreen.avi";
-    static constexpr const char* kMusic = "./assets/music/Gramophone_Stars_And_Stripes.mp3";
+    static constexpr const char* kIntroVideo = asset_path::kIntroVideo;
+    static constexpr const char* kMusic = asset_path::kMenuMusic;
 
     MenuState(const std::string& name, GraphicsProcess* graphics, SoundProcess* sound,
               InputControls* input, LuaHandler* lua, ParserProcess* parser, MessageRouter* parent);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include <boost/shared_ptr.hpp>
+#include "core/asset_paths.h"
 
 class ComponentProcess;
 class GameState;
@@ -17,7 +18,7 @@ class ResourceLoaderProcess;
 namespace state_setup {
 
 // The menu's 3D scene; the intro screens load it in the background.
-inline constexpr const char* kMenuLevelPath = "./assets/levels/menu_level.lua";
+inline constexpr const char* kMenuLevelPath = asset_path::kMenuLevel;
 
 // "UIElement" to "UIInput" to the state's UI process.
 void MapUIComponents(GameState& state, ComponentProcess* ui);

@@ -22,11 +22,12 @@
 #include "core/component_list_process.h"
 #include "platform/sound/sound_system.h"
 #include "core/handler_ids.h"
+#include "core/asset_paths.h"
 
 class SoundProcess : public ComponentListProcess {
   public:
     static constexpr u32 kHandlerId = HANDLER_SOUND_PROCESS;
-    static constexpr const char* kPackagePath = "./assets/packages/sounds.kzp";
+    static constexpr const char* kPackagePath = asset_path::kSoundsPackage;
 
     SoundProcess();
     ~SoundProcess() override;

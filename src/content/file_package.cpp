@@ -1,4 +1,5 @@
 #include "content/file_package.h"
+#include "platform/system/log.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -17,8 +18,7 @@ struct FileCloser {
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
 void Log(const std::string& text) {
-    // One write per line, so lines from the loader and main threads do not interleave.
-    std::cout << (text + '\n') << std::flush;
+    sys::LogLine(text);
 }
 
 // The file's length in bytes, or -1 when it cannot be told.

@@ -10,6 +10,8 @@
 #include "content/ticpp.h"
 #include "content/xml_failure.h"
 #include "platform/system/files.h"
+#include "core/asset_paths.h"
+#include "platform/system/log.h"
 
 namespace {
 
@@ -121,9 +123,9 @@ void ReadParam(const ticpp::Element& param, const std::string& objectName,
     if (type == nullptr) {
         // An index entry without bytes would hide the next parameter's entry, and a later
         // save would stop there and drop the rest; so the parameter is left out.
-        std::cout << "game_objects.xml: parameter '" << name << "' of component '" << componentName
+        sys::Log() << "game_objects.xml: parameter '" << name << "' of component '" << componentName
                   << "' of '" << objectName << "' has unknown type '" << typeName
-                  << "' and is skipped" << std::endl;
+                  << "' and is skipped";
         return;
     }
     type->add(stream, name, param);
@@ -166,10 +168,9 @@ void WriteComponent(ticpp::Element& object, ComponentType type, const StreamMap&
         const ParamType* const paramType = FindParamType(typeName);
         std::string text;
         if (paramType == nullptr || !paramType->format(stream, text)) {
-            std::cout << "game_objects.xml: the parameters of component '"
+            sys::Log() << "game_objects.xml: the parameters of component '"
                       << component.GetAttribute("type") << "' of '" << objectName << "' stop at '"
-                      << name << "' of type '" << typeName << "', whose value cannot be read"
-                      << std::endl;
+                      << name << "' of type '" << typeName << "', whose value cannot be read";
             break;
         }
         ticpp::Element param = component.InsertEndChild("Param");
@@ -250,8 +251,8 @@ GameObjectDefinitionMap* LoadGameObjectDefinitions(ParserProcess* parser, bool u
     if (ReadPackagedDefinitions(parser->m_levels_package_path, text)) {
         ReadGameObjectDefinitions(text.data(), text.size(), definitions);
     } else {
-        std::cout << "game_objects.xml: not found in " << parser->m_levels_package_path
-                  << "; the object definitions are unchanged" << std::endl;
+        sys::Log() << "game_objects.xml: not found in " << parser->m_levels_package_path
+                   << "; the object definitions are unchanged";
     }
     return &definitions;
 }
@@ -259,6 +260,6 @@ GameObjectDefinitionMap* LoadGameObjectDefinitions(ParserProcess* parser, bool u
 bool SaveGameObjectDefinitions(ParserProcess* parser) {
     // The levels folder sits beside the packages and may not exist in a fresh game folder.
     sys::CreateFolder("./assets");
-    sys::CreateFolder("./assets/levels");
+    sys::CreateFolder(asset_path::kLevelsFolder);
     return WriteGameObjectDefinitions(parser->m_definitions, kGameObjectDefinitionsPath);
 }

@@ -10,6 +10,7 @@
 
 #include "core/stream_map.h"
 #include "core/component_type.h"
+#include "core/asset_paths.h"
 
 using ComponentDefinitionList = std::multimap<ComponentType, StreamMap>;
 using GameObjectDefinitionMap = std::unordered_map<std::string, ComponentDefinitionList>;
@@ -17,7 +18,7 @@ using GameObjectDefinitionMap = std::unordered_map<std::string, ComponentDefinit
 class ParserProcess;
 
 // The path the object definitions are written to, beside the packages.
-inline constexpr const char* kGameObjectDefinitionsPath = "./assets/levels/game_objects.xml";
+inline constexpr const char* kGameObjectDefinitionsPath = asset_path::kGameObjectDefinitions;
 
 // Reads the object types of a game_objects.xml text into `definitions`; a type replaces an
 // earlier one of its name. An XML failure is reported and stops the reading: the types

@@ -3,7 +3,7 @@
 #include <exception>
 #include <sstream>
 
-#include "content/log_line.h"
+#include "platform/system/log.h"
 #include "core/message.h"
 #include "platform/system/clock.h"
 
@@ -15,7 +15,7 @@ constexpr const char* kInitialize = "GameStateLoaderProcess::Initialize";
 constexpr const char* kUpdate = "GameStateLoaderProcess::Update";
 
 void Log(const char* operation, const std::string& text) {
-    LogLine(operation + (": " + text));
+    sys::LogLine(operation + (": " + text));
 }
 
 std::string Duration(double seconds) {

@@ -1,6 +1,6 @@
 #include "content/loading_lock.h"
 
-#include "content/log_line.h"
+#include "platform/system/log.h"
 #include "core/thread.h"
 
 LoadingLock::LoadingLock() {
@@ -11,6 +11,6 @@ LoadingLock::~LoadingLock() {
     try {
         NamedMutex::Release(kName);
     } catch (const openutils::ThreadException& failure) {
-        LogLine(std::string("LoadingLock: ") + failure.what());
+        sys::LogLine(std::string("LoadingLock: ") + failure.what());
     }
 }

@@ -11,6 +11,7 @@
 #include "content/particle_system_info.h"
 #include "core/game_object.h"
 #include "core/message.h"
+#include "platform/system/log.h"
 
 namespace {
 
@@ -20,8 +21,7 @@ char g_ownerKey = 0;
 LuaHandler* g_instance = nullptr;
 
 void WriteLine(const std::string& text) {
-    // One write per line, so lines from other threads do not cut into it.
-    std::cout << (text + '\n') << std::flush;
+    sys::LogLine(text);
 }
 
 void OpenLibrary(lua_State* L, lua_CFunction open, const char* name) {

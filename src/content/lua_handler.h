@@ -15,6 +15,7 @@
 #include "core/message_handler.h"
 #include "core/types.h"
 #include "core/handler_ids.h"
+#include "core/asset_paths.h"
 
 struct lua_State;
 class GameObject;
@@ -30,8 +31,8 @@ class LuaHandler : public MessageHandler {
     // The id the running level state has; object requests go there until a state says
     // otherwise.
     static constexpr u32 kDefaultObjectTarget = 6;
-    static constexpr const char* kLevelsPackage = "./assets/packages/levels.kzp";
-    static constexpr const char* kParticlesPackage = "./assets/packages/particles.kzp";
+    static constexpr const char* kLevelsPackage = asset_path::kLevelsPackage;
+    static constexpr const char* kParticlesPackage = asset_path::kParticlesPackage;
     static constexpr const char* kErrorPrefix = "LUA ERROR: ";
 
     // Unbound; creates state 0 and makes it current.

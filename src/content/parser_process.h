@@ -12,6 +12,7 @@
 #include "content/options.h"
 #include "core/process.h"
 #include "core/handler_ids.h"
+#include "core/asset_paths.h"
 
 class ParserProcess : public Process {
   public:
@@ -50,5 +51,5 @@ class ParserProcess : public Process {
     u8 m_sound_loaded = 0;
     u8 m_highscores_loaded = 0;
     // Where the object definitions are read from; tests point it at a package of their own.
-    std::string m_levels_package_path = "./assets/packages/levels.kzp";
+    std::string m_levels_package_path = asset_path::kLevelsPackage;
 };

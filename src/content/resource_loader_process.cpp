@@ -7,7 +7,7 @@
 #include "content/file_package.h"
 #include "content/graphics_preloader.h"
 #include "content/loading_lock.h"
-#include "content/log_line.h"
+#include "platform/system/log.h"
 #include "core/message.h"
 
 namespace {
@@ -158,8 +158,8 @@ void ResourceLoaderProcess::Initialize() {
     shared.definitionCursor = shared.definitions.begin();
     shared.soundCursor = 0;
     status.parsed = true;
-    LogLine("ResourceLoader: Finished parsing " + m_scriptPath);
-    LogLine("ResourceLoader: Starting loading " + m_scriptPath);
+    sys::LogLine("ResourceLoader: Finished parsing " + m_scriptPath);
+    sys::LogLine("ResourceLoader: Starting loading " + m_scriptPath);
 }
 
 // A menu creates nothing at run time; endless mode has no boss.
@@ -191,7 +191,7 @@ void ResourceLoaderProcess::Update(float dt) {
         const LoadingLock lock;
         Step();
     } catch (const std::exception& failure) {
-        LogLine("ResourceLoader: " + m_scriptPath + ": " + failure.what());
+        sys::LogLine("ResourceLoader: " + m_scriptPath + ": " + failure.what());
     }
 }
 
@@ -223,7 +223,7 @@ void ResourceLoaderProcess::Step() {
     LoadStatus& status = shared.status[m_scriptPath];
     if (!status.loaded) {
         status.loaded = true;
-        LogLine("ResourceLoader: Finished loading resources" + m_scriptPath);
+        sys::LogLine("ResourceLoader: Finished loading resources" + m_scriptPath);
     }
     killed = true;
 }

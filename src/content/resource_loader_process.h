@@ -18,6 +18,7 @@
 #include "core/process.h"
 #include "core/types.h"
 #include "core/handler_ids.h"
+#include "core/asset_paths.h"
 
 class GraphicsPreloader;
 
@@ -27,10 +28,10 @@ class ResourceLoaderProcess : public Process {
     // A level runs its loader free-running at this priority (highest).
     static constexpr int kLevelThreadPriority = 2;
     static constexpr u32 kSoundProcessId = HANDLER_SOUND_PROCESS;
-    static constexpr const char* kLevelsPackage = "./assets/packages/levels.kzp";
-    static constexpr const char* kSoundsPackage = "./assets/packages/sounds.kzp";
+    static constexpr const char* kLevelsPackage = asset_path::kLevelsPackage;
+    static constexpr const char* kSoundsPackage = asset_path::kSoundsPackage;
     // Sound effects are asked for under this folder and their package entry name.
-    static constexpr const char* kSoundFolder = "./assets/sound fx/";
+    static constexpr const char* kSoundFolder = asset_path::kSoundFolder;
 
     // Copies the definitions into the shared copy when that is still empty. Either pointer
     // may be null: without a renderer the definitions are walked and nothing is loaded.

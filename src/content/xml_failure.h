@@ -4,7 +4,8 @@
 #include <iostream>
 
 #include "content/ticpp.h"
+#include "platform/system/log.h"
 
 inline void ReportXmlFailure(const ticpp::Exception& failure) {
-    std::cout << failure.what() << std::endl;
+    sys::LogLine(failure.what());
 }

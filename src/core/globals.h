@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/matrix.h"
+#include "core/asset_paths.h"
 
 // The float nearest π, as (float)atan(1.0) · 4 gives it.
 inline constexpr float PI = 3.14159265358979323846f;
@@ -13,7 +14,7 @@ inline constexpr float INV_TWO_PI = 1.0f / TWO_PI;
 extern const Matrix IDENTITY;
 
 // The level script that a new game starts with.
-inline constexpr const char* DEFAULT_LEVEL_PATH = "./assets/levels/ubergold.lua";
+inline constexpr const char* DEFAULT_LEVEL_PATH = asset_path::kDefaultLevel;
 
 // The level script the next level state loads; the menu's play buttons set it.
 extern std::string LevelPath;

@@ -7,11 +7,12 @@
 
 #include "platform/system/clock.h"
 #include "platform/system/type_name.h"
+#include "platform/system/log.h"
 
 namespace {
 
 void LogLine(const char* prefix, const Process& process) {
-    std::cout << prefix << sys::Demangle(typeid(process).name()) << '\n';
+    sys::LogLine(prefix + sys::Demangle(typeid(process).name()));
 }
 
 } // namespace
@@ -148,7 +149,7 @@ void ProcessManager::Update(float dt) {
     }
 
     if (timingLog) {
-        std::cout << "Process List Done\n";
+        sys::LogLine("Process List Done");
     }
     while (timings.size() > processes.size()) {
         timings.pop_front();

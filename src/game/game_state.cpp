@@ -10,6 +10,7 @@
 #include "core/message.h"
 #include "core/process.h"
 #include "platform/window/screen.h"
+#include "platform/system/log.h"
 
 namespace {
 
@@ -219,8 +220,7 @@ void GameState::HandleMessage(BaseMessage* msg, u32 fromId) {
         }
         break;
     case MSG_LEVEL_LOADING_COMPLETE:
-        std::cout << "GameState::HandleMessage"
-                  << ": Loading complete" << std::endl;
+        sys::LogLine("GameState::HandleMessage: Loading complete");
         m_loading_complete = true;
         break;
     case MSG_LEVEL_PROCESS_UPDATE_ONCE: {

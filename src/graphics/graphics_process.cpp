@@ -19,6 +19,7 @@
 #include "platform/system/message_box.h"
 #include "platform/window/window.h"
 #include "core/handler_ids.h"
+#include "platform/system/log.h"
 
 namespace {
 
@@ -84,8 +85,6 @@ GraphicsProcess::GraphicsProcess(window::Window* window, void* instance, int sho
     g_shadow_map_size = shadowMapSize;
     g_shadow_map_texel_size = 1.0f / shadowMapSize;
     g_shadow_split_count = splitCount;
-    std::cout << "_SECURE_SCL 1" << std::endl;
-
     CreateDevice(window);
     m_fullscreen = false;
     m_window = window;
@@ -115,7 +114,7 @@ bool GraphicsProcess::CreateDevice(window::Window* window) {
         m_device = gfx::Device::Create(*window, &error);
         if (m_device == nullptr) {
             // Nothing can be drawn: say so and let the game end through its usual path.
-            std::cout << "Graphics device: " << error << std::endl;
+            sys::Log() << "Graphics device: " << error;
             ShowError(kStartupErrorText);
             window::g_quit = true;
         }

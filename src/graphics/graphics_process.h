@@ -15,6 +15,7 @@
 #include "graphics/device_mutex.h"
 #include "graphics/mesh_records.h"
 #include "core/handler_ids.h"
+#include "core/asset_paths.h"
 
 namespace gfx {
 class Device;
@@ -32,10 +33,10 @@ class SoundInstance;
 class GraphicsProcess : public ComponentProcess {
   public:
     static constexpr u32 kHandlerId = HANDLER_GRAPHICS_PROCESS;
-    static constexpr const char* kArtPackage = "./assets/packages/art.kzp";
-    static constexpr const char* kShaderPackage = "./assets/packages/shaders.kzp";
-    static constexpr const char* kFilmLeaderVideo = "./assets/video/FilmLeader.avi";
-    static constexpr const char* kCreditsVideo = "./assets/video/Credits.avi";
+    static constexpr const char* kArtPackage = asset_path::kArtPackage;
+    static constexpr const char* kShaderPackage = asset_path::kShaderPackage;
+    static constexpr const char* kFilmLeaderVideo = asset_path::kFilmLeaderVideo;
+    static constexpr const char* kCreditsVideo = asset_path::kCreditsVideo;
     static constexpr const char* kStartupErrorText =
         "There's been an error starting the graphics engine. Please verify that your hardware "
         "meets the minimum system requirements.";

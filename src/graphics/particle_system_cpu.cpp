@@ -7,6 +7,7 @@
 #include <variant>
 
 #include "content/file_package.h"
+#include "platform/system/log.h"
 
 namespace {
 
@@ -166,8 +167,8 @@ void ParticleSystemCPU::Initialize() {
     } catch (const std::bad_alloc&) {
         // A count typed wrong in a definition file must not end the game: the system just
         // shows nothing.
-        std::cout << "Particle system " << settings.systemName << ": no memory for " << count
-                  << " particles" << std::endl;
+        sys::Log() << "Particle system " << settings.systemName << ": no memory for " << count
+                    << " particles";
         particles.clear();
         particles.shrink_to_fit();
     }

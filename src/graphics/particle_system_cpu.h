@@ -10,6 +10,7 @@
 #include "core/memory_allocator.h"
 #include "core/types.h"
 #include "core/vector.h"
+#include "core/asset_paths.h"
 
 class GraphicsProcess;
 
@@ -19,7 +20,7 @@ struct ParticleSettings {
     static constexpr u32 kNameSize = 260;
 
     i32 numParticles = 5000;
-    std::string textureName = "assets/art/smoke.dds";
+    std::string textureName = asset_path::kDefaultParticleTexture;
     std::string effectName = "graphics/shaders/particle_default.fx";
     f32 sizeInitialLow = 0.0f;
     f32 sizeInitialHigh = 0.0f;
@@ -94,7 +95,7 @@ struct Particle {
 
 class ParticleSystemCPU : public Component, public Allocator<ParticleSystemCPU> {
   public:
-    static constexpr const char* kPackage = "./assets/packages/particles.kzp";
+    static constexpr const char* kPackage = asset_path::kParticlesPackage;
 
     ParticleSystemCPU() = default;
     ~ParticleSystemCPU() override = default;

@@ -8,6 +8,7 @@
 
 #include "core/types.h"
 #include "core/vector.h"
+#include "core/asset_paths.h"
 
 class Component;
 class ParticleSystemCPU;
@@ -22,7 +23,7 @@ class ParticleSystemManager {
     virtual ~ParticleSystemManager();
 
     // A template for every ".txt" file of the package, kept whether or not its file parsed.
-    void LoadTemplates(const std::string& packagePath = "./assets/packages/particles.kzp");
+    void LoadTemplates(const std::string& packagePath = asset_path::kParticlesPackage);
 
     // A live clone of the first template with this system name, at the given position or
     // else at the template's own; null when no template has the name.

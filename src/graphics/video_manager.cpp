@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "platform/video/clip.h"
+#include "platform/system/log.h"
 
 namespace {
 
@@ -24,10 +25,9 @@ bool Video::Load(const char* fileName, gfx::Device* targetDevice) {
     file = video::Clip::Open(fileName, &error);
     if (file == nullptr) {
         if (error == video::OpenError::BadFormat) {
-            std::cout << "Video (" << fileName << ") could not be read or has a bad format"
-                      << std::endl;
+            sys::Log() << "Video (" << fileName << ") could not be read or has a bad format";
         } else if (error == video::OpenError::NotFound) {
-            std::cout << "Video filename " << fileName << " was not found" << std::endl;
+            sys::Log() << "Video filename " << fileName << " was not found";
         }
         return false;
     }
@@ -93,7 +93,7 @@ Video* VideoManager::Load(const char* name, gfx::Device* device) {
     }
     Video* v = new Video;
     if (!v->Load(name, device)) {
-        std::cout << "Video failed to load" << std::endl;
+        sys::LogLine("Video failed to load");
         delete v;
         return nullptr;
     }

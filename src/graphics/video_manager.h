@@ -10,6 +10,7 @@
 
 #include "core/memory_allocator.h"
 #include "core/types.h"
+#include "core/asset_paths.h"
 
 namespace gfx {
 class Device;
@@ -59,7 +60,7 @@ class Video : public Allocator<Video> {
 
 class VideoManager {
   public:
-    static constexpr const char* kLogoVideo = "assets/video/kelmorvideo.avi";
+    static constexpr const char* kLogoVideo = asset_path::kLogoVideo;
 
     static VideoManager* Instance();
     // Deletes the instance; the next Instance makes a new one.

@@ -387,8 +387,8 @@ TEST_F(GameFixture, InactiveWindowOffersEventsToTheEditorFirst) {
     MakeGame();
     Frame();
     int offered = 0;
-    g_editor_dialog = [&offered](const SDL_Event& event) {
-        if (event.type != SDL_QUIT) {
+    g_editor_dialog = [&offered](const window::Event& event) {
+        if (event.Type() != SDL_QUIT) {
             return false;
         }
         ++offered;

@@ -174,11 +174,11 @@ TEST_F(WindowTest, HookSeesEventsFirstOnlyWhileInactive) {
     ASSERT_NE(w, nullptr);
     std::vector<Uint32> hooked;
     std::vector<Uint32> heard;
-    w->SetEventHook([&](const SDL_Event& e) {
-        hooked.push_back(e.type);
-        return e.type == SDL_KEYDOWN; // the tool window takes the keys
+    w->SetEventHook([&](const window::Event& e) {
+        hooked.push_back(e.Type());
+        return e.Type() == SDL_KEYDOWN; // the tool window takes the keys
     });
-    w->AddEventListener([&](const SDL_Event& e) { heard.push_back(e.type); });
+    w->AddEventListener([&](const window::Event& e) { heard.push_back(e.Type()); });
     w->PumpEvents();
     hooked.clear();
     heard.clear();

@@ -243,7 +243,8 @@ void FeedEvent(EventDevice& device, const SDL_Event& event) {
 
 std::shared_ptr<EventDevice> CreateWindowDevice(window::Window& window) {
     auto device = std::make_shared<EventDevice>();
-    window.AddEventListener([device](const SDL_Event& e) { FeedEvent(*device, e); });
+    window.AddEventListener(
+        [device](const window::Event& e) { FeedEvent(*device, e.Native()); });
     return device;
 }
 

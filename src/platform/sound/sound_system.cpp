@@ -1,4 +1,5 @@
 #include "platform/sound/sound_system.h"
+#include "platform/system/log.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -36,13 +37,13 @@ Clip::~Clip() {
 
 System::System() {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        std::printf("Sound: no audio: %s\n", SDL_GetError());
+        sys::Log() << "Sound: no audio: " << SDL_GetError();
         return;
     }
     // Decoders that cannot load leave their formats unplayable; WAV needs none.
     Mix_Init(MIX_INIT_MP3 | MIX_INIT_OGG);
     if (Mix_OpenAudio(kFrequency, MIX_DEFAULT_FORMAT, kOutputChannels, kChunkSize) != 0) {
-        std::printf("Sound: cannot open the audio device: %s\n", Mix_GetError());
+        sys::Log() << "Sound: cannot open the audio device: " << Mix_GetError();
         Mix_Quit();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return;
@@ -74,14 +75,14 @@ std::unique_ptr<Clip> System::Load(std::vector<u8> bytes, bool stream) {
             SDL_RWFromConstMem(clip->m_bytes.data(), static_cast<int>(clip->m_bytes.size()));
         clip->m_music = rw != nullptr ? Mix_LoadMUS_RW(rw, 1) : nullptr;
         if (clip->m_music == nullptr) {
-            std::printf("Sound: cannot decode stream: %s\n", Mix_GetError());
+            sys::Log() << "Sound: cannot decode stream: " << Mix_GetError();
             return nullptr;
         }
     } else {
         SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
         clip->m_chunk = rw != nullptr ? Mix_LoadWAV_RW(rw, 1) : nullptr;
         if (clip->m_chunk == nullptr) {
-            std::printf("Sound: cannot decode sound: %s\n", Mix_GetError());
+            sys::Log() << "Sound: cannot decode sound: " << Mix_GetError();
             return nullptr;
         }
     }

@@ -144,6 +144,10 @@ void Window::AddEventListener(EventListener listener) {
     m_listeners.push_back(std::move(listener));
 }
 
+u32 Event::Type() const {
+    return m_native->type;
+}
+
 void Window::PumpEvents() {
     if (g_close_signal != 0) {
         g_close_signal = 0;
@@ -151,7 +155,7 @@ void Window::PumpEvents() {
     }
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) {
-        if (!g_window_active && m_hook && m_hook(event)) {
+        if (!g_window_active && m_hook && m_hook(Event(event))) {
             continue;
         }
         Dispatch(event);
@@ -192,8 +196,9 @@ void Window::Dispatch(SDL_Event& event) {
             m_warp_pending = false;
         }
     }
+    const Event wrapped(event);
     for (const EventListener& listener : m_listeners) {
-        listener(event);
+        listener(wrapped);
     }
 }
 

@@ -32,9 +32,22 @@ struct WindowDesc {
     int glMinor = 3;
 };
 
+// One event of the window system, as the pump hands it on. Above the platform layers it is
+// opaque: code there asks for its kind only. The input and gui layers read the native event.
+class Event {
+public:
+    explicit Event(const SDL_Event& native) : m_native(&native) {}
+    // The window system's number for the kind of event.
+    u32 Type() const;
+    const SDL_Event& Native() const { return *m_native; }
+
+private:
+    const SDL_Event* m_native;
+};
+
 // Sees an event before the game does; true when it took the event for itself.
-using EventHook = std::function<bool(const SDL_Event&)>;
-using EventListener = std::function<void(const SDL_Event&)>;
+using EventHook = std::function<bool(const Event&)>;
+using EventListener = std::function<void(const Event&)>;
 
 class Window {
 public:
