@@ -1,10 +1,20 @@
 # Thin wrapper around CMake. `make run` plays, `make test` runs the tests under the sanitizers.
 BUILD      ?= build
 TEST_BUILD ?= build-test
+REL_BUILD  ?= build-rel
+TSAN_BUILD ?= build-tsan
 BENCH_BUILD ?= build-bench
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps build run test bench clean format
+# How every test run is started: headless drivers, sanitizer findings fail the run.
+TEST_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/support/lsan.supp \
+  TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/support/tsan.supp" \
+  SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
+SOURCES = $(shell git ls-files '*.cpp' '*.h')
+
+.PHONY: all deps build run test test-release tsan bench clean format format-check check-includes
 
 all: build
 
@@ -21,11 +31,27 @@ run: build
 test: deps
 	cmake -S . -B $(TEST_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DGORVANE_SANITIZE=ON
 	cmake --build $(TEST_BUILD) -j $(JOBS)
-	cd $(TEST_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
-	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/support/lsan.supp \
-	  SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
-	  ctest --output-on-failure -j $(JOBS)
+	cd $(TEST_BUILD) && $(TEST_ENV) ctest --output-on-failure -j $(JOBS)
+
+# The shipped configuration (RelWithDebInfo: the pools' per-thread caches are compiled in)
+# with its tests.
+test-release: deps
+	cmake -S . -B $(REL_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(REL_BUILD) -j $(JOBS)
+	cd $(REL_BUILD) && $(TEST_ENV) ctest --output-on-failure -j $(JOBS)
+
+# ThreadSanitizer over the tests, the end-to-end game run among them. Only reports inside
+# Mesa's driver are suppressed (tests/support/tsan.supp).
+tsan: deps
+	cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGORVANE_TSAN=ON
+	cmake --build $(TSAN_BUILD) -j $(JOBS)
+	cd $(TSAN_BUILD) && $(TEST_ENV) ctest --output-on-failure -j $(JOBS)
+
+check-includes:
+	scripts/check-includes
+
+format-check:
+	clang-format --dry-run -Werror $(SOURCES)
 
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DGORVANE_TESTS=OFF -DGORVANE_BENCH=ON
@@ -33,7 +59,7 @@ bench: deps
 	@for b in $(BENCH_BUILD)/bench/bench_*; do echo "== $$b"; $$b || exit 1; done
 
 format:
-	clang-format -i $$(git ls-files '*.cpp' '*.h')
+	clang-format -i $(SOURCES)
 
 clean:
-	rm -rf $(BUILD) $(TEST_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(TEST_BUILD) $(REL_BUILD) $(TSAN_BUILD) $(BENCH_BUILD)

@@ -29,8 +29,9 @@ set(GORVANE_TEST_LIBS_platform gorvane_platform_system gorvane_platform_window
     gorvane_platform_input gorvane_platform_gfx gorvane_platform_sound gorvane_platform_video
     gorvane_platform_physics gorvane_platform_gui PkgConfig::SDL2)
 set(GORVANE_TEST_LIBS_tools gorvane_content)
-set(GORVANE_TEST_LIBS_content gorvane_content gorvane_platform_sound
-    PkgConfig::LUA PkgConfig::FFMPEG stb)
+set(GORVANE_TEST_LIBS_content gorvane_content PkgConfig::LUA)
+# The bundled data, decoded as the game would.
+set(GORVANE_TEST_LIBS_assets gorvane_content gorvane_platform_sound PkgConfig::FFMPEG stb)
 set(GORVANE_TEST_LIBS_graphics gorvane_graphics gorvane_test_avi)
 set(GORVANE_TEST_LIBS_audio gorvane_audio PkgConfig::SDL2_MIXER)
 set(GORVANE_TEST_LIBS_app gorvane_app PkgConfig::SDL2)

@@ -244,7 +244,7 @@ void LevelState::Exit() {
             m_graphics->UnloadMesh(asset_path::MothershipTubeMesh(i));
         }
     }
-    ParticleSystemManager::GetInstance()->DetachAll();
+    ParticleSystemManager::Instance()->DetachAll();
 
     // The level's script ran in a Lua state of the loader's own, which deleted it; only a
     // state this level made itself is deleted here.

@@ -17,16 +17,16 @@ const std::string& InvalidText() {
 } // namespace
 
 StreamMap::StreamMap(const StreamMap& other)
-    : capacity(other.capacity), size(other.size),
-      data(other.capacity > 0 ? new (std::nothrow) u8[other.capacity]() : nullptr),
-      cursor(other.cursor), writing(other.writing), index(other.index) {
-    if (data == nullptr) {
-        capacity = 0;
-        size = 0;
-        cursor = 0;
+    : m_capacity(other.m_capacity), m_size(other.m_size),
+      m_data(other.m_capacity > 0 ? new (std::nothrow) u8[other.m_capacity]() : nullptr),
+      m_cursor(other.m_cursor), m_writing(other.m_writing), m_index(other.m_index) {
+    if (m_data == nullptr) {
+        m_capacity = 0;
+        m_size = 0;
+        m_cursor = 0;
         return;
     }
-    std::memcpy(data.get(), other.data.get(), other.size);
+    std::memcpy(m_data.get(), other.m_data.get(), other.m_size);
 }
 
 StreamMap& StreamMap::operator=(const StreamMap& other) {
@@ -38,52 +38,52 @@ StreamMap& StreamMap::operator=(const StreamMap& other) {
 }
 
 StreamMap::StreamMap(StreamMap&& other) noexcept
-    : capacity(other.capacity), size(other.size), data(std::move(other.data)), cursor(other.cursor),
-      writing(other.writing), index(std::move(other.index)) {
-    other.capacity = 0;
-    other.size = 0;
-    other.cursor = 0;
-    other.writing = 1;
-    other.index.clear();
+    : m_capacity(other.m_capacity), m_size(other.m_size), m_data(std::move(other.m_data)), m_cursor(other.m_cursor),
+      m_writing(other.m_writing), m_index(std::move(other.m_index)) {
+    other.m_capacity = 0;
+    other.m_size = 0;
+    other.m_cursor = 0;
+    other.m_writing = 1;
+    other.m_index.clear();
 }
 
 StreamMap& StreamMap::operator=(StreamMap&& other) noexcept {
     if (this != &other) {
-        capacity = other.capacity;
-        size = other.size;
-        data = std::move(other.data);
-        cursor = other.cursor;
-        writing = other.writing;
-        index = std::move(other.index);
-        other.capacity = 0;
-        other.size = 0;
-        other.cursor = 0;
-        other.writing = 1;
-        other.index.clear();
+        m_capacity = other.m_capacity;
+        m_size = other.m_size;
+        m_data = std::move(other.m_data);
+        m_cursor = other.m_cursor;
+        m_writing = other.m_writing;
+        m_index = std::move(other.m_index);
+        other.m_capacity = 0;
+        other.m_size = 0;
+        other.m_cursor = 0;
+        other.m_writing = 1;
+        other.m_index.clear();
     }
     return *this;
 }
 
 void StreamMap::AddValue(const std::string& name, const std::string& typeName, u32 offset) {
-    index.try_emplace(offset, name, typeName);
+    m_index.try_emplace(offset, name, typeName);
 }
 
 void StreamMap::PrepareWrite() {
-    if (writing == 0) {
-        writing = 1;
-        cursor = 0;
+    if (m_writing == 0) {
+        m_writing = 1;
+        m_cursor = 0;
     }
 }
 
 void StreamMap::PrepareRead() {
-    if (writing != 0) {
-        writing = 0;
-        cursor = 0;
+    if (m_writing != 0) {
+        m_writing = 0;
+        m_cursor = 0;
     }
 }
 
 bool StreamMap::Grow(u64 needed) {
-    u64 next = capacity;
+    u64 next = m_capacity;
     while (next < needed) {
         u64 grown = static_cast<u64>(static_cast<float>(next) * kGrowth);
         if (grown == 0) {
@@ -102,25 +102,25 @@ bool StreamMap::Grow(u64 needed) {
     if (bigger == nullptr) {
         return false;
     }
-    if (size > 0) {
-        std::memcpy(bigger, data.get(), size);
+    if (m_size > 0) {
+        std::memcpy(bigger, m_data.get(), m_size);
     }
-    data.reset(bigger);
-    capacity = static_cast<u32>(next);
+    m_data.reset(bigger);
+    m_capacity = static_cast<u32>(next);
     return true;
 }
 
 bool StreamMap::Write(const void* bytes, u32 n) {
     PrepareWrite();
-    const u64 end = static_cast<u64>(cursor) + n;
-    if (end > capacity && !Grow(end)) {
+    const u64 end = static_cast<u64>(m_cursor) + n;
+    if (end > m_capacity && !Grow(end)) {
         return false;
     }
     if (n > 0) {
-        std::memcpy(data.get() + cursor, bytes, n);
+        std::memcpy(m_data.get() + m_cursor, bytes, n);
     }
-    cursor = static_cast<u32>(end);
-    size = cursor;
+    m_cursor = static_cast<u32>(end);
+    m_size = m_cursor;
     return true;
 }
 
@@ -143,7 +143,7 @@ bool StreamMap::WriteVector4(const float* xyzw) {
 template <class T> void StreamMap::AddNumber(const std::string& name, const char* type, T value) {
     // The index entry must name the offset the bytes go to, after any restart at 0.
     PrepareWrite();
-    AddValue(name, type, cursor);
+    AddValue(name, type, m_cursor);
     Write(&value, sizeof(value));
 }
 
@@ -169,31 +169,31 @@ void StreamMap::AddBool(const std::string& name, bool value) {
 
 void StreamMap::AddString(const std::string& name, const std::string& value) {
     PrepareWrite();
-    AddValue(name, "string", cursor);
+    AddValue(name, "string", m_cursor);
     WriteString(value);
 }
 
 void StreamMap::AddVector3(const std::string& name, float x, float y, float z) {
     PrepareWrite();
-    AddValue(name, "vector3", cursor);
+    AddValue(name, "vector3", m_cursor);
     WriteVector3(x, y, z);
 }
 
 void StreamMap::AddVector4(const std::string& name, const float* xyzw) {
     PrepareWrite();
-    AddValue(name, "vector4", cursor);
+    AddValue(name, "vector4", m_cursor);
     WriteVector4(xyzw);
 }
 
 bool StreamMap::Read(void* bytes, u32 n) {
     PrepareRead();
-    if (static_cast<u64>(cursor) + n > size) {
+    if (static_cast<u64>(m_cursor) + n > m_size) {
         return false;
     }
     if (n > 0) {
-        std::memcpy(bytes, data.get() + cursor, n);
+        std::memcpy(bytes, m_data.get() + m_cursor, n);
     }
-    cursor += n;
+    m_cursor += n;
     return true;
 }
 
@@ -220,17 +220,17 @@ bool StreamMap::ReadDouble(double& value) {
 
 bool StreamMap::ReadString(std::string& value) {
     PrepareRead();
-    if (cursor >= size) {
+    if (m_cursor >= m_size) {
         return false;
     }
-    const u8* const start = data.get() + cursor;
-    const void* const nul = std::memchr(start, 0, size - cursor);
+    const u8* const start = m_data.get() + m_cursor;
+    const void* const nul = std::memchr(start, 0, m_size - m_cursor);
     if (nul == nullptr) {
         return false;
     }
     const u32 length = static_cast<u32>(static_cast<const u8*>(nul) - start);
     value.assign(reinterpret_cast<const char*>(start), length);
-    cursor += length + 1;
+    m_cursor += length + 1;
     return true;
 }
 
@@ -250,16 +250,16 @@ bool StreamMap::ReadVector4(float* xyzw) {
 }
 
 void StreamMap::BeginRead() {
-    writing = 0;
-    cursor = 0;
+    m_writing = 0;
+    m_cursor = 0;
 }
 
 const std::string& StreamMap::GetName(u32 offset) const {
-    const auto found = index.find(offset);
-    return found != index.end() ? found->second.first : InvalidText();
+    const auto found = m_index.find(offset);
+    return found != m_index.end() ? found->second.first : InvalidText();
 }
 
 const std::string& StreamMap::GetType(u32 offset) const {
-    const auto found = index.find(offset);
-    return found != index.end() ? found->second.second : InvalidText();
+    const auto found = m_index.find(offset);
+    return found != m_index.end() ? found->second.second : InvalidText();
 }

@@ -24,9 +24,9 @@ public:
     static constexpr const char* kInvalid = "INVALID";
 
     explicit StreamMap(u32 capacity = kDefaultCapacity)
-        : capacity(capacity), data(capacity > 0 ? new (std::nothrow) u8[capacity] : nullptr) {
-        if (data == nullptr) {
-            this->capacity = 0;
+        : m_capacity(capacity), m_data(capacity > 0 ? new (std::nothrow) u8[capacity] : nullptr) {
+        if (m_data == nullptr) {
+            m_capacity = 0;
         }
     }
     StreamMap(const StreamMap& other);
@@ -82,18 +82,18 @@ public:
 
     // The name or type name of the value starting at the cursor (or at offset); "INVALID"
     // when no value starts there.
-    const std::string& GetCurrentName() const { return GetName(cursor); }
-    const std::string& GetCurrentType() const { return GetType(cursor); }
+    const std::string& GetCurrentName() const { return GetName(m_cursor); }
+    const std::string& GetCurrentType() const { return GetType(m_cursor); }
     const std::string& GetName(u32 offset) const;
     const std::string& GetType(u32 offset) const;
 
-    u32 Capacity() const { return capacity; }
-    u32 Size() const { return size; }
-    u32 Cursor() const { return cursor; }
-    bool IsWriting() const { return writing != 0; }
-    const u8* Data() const { return data.get(); }
+    u32 Capacity() const { return m_capacity; }
+    u32 Size() const { return m_size; }
+    u32 Cursor() const { return m_cursor; }
+    bool IsWriting() const { return m_writing != 0; }
+    const u8* Data() const { return m_data.get(); }
     const std::unordered_map<u32, std::pair<std::string, std::string>>& Index() const {
-        return index;
+        return m_index;
     }
 
 private:
@@ -102,10 +102,10 @@ private:
     void PrepareWrite();
     void PrepareRead();
 
-    u32 capacity = 0;
-    u32 size = 0;
-    std::unique_ptr<u8[]> data;
-    u32 cursor = 0;
-    u8 writing = 1;
-    std::unordered_map<u32, std::pair<std::string, std::string>> index;
+    u32 m_capacity = 0;
+    u32 m_size = 0;
+    std::unique_ptr<u8[]> m_data;
+    u32 m_cursor = 0;
+    u8 m_writing = 1;
+    std::unordered_map<u32, std::pair<std::string, std::string>> m_index;
 };

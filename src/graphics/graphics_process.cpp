@@ -119,7 +119,7 @@ bool GraphicsProcess::CreateDevice(window::Window* window) {
             window::g_quit = true;
         }
     }
-    ParticleSystemManager::GetInstance()->LoadTemplates();
+    ParticleSystemManager::Instance()->LoadTemplates();
     VideoManager::Instance();
     return m_device != nullptr;
 }
@@ -280,7 +280,7 @@ Component* GraphicsProcess::CreateComponent(StreamMap* stream) {
     std::string name;
     stream->ReadString(name);
     ParticleSystemCPU* system =
-        ParticleSystemManager::GetInstance()->CreateParticleSystem(name, nullptr);
+        ParticleSystemManager::Instance()->CreateParticleSystem(name, nullptr);
     if (system != nullptr) {
         system->process = this;
         system->graphics = this;
@@ -291,7 +291,7 @@ Component* GraphicsProcess::CreateComponent(StreamMap* stream) {
 void GraphicsProcess::RemoveComponent(Component* component) {
     // A particle system ends through the manager; it only stops following the object that
     // is letting it go, which may be about to be deleted.
-    if (ParticleSystemCPU* system = ParticleSystemManager::GetInstance()->FindSystem(component)) {
+    if (ParticleSystemCPU* system = ParticleSystemManager::Instance()->FindSystem(component)) {
         system->owner = nullptr;
     }
 }
@@ -383,7 +383,7 @@ void GraphicsProcess::HandleMessage(BaseMessage* message, u32 fromId) {
         break;
     case MSG_CREATE_PARTICLE_SYSTEM:
         if (const ParticleSystemInfo* info = message->Payload<ParticleSystemInfo>()) {
-            ParticleSystemCPU* system = ParticleSystemManager::GetInstance()->CreateParticleSystem(
+            ParticleSystemCPU* system = ParticleSystemManager::Instance()->CreateParticleSystem(
                 info->name, &info->position);
             Message<ParticleSystemCPU*> reply(MSG_PARTICLE_SYSTEM, system);
             SendMessage(&reply, fromId);
@@ -464,7 +464,7 @@ void GraphicsProcess::HandleMessage(BaseMessage* message, u32 fromId) {
         // The same id carries the answer; only the question is answered.
         if (ParticleSystemCPU* const* system = message->Payload<ParticleSystemCPU*>()) {
             Message<bool> reply(MSG_GRAPHICS_PARTICLE_SYSTEM_VALID,
-                                ParticleSystemManager::GetInstance()->ContainsSystem(*system));
+                                ParticleSystemManager::Instance()->ContainsSystem(*system));
             SendMessage(&reply, fromId);
         }
         break;

@@ -16,7 +16,7 @@ ParticleSystemManager* g_particle_manager = nullptr;
 class ManagerLink : public ParticleSystemLink {
   public:
     ParticleSystemCPU* Create(const std::string& name) override {
-        return ParticleSystemManager::GetInstance()->CreateParticleSystem(name, nullptr);
+        return ParticleSystemManager::Instance()->CreateParticleSystem(name, nullptr);
     }
     void SetBornDelayHigh(ParticleSystemCPU* system, float seconds) override {
         system->settings.bornDelayHigh = seconds;
@@ -31,7 +31,7 @@ ManagerLink g_link;
 
 } // namespace
 
-ParticleSystemManager* ParticleSystemManager::GetInstance() {
+ParticleSystemManager* ParticleSystemManager::Instance() {
     if (g_particle_manager == nullptr) {
         g_particle_manager = new ParticleSystemManager;
         ParticleSystemLink::Install(&g_link);

@@ -16,8 +16,8 @@ class ParticleSystemCPU;
 class ParticleSystemManager {
   public:
     // Also lets the script host reach the particle systems while the instance exists.
-    static ParticleSystemManager* GetInstance();
-    // Deletes the instance with all its systems; the next GetInstance makes a new one.
+    static ParticleSystemManager* Instance();
+    // Deletes the instance with all its systems; the next Instance makes a new one.
     static void DestroyInstance();
 
     virtual ~ParticleSystemManager();

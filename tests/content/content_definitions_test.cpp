@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "content/content_fixture.h"
+#include "support/content_fixture.h"
 #include "core/component_type.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "content/content_fixture.h"
+#include "support/content_fixture.h"
 #include "content/lua_handler.h"
 #include "content/lua_test_fixture.h"
 #include "core/message_router.h"

@@ -88,8 +88,8 @@ class GraphicsProcessMessages : public ::testing::Test {
             m_packages.Path(), "particles",
             {{"smoke.txt", "SystemName = Smoke\nPositionInitial = 1, 2, 3\nNumParticles = 8\n"},
              {"fire.txt", "SystemName = Fire\nNumParticles = 4\n"}});
-        ParticleSystemManager::GetInstance()->Clear();
-        ParticleSystemManager::GetInstance()->LoadTemplates(package.string());
+        ParticleSystemManager::Instance()->Clear();
+        ParticleSystemManager::Instance()->LoadTemplates(package.string());
     }
 
     MessageRouter router;
@@ -290,7 +290,7 @@ TEST_F(GraphicsProcessMessages, ParticleSystemsAreCreatedAtTheAskedPositionAndVa
 
     Send(Message<ParticleSystemCPU*>(MSG_GRAPHICS_PARTICLE_SYSTEM_VALID, system));
     EXPECT_TRUE(Last(asker).ValueOr<bool>(false));
-    ASSERT_TRUE(ParticleSystemManager::GetInstance()->RemoveSystem(system));
+    ASSERT_TRUE(ParticleSystemManager::Instance()->RemoveSystem(system));
     Send(Message<ParticleSystemCPU*>(MSG_GRAPHICS_PARTICLE_SYSTEM_VALID, system));
     EXPECT_FALSE(Last(asker).ValueOr<bool>(true));
 
@@ -342,7 +342,7 @@ TEST_F(GraphicsProcessMessages, CreatesParticleSystemComponentsThatOutliveTheirO
     ASSERT_NE(system, nullptr);
     EXPECT_EQ(system->settings.systemName, "Fire");
     EXPECT_EQ(system->position.x, -7.5f); // the template's position
-    ParticleSystemManager* manager = ParticleSystemManager::GetInstance();
+    ParticleSystemManager* manager = ParticleSystemManager::Instance();
     EXPECT_TRUE(manager->ContainsSystem(system));
 
     {

@@ -93,7 +93,7 @@ class ParticleManagerTest : public ::testing::Test {
     void TearDown() override { ParticleSystemManager::DestroyInstance(); }
 
     package_fixture::ScratchFolder m_folder;
-    ParticleSystemManager* manager = ParticleSystemManager::GetInstance();
+    ParticleSystemManager* manager = ParticleSystemManager::Instance();
 };
 
 TEST_F(ParticleManagerTest, EveryDefinitionFileBecomesATemplateEvenOneThatFailsToParse) {

@@ -15,7 +15,7 @@ extern "C" {
 #include <string>
 #include <vector>
 
-#include "content/content_fixture.h"
+#include "support/content_fixture.h"
 #include "platform/sound/sound_system.h"
 
 namespace {
