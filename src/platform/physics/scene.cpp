@@ -12,6 +12,8 @@ namespace {
 // Keeps small pools: the engine's defaults reserve megabytes a level never uses.
 constexpr int kPoolSize = 1024;
 
+constexpr btScalar kContactRecovery = 0.8f;
+
 btVector3 ToBt(const Vec3& v) { return btVector3(v.x, v.y, v.z); }
 
 } // namespace
@@ -39,6 +41,8 @@ World::World(Scene& scene, Allocator& allocator, const Vec3& gravity)
     info.m_defaultMaxPersistentManifoldPoolSize = kPoolSize;
     info.m_defaultMaxCollisionAlgorithmPoolSize = kPoolSize;
     m_configuration = std::make_unique<btDefaultCollisionConfiguration>(info);
+    // A box landing flat on a plane needs several points at once, or it tips into it.
+    m_configuration->setPlaneConvexMultipointIterations();
     m_dispatcher = std::make_unique<btCollisionDispatcher>(m_configuration.get());
     m_broadphase = std::make_unique<btDbvtBroadphase>();
     m_broadphase->getOverlappingPairCache()->setOverlapFilterCallback(&m_filter);
@@ -46,6 +50,9 @@ World::World(Scene& scene, Allocator& allocator, const Vec3& gravity)
     m_dynamics = std::make_unique<btDiscreteDynamicsWorld>(m_dispatcher.get(), m_broadphase.get(), m_solver.get(),
                                                            m_configuration.get());
     m_dynamics->setGravity(m_gravity);
+    // Long steps under strong gravity sink bodies deep on landing; push them out within a
+    // few steps rather than letting them fall asleep half-buried.
+    m_dynamics->getSolverInfo().m_erp2 = kContactRecovery;
     // Sleeping bodies keep their boxes; every write that moves one updates it.
     m_dynamics->setForceUpdateAllAabbs(false);
 }
@@ -95,6 +102,9 @@ void World::ReleaseActor(ActorBody* actor) {
 void World::SetGravity(const Vec3& gravity) {
     m_gravity = ToBt(gravity);
     m_dynamics->setGravity(m_gravity);
+    // Long steps under strong gravity sink bodies deep on landing; push them out within a
+    // few steps rather than letting them fall asleep half-buried.
+    m_dynamics->getSolverInfo().m_erp2 = kContactRecovery;
     // The engine only updates awake bodies; sleepers must fall the new way when woken.
     for (ActorBody* actor : m_actors) {
         if (actor->IsMovingBody() && actor->m_gravity) {
