@@ -1,3 +1,5 @@
+#include <cmath>
+
 #include "platform/physics_fixture.h"
 
 namespace {

@@ -88,7 +88,6 @@ class Scene {
     void Fetch();
 
     Allocator& GetAllocator() const;
-    World& GetWorld() const { return *m_world; }
 
   private:
     std::unique_ptr<World> m_world;
