@@ -244,3 +244,30 @@ TEST_F(PhysicsTest, MassAndInertiaCanBeSet) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(PhysicsTest, SweptMotionStopsAFastBodyAtAThinWall) {
+    for (const bool swept : {false, true}) {
+        physics::ActorDesc wallDesc = BoxDesc({0.0f, 0.0f, 0.0f}, 1.0f, 1.0f, 1);
+        wallDesc.body = physics::BodyKind::kStatic;
+        wallDesc.shapes[0].halfExtents = {0.1f, 10.0f, 10.0f};
+        physics::Actor* wall = m_scene->CreateActor(wallDesc);
+        physics::ActorDesc ballDesc = BoxDesc({-5.0f, 0.0f, 0.0f});
+        ballDesc.shapes[0].kind = physics::ShapeKind::kSphere;
+        ballDesc.shapes[0].radius = 0.5f;
+        ballDesc.gravity = false;
+        if (swept) {
+            ballDesc.ccdMotionThreshold = 100.0f;
+            ballDesc.ccdSweptRadius = 0.5f;
+        }
+        physics::Actor* ball = m_scene->CreateActor(ballDesc);
+        ball->SetLinearVelocity({600.0f, 0.0f, 0.0f}); // 25 units a step
+        Frames(3);
+        EXPECT_EQ(ball->GetPosition().x < 0.0f, swept) << ball->GetPosition().x;
+        m_scene->ReleaseActor(ball);
+        m_scene->ReleaseActor(wall);
+    }
+}
+
+} // namespace
