@@ -27,15 +27,21 @@ struct Home {
     float x, z;
 };
 
-Home RestingHome(int i) { return {kSpacing * static_cast<float>(i % kRestingColumns), kSpacing * static_cast<float>(i / kRestingColumns)}; }
+Home RestingHome(int i) {
+    return {kSpacing * static_cast<float>(i % kRestingColumns),
+            kSpacing * static_cast<float>(i / kRestingColumns)};
+}
 Home MovingHome(int i) {
-    return {-100.0f + kSpacing * static_cast<float>(i % kMovingColumns), kSpacing * static_cast<float>(i / kMovingColumns)};
+    return {-100.0f + kSpacing * static_cast<float>(i % kMovingColumns),
+            kSpacing * static_cast<float>(i / kMovingColumns)};
 }
 
 // The same push for both worlds: back towards home, with a wobble.
 void Push(int i, int frame, float x, float z, const Home& home, float& outX, float& outZ) {
-    outX = (home.x - x) * 0.5f + 2.0f * std::sin(0.7f * static_cast<float>(frame) + static_cast<float>(i));
-    outZ = (home.z - z) * 0.5f + 2.0f * std::cos(0.9f * static_cast<float>(frame) + static_cast<float>(i));
+    outX = (home.x - x) * 0.5f +
+           2.0f * std::sin(0.7f * static_cast<float>(frame) + static_cast<float>(i));
+    outZ = (home.z - z) * 0.5f +
+           2.0f * std::cos(0.9f * static_cast<float>(frame) + static_cast<float>(i));
 }
 
 struct Silent : physics::ContactReceiver, physics::TriggerReceiver {
@@ -157,7 +163,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
         const auto bare = m_seconds.find("BM_BareBulletFrame");
         const auto layer = m_seconds.find("BM_LayerFrame");
         if (bare != m_seconds.end() && layer != m_seconds.end() && bare->second > 0) {
-            std::printf("physics frame: layer %.0f us, bare Bullet %.0f us, ratio %.2fx (target <= 1.30x)\n",
+            std::printf("physics frame: layer %.0f us, bare Bullet %.0f us, ratio %.2fx (target <= "
+                        "1.30x)\n",
                         layer->second, bare->second, layer->second / bare->second);
         }
     }

@@ -16,24 +16,36 @@ static_assert(sizeof(BlockHeader) == UserAllocator::kHeaderSize);
 // Headers are read and written by copy: a block handed to us by mistake need not be aligned.
 BlockHeader ReadHeader(const void* memory) {
     BlockHeader header;
-    std::memcpy(&header, static_cast<const char*>(memory) - UserAllocator::kHeaderSize, sizeof header);
+    std::memcpy(&header, static_cast<const char*>(memory) - UserAllocator::kHeaderSize,
+                sizeof header);
     return header;
 }
 
-void WriteHeader(void* block, const BlockHeader& header) { std::memcpy(block, &header, sizeof header); }
+void WriteHeader(void* block, const BlockHeader& header) {
+    std::memcpy(block, &header, sizeof header);
+}
 
-void* HeapAllocate(std::size_t size) { return std::malloc(size); }
-void* HeapResize(void* block, std::size_t size) { return std::realloc(block, size); }
-void HeapRelease(void* block) { std::free(block); }
+void* HeapAllocate(std::size_t size) {
+    return std::malloc(size);
+}
+void* HeapResize(void* block, std::size_t size) {
+    return std::realloc(block, size);
+}
+void HeapRelease(void* block) {
+    std::free(block);
+}
 
 // Sizes travel in a 32-bit header field and counters are 32-bit.
 bool SizeFits(std::size_t size) {
-    return size <= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()) - UserAllocator::kHeaderSize;
+    return size <= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()) -
+                       UserAllocator::kHeaderSize;
 }
 
 } // namespace
 
-UserAllocator::Heap UserAllocator::SystemHeap() { return Heap{HeapAllocate, HeapResize, HeapRelease}; }
+UserAllocator::Heap UserAllocator::SystemHeap() {
+    return Heap{HeapAllocate, HeapResize, HeapRelease};
+}
 
 UserAllocator::UserAllocator(const Heap& heap) : m_heap(heap) {}
 
@@ -49,7 +61,8 @@ UserAllocator::~UserAllocator() {
     std::printf("High water mark: %d Kb\n", m_highWater / 1024);
 }
 
-void* UserAllocator::mallocDEBUG(std::size_t size, const char*, int, const char*, physics::MemoryType type) {
+void* UserAllocator::mallocDEBUG(std::size_t size, const char*, int, const char*,
+                                 physics::MemoryType type) {
     return malloc(size, type);
 }
 

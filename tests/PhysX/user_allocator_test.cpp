@@ -25,7 +25,9 @@ struct FailingHeap {
         ++s_allocations;
         return std::malloc(size);
     }
-    static void* Resize(void* block, std::size_t size) { return s_fail ? nullptr : std::realloc(block, size); }
+    static void* Resize(void* block, std::size_t size) {
+        return s_fail ? nullptr : std::realloc(block, size);
+    }
     static void Release(void* block) {
         ++s_releases;
         std::free(block);
@@ -84,8 +86,9 @@ TEST(UserAllocator, LeakedBlocksAreReportedBeforeTheTotals) {
         std::free(static_cast<char*>(b) - 8);
         std::free(static_cast<char*>(c) - 8);
     }
-    EXPECT_EQ(GetCapturedStdout(), "Memory leak detected: 2048 bytes non released\nRemaining allocs: 3\n"
-                                   "Nb alloc: 3\nNb realloc: 0\nHigh water mark: 2 Kb\n");
+    EXPECT_EQ(GetCapturedStdout(),
+              "Memory leak detected: 2048 bytes non released\nRemaining allocs: 3\n"
+              "Nb alloc: 3\nNb realloc: 0\nHigh water mark: 2 Kb\n");
 }
 
 struct WarningCase {
@@ -96,13 +99,17 @@ struct WarningCase {
 
 TEST(UserAllocator, NullPointersZeroSizesAndObsoleteEntriesOnlyWarn) {
     const WarningCase cases[] = {
-        {"free null", [](UserAllocator& a) { a.free(nullptr); }, "Warning: trying to free null pointer\n"},
-        {"alloc 0", [](UserAllocator& a) { EXPECT_EQ(a.malloc(0, physics::MemoryType::kTemp), nullptr); },
+        {"free null", [](UserAllocator& a) { a.free(nullptr); },
+         "Warning: trying to free null pointer\n"},
+        {"alloc 0",
+         [](UserAllocator& a) { EXPECT_EQ(a.malloc(0, physics::MemoryType::kTemp), nullptr); },
          "Warning: trying to allocate 0 bytes\n"},
         {"realloc null", [](UserAllocator& a) { EXPECT_EQ(a.realloc(nullptr, 10), nullptr); },
          "Warning: trying to realloc null pointer\n"},
-        {"obsolete malloc", [](UserAllocator& a) { EXPECT_EQ(a.malloc(10), nullptr); }, "Obsolete code called!\n"},
-        {"obsolete debug malloc", [](UserAllocator& a) { EXPECT_EQ(a.mallocDEBUG(10, "f", 2), nullptr); },
+        {"obsolete malloc", [](UserAllocator& a) { EXPECT_EQ(a.malloc(10), nullptr); },
+         "Obsolete code called!\n"},
+        {"obsolete debug malloc",
+         [](UserAllocator& a) { EXPECT_EQ(a.mallocDEBUG(10, "f", 2), nullptr); },
          "Obsolete code called!\n"},
         {"check", [](UserAllocator& a) { a.check(); }, ""},
     };
@@ -117,7 +124,8 @@ TEST(UserAllocator, NullPointersZeroSizesAndObsoleteEntriesOnlyWarn) {
             EXPECT_EQ(allocator.LiveCount(), 0);
             EXPECT_EQ(allocator.ReallocCount(), 0);
         }
-        EXPECT_EQ(GetCapturedStdout(), std::string(c.output) + "Nb alloc: 0\nNb realloc: 0\nHigh water mark: 0 Kb\n");
+        EXPECT_EQ(GetCapturedStdout(),
+                  std::string(c.output) + "Nb alloc: 0\nNb realloc: 0\nHigh water mark: 0 Kb\n");
     }
 }
 
@@ -147,7 +155,8 @@ TEST(UserAllocator, ForeignBlockIsNeitherFreedNorCounted) {
     CaptureStdout();
     allocator.free(fake + 8);
     EXPECT_EQ(allocator.realloc(fake + 8, 64), nullptr);
-    EXPECT_EQ(GetCapturedStdout(), "Error: free unknown memory!!\nError: realloc unknown memory!!\n");
+    EXPECT_EQ(GetCapturedStdout(),
+              "Error: free unknown memory!!\nError: realloc unknown memory!!\n");
     EXPECT_EQ(allocator.BytesInUse(), 40);
     EXPECT_EQ(allocator.LiveCount(), 1);
     EXPECT_EQ(allocator.ReallocCount(), 0);
@@ -248,7 +257,8 @@ TEST(UserAllocatorScene, InterleavedScenesCountTheirOwnBlocks) {
         auto a = std::make_unique<physics::Scene>(first);
         const std::int32_t firstAfterScene = first.LiveCount();
         auto b = std::make_unique<physics::Scene>(second);
-        EXPECT_EQ(first.LiveCount(), firstAfterScene); // the second scene is not charged to the first
+        EXPECT_EQ(first.LiveCount(),
+                  firstAfterScene); // the second scene is not charged to the first
         const std::int32_t secondAfterScene = second.LiveCount();
         a->CreateActor(BoxDesc(1.0f));
         EXPECT_GT(first.LiveCount(), firstAfterScene);

@@ -25,7 +25,8 @@ struct Recorder : physics::ContactReceiver, physics::TriggerReceiver {
     };
 
     void OnContact(const physics::ContactPair& pair, std::uint32_t events) override {
-        contacts.push_back(Contact{pair.first, pair.second, events, {pair.patches, pair.patches + pair.patchCount}});
+        contacts.push_back(Contact{
+            pair.first, pair.second, events, {pair.patches, pair.patches + pair.patchCount}});
         if (onContact) {
             onContact(pair);
         }

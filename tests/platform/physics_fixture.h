@@ -10,7 +10,8 @@
 
 class CountingAllocator : public physics::Allocator {
   public:
-    void* mallocDEBUG(std::size_t size, const char*, int, const char*, physics::MemoryType type) override {
+    void* mallocDEBUG(std::size_t size, const char*, int, const char*,
+                      physics::MemoryType type) override {
         return malloc(size, type);
     }
     void* mallocDEBUG(std::size_t, const char*, int) override { return nullptr; }
@@ -46,8 +47,8 @@ class PhysicsTest : public testing::Test {
         return m_scene->CreateActor(desc);
     }
 
-    static physics::ActorDesc BoxDesc(const physics::Vec3& position, float half = 1.0f, float mass = 1.0f,
-                                      std::uint32_t mask = 2) {
+    static physics::ActorDesc BoxDesc(const physics::Vec3& position, float half = 1.0f,
+                                      float mass = 1.0f, std::uint32_t mask = 2) {
         physics::ActorDesc desc;
         desc.body = physics::BodyKind::kDynamic;
         desc.pose.position = position;
@@ -58,7 +59,8 @@ class PhysicsTest : public testing::Test {
         return desc;
     }
 
-    physics::Actor* Box(const physics::Vec3& position, float half = 1.0f, float mass = 1.0f, std::uint32_t mask = 2) {
+    physics::Actor* Box(const physics::Vec3& position, float half = 1.0f, float mass = 1.0f,
+                        std::uint32_t mask = 2) {
         return m_scene->CreateActor(BoxDesc(position, half, mass, mask));
     }
 

@@ -15,10 +15,13 @@ TEST_F(PhysicsTest, FirstFrameStepsOnceOnItsTwoTimesThenALaterShortFrameWaits) {
     EXPECT_EQ(m_scene->Simulate(0.035f), 1); // the carried remainder completes a step
 }
 
-TEST_F(PhysicsTest, NineStepsWorthRunsEight) { EXPECT_EQ(m_scene->Simulate(9.5f * kStep), 8); }
+TEST_F(PhysicsTest, NineStepsWorthRunsEight) {
+    EXPECT_EQ(m_scene->Simulate(9.5f * kStep), 8);
+}
 
 TEST_F(PhysicsTest, ZeroNegativeAndInvalidTimesRunNothing) {
-    for (const float dt : {0.0f, -1.0f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
+    for (const float dt : {0.0f, -1.0f, std::numeric_limits<float>::quiet_NaN(),
+                           std::numeric_limits<float>::infinity()}) {
         EXPECT_EQ(m_scene->Simulate(dt), 0) << dt;
     }
     EXPECT_EQ(m_scene->Simulate(kStep), 1);
@@ -38,7 +41,8 @@ TEST_F(PhysicsTest, DroppedBoxRestsOnThePlaneAtItsHalfHeightAndSleeps) {
     physics::Actor* box = Box({0.0f, 6.0f, 0.0f}, 1.5f);
     Frames(24 * 4);
     const Vec3 at = box->GetPosition();
-    std::printf("dropped box: y = %.3f (half-height 1.5), sleeping = %s\n", at.y, box->IsSleeping() ? "yes" : "no");
+    std::printf("dropped box: y = %.3f (half-height 1.5), sleeping = %s\n", at.y,
+                box->IsSleeping() ? "yes" : "no");
     EXPECT_NEAR(at.y, 1.5f, 0.01f);
     EXPECT_NEAR(at.x, 0.0f, 1e-3f);
     EXPECT_TRUE(box->IsSleeping());
@@ -67,7 +71,8 @@ TEST_F(PhysicsTest, InvalidDescriptionsMakeNoActor) {
     };
     const Case cases[] = {
         {"no shapes", [](physics::ActorDesc& d) { d.shapes.clear(); }},
-        {"plane on a body", [](physics::ActorDesc& d) { d.shapes.emplace_back().kind = physics::ShapeKind::kPlane; }},
+        {"plane on a body",
+         [](physics::ActorDesc& d) { d.shapes.emplace_back().kind = physics::ShapeKind::kPlane; }},
         {"flat box", [](physics::ActorDesc& d) { d.shapes[0].halfExtents.y = 0.0f; }},
         {"sphere without radius",
          [](physics::ActorDesc& d) {

@@ -13,19 +13,26 @@ constexpr btScalar kLinearSleepSpeed = 1.5f;
 constexpr btScalar kAngularSleepSpeed = 0.5f;
 constexpr btScalar kPi = 3.14159265358979f;
 
-btVector3 ToBt(const Vec3& v) { return btVector3(v.x, v.y, v.z); }
-Vec3 ToVec3(const btVector3& v) { return Vec3{v.x(), v.y(), v.z()}; }
+btVector3 ToBt(const Vec3& v) {
+    return btVector3(v.x, v.y, v.z);
+}
+Vec3 ToVec3(const btVector3& v) {
+    return Vec3{v.x(), v.y(), v.z()};
+}
 btTransform ToBt(const Pose& pose) {
     const Quat& q = pose.orientation;
     return btTransform(btQuaternion(q.x, q.y, q.z, q.w), ToBt(pose.position));
 }
 
-bool Positive(float value) { return std::isfinite(value) && value > 0.0f; }
+bool Positive(float value) {
+    return std::isfinite(value) && value > 0.0f;
+}
 
 bool ValidShape(const ShapeDesc& shape) {
     switch (shape.kind) {
     case ShapeKind::kBox:
-        return Positive(shape.halfExtents.x) && Positive(shape.halfExtents.y) && Positive(shape.halfExtents.z);
+        return Positive(shape.halfExtents.x) && Positive(shape.halfExtents.y) &&
+               Positive(shape.halfExtents.z);
     case ShapeKind::kSphere:
         return Positive(shape.radius);
     case ShapeKind::kPlane:
@@ -43,12 +50,16 @@ float Volume(const ShapeDesc& shape) {
 
 bool IsIdentity(const Pose& pose) {
     const Quat& q = pose.orientation;
-    return pose.position.x == 0 && pose.position.y == 0 && pose.position.z == 0 && q.x == 0 && q.y == 0 && q.z == 0 &&
-           q.w == 1;
+    return pose.position.x == 0 && pose.position.y == 0 && pose.position.z == 0 && q.x == 0 &&
+           q.y == 0 && q.z == 0 && q.w == 1;
 }
 
-ActorBody& Body(Actor* actor) { return *static_cast<ActorBody*>(actor); }
-const ActorBody& Body(const Actor* actor) { return *static_cast<const ActorBody*>(actor); }
+ActorBody& Body(Actor* actor) {
+    return *static_cast<ActorBody*>(actor);
+}
+const ActorBody& Body(const Actor* actor) {
+    return *static_cast<const ActorBody*>(actor);
+}
 
 } // namespace
 
@@ -95,7 +106,8 @@ bool ActorBody::Build(const ActorDesc& desc) {
             } else {
                 m_shapes.push_back(std::make_unique<btSphereShape>(shape->radius));
             }
-            masses.push_back(Positive(shape->mass) ? shape->mass : std::max(0.0f, desc.density) * Volume(*shape));
+            masses.push_back(Positive(shape->mass) ? shape->mass
+                                                   : std::max(0.0f, desc.density) * Volume(*shape));
         }
         btScalar total = 0;
         for (const btScalar mass : masses) {
@@ -105,7 +117,8 @@ bool ActorBody::Build(const ActorDesc& desc) {
         if (Positive(desc.mass)) {
             // A given mass keeps the shapes' share of it.
             for (btScalar& mass : masses) {
-                mass = total > 0 ? mass * desc.mass / total : desc.mass / static_cast<btScalar>(masses.size());
+                mass = total > 0 ? mass * desc.mass / total
+                                 : desc.mass / static_cast<btScalar>(masses.size());
             }
             total = desc.mass;
         } else if (!(total > 0) || !std::isfinite(total)) {
@@ -122,7 +135,8 @@ bool ActorBody::Build(const ActorDesc& desc) {
             bodyShape = m_shapes.front().get();
             bodyShape->calculateLocalInertia(total, m_inertia);
         } else {
-            auto compound = std::make_unique<btCompoundShape>(false, static_cast<int>(solids.size()));
+            auto compound =
+                std::make_unique<btCompoundShape>(false, static_cast<int>(solids.size()));
             for (std::size_t i = 0; i < solids.size(); ++i) {
                 compound->addChildShape(ToBt(solids[i]->localPose), m_shapes[i].get());
             }
@@ -131,7 +145,8 @@ bool ActorBody::Build(const ActorDesc& desc) {
                 btTransform principal;
                 compound->calculatePrincipalAxisTransform(masses.data(), principal, m_inertia);
                 for (int i = 0; i < compound->getNumChildShapes(); ++i) {
-                    compound->updateChildTransform(i, principal.inverse() * compound->getChildTransform(i), false);
+                    compound->updateChildTransform(
+                        i, principal.inverse() * compound->getChildTransform(i), false);
                 }
                 compound->recalculateLocalAabb();
                 m_centreOfMass = principal;
@@ -152,11 +167,13 @@ bool ActorBody::Build(const ActorDesc& desc) {
         m_body->setUserPointer(this);
         m_body->setSleepingThresholds(kLinearSleepSpeed, kAngularSleepSpeed);
         if (m_kind == BodyKind::kKinematic) {
-            m_body->setCollisionFlags(m_body->getCollisionFlags() | btCollisionObject::CF_KINEMATIC_OBJECT);
+            m_body->setCollisionFlags(m_body->getCollisionFlags() |
+                                      btCollisionObject::CF_KINEMATIC_OBJECT);
             m_body->setActivationState(DISABLE_DEACTIVATION);
         }
         if (m_trigger) {
-            m_body->setCollisionFlags(m_body->getCollisionFlags() | btCollisionObject::CF_NO_CONTACT_RESPONSE);
+            m_body->setCollisionFlags(m_body->getCollisionFlags() |
+                                      btCollisionObject::CF_NO_CONTACT_RESPONSE);
         }
         if (!m_gravity) {
             m_body->setFlags(m_body->getFlags() | BT_DISABLE_WORLD_GRAVITY);
@@ -169,7 +186,8 @@ bool ActorBody::Build(const ActorDesc& desc) {
         ApplyFrozenAxes();
     }
     for (const ShapeDesc* plane : planes) {
-        m_shapes.push_back(std::make_unique<btStaticPlaneShape>(ToBt(plane->planeNormal).normalized(), plane->planeDistance));
+        m_shapes.push_back(std::make_unique<btStaticPlaneShape>(
+            ToBt(plane->planeNormal).normalized(), plane->planeDistance));
         btRigidBody::btRigidBodyConstructionInfo info(0, nullptr, m_shapes.back().get());
         info.m_startWorldTransform = actorTransform;
         info.m_restitution = 0;
@@ -216,7 +234,8 @@ void ActorBody::RefreshProxies() {
 }
 
 void ActorBody::ApplyFriction(const std::vector<Material>& materials) {
-    const btScalar friction = m_material < materials.size() ? materials[m_material].dynamicFriction : 0.0f;
+    const btScalar friction =
+        m_material < materials.size() ? materials[m_material].dynamicFriction : 0.0f;
     if (m_body) {
         m_body->setFriction(friction);
     }
@@ -229,7 +248,8 @@ btTransform ActorBody::ActorTransform() const {
     if (!m_body) {
         return m_planes.front()->getWorldTransform();
     }
-    return m_offsetCentre ? m_body->getWorldTransform() * m_centreOfMass.inverse() : m_body->getWorldTransform();
+    return m_offsetCentre ? m_body->getWorldTransform() * m_centreOfMass.inverse()
+                          : m_body->getWorldTransform();
 }
 
 void ActorBody::SetActorTransform(const btTransform& transform) {
@@ -241,7 +261,8 @@ void ActorBody::SetActorTransform(const btTransform& transform) {
 
 btVector3 ActorBody::FrozenVelocity(const btVector3& velocity, bool angular) const {
     const std::uint32_t x = angular ? body_flag::kFrozenRotX : body_flag::kFrozenPosX;
-    return btVector3((m_bodyFlags & x) ? 0 : velocity.x(), (m_bodyFlags & (x << 1)) ? 0 : velocity.y(),
+    return btVector3((m_bodyFlags & x) ? 0 : velocity.x(),
+                     (m_bodyFlags & (x << 1)) ? 0 : velocity.y(),
                      (m_bodyFlags & (x << 2)) ? 0 : velocity.z());
 }
 
@@ -257,11 +278,17 @@ void ActorBody::ApplyFrozenAxes() {
 
 // ---------------------------------------------------------------------------------------
 
-bool Actor::IsDynamic() const { return Body(this).m_kind != BodyKind::kStatic; }
+bool Actor::IsDynamic() const {
+    return Body(this).m_kind != BodyKind::kStatic;
+}
 
-bool Actor::IsKinematic() const { return Body(this).m_kind == BodyKind::kKinematic; }
+bool Actor::IsKinematic() const {
+    return Body(this).m_kind == BodyKind::kKinematic;
+}
 
-Vec3 Actor::GetPosition() const { return ToVec3(Body(this).ActorTransform().getOrigin()); }
+Vec3 Actor::GetPosition() const {
+    return ToVec3(Body(this).ActorTransform().getOrigin());
+}
 
 Quat Actor::GetOrientation() const {
     const btQuaternion q = Body(this).ActorTransform().getRotation();
@@ -286,7 +313,8 @@ void Actor::SetOrientation(const Quat& orientation) {
     }
     const detail::AllocatorScope scope(body.m_world.m_allocator);
     btTransform transform = body.ActorTransform();
-    transform.setRotation(btQuaternion(orientation.x, orientation.y, orientation.z, orientation.w).normalized());
+    transform.setRotation(
+        btQuaternion(orientation.x, orientation.y, orientation.z, orientation.w).normalized());
     body.SetActorTransform(transform);
 }
 
@@ -337,14 +365,28 @@ void Push(ActorBody& body, btVector3 ActorBody::*pending, const Vec3& amount, bo
 }
 } // namespace
 
-void Actor::AddImpulse(const Vec3& impulse, bool wake) { Push(Body(this), &ActorBody::m_pendingImpulse, impulse, wake); }
-void Actor::AddForce(const Vec3& force, bool wake) { Push(Body(this), &ActorBody::m_pendingForce, force, wake); }
-void Actor::AddTorque(const Vec3& torque, bool wake) { Push(Body(this), &ActorBody::m_pendingTorque, torque, wake); }
+void Actor::AddImpulse(const Vec3& impulse, bool wake) {
+    Push(Body(this), &ActorBody::m_pendingImpulse, impulse, wake);
+}
+void Actor::AddForce(const Vec3& force, bool wake) {
+    Push(Body(this), &ActorBody::m_pendingForce, force, wake);
+}
+void Actor::AddTorque(const Vec3& torque, bool wake) {
+    Push(Body(this), &ActorBody::m_pendingTorque, torque, wake);
+}
 
-void Actor::SetLinearDamping(float c) { Body(this).m_linearDamping = std::isfinite(c) ? std::max(0.0f, c) : 0.0f; }
-void Actor::SetAngularDamping(float c) { Body(this).m_angularDamping = std::isfinite(c) ? std::max(0.0f, c) : 0.0f; }
-float Actor::LinearDamping() const { return Body(this).m_linearDamping; }
-float Actor::AngularDamping() const { return Body(this).m_angularDamping; }
+void Actor::SetLinearDamping(float c) {
+    Body(this).m_linearDamping = std::isfinite(c) ? std::max(0.0f, c) : 0.0f;
+}
+void Actor::SetAngularDamping(float c) {
+    Body(this).m_angularDamping = std::isfinite(c) ? std::max(0.0f, c) : 0.0f;
+}
+float Actor::LinearDamping() const {
+    return Body(this).m_linearDamping;
+}
+float Actor::AngularDamping() const {
+    return Body(this).m_angularDamping;
+}
 
 void Actor::SetGravityEnabled(bool enabled) {
     ActorBody& body = Body(this);
@@ -362,7 +404,9 @@ void Actor::SetGravityEnabled(bool enabled) {
     }
 }
 
-bool Actor::GravityEnabled() const { return Body(this).m_gravity; }
+bool Actor::GravityEnabled() const {
+    return Body(this).m_gravity;
+}
 
 void Actor::RaiseBodyFlags(std::uint32_t flags) {
     ActorBody& body = Body(this);
@@ -376,7 +420,9 @@ void Actor::ClearBodyFlags(std::uint32_t flags) {
     body.ApplyFrozenAxes();
 }
 
-std::uint32_t Actor::BodyFlags() const { return Body(this).m_bodyFlags; }
+std::uint32_t Actor::BodyFlags() const {
+    return Body(this).m_bodyFlags;
+}
 
 void Actor::SetCollisionEnabled(bool enabled) {
     ActorBody& body = Body(this);
@@ -388,7 +434,9 @@ void Actor::SetCollisionEnabled(bool enabled) {
     body.RefreshProxies();
 }
 
-bool Actor::CollisionEnabled() const { return Body(this).m_collision; }
+bool Actor::CollisionEnabled() const {
+    return Body(this).m_collision;
+}
 
 void Actor::SetGroupsMask(std::uint32_t mask) {
     ActorBody& body = Body(this);
@@ -400,7 +448,9 @@ void Actor::SetGroupsMask(std::uint32_t mask) {
     body.RefreshProxies();
 }
 
-std::uint32_t Actor::GroupsMask() const { return Body(this).m_groupsMask; }
+std::uint32_t Actor::GroupsMask() const {
+    return Body(this).m_groupsMask;
+}
 
 void Actor::SetKinematic(bool kinematic) {
     ActorBody& body = Body(this);
@@ -424,7 +474,8 @@ void Actor::SetKinematic(bool kinematic) {
         body.m_pendingTorque.setZero();
     } else {
         body.m_kind = BodyKind::kDynamic;
-        rigid.setCollisionFlags(rigid.getCollisionFlags() & ~btCollisionObject::CF_KINEMATIC_OBJECT);
+        rigid.setCollisionFlags(rigid.getCollisionFlags() &
+                                ~btCollisionObject::CF_KINEMATIC_OBJECT);
         rigid.setMassProps(body.m_mass, body.m_inertia);
         rigid.updateInertiaTensor();
         rigid.forceActivationState(ACTIVE_TAG);
@@ -460,9 +511,13 @@ bool Actor::IsSleeping() const {
     return body.IsMovingBody() && body.m_body->getActivationState() == ISLAND_SLEEPING;
 }
 
-float Actor::GetMass() const { return Body(this).m_mass; }
+float Actor::GetMass() const {
+    return Body(this).m_mass;
+}
 
-Vec3 Actor::GetMassSpaceInertia() const { return ToVec3(Body(this).m_inertia); }
+Vec3 Actor::GetMassSpaceInertia() const {
+    return ToVec3(Body(this).m_inertia);
+}
 
 void Actor::SetMass(float mass) {
     ActorBody& body = Body(this);

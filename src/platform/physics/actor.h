@@ -19,10 +19,11 @@ struct ShapeDesc {
     float radius = 0.5f;                // sphere
     Vec3 planeNormal{0.0f, 1.0f, 0.0f}; // plane: points p with dot(normal, p) = distance
     float planeDistance = 0.0f;
-    Pose localPose;                     // box and sphere, relative to the actor
-    float mass = 0.0f;                  // > 0: this shape's mass; otherwise the actor's density decides
+    Pose localPose;    // box and sphere, relative to the actor
+    float mass = 0.0f; // > 0: this shape's mass; otherwise the actor's density decides
     std::uint32_t material = 0;
-    bool trigger = false; // reports crossings instead of touching; all solid shapes of an actor or none
+    bool trigger =
+        false; // reports crossings instead of touching; all solid shapes of an actor or none
 };
 
 enum class BodyKind { kStatic, kDynamic, kKinematic };
@@ -31,10 +32,11 @@ struct ActorDesc {
     BodyKind body = BodyKind::kStatic;
     std::vector<ShapeDesc> shapes;
     Pose pose;
-    float density = 0.0f;      // mass per unit volume of shapes that give no mass of their own
-    float mass = 0.0f;         // > 0: replaces the mass found from the shapes
-    Vec3 inertia{};            // all > 0: replaces the mass-space inertia found from the shapes
-    float ccdMotionThreshold = 0.0f; // speed (units per second) above which motion is swept; 0 = never
+    float density = 0.0f; // mass per unit volume of shapes that give no mass of their own
+    float mass = 0.0f;    // > 0: replaces the mass found from the shapes
+    Vec3 inertia{};       // all > 0: replaces the mass-space inertia found from the shapes
+    float ccdMotionThreshold =
+        0.0f; // speed (units per second) above which motion is swept; 0 = never
     float ccdSweptRadius = 0.0f;
     std::uint32_t bodyFlags = 0; // frozen axes (body_flag)
     bool gravity = true;

@@ -12,8 +12,8 @@ class Allocator {
   public:
     virtual ~Allocator() = default;
 
-    virtual void* mallocDEBUG(std::size_t size, const char* fileName, int line, const char* className,
-                              MemoryType type) = 0;
+    virtual void* mallocDEBUG(std::size_t size, const char* fileName, int line,
+                              const char* className, MemoryType type) = 0;
     // Kept for callers of the older two-argument form; allocators answer null.
     virtual void* mallocDEBUG(std::size_t size, const char* fileName, int line) = 0;
     virtual void* malloc(std::size_t size, MemoryType type) = 0;

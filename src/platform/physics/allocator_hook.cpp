@@ -1,8 +1,8 @@
 #include "platform/physics/allocator_hook.h"
 
-#include <LinearMath/btAlignedAllocator.h>
 #include <BulletCollision/CollisionDispatch/btCollisionObject.h>
 #include <BulletCollision/CollisionDispatch/btManifoldResult.h>
+#include <LinearMath/btAlignedAllocator.h>
 
 #include <algorithm>
 #include <cassert>
@@ -50,9 +50,13 @@ btScalar AverageFriction(const btCollisionObject* body0, const btCollisionObject
 
 } // namespace
 
-AllocatorScope::AllocatorScope(Allocator& allocator) : m_previous(t_current) { t_current = &allocator; }
+AllocatorScope::AllocatorScope(Allocator& allocator) : m_previous(t_current) {
+    t_current = &allocator;
+}
 
-AllocatorScope::~AllocatorScope() { t_current = m_previous; }
+AllocatorScope::~AllocatorScope() {
+    t_current = m_previous;
+}
 
 void AcquireEngine(Allocator& allocator) {
     const std::lock_guard<std::mutex> lock(g_engineLock);

@@ -13,14 +13,17 @@ std::uint64_t PairKey(const ActorBody& first, const ActorBody& second) {
     return (static_cast<std::uint64_t>(first.m_serial) << 32) | second.m_serial;
 }
 
-Vec3 ToVec3(const btVector3& v) { return Vec3{v.x(), v.y(), v.z()}; }
+Vec3 ToVec3(const btVector3& v) {
+    return Vec3{v.x(), v.y(), v.z()};
+}
 
 ContactPatch ReadPatch(const btPersistentManifold& manifold, bool flip) {
     ContactPatch patch;
     const int count = std::min<int>(manifold.getNumContacts(), ContactPatch::kMaxPoints);
     for (int i = 0; i < count; ++i) {
         const btManifoldPoint& point = manifold.getContactPoint(i);
-        patch.points[i].position = ToVec3((point.getPositionWorldOnA() + point.getPositionWorldOnB()) * btScalar(0.5));
+        patch.points[i].position =
+            ToVec3((point.getPositionWorldOnA() + point.getPositionWorldOnB()) * btScalar(0.5));
         patch.points[i].separation = point.getDistance();
         // The engine's normal points from its second object towards its first.
         patch.normal = ToVec3(flip ? -point.m_normalWorldOnB : point.m_normalWorldOnB);
@@ -29,7 +32,9 @@ ContactPatch ReadPatch(const btPersistentManifold& manifold, bool flip) {
     return patch;
 }
 
-bool ByKey(const PairRecord& a, const PairRecord& b) { return a.key < b.key; }
+bool ByKey(const PairRecord& a, const PairRecord& b) {
+    return a.key < b.key;
+}
 
 // Sorts the step's one-patch records by pair and gathers each pair's patches together.
 void GroupByPair(PairSet& step, PairSet& scratch) {
@@ -118,7 +123,8 @@ void World::MergeStep(PairSet& accumulated, PairSet& step, PairSet& scratch) {
 }
 
 void World::Diff(const PairSet& previous, const PairSet& current, bool trigger) {
-    const std::uint32_t started = trigger ? trigger_event::kEnter : contact_event::kStartTouch | contact_event::kTouch;
+    const std::uint32_t started =
+        trigger ? trigger_event::kEnter : contact_event::kStartTouch | contact_event::kTouch;
     const std::uint32_t continuing = trigger ? trigger_event::kStay : contact_event::kTouch;
     const std::uint32_t ended = trigger ? trigger_event::kLeave : contact_event::kEndTouch;
     auto p = previous.pairs.begin();
@@ -135,7 +141,8 @@ void World::Diff(const PairSet& previous, const PairSet& current, bool trigger) 
     }
 }
 
-void World::QueueReport(const PairRecord& record, const PairSet& from, std::uint32_t events, bool trigger) {
+void World::QueueReport(const PairRecord& record, const PairSet& from, std::uint32_t events,
+                        bool trigger) {
     PendingReport report;
     report.first = record.first;
     report.second = record.second;
@@ -157,8 +164,9 @@ void World::DropReports(const ActorBody* actor) {
     }
     // Pairs of the last frame that name it would end against a dead actor.
     for (PairSet* set : {&m_previousContacts, &m_previousTriggers}) {
-        std::erase_if(set->pairs,
-                      [actor](const PairRecord& record) { return record.first == actor || record.second == actor; });
+        std::erase_if(set->pairs, [actor](const PairRecord& record) {
+            return record.first == actor || record.second == actor;
+        });
     }
 }
 

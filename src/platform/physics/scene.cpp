@@ -14,7 +14,9 @@ constexpr int kPoolSize = 1024;
 
 constexpr btScalar kContactRecovery = 0.8f;
 
-btVector3 ToBt(const Vec3& v) { return btVector3(v.x, v.y, v.z); }
+btVector3 ToBt(const Vec3& v) {
+    return btVector3(v.x, v.y, v.z);
+}
 
 } // namespace
 
@@ -22,7 +24,8 @@ bool MayTouch(const ActorBody& a, const ActorBody& b) {
     return &a != &b && a.m_collision && b.m_collision && a.m_groupsMask != b.m_groupsMask;
 }
 
-bool OverlapFilter::needBroadphaseCollision(btBroadphaseProxy* proxy0, btBroadphaseProxy* proxy1) const {
+bool OverlapFilter::needBroadphaseCollision(btBroadphaseProxy* proxy0,
+                                            btBroadphaseProxy* proxy1) const {
     if (!(proxy0->m_collisionFilterGroup & proxy1->m_collisionFilterMask) ||
         !(proxy1->m_collisionFilterGroup & proxy0->m_collisionFilterMask)) {
         return false;
@@ -47,8 +50,8 @@ World::World(Scene& scene, Allocator& allocator, const Vec3& gravity)
     m_broadphase = std::make_unique<btDbvtBroadphase>();
     m_broadphase->getOverlappingPairCache()->setOverlapFilterCallback(&m_filter);
     m_solver = std::make_unique<btSequentialImpulseConstraintSolver>();
-    m_dynamics = std::make_unique<btDiscreteDynamicsWorld>(m_dispatcher.get(), m_broadphase.get(), m_solver.get(),
-                                                           m_configuration.get());
+    m_dynamics = std::make_unique<btDiscreteDynamicsWorld>(m_dispatcher.get(), m_broadphase.get(),
+                                                           m_solver.get(), m_configuration.get());
     m_dynamics->setGravity(m_gravity);
     // Long steps under strong gravity sink bodies deep on landing; push them out within a
     // few steps rather than letting them fall asleep half-buried.
@@ -190,10 +193,12 @@ void World::BeforeStep(bool firstStep) {
             continue;
         }
         if (actor->m_linearDamping > 0.0f) {
-            body.setLinearVelocity(body.getLinearVelocity() * std::max(btScalar(0), 1 - actor->m_linearDamping * h));
+            body.setLinearVelocity(body.getLinearVelocity() *
+                                   std::max(btScalar(0), 1 - actor->m_linearDamping * h));
         }
         if (actor->m_angularDamping > 0.0f) {
-            body.setAngularVelocity(body.getAngularVelocity() * std::max(btScalar(0), 1 - actor->m_angularDamping * h));
+            body.setAngularVelocity(body.getAngularVelocity() *
+                                    std::max(btScalar(0), 1 - actor->m_angularDamping * h));
         }
     }
 }
@@ -206,24 +211,31 @@ void World::AfterStep() {
     }
 }
 
-Scene::Scene(Allocator& allocator, const Vec3& gravity) : m_world(std::make_unique<World>(*this, allocator, gravity)) {}
+Scene::Scene(Allocator& allocator, const Vec3& gravity)
+    : m_world(std::make_unique<World>(*this, allocator, gravity)) {}
 
 Scene::~Scene() = default;
 
-void Scene::SetGravity(const Vec3& gravity) { m_world->SetGravity(gravity); }
+void Scene::SetGravity(const Vec3& gravity) {
+    m_world->SetGravity(gravity);
+}
 
 Vec3 Scene::Gravity() const {
     const btVector3& g = m_world->m_gravity;
     return Vec3{g.x(), g.y(), g.z()};
 }
 
-void Scene::SetMaterial(std::uint32_t index, const Material& material) { m_world->SetMaterial(index, material); }
+void Scene::SetMaterial(std::uint32_t index, const Material& material) {
+    m_world->SetMaterial(index, material);
+}
 
 Material Scene::GetMaterial(std::uint32_t index) const {
     return index < m_world->m_materials.size() ? m_world->m_materials[index] : Material{};
 }
 
-Actor* Scene::CreateActor(const ActorDesc& desc) { return m_world->CreateActor(desc); }
+Actor* Scene::CreateActor(const ActorDesc& desc) {
+    return m_world->CreateActor(desc);
+}
 
 void Scene::ReleaseActor(Actor* actor) {
     if (actor) {
@@ -231,14 +243,24 @@ void Scene::ReleaseActor(Actor* actor) {
     }
 }
 
-void Scene::SetContactReceiver(ContactReceiver* receiver) { m_world->m_contactReceiver = receiver; }
+void Scene::SetContactReceiver(ContactReceiver* receiver) {
+    m_world->m_contactReceiver = receiver;
+}
 
-void Scene::SetTriggerReceiver(TriggerReceiver* receiver) { m_world->m_triggerReceiver = receiver; }
+void Scene::SetTriggerReceiver(TriggerReceiver* receiver) {
+    m_world->m_triggerReceiver = receiver;
+}
 
-int Scene::Simulate(float dt) { return m_world->Simulate(dt); }
+int Scene::Simulate(float dt) {
+    return m_world->Simulate(dt);
+}
 
-void Scene::Fetch() { m_world->Fetch(); }
+void Scene::Fetch() {
+    m_world->Fetch();
+}
 
-Allocator& Scene::GetAllocator() const { return m_world->m_allocator; }
+Allocator& Scene::GetAllocator() const {
+    return m_world->m_allocator;
+}
 
 } // namespace physics

@@ -21,7 +21,8 @@ constexpr btScalar kSleepDelay = Actor::kDefaultWakeCounter;
 // after the engine's own group test.
 class OverlapFilter final : public btOverlapFilterCallback {
   public:
-    bool needBroadphaseCollision(btBroadphaseProxy* proxy0, btBroadphaseProxy* proxy1) const override;
+    bool needBroadphaseCollision(btBroadphaseProxy* proxy0,
+                                 btBroadphaseProxy* proxy1) const override;
 };
 
 class ActorBody final : public Actor {
@@ -65,8 +66,9 @@ class ActorBody final : public Actor {
     btVector3 m_pendingTorque{0, 0, 0};
     bool m_hasPending = false;
 
-    std::vector<std::unique_ptr<btCollisionShape>> m_shapes; // children first, the body's shape last
-    std::unique_ptr<btRigidBody> m_body;                   // solid shapes; null for planes only
+    std::vector<std::unique_ptr<btCollisionShape>>
+        m_shapes;                        // children first, the body's shape last
+    std::unique_ptr<btRigidBody> m_body; // solid shapes; null for planes only
     std::vector<std::unique_ptr<btRigidBody>> m_planes;
 };
 
@@ -133,7 +135,8 @@ class World {
     void CollectPairs();
     void MergeStep(PairSet& accumulated, PairSet& step, PairSet& scratch);
     void Diff(const PairSet& previous, const PairSet& current, bool trigger);
-    void QueueReport(const PairRecord& record, const PairSet& from, std::uint32_t events, bool trigger);
+    void QueueReport(const PairRecord& record, const PairSet& from, std::uint32_t events,
+                     bool trigger);
     void DropReports(const ActorBody* actor);
 
     // Pairs of the steps of the Simulate running now, those of the last Simulate that ran a
