@@ -215,4 +215,19 @@ TEST_F(PhysicsEventsTest, AReceiverThatStopsAPairsCollisionSilencesItsLaterRepor
     EXPECT_EQ(reports[0].second, a);
 }
 
+TEST_F(PhysicsEventsTest, AKinematicBodyLeavesTheGroundAloneUntilItTurnsDynamicAgain) {
+    Ground();
+    Actor* box = Box({0.0f, 1.0f, 0.0f});
+    ASSERT_EQ(Frame().size(), 1u);
+    box->SetKinematic(true);
+    const auto ended = Frame(); // kinematic and static bodies never meet
+    ASSERT_EQ(ended.size(), 1u);
+    EXPECT_EQ(ended[0].events, contact_event::kEndTouch);
+    EXPECT_TRUE(Frame().empty());
+    box->SetKinematic(false);
+    const auto reports = Frame();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].events, contact_event::kStartTouch | contact_event::kTouch);
+}
+
 } // namespace
