@@ -9,3 +9,7 @@ foreach(src IN LISTS bench_sources)
     GORVANE_SOURCE_DIR="${CMAKE_SOURCE_DIR}" GORVANE_BINARY_DIR="${CMAKE_BINARY_DIR}")
   set_target_properties(bench_${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
 endforeach()
+# The physics benchmark compares the layer with a bare Bullet world.
+if(TARGET bench_physics_scene)
+  target_link_libraries(bench_physics_scene PRIVATE PkgConfig::BULLET)
+endif()
