@@ -10,6 +10,7 @@
 #include "ai/ai_view_process.h"
 #include "animation/animation_controller.h"
 #include "animation/animation_process.h"
+#include "animation/joint.h"
 #include "animation/skeleton.h"
 #include "app/shell_globals.h"
 #include "app/state_setup.h"
@@ -283,8 +284,8 @@ void LevelState::AttachPart(GameObject* base, GameObject* part, Skeleton* skelet
     part->parentObject = base;
     base->childObjects.push_back(part);
     if (skeleton != nullptr) {
-        if (const Component* joint = part->GetComponent(ComponentType::Joint)) {
-            skeleton->AddJoint(m_animation->FindComponentIndex(joint));
+        if (auto* joint = ComponentOf<JointComponent>(part, ComponentType::Joint)) {
+            skeleton->AddJoint(m_animation->DetachJoint(joint));
         }
     }
     part->NotifyComponents();

@@ -13,6 +13,8 @@
 #include "ai/ai_view_process.h"
 #include "animation/animation_controller.h"
 #include "animation/animation_process.h"
+#include "animation/joint.h"
+#include "animation/skeleton.h"
 #include "app/level_state.h"
 #include "app/state_fixture.h"
 #include "city/building_process.h"
@@ -384,13 +386,17 @@ TEST_F(LevelStateTest, RobotPartsJoinTheBaseInOrderWithTheirJointsAndBody) {
         dynamic_cast<AnimationController*>(robot->GetComponent(ComponentType::AnimationController))
             ->m_skeleton,
         skeleton);
-    std::vector<u32> joints;
+    ASSERT_EQ(skeleton->m_joints.size(), 6u);
+    std::set<const Joint*> joints;
     for (std::size_t i = 0; i < 6; ++i) {
-        joints.push_back(animation->FindComponentIndex(
-            robot->childObjects[i]->GetComponent(ComponentType::Joint)));
+        const auto* joint =
+            dynamic_cast<JointComponent*>(robot->childObjects[i]->GetComponent(ComponentType::Joint));
+        EXPECT_EQ(skeleton->m_joints[i].get(), joint) << i;
+        // Bound, so no longer free to bind elsewhere.
+        EXPECT_EQ(animation->DetachJoint(const_cast<JointComponent*>(joint)), nullptr);
+        joints.insert(joint);
     }
-    EXPECT_EQ(skeleton->m_joints, joints);
-    EXPECT_EQ(std::set<u32>(joints.begin(), joints.end()).size(), 6u);
+    EXPECT_EQ(joints.size(), 6u);
 
     for (const GameObject* part : robot->childObjects) {
         EXPECT_EQ(part->parentObject, robot);

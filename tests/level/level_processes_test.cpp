@@ -181,32 +181,43 @@ TEST(AIViewProcess, DisableMessageTogglesTheProcess) {
     EXPECT_FALSE(ai.IsDisabled());
 }
 
-TEST(AnimationProcess, SkeletonsCollectJointsByTheirIndexInTheComponentList) {
+TEST(AnimationProcess, SkeletonsTakeTheirJointsFromTheFreeOnes) {
     AnimationProcess animation;
     StreamMap controllerStream = ComponentStream("RobotBase", "AnimationController");
     StreamMap bodyStream = ComponentStream("RobotBody", "Joint");
     StreamMap headStream = ComponentStream("RobotHead", "Joint");
     auto* controller =
         static_cast<AnimationController*>(animation.CreateComponent(&controllerStream));
-    Component* body = animation.CreateComponent(&bodyStream);
-    Component* head = animation.CreateComponent(&headStream);
+    auto* body = static_cast<JointComponent*>(animation.CreateComponent(&bodyStream));
+    auto* head = static_cast<JointComponent*>(animation.CreateComponent(&headStream));
     ASSERT_NE(controller, nullptr);
 
     Skeleton* skeleton = animation.AddSkeleton();
     ASSERT_NE(skeleton, nullptr);
     EXPECT_TRUE(skeleton->m_joints.empty());
+    EXPECT_FALSE(skeleton->m_owns_joints);
     EXPECT_NE(animation.AddSkeleton(), skeleton);
     EXPECT_EQ(animation.Skeletons().size(), 2u);
 
-    skeleton->AddJoint(animation.FindComponentIndex(body));
-    skeleton->AddJoint(animation.FindComponentIndex(head));
+    skeleton->AddJoint(animation.DetachJoint(body));
+    skeleton->AddJoint(animation.DetachJoint(head));
     controller->m_skeleton = skeleton;
-    EXPECT_EQ(skeleton->m_joints, (std::vector<u32>{1, 2}));
+    ASSERT_EQ(skeleton->m_joints.size(), 2u);
+    EXPECT_EQ(skeleton->m_joints[0].get(), body);
+    EXPECT_EQ(skeleton->m_joints[1].get(), head);
+    // A bound joint is no longer free.
+    EXPECT_EQ(animation.DetachJoint(body), nullptr);
+    // Bound joints keep their place in creation order.
+    EXPECT_EQ(animation.FindComponentIndex(body), 1u);
+    EXPECT_EQ(animation.FindComponentIndex(head), 2u);
 
-    Joint absent("Elsewhere");
+    JointComponent absent("Elsewhere");
     EXPECT_EQ(animation.FindComponentIndex(&absent), 0u);
-    // Removing a component closes its gap in the list.
+    EXPECT_EQ(animation.DetachJoint(&absent), nullptr);
+    // Removing a bound joint shortens its skeleton and closes its gap in the list.
     animation.RemoveComponent(body);
+    ASSERT_EQ(skeleton->m_joints.size(), 1u);
+    EXPECT_EQ(skeleton->m_joints[0].get(), head);
     EXPECT_EQ(animation.FindComponentIndex(head), 1u);
 }
 
