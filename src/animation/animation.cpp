@@ -27,7 +27,7 @@ Skeleton Animation::EmptyPose() {
     return pose;
 }
 
-void Animation::AddFrame(float time, const Skeleton& pose) {
+void Animation::AddKeyFrame(float time, const Skeleton& pose) {
     m_frames.push_back(KeyFrame{time, boost::shared_ptr<Skeleton>(new Skeleton(pose))});
 }
 

@@ -61,6 +61,9 @@ class Animation : public Entity, public Allocator<Animation> {
     bool IsPaused() const { return m_paused; }
     void Resume() { m_paused = false; }
     bool IsLooping() const { return m_looping; }
+    void SetLooping(bool looping) { m_looping = looping; }
+    // Appends a key frame holding a copy of the pose; frames are expected in ascending time.
+    void AddKeyFrame(float time, const Skeleton& pose);
     std::size_t FrameCount() const { return m_frames.size(); }
     float GetWeight() const { return m_weight; }
     const AnimationJoint* AimJoint() const { return m_aim_joint; }
@@ -69,7 +72,6 @@ class Animation : public Entity, public Allocator<Animation> {
   private:
     // The key frames of one of the ten clips built in code; false for any other name.
     bool BuildCombatFrames(const std::string& name);
-    void AddFrame(float time, const Skeleton& pose);
     // Replaces the key frames by those of the text; the header decides the looping.
     void Read(std::istream& text);
     // Wraps or stops the time at the clip's ends, as GetPose does before it looks.

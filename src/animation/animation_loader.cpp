@@ -113,7 +113,7 @@ void Animation::Read(std::istream& text) {
         for (int slot = 0; slot < Skeleton::kSlotCount; ++slot) {
             pose.AddJoint(new AnimationJoint(rotations[slot], positions[slot], weights[slot]));
         }
-        AddFrame(time, pose);
+        AddKeyFrame(time, pose);
     }
 }
 

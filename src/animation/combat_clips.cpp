@@ -192,7 +192,7 @@ bool Animation::BuildCombatFrames(const std::string& name) {
         return false;
     }
     for (const FrameSpec& frame : frames) {
-        AddFrame(frame.time, Pose(frame));
+        AddKeyFrame(frame.time, Pose(frame));
     }
     if (name == "Grab") {
         // The reaching arm of the frame at 0.15 s is re-posed towards what is grabbed.
