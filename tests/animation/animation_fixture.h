@@ -1,6 +1,9 @@
 #pragma once
 // Small poses and clips for the animation tests.
+#include <cmath>
+
 #include <boost/shared_ptr.hpp>
+#include <gtest/gtest.h>
 
 #include "animation/animation.h"
 #include "animation/skeleton.h"
@@ -27,6 +30,14 @@ inline boost::shared_ptr<Animation> ClipAt(std::initializer_list<float> times,
     }
     clip->SetLooping(looping);
     return clip;
+}
+
+// Equal as rotations: q and -q turn alike.
+inline void ExpectSameTurn(const Quaternion& actual, const Quaternion& expected) {
+    const float dot = actual.x * expected.x + actual.y * expected.y + actual.z * expected.z +
+                      actual.w * expected.w;
+    EXPECT_NEAR(std::fabs(dot), 1.0f, 1e-6f)
+        << actual.x << " " << actual.y << " " << actual.z << " " << actual.w;
 }
 
 } // namespace animation_fixture

@@ -6,10 +6,12 @@
 #include <vector>
 
 #include "animation/animation.h"
+#include "animation_fixture.h"
 #include "support/math_expect.h"
 
 namespace {
 
+using animation_fixture::ExpectSameTurn;
 using Weights = std::array<float, 6>;
 
 struct ClipCase {
@@ -78,14 +80,6 @@ TEST(CombatClips, OtherNamesBuildNothing) {
 
 const AnimationJoint& JointOf(const Animation& clip, std::size_t frame, std::size_t slot) {
     return *clip.Frames()[frame].skeleton->PoseJoint(slot);
-}
-
-// Equal as rotations: q and -q turn alike.
-void ExpectSameTurn(const Quaternion& actual, const Quaternion& expected) {
-    const float dot = actual.x * expected.x + actual.y * expected.y + actual.z * expected.z +
-                      actual.w * expected.w;
-    EXPECT_NEAR(std::fabs(dot), 1.0f, 1e-6f)
-        << actual.x << " " << actual.y << " " << actual.z << " " << actual.w;
 }
 
 TEST(CombatClips, PosesSitFiveLowerThanBuiltWithTheirTurns) {
