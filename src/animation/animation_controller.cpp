@@ -33,8 +33,8 @@ RotationLayer Layer(const Vector& axis, const Vector& pivot, float angleDuration
 } // namespace
 
 const std::vector<std::string>& AnimationController::FileClipNames() {
-    static const std::vector<std::string> names = {
-        "Walk", "Idle", "Juggernaut", "Jump", "Fall", "Land", "Die", "WalkBackwards", "Laser"};
+    static const std::vector<std::string> names = {"Walk", "Idle", "Juggernaut",    "Jump", "Fall",
+                                                   "Land", "Die",  "WalkBackwards", "Laser"};
     return names;
 }
 
@@ -47,9 +47,11 @@ AnimationController::AnimationController(std::string objectType)
     }
 
     // Track 0 is the whole body, 2 and 3 the right and left arm.
-    const std::pair<const char*, float> tracks[] = {
-        {"Idle", 0.25f}, {"Juggernaut", 0.0f}, {"Right Punch Charge", 0.0f},
-        {"Left Punch Charge", 0.0f}, {"Spin", 0.0f}};
+    const std::pair<const char*, float> tracks[] = {{"Idle", 0.25f},
+                                                    {"Juggernaut", 0.0f},
+                                                    {"Right Punch Charge", 0.0f},
+                                                    {"Left Punch Charge", 0.0f},
+                                                    {"Spin", 0.0f}};
     for (const auto& [name, transition] : tracks) {
         m_tracks.emplace_back(name, m_tracks.empty());
         m_tracks.back().m_transition_time = transition;
@@ -57,8 +59,7 @@ AnimationController::AnimationController(std::string objectType)
 
     const Vector up(0.0f, 1.0f, 0.0f);
     const Vector side(1.0f, 0.0f, 0.0f);
-    m_rotations.push_back(
-        Layer(up, Vector(), 0.1f, 0.1f, {1.0f, 0.0f, 1.0f, 1.0f, 0.0f, 0.0f}));
+    m_rotations.push_back(Layer(up, Vector(), 0.1f, 0.1f, {1.0f, 0.0f, 1.0f, 1.0f, 0.0f, 0.0f}));
     m_rotations.push_back(Layer(side, Vector(0.0f, 10.0f, 0.0f), 0.1f, 0.1f,
                                 {1.0f, 0.75f, 0.75f, 0.75f, 0.0f, 0.0f}));
     m_rotations.push_back(

@@ -23,8 +23,8 @@ constexpr float kSecondsPerFrame = 0.033333335f;
 constexpr float kDrop = 6.0f;
 
 int SlotOf(const std::string& name) {
-    static const char* const kNames[Skeleton::kSlotCount] = {"Body",     "Head",     "RightArm",
-                                                             "LeftArm",  "RightLeg", "LeftLeg"};
+    static const char* const kNames[Skeleton::kSlotCount] = {"Body",    "Head",     "RightArm",
+                                                             "LeftArm", "RightLeg", "LeftLeg"};
     for (int slot = 0; slot < Skeleton::kSlotCount; ++slot) {
         if (name == kNames[slot]) {
             return slot;
@@ -106,8 +106,8 @@ void Animation::Read(std::istream& text) {
             }
             weights[slot] = record.weight;
             rotations[slot] = RecordRotation(record.rotation);
-            positions[slot] = Vector(record.position.x, record.position.y - kDrop,
-                                     record.position.z);
+            positions[slot] =
+                Vector(record.position.x, record.position.y - kDrop, record.position.z);
         }
         Skeleton pose(true);
         for (int slot = 0; slot < Skeleton::kSlotCount; ++slot) {

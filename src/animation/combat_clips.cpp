@@ -24,7 +24,7 @@ struct Move {
     float k;
 };
 
-struct FrameSpec {
+struct KeyRow {
     float time;
     std::array<float, Skeleton::kSlotCount> weights;
     std::vector<Move> moves;
@@ -32,8 +32,8 @@ struct FrameSpec {
 
 const Vector& RestPosition(int slot) {
     static const Vector rest[Skeleton::kSlotCount] = {
-        Vector(0.0f, 16.75f, 0.0f),  Vector(0.0f, 23.5f, 0.0f),   Vector(-5.0f, 12.75f, 0.0f),
-        Vector(5.0f, 12.75f, 0.0f),  Vector(-2.0f, 3.75f, -1.0f), Vector(2.0f, 3.75f, -1.0f)};
+        Vector(0.0f, 16.75f, 0.0f), Vector(0.0f, 23.5f, 0.0f),   Vector(-5.0f, 12.75f, 0.0f),
+        Vector(5.0f, 12.75f, 0.0f), Vector(-2.0f, 3.75f, -1.0f), Vector(2.0f, 3.75f, -1.0f)};
     return rest[slot];
 }
 
@@ -52,7 +52,7 @@ Quaternion Rotation(Turn turn, float k) {
     return Quaternion{};
 }
 
-Skeleton Pose(const FrameSpec& frame) {
+Skeleton Pose(const KeyRow& frame) {
     Quaternion rotations[Skeleton::kSlotCount];
     Vector positions[Skeleton::kSlotCount];
     for (int slot = 0; slot < Skeleton::kSlotCount; ++slot) {
@@ -77,7 +77,7 @@ Move Body(Turn turn, float k) {
     return Move{kBody, RestPosition(kBody), turn, k};
 }
 
-using ClipFrames = std::vector<FrameSpec>;
+using ClipFrames = std::vector<KeyRow>;
 
 // The key frames of a clip built in code; none for any other name.
 const ClipFrames& FramesOf(const std::string& name) {
@@ -96,48 +96,59 @@ const ClipFrames& FramesOf(const std::string& name) {
 
     static const ClipFrames kRightPunchCharge = {
         {0.0f, kRightCharge, {}},
-        {0.2f, kRightCharge,
+        {0.2f,
+         kRightCharge,
          {Body(Turn::Y, -0.1f), {kRightArm, Vector(-6.0f, 16.75f, 2.0f), Turn::X, -0.5f}}},
-        {0.4f, kRightCharge,
+        {0.4f,
+         kRightCharge,
          {Body(Turn::Y, -0.16666667f),
           {kRightArm, Vector(-6.0f, 16.75f, 10.0f), Turn::X, -0.6666667f}}},
     };
     static const ClipFrames kRightPunchRelease = {
-        {0.0f, kRightCharge,
+        {0.0f,
+         kRightCharge,
          {Body(Turn::Y, -0.16666667f),
           {kRightArm, Vector(-6.0f, 16.75f, 10.0f), Turn::X, -0.6666667f}}},
-        {0.1f, kRightFollow,
+        {0.1f,
+         kRightFollow,
          {Body(Turn::Y, 0.16666667f), {kRightArm, Vector(-5.0f, 14.75f, -15.0f), Turn::X, -0.5f}}},
     };
     static const ClipFrames kRightPunchRest = {
-        {0.0f, kRightFollow,
+        {0.0f,
+         kRightFollow,
          {Body(Turn::Y, 0.16666667f), {kRightArm, Vector(-5.0f, 14.75f, -15.0f), Turn::X, -0.5f}}},
-        {0.2f, kRightFollow,
+        {0.2f,
+         kRightFollow,
          {Body(Turn::Y, 0.0625f),
           {kRightArm, Vector(-5.0f, 13.75f, -5.0f), Turn::X, -0.33333334f}}},
         {0.5f, kRightFollow, {}},
     };
     static const ClipFrames kLeftPunchCharge = {
         {0.0f, kLeftCharge, {}},
-        {0.2f, kLeftCharge,
+        {0.2f,
+         kLeftCharge,
          {Body(Turn::Y, 0.1f), {kLeftArm, Vector(6.0f, 16.75f, 2.0f), Turn::X, -0.5f}}},
-        {0.4f, kLeftCharge,
+        {0.4f,
+         kLeftCharge,
          {Body(Turn::Y, 0.16666667f),
           {kLeftArm, Vector(6.0f, 16.75f, 10.0f), Turn::X, -0.6666667f}}},
     };
     static const ClipFrames kLeftPunchRelease = {
-        {0.0f, kLeftCharge,
+        {0.0f,
+         kLeftCharge,
          {Body(Turn::Y, 0.16666667f),
           {kLeftArm, Vector(6.0f, 16.75f, 10.0f), Turn::X, -0.6666667f}}},
-        {0.1f, kLeftFollow,
+        {0.1f,
+         kLeftFollow,
          {Body(Turn::Y, 0.16666667f), {kLeftArm, Vector(5.0f, 14.75f, -15.0f), Turn::X, -0.5f}}},
     };
     static const ClipFrames kLeftPunchRest = {
-        {0.0f, kLeftFollow,
+        {0.0f,
+         kLeftFollow,
          {Body(Turn::Y, 0.16666667f), {kLeftArm, Vector(5.0f, 14.75f, -15.0f), Turn::X, -0.5f}}},
-        {0.2f, kLeftFollow,
-         {Body(Turn::Y, -0.0625f),
-          {kLeftArm, Vector(5.0f, 13.75f, -5.0f), Turn::X, -0.33333334f}}},
+        {0.2f,
+         kLeftFollow,
+         {Body(Turn::Y, -0.0625f), {kLeftArm, Vector(5.0f, 13.75f, -5.0f), Turn::X, -0.33333334f}}},
         {0.5f, kLeftFollow, {}},
     };
     static const ClipFrames kGrabFrames = {
@@ -150,16 +161,19 @@ const ClipFrames& FramesOf(const std::string& name) {
     };
     static const ClipFrames kThrowFrames = {
         {0.0f, kHold, {kHeldUp}},
-        {0.2f, kSwing,
+        {0.2f,
+         kSwing,
          {Body(Turn::Y, -0.0625f),
           {kRightArm, Vector(-8.0f, 15.75f, 12.0f), Turn::X, -1.3333334f}}},
-        {0.3f, kSwing,
+        {0.3f,
+         kSwing,
          {Body(Turn::Y, 0.0625f), {kRightArm, Vector(-6.0f, 17.75f, -15.0f), Turn::X, -0.5f}}},
         {0.6f, kHold, {}},
     };
     static const ClipFrames kVictoryFrames = {
         {0.0f, kAll, {}},
-        {0.18f, kArms,
+        {0.18f,
+         kArms,
          {{kRightArm, Vector(-6.0f, 26.75f, 0.0f), Turn::X, -1.0f},
           {kLeftArm, Vector(6.0f, 26.75f, 0.0f), Turn::X, -1.0f}}},
     };
@@ -169,11 +183,16 @@ const ClipFrames& FramesOf(const std::string& name) {
         const ClipFrames& frames;
     };
     static const Clip kClips[] = {
-        {"Right Punch Charge", kRightPunchCharge}, {"Right Punch Release", kRightPunchRelease},
-        {"Right Punch Rest", kRightPunchRest},     {"Left Punch Charge", kLeftPunchCharge},
-        {"Left Punch Release", kLeftPunchRelease}, {"Left Punch Rest", kLeftPunchRest},
-        {"Grab", kGrabFrames},                     {"Hold", kHoldFrames},
-        {"Throw", kThrowFrames},                   {"Victory", kVictoryFrames},
+        {"Right Punch Charge", kRightPunchCharge},
+        {"Right Punch Release", kRightPunchRelease},
+        {"Right Punch Rest", kRightPunchRest},
+        {"Left Punch Charge", kLeftPunchCharge},
+        {"Left Punch Release", kLeftPunchRelease},
+        {"Left Punch Rest", kLeftPunchRest},
+        {"Grab", kGrabFrames},
+        {"Hold", kHoldFrames},
+        {"Throw", kThrowFrames},
+        {"Victory", kVictoryFrames},
     };
     static const ClipFrames kNone;
     for (const Clip& clip : kClips) {
@@ -191,7 +210,7 @@ bool Animation::BuildCombatFrames(const std::string& name) {
     if (frames.empty()) {
         return false;
     }
-    for (const FrameSpec& frame : frames) {
+    for (const KeyRow& frame : frames) {
         AddKeyFrame(frame.time, Pose(frame));
     }
     if (name == "Grab") {

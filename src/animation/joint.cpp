@@ -13,8 +13,7 @@ void AnimationJoint::Assign(const Joint& source) {
 
 AnimationJoint& AnimationJoint::operator*=(float s) {
     m_position *= s;
-    m_rotation = Quaternion{m_rotation.x * s, m_rotation.y * s, m_rotation.z * s,
-                            m_rotation.w * s};
+    m_rotation = Quaternion{m_rotation.x * s, m_rotation.y * s, m_rotation.z * s, m_rotation.w * s};
     m_scale *= s;
     return *this;
 }
@@ -22,10 +21,9 @@ AnimationJoint& AnimationJoint::operator*=(float s) {
 void AnimationJoint::Accumulate(const AnimationJoint& source, BlendMode mode) {
     if (mode == BlendMode::Additive) {
         m_position += source.m_position;
-        m_rotation = Quaternion{m_rotation.x + source.m_rotation.x,
-                                m_rotation.y + source.m_rotation.y,
-                                m_rotation.z + source.m_rotation.z,
-                                m_rotation.w + source.m_rotation.w};
+        m_rotation =
+            Quaternion{m_rotation.x + source.m_rotation.x, m_rotation.y + source.m_rotation.y,
+                       m_rotation.z + source.m_rotation.z, m_rotation.w + source.m_rotation.w};
         m_scale += source.m_scale;
         return;
     }
@@ -66,7 +64,7 @@ void JointComponent::ApplyOwnerRotation() {
     if (owner == nullptr) {
         return;
     }
-    const Quaternion& frame = owner->parentObject != nullptr ? owner->parentObject->orientation
-                                                             : owner->orientation;
+    const Quaternion& frame =
+        owner->parentObject != nullptr ? owner->parentObject->orientation : owner->orientation;
     owner->SetOrientation(Math::QuaternionMultiply(frame, owner->m_local_rotation));
 }

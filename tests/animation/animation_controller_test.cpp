@@ -48,13 +48,13 @@ class RigTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         s_scratch = std::make_unique<package_fixture::ScratchFolder>();
-        s_package = package_fixture::MakePackage(
-                        s_scratch->Path(), "art",
-                        {{"animation_idle.txt", ClipFile({0, 30}, 0.0f, true)},
-                         {"animation_walk.txt", ClipFile({0, 30}, 10.0f, true)},
-                         {"animation_jump.txt", ClipFile({0, 30}, 20.0f, true)},
-                         {"animation_land.txt", ClipFile({0, 3}, 5.0f, false)}})
-                        .string();
+        s_package =
+            package_fixture::MakePackage(s_scratch->Path(), "art",
+                                         {{"animation_idle.txt", ClipFile({0, 30}, 0.0f, true)},
+                                          {"animation_walk.txt", ClipFile({0, 30}, 10.0f, true)},
+                                          {"animation_jump.txt", ClipFile({0, 30}, 20.0f, true)},
+                                          {"animation_land.txt", ClipFile({0, 3}, 5.0f, false)}})
+                .string();
     }
     static void TearDownTestSuite() { s_scratch.reset(); }
 
@@ -395,9 +395,8 @@ TEST(AnimationController, WithoutTheArtFilesItLogsTheMissesAndPosesWithoutNaN) {
     controller->SetRotationAngle(1, 0.3f);
     for (int i = 0; i < 20; ++i) {
         controller->Update(0.05f);
-        for (const float v : {body.position.x, body.position.y, body.position.z,
-                              body.orientation.x, body.orientation.y, body.orientation.z,
-                              body.orientation.w}) {
+        for (const float v : {body.position.x, body.position.y, body.position.z, body.orientation.x,
+                              body.orientation.y, body.orientation.z, body.orientation.w}) {
             ASSERT_TRUE(std::isfinite(v)) << "frame " << i;
         }
     }

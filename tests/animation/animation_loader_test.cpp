@@ -61,8 +61,8 @@ TEST(AnimationLoader, ReadsKeyFramesAtThirtyPerSecondFromTheFirstFrame) {
     };
     for (const Case& c : {Case{0, 15, 0.5f}, Case{30, 15, -0.5f}, Case{10, 10, 0.0f}}) {
         SCOPED_TRACE(c.number - c.first);
-        const auto clip = Animation::FromText(
-            "Walk", std::to_string(c.first) + " 99 1 false\n" + Frame(c.number));
+        const auto clip = Animation::FromText("Walk", std::to_string(c.first) + " 99 1 false\n" +
+                                                          Frame(c.number));
         ASSERT_EQ(clip->FrameCount(), 1u);
         EXPECT_FLOAT_EQ(clip->Frames()[0].time, c.time);
         EXPECT_EQ(clip->GetTime(), 0.0f);
@@ -73,8 +73,8 @@ TEST(AnimationLoader, ReadsKeyFramesAtThirtyPerSecondFromTheFirstFrame) {
 TEST(AnimationLoader, OnlyTheExactWordTrueLoops) {
     for (const char* word : {"true", "True", "TRUE", "false", "1"}) {
         SCOPED_TRACE(word);
-        const auto clip = Animation::FromText(
-            "Walk", std::string("0 0 2 ") + word + "\n" + Frame(0) + Frame(3));
+        const auto clip =
+            Animation::FromText("Walk", std::string("0 0 2 ") + word + "\n" + Frame(0) + Frame(3));
         EXPECT_EQ(clip->IsLooping(), std::string(word) == "true");
         EXPECT_EQ(clip->FrameCount(), 2u);
         EXPECT_FLOAT_EQ(clip->GetLength(), 0.1f);
@@ -104,10 +104,10 @@ TEST(AnimationLoader, JointsTakeTheirSlotsByNameWhateverTheRecordOrder) {
     const std::string left = Record("LeftArm", 0.75f, kIdentity, "5 7 0");
     const std::string rightLeg = Record("RightLeg", 0.0f, kIdentity, "-2 1 0");
     const std::string leftLeg = Record("LeftLeg", 0.125f, kIdentity, "2 1 0");
-    const auto inOrder = Animation::FromText(
-        "Walk", header + body + head + right + left + rightLeg + leftLeg);
-    const auto reversed = Animation::FromText(
-        "Walk", header + leftLeg + rightLeg + left + right + head + body);
+    const auto inOrder =
+        Animation::FromText("Walk", header + body + head + right + left + rightLeg + leftLeg);
+    const auto reversed =
+        Animation::FromText("Walk", header + leftLeg + rightLeg + left + right + head + body);
     ASSERT_EQ(inOrder->FrameCount(), 1u);
     ASSERT_EQ(reversed->FrameCount(), 1u);
     const float weights[] = {1.0f, 0.5f, 0.25f, 0.75f, 0.0f, 0.125f};
@@ -124,13 +124,11 @@ TEST(AnimationLoader, JointsTakeTheirSlotsByNameWhateverTheRecordOrder) {
 }
 
 TEST(AnimationLoader, UnknownNamesAreReadAndDroppedAndRepeatsOverwrite) {
-    const std::string text = std::string("0 0 2 false\nFirst 0\n") +
-                             Record("Arm", 1.0f, kIdentity, "9 9 9") +
-                             Record("body", 1.0f, kIdentity, "9 9 9") +
-                             Record("Head", 0.25f, kIdentity, "1 7 1") +
-                             Record("Head", 0.5f, kIdentity, "2 8 2") +
-                             Record("RightArm", 1.0f, kIdentity, "3 9 3") +
-                             Record("LeftLeg", 1.0f, kIdentity, "4 10 4") + Frame(6, "Second");
+    const std::string text =
+        std::string("0 0 2 false\nFirst 0\n") + Record("Arm", 1.0f, kIdentity, "9 9 9") +
+        Record("body", 1.0f, kIdentity, "9 9 9") + Record("Head", 0.25f, kIdentity, "1 7 1") +
+        Record("Head", 0.5f, kIdentity, "2 8 2") + Record("RightArm", 1.0f, kIdentity, "3 9 3") +
+        Record("LeftLeg", 1.0f, kIdentity, "4 10 4") + Frame(6, "Second");
     const auto clip = Animation::FromText("Walk", text);
     ASSERT_EQ(clip->FrameCount(), 2u);
     ExpectUnmoved(JointOf(*clip, 0, Skeleton::kBody));
@@ -145,9 +143,8 @@ TEST(AnimationLoader, UnknownNamesAreReadAndDroppedAndRepeatsOverwrite) {
 
 TEST(AnimationLoader, ASlotNotNamedKeepsTheWeightLastReadAndHasNoneAtFirst) {
     const std::string text = std::string("0 0 3 false\nA 0\n") +
-                             Record("Head", 0.5f, kIdentity, "0 6 0") + Filler(5) +
-                             Frame(1, "B") + "C 2\n" + Record("Body", 0.9f, kIdentity, "0 6 0") +
-                             Filler(5);
+                             Record("Head", 0.5f, kIdentity, "0 6 0") + Filler(5) + Frame(1, "B") +
+                             "C 2\n" + Record("Body", 0.9f, kIdentity, "0 6 0") + Filler(5);
     const auto clip = Animation::FromText("Walk", text);
     ASSERT_EQ(clip->FrameCount(), 3u);
     EXPECT_EQ(JointOf(*clip, 0, Skeleton::kHead).m_scale, 0.5f);
@@ -160,8 +157,9 @@ TEST(AnimationLoader, ASlotNotNamedKeepsTheWeightLastReadAndHasNoneAtFirst) {
 }
 
 TEST(AnimationLoader, AnUprightRecordBecomesAQuarterTurnAboutXAndSixLower) {
-    const auto clip = Animation::FromText(
-        "Walk", std::string("0 0 1 false\nF 0\n") + Record("Body", 1.0f, kIdentity, "1 6 2") + Filler(5));
+    const auto clip =
+        Animation::FromText("Walk", std::string("0 0 1 false\nF 0\n") +
+                                        Record("Body", 1.0f, kIdentity, "1 6 2") + Filler(5));
     ASSERT_EQ(clip->FrameCount(), 1u);
     const AnimationJoint& body = JointOf(*clip, 0, Skeleton::kBody);
     ExpectNear3(body.m_position, Float3{1, 0, 2}, 0.0f);
@@ -172,8 +170,7 @@ TEST(AnimationLoader, AQuarterTurnWhoseSineRoundsPastOneStaysFinite) {
     // The vertical turn measured from this record comes out a hair above 1.
     const auto past = Animation::FromText(
         "Walk", std::string("0 0 1 false\nF 0\n") +
-                    Record("Body", 1.0f, "1.99834485e-05 0 -1 0 1 0 1 0 1.99834485e-05",
-                           "0 6 0") +
+                    Record("Body", 1.0f, "1.99834485e-05 0 -1 0 1 0 1 0 1.99834485e-05", "0 6 0") +
                     Filler(5));
     const auto exact = Animation::FromText(
         "Walk", std::string("0 0 1 false\nF 0\n") +

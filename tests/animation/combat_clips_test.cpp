@@ -61,7 +61,8 @@ TEST(CombatClips, EachHasItsKeyTimesAndWeightsAndPlaysOnce) {
                     << "slot " << slot;
             }
             if (k > 0) {
-                EXPECT_NE(frame.skeleton->PoseJoint(0), clip.Frames()[k - 1].skeleton->PoseJoint(0));
+                EXPECT_NE(frame.skeleton->PoseJoint(0),
+                          clip.Frames()[k - 1].skeleton->PoseJoint(0));
             }
         }
     }

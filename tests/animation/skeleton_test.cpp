@@ -45,8 +45,8 @@ TEST(Skeleton, AdditiveSumOfSixAndFourJointsTouchesOnlyTheFirstFour) {
         ExpectNear3(At(sum, i).m_position, Float3{factor * n, factor * 2 * n, factor * 3 * n});
         EXPECT_NEAR(At(sum, i).m_scale, factor * 0.1f * n, 1e-6f);
         // Quaternions are summed as they are, never normalised.
-        ExpectNearQ(At(sum, i).m_rotation, i < 4 ? Quaternion{0.5f, 0.25f, 0, 0.75f}
-                                                 : Quaternion{0.5f, 0, 0, 0.5f});
+        ExpectNearQ(At(sum, i).m_rotation,
+                    i < 4 ? Quaternion{0.5f, 0.25f, 0, 0.75f} : Quaternion{0.5f, 0, 0, 0.5f});
     }
     // The operands are untouched copies.
     ExpectNear3(At(six, 0).m_position, Float3{1, 2, 3});
@@ -141,8 +141,7 @@ TEST(AnimationJoint, WeightedAccumulateMovesByTheSourceWeight) {
         Quaternion rotation;
     };
     const float s = std::sin(3.14159265f / 8), c = std::cos(3.14159265f / 8);
-    for (const Case& k : {Case{0.0f, {2, 4, 6}, Quaternion{}},
-                          Case{1.0f, {10, 0, -2}, quarter},
+    for (const Case& k : {Case{0.0f, {2, 4, 6}, Quaternion{}}, Case{1.0f, {10, 0, -2}, quarter},
                           Case{0.5f, {6, 2, 2}, Quaternion{0, s, 0, c}}}) {
         SCOPED_TRACE(k.weight);
         AnimationJoint joint(Quaternion{}, Vector(2, 4, 6), 0.3f);
@@ -212,8 +211,7 @@ TEST(Skeleton, AxisRotationSwingsAnOffAxisPositionAboutThePivot) {
         pose.ApplyAxisRotation(AxisRotation{Vector(0, 1, 0), Vector(1, 0, 0), angle},
                                {0.0f, weight, weight});
         const float head = std::min(2 * weight, 1.0f) * angle;
-        ExpectNear3(At(pose, 1).m_position,
-                    Float3{1 + 2 * std::cos(head), 4, 2 * std::sin(head)});
+        ExpectNear3(At(pose, 1).m_position, Float3{1 + 2 * std::cos(head), 4, 2 * std::sin(head)});
         ExpectNear3(At(pose, 2).m_position,
                     Float3{1 + 2 * std::cos(weight * angle), 4, 2 * std::sin(weight * angle)});
     }

@@ -389,11 +389,11 @@ TEST_F(LevelStateTest, RobotPartsJoinTheBaseInOrderWithTheirJointsAndBody) {
     ASSERT_EQ(skeleton->m_joints.size(), 6u);
     std::set<const Joint*> joints;
     for (std::size_t i = 0; i < 6; ++i) {
-        const auto* joint =
-            dynamic_cast<JointComponent*>(robot->childObjects[i]->GetComponent(ComponentType::Joint));
+        auto* joint = dynamic_cast<JointComponent*>(
+            robot->childObjects[i]->GetComponent(ComponentType::Joint));
         EXPECT_EQ(skeleton->m_joints[i].get(), joint) << i;
         // Bound, so no longer free to bind elsewhere.
-        EXPECT_EQ(animation->DetachJoint(const_cast<JointComponent*>(joint)), nullptr);
+        EXPECT_EQ(animation->DetachJoint(joint), nullptr);
         joints.insert(joint);
     }
     EXPECT_EQ(joints.size(), 6u);
