@@ -1,9 +1,12 @@
 #include "animation/animation_process.h"
 
 #include <algorithm>
+#include <iterator>
+#include <string>
 
 #include "animation/animation_controller.h"
 #include "animation/joint.h"
+#include "core/message.h"
 
 namespace {
 
@@ -36,14 +39,36 @@ void AnimationProcess::Update(float dt) {
 }
 
 Component* AnimationProcess::CreateComponent(StreamMap* parameters) {
-    Component* const made = CreateFromStream<JointComponent, AnimationController>(
-        parameters, ComponentType::Joint, ComponentType::AnimationController);
-    if (auto* joint = dynamic_cast<JointComponent*>(made)) {
-        m_free_joints.push_back(joint);
-    } else if (auto* controller = dynamic_cast<AnimationController*>(made)) {
-        m_controllers.push_back(controller);
+    ComponentHeader header;
+    if (parameters == nullptr || !header.Read(parameters)) {
+        return nullptr;
     }
-    return made;
+    // Only the robot's parts are rigged: the same kinds under other object types make nothing.
+    static const char* const kParts[] = {"RobotBody", "RobotHead", "RobotRightArm",
+                                         "RobotLeftArm", "RobotLeg"};
+    const std::string& part = header.m_object_type;
+    const ComponentType type = header.Type();
+    if (type == ComponentType::Joint &&
+        std::find(std::begin(kParts), std::end(kParts), part) != std::end(kParts)) {
+        auto* const joint = m_components.Create<JointComponent>(this, part);
+        m_free_joints.push_back(joint);
+        return joint;
+    }
+    if (type == ComponentType::AnimationController && part == "RobotBase") {
+        auto* const controller = m_components.Create<AnimationController>(this, part);
+        m_controllers.push_back(controller);
+        return controller;
+    }
+    return nullptr;
+}
+
+void AnimationProcess::HandleMessage(BaseMessage* message, u32 /*sender*/) {
+    if (message == nullptr || message->type != MSG_ANIMATION_REINITIALIZE) {
+        return;
+    }
+    for (std::size_t i = 0; i < m_controllers.size(); ++i) {
+        m_controllers[i]->Initialize();
+    }
 }
 
 void AnimationProcess::RemoveComponent(Component* component) {

@@ -20,10 +20,14 @@ class AnimationProcess : public ComponentListProcess {
     ~AnimationProcess() override;
 
     void Update(float dt) override;
+    // A "Joint" for one of the robot's part types, an "AnimationController" for "RobotBase";
+    // null for anything else.
     Component* CreateComponent(StreamMap* parameters) override;
     // A joint bound to a skeleton leaves it (the later joints move down a slot) and is
     // destroyed; a free joint or a controller is destroyed.
     void RemoveComponent(Component* component) override;
+    // MSG_ANIMATION_REINITIALIZE reloads every controller's file clips, in creation order.
+    void HandleMessage(BaseMessage* message, u32 sender) override;
 
     // A new empty bound skeleton, kept until the process ends.
     Skeleton* AddSkeleton();
