@@ -148,7 +148,7 @@ enum MessageType : u32 {
     MSG_GRAPHICS_PLAY_CREDITS,            // 139: none
     MSG_GRAPHICS_STOP_CREDITS,            // 140: none
     MSG_GRAPHICS_GET_GRAPHICS_ANIMATION,  // 141: std::string
-    MSG_GRAPHICS_GRAPHICS_ANIMATION,      // 142: GraphicsAnimation*
+    MSG_GRAPHICS_GRAPHICS_ANIMATION,      // 142: GraphicsAnimationMap*
     MSG_GRAPHICS_PARTICLE_SYSTEM_VALID,   // 143: bool or ParticleSystemCPU*
     MSG_GRAPHICS_INITIALIZE,              // 144: none
     MSG_GRAPHICS_GET_COLLISION_MESH_DATA, // 145: std::pair<std::vector<PhysicsInfo>*,
