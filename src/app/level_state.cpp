@@ -281,13 +281,16 @@ void LevelState::AttachPart(GameObject* base, GameObject* part, Skeleton* skelet
     if (part == nullptr) {
         return;
     }
-    part->parentObject = base;
-    base->childObjects.push_back(part);
+    // The joint is bound before the part joins the base, so a part without one leaves no
+    // gap: the parts after it move up a slot.
     if (skeleton != nullptr) {
-        if (auto* joint = ComponentOf<JointComponent>(part, ComponentType::Joint)) {
-            skeleton->AddJoint(m_animation->DetachJoint(joint));
+        auto* joint = ComponentOf<JointComponent>(part, ComponentType::Joint);
+        if (auto* rig = joint != nullptr ? dynamic_cast<AnimationProcess*>(joint->process) : nullptr) {
+            skeleton->AddJoint(rig->DetachJoint(joint));
         }
     }
+    part->parentObject = base;
+    base->childObjects.push_back(part);
     part->NotifyComponents();
     const auto* baseBody = ComponentOf<PhysXComponent>(base, ComponentType::Physics);
     auto* partBody = ComponentOf<PhysXComponent>(part, ComponentType::Physics);
@@ -301,12 +304,16 @@ GameObject* LevelState::CreateRobot() {
     if (base == nullptr) {
         return nullptr;
     }
+    // No joint on the body, no rig: the robot is the base alone.
     GameObject* const body = CreateObject("RobotBody");
-    if (body == nullptr || body->GetComponent(ComponentType::Joint) == nullptr ||
-        m_animation == nullptr) {
+    auto* const bodyJoint =
+        body != nullptr ? ComponentOf<JointComponent>(body, ComponentType::Joint) : nullptr;
+    auto* const rig =
+        bodyJoint != nullptr ? dynamic_cast<AnimationProcess*>(bodyJoint->process) : nullptr;
+    if (rig == nullptr) {
         return base;
     }
-    Skeleton* const skeleton = m_animation->AddSkeleton();
+    Skeleton* const skeleton = rig->AddSkeleton();
     if (auto* controller =
             ComponentOf<AnimationController>(base, ComponentType::AnimationController)) {
         controller->m_skeleton = skeleton;
