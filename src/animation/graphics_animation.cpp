@@ -135,7 +135,7 @@ void GraphicsAnimation::Update(float dt) {
     if (m_time >= m_length) {
         m_finished = true;
         if (m_length > 0.0f) {
-            // fmod would lose the fraction of a long step to rounding less gracefully.
+            // The length is positive here, so the wrap ends.
             while (m_time >= m_length) {
                 m_time -= m_length;
             }
