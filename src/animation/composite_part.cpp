@@ -2,6 +2,7 @@
 
 #include "PhysX/physx_component.h"
 #include "animation/animation_process.h"
+#include "animation/joint.h"
 #include "animation/skeleton.h"
 #include "core/component.h"
 #include "core/game_object.h"
@@ -11,13 +12,15 @@ void AttachPart(GameObject* base, GameObject* part, AnimationProcess* animation,
     if (part == nullptr) {
         return;
     }
-    part->parentObject = base;
-    base->childObjects.push_back(part);
+    // The joint is bound before the part joins the base, so a part without one leaves no
+    // gap: the parts after it move up a slot.
     if (skeleton != nullptr && animation != nullptr) {
-        if (const Component* joint = part->GetComponent(ComponentType::Joint)) {
-            skeleton->AddJoint(animation->FindComponentIndex(joint));
+        if (auto* joint = dynamic_cast<JointComponent*>(part->GetComponent(ComponentType::Joint))) {
+            skeleton->AddJoint(animation->DetachJoint(joint));
         }
     }
+    part->parentObject = base;
+    base->childObjects.push_back(part);
     part->NotifyComponents();
     const auto* baseBody = dynamic_cast<const PhysXComponent*>(base->GetComponent(ComponentType::Physics));
     auto* partBody = dynamic_cast<PhysXComponent*>(part->GetComponent(ComponentType::Physics));

@@ -9,6 +9,7 @@
 #include "app/intro_state.h"
 #include "app/level_state.h"
 #include "app/menu_state.h"
+#include "animation/graphics_animation_operations.h"
 #include "game/shell_globals.h"
 #include "audio/sound_process.h"
 #include "content/parser_process.h"
@@ -93,6 +94,8 @@ Game::Game(GameEnvironment environment) : m_environment(std::move(environment)) 
     crt::SeedRand(static_cast<u32>(std::time(nullptr)));
 
     Bind(&m_router, HANDLER_GAME);
+    // The renderer reaches the meshes' animation maps through these.
+    RegisterGraphicsAnimationOperations();
     m_lua.Bind(&m_router, HANDLER_LUA_HANDLER);
 
     const boost::shared_ptr<ParserProcess> parser(new ParserProcess());

@@ -12,6 +12,14 @@ ComponentList::~ComponentList() {
 }
 
 bool ComponentList::Remove(Component* component) {
+    if (!Release(component)) {
+        return false;
+    }
+    delete component;
+    return true;
+}
+
+bool ComponentList::Release(Component* component) {
     const auto found = std::find(m_components.begin(), m_components.end(), component);
     if (found == m_components.end()) {
         return false;
@@ -21,7 +29,6 @@ bool ComponentList::Remove(Component* component) {
         --m_next;
     }
     m_components.erase(found);
-    delete component;
     return true;
 }
 

@@ -29,6 +29,9 @@ class ComponentList {
     // Takes the component out of the list and deletes it; false (nothing deleted) when the
     // list does not hold it.
     bool Remove(Component* component);
+    // Takes the component out of the list without deleting it, for a process that has
+    // handed its ownership elsewhere; false when the list does not hold it.
+    bool Release(Component* component);
 
     // Components removed by an update are skipped; those added by one are updated too.
     void Update(float dt);

@@ -69,6 +69,10 @@ public:
     Vector extraVector;
     Quaternion orientation;
     Quaternion lastOrientation;
+    // Offset from the parent in the parent's frame, and the turn relative to the parent:
+    // what a skeleton joint sets before it places the object.
+    Vector m_local_position;
+    Quaternion m_local_rotation;
     Matrix world;
     Matrix extraMatrix;
     u32 id = 0;

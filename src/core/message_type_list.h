@@ -146,7 +146,7 @@ MESSAGE_TYPE(MSG_GRAPHICS_FADE_OUT)                                // 138: float
 MESSAGE_TYPE(MSG_GRAPHICS_PLAY_CREDITS)                            // 139: none
 MESSAGE_TYPE(MSG_GRAPHICS_STOP_CREDITS)                            // 140: none
 MESSAGE_TYPE(MSG_GRAPHICS_GET_GRAPHICS_ANIMATION)                  // 141: std::string
-MESSAGE_TYPE(MSG_GRAPHICS_GRAPHICS_ANIMATION)                      // 142: GraphicsAnimation*
+MESSAGE_TYPE(MSG_GRAPHICS_GRAPHICS_ANIMATION)                      // 142: GraphicsAnimationMap*
 MESSAGE_TYPE(MSG_GRAPHICS_PARTICLE_SYSTEM_VALID)                   // 143: bool or ParticleSystemCPU*
 MESSAGE_TYPE(MSG_GRAPHICS_INITIALIZE)                              // 144: none
 MESSAGE_TYPE(MSG_GRAPHICS_GET_COLLISION_MESH_DATA)                 // 145: std::pair<std::vector<PhysicsInfo>*,

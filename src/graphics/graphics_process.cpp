@@ -10,6 +10,7 @@
 #include "core/stream_map.h"
 #include "core/component_type.h"
 #include "core/message.h"
+#include "graphics/animation_map_operations.h"
 #include "graphics/particle_system_cpu.h"
 #include "graphics/particle_system_manager.h"
 #include "graphics/render_settings.h"
@@ -99,6 +100,9 @@ GraphicsProcess::GraphicsProcess(window::Window* window, void* instance, int sho
 }
 
 GraphicsProcess::~GraphicsProcess() {
+    for (const auto& [name, map] : m_animation_maps) {
+        ReleaseAnimationMap(map);
+    }
     ParticleSystemManager::DestroyInstance();
     VideoManager::DestroyInstance();
     m_device.reset();
@@ -316,9 +320,28 @@ gfx::Texture* GraphicsProcess::GetTexture(const std::string&) {
     return nullptr;
 }
 
-GraphicsAnimation* GraphicsProcess::GetAnimationMap(const std::string&) {
+GraphicsAnimationMap* GraphicsProcess::GetAnimationMap(const std::string& name) {
     const DeviceLock lock;
-    return nullptr;
+    AnimationMapOperations* const operations = GetAnimationMapOperations();
+    if (operations == nullptr) {
+        return nullptr;
+    }
+    auto cached = m_animation_maps.find(name);
+    if (cached == m_animation_maps.end()) {
+        GraphicsAnimationMap* const loaded = operations->Load(name);
+        if (!operations->HasAnimations(*loaded)) {
+            operations->Release(loaded);
+            return nullptr;
+        }
+        cached = m_animation_maps.emplace(name, loaded).first;
+    }
+    return operations->Copy(*cached->second);
+}
+
+void GraphicsProcess::ReleaseAnimationMap(GraphicsAnimationMap* map) {
+    if (AnimationMapOperations* const operations = GetAnimationMapOperations()) {
+        operations->Release(map);
+    }
 }
 
 void GraphicsProcess::UnloadMesh(const std::string&) {
@@ -455,7 +478,7 @@ void GraphicsProcess::HandleMessage(BaseMessage* message, u32 fromId) {
         break;
     case MSG_GRAPHICS_GET_GRAPHICS_ANIMATION:
         if (const std::string* mesh = message->Payload<std::string>()) {
-            Message<GraphicsAnimation*> reply(MSG_GRAPHICS_GRAPHICS_ANIMATION,
+            Message<GraphicsAnimationMap*> reply(MSG_GRAPHICS_GRAPHICS_ANIMATION,
                                               GetAnimationMap(*mesh));
             SendMessage(&reply, fromId);
         }

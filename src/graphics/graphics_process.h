@@ -5,6 +5,7 @@
 // film-leader and credits sequences.
 
 #include <chrono>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,7 +28,7 @@ class Window;
 }
 
 class GameObject;
-class GraphicsAnimation;
+class GraphicsAnimationMap;
 class SoundInstance;
 
 class GraphicsProcess : public ComponentProcess {
@@ -80,7 +81,11 @@ class GraphicsProcess : public ComponentProcess {
     AnimatedMeshRecord LoadAnimatedMesh(const std::string& name);
     AnimatedMeshRecord LoadAnimatedMeshInstance(const std::string& name);
     gfx::Texture* GetTexture(const std::string& name);
-    GraphicsAnimation* GetAnimationMap(const std::string& name);
+    // The caller's own copy of the mesh's animation map (built and cached on first use),
+    // given back through ReleaseAnimationMap; null when the mesh has no animation sets or
+    // no animation operations are registered.
+    GraphicsAnimationMap* GetAnimationMap(const std::string& name);
+    void ReleaseAnimationMap(GraphicsAnimationMap* map);
     void UnloadMesh(const std::string& name);
 
     gfx::Device* GetDevice() const { return m_device.get(); }
@@ -133,6 +138,8 @@ class GraphicsProcess : public ComponentProcess {
     GameObject* m_level_object = nullptr;
     SoundInstance* m_sound_instance = nullptr;
     std::string m_status_text;
+    // The first map built for each mesh that has animation sets; copies go out.
+    std::map<std::string, GraphicsAnimationMap*> m_animation_maps;
 
     std::chrono::steady_clock::time_point m_last_frame;
     float m_real_dt = 0.0f;

@@ -14,10 +14,9 @@ void RendererPreloader::PreloadAnimatedMeshInstance(const std::string& name) {
     m_graphics->LoadAnimatedMeshInstance(name);
 }
 
-// The map comes back as the caller's own copy; the animation map type has no release
-// operation yet, and until it has, the renderer hands out none.
+// Builds the cached map; the copy that comes back is not needed.
 void RendererPreloader::PreloadAnimationMap(const std::string& name) {
-    m_graphics->GetAnimationMap(name);
+    m_graphics->ReleaseAnimationMap(m_graphics->GetAnimationMap(name));
 }
 
 void RendererPreloader::PreloadTexture(const std::string& name) {

@@ -12,6 +12,7 @@ GameObject* CreateRobot(GameState& state, AnimationProcess* animation) {
     if (base == nullptr) {
         return nullptr;
     }
+    // No joint on the body, no rig: the robot is the base alone.
     GameObject* const body = state.CreateObject("RobotBody");
     if (body == nullptr || body->GetComponent(ComponentType::Joint) == nullptr ||
         animation == nullptr) {

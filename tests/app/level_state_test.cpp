@@ -11,9 +11,12 @@
 #include "PhysX/physx_component.h"
 #include "PhysX/physx_process.h"
 #include "ai/ai_view_process.h"
+#include "animation/animation.h"
 #include "animation/animation_controller.h"
 #include "animation/animation_process.h"
 #include "ai/mothership_builder.h"
+#include "animation/joint.h"
+#include "animation/skeleton.h"
 #include "app/level_state.h"
 #include "app/state_fixture.h"
 #include "city/building_process.h"
@@ -69,7 +72,24 @@ class CountingGraphic : public DefinitionComponent {
   public:
     using DefinitionComponent::DefinitionComponent;
     void Initialize() override { ++initializeCalls; }
+    // What a robot part's components find when they are notified: their parent, and their
+    // joint already bound into the parent's skeleton.
+    void Finalize() override {
+        parentAtFinalize = owner != nullptr ? owner->parentObject : nullptr;
+        const auto* controller =
+            parentAtFinalize != nullptr
+                ? dynamic_cast<AnimationController*>(
+                      parentAtFinalize->GetComponent(ComponentType::AnimationController))
+                : nullptr;
+        const Joint* joint = dynamic_cast<const JointComponent*>(owner->GetComponent(ComponentType::Joint));
+        boundAtFinalize = controller != nullptr && controller->m_skeleton != nullptr &&
+                          std::any_of(controller->m_skeleton->m_joints.begin(),
+                                      controller->m_skeleton->m_joints.end(),
+                                      [joint](const auto& j) { return j.get() == joint; });
+    }
     int initializeCalls = 0;
+    const GameObject* parentAtFinalize = nullptr;
+    bool boundAtFinalize = false;
 };
 
 // Makes a graphic for every stream and keeps a copy of each stream.
@@ -385,13 +405,17 @@ TEST_F(LevelStateTest, RobotPartsJoinTheBaseInOrderWithTheirJointsAndBody) {
         dynamic_cast<AnimationController*>(robot->GetComponent(ComponentType::AnimationController))
             ->m_skeleton,
         skeleton);
-    std::vector<u32> joints;
+    ASSERT_EQ(skeleton->m_joints.size(), 6u);
+    std::set<const Joint*> joints;
     for (std::size_t i = 0; i < 6; ++i) {
-        joints.push_back(animation->FindComponentIndex(
-            robot->childObjects[i]->GetComponent(ComponentType::Joint)));
+        auto* joint = dynamic_cast<JointComponent*>(
+            robot->childObjects[i]->GetComponent(ComponentType::Joint));
+        EXPECT_EQ(skeleton->m_joints[i].get(), joint) << i;
+        // Bound, so no longer free to bind elsewhere.
+        EXPECT_EQ(animation->DetachJoint(joint), nullptr);
+        joints.insert(joint);
     }
-    EXPECT_EQ(skeleton->m_joints, joints);
-    EXPECT_EQ(std::set<u32>(joints.begin(), joints.end()).size(), 6u);
+    EXPECT_EQ(joints.size(), 6u);
 
     for (const GameObject* part : robot->childObjects) {
         EXPECT_EQ(part->parentObject, robot);
@@ -416,6 +440,92 @@ TEST_F(LevelStateTest, RobotStopsAfterABodyWithoutAJoint) {
     EXPECT_EQ(ObjectNames(*level), (Strings{"RobotBase", "RobotBody"}));
     EXPECT_TRUE(
         ProcessWithId<AnimationProcess>(*level, HANDLER_ANIMATION_PROCESS)->Skeletons().empty());
+    level->Exit();
+}
+
+TEST_F(LevelStateTest, APartWithoutAJointAddsNoSlotAndTheLaterPartsMoveUp) {
+    Define("RobotBase", {"AnimationController"});
+    for (const char* part : {"RobotBody", "RobotRightArm", "RobotLeftArm", "RobotLeg"}) {
+        Define(part, {"Joint", "Graphic"});
+    }
+    Define("RobotHead", {"Graphic"});
+    auto level = Started();
+
+    GameObject* robot = level->CreateObject("Robot");
+    ASSERT_NE(robot, nullptr);
+    ASSERT_GE(robot->childObjects.size(), 6u);
+    EXPECT_EQ(robot->childObjects[1]->name, "RobotHead");
+    const auto* controller =
+        dynamic_cast<AnimationController*>(robot->GetComponent(ComponentType::AnimationController));
+    ASSERT_NE(controller->m_skeleton, nullptr);
+    const Skeleton& skeleton = *controller->m_skeleton;
+    ASSERT_EQ(skeleton.m_joints.size(), 5u);
+    // The right arm takes the head's slot, the legs end at slot 4.
+    const auto jointOf = [robot](std::size_t child) -> const Joint* {
+        return dynamic_cast<JointComponent*>(
+            robot->childObjects[child]->GetComponent(ComponentType::Joint));
+    };
+    EXPECT_EQ(skeleton.m_joints[1].get(), jointOf(2));
+    EXPECT_EQ(skeleton.m_joints[4].get(), jointOf(5));
+    // Each part was notified once it had joined the base, its joint (if any) bound.
+    for (std::size_t i = 0; i < 6; ++i) {
+        SCOPED_TRACE(robot->childObjects[i]->name);
+        const auto* graphic = dynamic_cast<CountingGraphic*>(
+            robot->childObjects[i]->GetComponent(ComponentType::Graphic));
+        ASSERT_NE(graphic, nullptr);
+        EXPECT_EQ(graphic->parentAtFinalize, robot);
+        EXPECT_EQ(graphic->boundAtFinalize, i != 1);
+    }
+    level->Exit();
+}
+
+// With the shipped clips, the standing robot's parts stand where "Idle" puts them around
+// the base, its soles on the ground under a base at its half height.
+TEST_F(LevelStateTest, TheIdleRobotStandsItsPartsAroundTheBaseWithItsSolesOnTheGround) {
+    Define("RobotBase", {"AnimationController"});
+    for (const char* part :
+         {"RobotBody", "RobotHead", "RobotRightArm", "RobotLeftArm", "RobotLeg"}) {
+        Define(part, {"Joint"});
+    }
+    auto level = Started();
+    testing::internal::CaptureStdout();
+    GameObject* robot = level->CreateObject("Robot");
+    testing::internal::GetCapturedStdout();
+    ASSERT_NE(robot, nullptr);
+    // The test runs in a scratch home: the clips come from the built game folder's package.
+    auto* controller =
+        dynamic_cast<AnimationController*>(robot->GetComponent(ComponentType::AnimationController));
+    const std::string artPackage = std::string(GORVANE_ASSETS_DIR) + "/packages/art.kzp";
+    controller->m_package_path = artPackage;
+    auto* animation = ProcessWithId<AnimationProcess>(*level, HANDLER_ANIMATION_PROCESS);
+    testing::internal::CaptureStdout();
+    BaseMessage reinitialise(MSG_ANIMATION_REINITIALIZE);
+    animation->HandleMessage(&reinitialise, HANDLER_LEVEL_STATE);
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_NE(log.find("Initialize Animations Done"), std::string::npos) << log;
+    EXPECT_EQ(log.find("FilePackage"), std::string::npos) << log;
+    EXPECT_EQ(log.find("no key frames"), std::string::npos) << log;
+
+    constexpr float kHalfHeight = 6.75f;
+    robot->position = Vector(30, kHalfHeight, -12);
+    animation->Update(0.0f);
+
+    const boost::shared_ptr<Animation> idle = Animation::Load("Idle", artPackage);
+    const boost::shared_ptr<Skeleton> pose = idle->GetPose();
+    for (int slot = 0; slot < Skeleton::kSlotCount; ++slot) {
+        SCOPED_TRACE(slot);
+        const Vector offset = robot->childObjects[slot]->position - robot->position;
+        const Vector& expected = pose->PoseJoint(slot)->m_position;
+        EXPECT_NEAR(offset.x, expected.x, 1e-4f);
+        EXPECT_NEAR(offset.y, expected.y, 1e-4f);
+        EXPECT_NEAR(offset.z, expected.z, 1e-4f);
+    }
+    // A leg's sole is 5.5 below its centre.
+    for (const int leg : {Skeleton::kRightLeg, Skeleton::kLeftLeg}) {
+        EXPECT_NEAR(robot->childObjects[leg]->position.y - 5.5f, 0.0f, 1e-4f);
+    }
+    EXPECT_GT(robot->childObjects[Skeleton::kHead]->position.y,
+              robot->childObjects[Skeleton::kBody]->position.y);
     level->Exit();
 }
 

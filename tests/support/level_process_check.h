@@ -29,6 +29,9 @@ struct ProcessCase {
     u32 expectedId;
     // The component types the process creates and a check of the class it makes for each.
     std::map<u32, std::function<bool(Component*)>> creates;
+    // The object type a component type must be defined under to be made (the robot's rig
+    // is made for the robot's own types only); any other type is tried as "Some-Object".
+    std::map<u32, std::string> objectTypes = {};
 };
 
 inline void ExpectLevelProcess(const ProcessCase& c) {
@@ -38,8 +41,10 @@ inline void ExpectLevelProcess(const ProcessCase& c) {
     std::vector<Component*> made;
     for (u32 type = 0; type < ComponentType::kCount; ++type) {
         SCOPED_TRACE(ComponentType::Name(type));
-        StreamMap stream =
-            component_fixture::ComponentStream("Some-Object", ComponentType::Name(type));
+        const auto named = c.objectTypes.find(type);
+        const std::string objectType =
+            named != c.objectTypes.end() ? named->second : "Some-Object";
+        StreamMap stream = component_fixture::ComponentStream(objectType, ComponentType::Name(type));
         Component* component = process->CreateComponent(&stream);
         const auto expected = c.creates.find(type);
         if (expected == c.creates.end()) {
@@ -49,7 +54,7 @@ inline void ExpectLevelProcess(const ProcessCase& c) {
         ASSERT_NE(component, nullptr);
         EXPECT_TRUE(expected->second(component));
         EXPECT_EQ(component->process, process.get());
-        EXPECT_EQ(static_cast<DefinitionComponent*>(component)->m_object_type, "Some-Object");
+        EXPECT_EQ(static_cast<DefinitionComponent*>(component)->m_object_type, objectType);
         made.push_back(component);
     }
     EXPECT_EQ(process->Components().Size(), c.creates.size());

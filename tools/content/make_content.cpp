@@ -1,6 +1,6 @@
 // Writes the generated part of the game's bundled content into a data folder: the textures
-// (PNG), the meshes (text .X), the sounds and music (WAV, MP3) and the videos (AVI). The
-// object definitions, level scripts and particle definitions are written by hand.
+// (PNG), the meshes (text .X), the robot's animation clips (text), the sounds and music
+// (WAV, MP3) and the videos (AVI). The object definitions, level scripts and particle definitions are written by hand.
 //
 // The output is committed, so building the game needs none of this. make_content.sh builds
 // and runs it; the output is the same on every run with the same library versions.
@@ -26,6 +26,8 @@ extern "C" {
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "robot_clips.h"
 
 namespace fs = std::filesystem;
 
@@ -883,6 +885,82 @@ void WriteVideos(const fs::path& video) {
     });
 }
 
+// The angle the clip loader measures in a record once it has stood the matrix upright:
+// asin(2(q.y q.w − q.x q.z)) of the quaternion of m, which is −m13.
+double MeasuredAngle(const robot_clips::Mat3& m) { return std::asin(std::clamp(-m[2], -1.0, 1.0)); }
+
+// The record matrix that the loader turns into the rotation d. The loader stands the
+// record upright with a quarter turn about x, measures an angle θ and turns back by 2θ
+// about y, so the record is X(π/2) · Y(2θ) · d with θ the angle measured in Y(2θ) · d. The
+// difference between the two angles is ≥ 0 at −π/2 and ≤ 0 at π/2, so a root exists; one
+// near 0 is found by bisection (plain iteration runs away from it).
+robot_clips::Mat3 RecordMatrix(const robot_clips::Mat3& d) {
+    using robot_clips::Mul;
+    using robot_clips::RotX;
+    using robot_clips::RotY;
+    constexpr double kHalfTurn = robot_clips::kPi / 2;
+    const auto excess = [&d](double theta) {
+        return MeasuredAngle(Mul(RotY(2 * theta), d)) - theta;
+    };
+    // The bracket nearest 0 among 64 steps on each side where the difference changes sign.
+    constexpr int kSteps = 64;
+    const auto changes = [&excess](double a, double b) {
+        return (excess(a) <= 0.0) != (excess(b) <= 0.0);
+    };
+    double lo = 0.0, hi = 0.0;
+    if (excess(0.0) != 0.0) {
+        for (int i = 0; i < kSteps; ++i) {
+            const double a = kHalfTurn * i / kSteps, b = kHalfTurn * (i + 1) / kSteps;
+            if (changes(a, b)) {
+                lo = a, hi = b;
+                break;
+            }
+            if (changes(-b, -a)) {
+                lo = -b, hi = -a;
+                break;
+            }
+        }
+    }
+    const bool rising = excess(lo) <= 0.0;
+    for (int i = 0; i < 80 && lo != hi; ++i) {
+        const double mid = 0.5 * (lo + hi);
+        ((excess(mid) <= 0.0) == rising ? lo : hi) = mid;
+    }
+    return Mul(RotX(kHalfTurn), Mul(RotY(lo + hi), d));
+}
+
+// Each clip as "animation_<name>.txt", lowercased as the art package stores it: first and
+// last frame, key count and loop word, then per key its label, frame number and six joint
+// records of name, weight, 3×3 rotation in row order and position.
+void WriteAnimations(const fs::path& folder) {
+    fs::create_directories(folder);
+    for (const robot_clips::Clip& clip : robot_clips::RobotClips()) {
+        std::string file = "animation_" + clip.name + ".txt";
+        std::transform(file.begin(), file.end(), file.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        std::FILE* out = std::fopen((folder / file).c_str(), "w");
+        if (out == nullptr) {
+            throw std::runtime_error("cannot write " + file);
+        }
+        std::fprintf(out, "%d %d %zu %s\n", clip.keys.front().frame, clip.keys.back().frame,
+                     clip.keys.size(), clip.loop ? "true" : "false");
+        for (const robot_clips::ClipKey& key : clip.keys) {
+            std::fprintf(out, "Frame %d\n", key.frame);
+            for (int j = 0; j < 6; ++j) {
+                const robot_clips::JointPose& joint = key.joints[j];
+                const robot_clips::Mat3 m = RecordMatrix(joint.rotation);
+                std::fprintf(out, "  %s %.9g", robot_clips::kJointNames[j], joint.weight);
+                for (const double value : m) {
+                    std::fprintf(out, " %.9g", std::abs(value) < 1e-12 ? 0.0 : value);
+                }
+                std::fprintf(out, "  %.9g %.9g %.9g\n", joint.position[0], joint.position[1],
+                             joint.position[2]);
+            }
+        }
+        std::fclose(out);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -899,6 +977,7 @@ int main(int argc, char** argv) {
         for (const Mesh& mesh : Meshes()) {
             WriteMesh(data / "art" / "meshes", mesh);
         }
+        WriteAnimations(data / "art" / "animations");
         WriteSounds(data / "sounds");
         WriteVideos(data / "video");
     } catch (const std::exception& failure) {
