@@ -13,6 +13,7 @@
 #include "graphics/particle_system_cpu.h"
 #include "graphics/particle_system_manager.h"
 #include "graphics/render_settings.h"
+#include "graphics/render_state_cache.h"
 #include "graphics/video_manager.h"
 #include "platform/gfx/device.h"
 #include "platform/input/keys.h"
@@ -117,6 +118,11 @@ bool GraphicsProcess::CreateDevice(window::Window* window) {
             std::cout << "Graphics device: " << error << std::endl;
             ShowError(kStartupErrorText);
             window::g_quit = true;
+        } else {
+            // A new device starts from the default states, so nothing cached for an earlier
+            // one holds; the game itself makes one device.
+            RenderStateCache::Restart();
+            RenderStateCache::Set(*m_device, gfx::kRsZEnable, 1);
         }
     }
     ParticleSystemManager::GetInstance()->LoadTemplates();
