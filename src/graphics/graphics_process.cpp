@@ -14,6 +14,7 @@
 #include "graphics/particle_system_manager.h"
 #include "graphics/render_settings.h"
 #include "graphics/render_state_cache.h"
+#include "graphics/render_target_desc.h"
 #include "graphics/video_manager.h"
 #include "platform/gfx/device.h"
 #include "platform/input/keys.h"
@@ -227,6 +228,18 @@ void GraphicsProcess::Update(float dt) {
         m_device->Present();
     }
     m_first_frame = 0;
+}
+
+void GraphicsProcess::BeginOffscreenTarget(RenderTargetDesc& target) {
+    if (m_device != nullptr) {
+        ::BeginOffscreenTarget(*m_device, target);
+    }
+}
+
+void GraphicsProcess::RestoreBackBuffer(RenderTargetDesc& target) {
+    if (m_device != nullptr) {
+        ::RestoreBackBuffer(*m_device, target);
+    }
 }
 
 void GraphicsProcess::PlayFilmLeader() {

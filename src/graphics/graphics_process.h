@@ -26,6 +26,7 @@ class Window;
 
 class GameObject;
 class GraphicsAnimation;
+class RenderTargetDesc;
 class SoundInstance;
 
 class GraphicsProcess : public ComponentProcess {
@@ -66,6 +67,10 @@ class GraphicsProcess : public ComponentProcess {
     void ApplyResolution();
     void ReleaseDeviceResources();
     void RestoreDeviceResources();
+
+    // Off-screen targets: see the free functions of graphics/render_target_desc.h.
+    void BeginOffscreenTarget(RenderTargetDesc& target);
+    void RestoreBackBuffer(RenderTargetDesc& target);
 
     void PlayFilmLeader();
     void UpdateFilmLeader(float dt);
