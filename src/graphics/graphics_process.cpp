@@ -103,6 +103,8 @@ GraphicsProcess::GraphicsProcess(window::Window* window, void* instance, int sho
 GraphicsProcess::~GraphicsProcess() {
     ParticleSystemManager::DestroyInstance();
     VideoManager::DestroyInstance();
+    // GL objects go while the context is still there.
+    m_textures.Clear();
     m_device.reset();
     if (g_graphics == this) {
         g_graphics = nullptr;
@@ -330,9 +332,9 @@ AnimatedMeshRecord GraphicsProcess::LoadAnimatedMeshInstance(const std::string&)
     return {};
 }
 
-gfx::Texture* GraphicsProcess::GetTexture(const std::string&) {
+gfx::Texture* GraphicsProcess::GetTexture(const std::string& name) {
     const DeviceLock lock;
-    return nullptr;
+    return m_textures.Get(name);
 }
 
 GraphicsAnimation* GraphicsProcess::GetAnimationMap(const std::string&) {

@@ -14,6 +14,7 @@
 #include "core/types.h"
 #include "graphics/device_mutex.h"
 #include "graphics/mesh_records.h"
+#include "graphics/texture_cache.h"
 
 namespace gfx {
 class Device;
@@ -77,8 +78,8 @@ class GraphicsProcess : public ComponentProcess {
     void PlayCredits();
     void UpdateCredits(float dt);
 
-    // The loaders' entry points. They take the device mutex; the caches behind them come
-    // with the mesh and texture work, so for now they hand out empty records and nulls.
+    // The loaders' entry points; they take the device mutex. The mesh and animation caches
+    // come with the mesh work, so for now those hand out empty records and nulls.
     StaticMeshRecord LoadStaticMesh(const std::string& name);
     AnimatedMeshRecord LoadAnimatedMesh(const std::string& name);
     AnimatedMeshRecord LoadAnimatedMeshInstance(const std::string& name);
@@ -112,6 +113,7 @@ class GraphicsProcess : public ComponentProcess {
 
     DeviceMutex m_device_mutex;
     std::unique_ptr<gfx::Device> m_device;
+    TextureCache m_textures{kArtPackage};
     window::Window* m_window = nullptr;
     void* m_instance = nullptr;
     int m_show_command = 0;

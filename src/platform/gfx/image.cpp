@@ -2,6 +2,7 @@
 
 #include <stb/stb_image.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <limits>
@@ -182,6 +183,45 @@ bool DecodeImage(const u8* data, std::size_t size, Image& image, std::string* er
     stbi_image_free(pixels);
     image = std::move(out);
     return true;
+}
+
+std::string EncodeBmp(const u8* rgba, i32 width, i32 height) {
+    const auto put = [](std::string& out, u32 value, int bytes) {
+        for (int i = 0; i < bytes; ++i) {
+            out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+        }
+    };
+    const u32 w = static_cast<u32>(std::max(width, 0));
+    const u32 h = static_cast<u32>(std::max(height, 0));
+    const u32 rowBytes = (w * 3 + 3) & ~3u;
+    const u32 pixelOffset = 14 + 40;
+    std::string out;
+    out.reserve(pixelOffset + static_cast<std::size_t>(rowBytes) * h);
+    out += "BM";
+    put(out, pixelOffset + rowBytes * h, 4);
+    put(out, 0, 4);
+    put(out, pixelOffset, 4);
+    put(out, 40, 4); // info header size
+    put(out, w, 4);
+    put(out, h, 4); // positive: rows stored bottom-up
+    put(out, 1, 2);
+    put(out, 24, 2);
+    put(out, 0, 4); // no compression
+    put(out, rowBytes * h, 4);
+    put(out, 2835, 4); // 72 dpi
+    put(out, 2835, 4);
+    put(out, 0, 4);
+    put(out, 0, 4);
+    for (u32 row = h; row-- > 0;) {
+        const u8* source = rgba + static_cast<std::size_t>(row) * w * 4;
+        for (u32 x = 0; x < w; ++x, source += 4) {
+            out.push_back(static_cast<char>(source[2]));
+            out.push_back(static_cast<char>(source[1]));
+            out.push_back(static_cast<char>(source[0]));
+        }
+        out.append(rowBytes - w * 3, '\0');
+    }
+    return out;
 }
 
 } // namespace gfx

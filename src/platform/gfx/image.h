@@ -31,4 +31,7 @@ struct Image {
 bool DecodeImage(const u8* data, std::size_t size, Image& image, std::string* error = nullptr);
 bool DecodeDds(const u8* data, std::size_t size, Image& image, std::string* error = nullptr);
 
+// A 24-bit BMP of R, G, B, A bytes (row 0 at the top; alpha dropped).
+std::string EncodeBmp(const u8* rgba, i32 width, i32 height);
+
 } // namespace gfx
