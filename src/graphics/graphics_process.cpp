@@ -15,6 +15,7 @@
 #include "graphics/render_settings.h"
 #include "graphics/render_state_cache.h"
 #include "graphics/render_target_desc.h"
+#include "graphics/screenshot.h"
 #include "graphics/video_manager.h"
 #include "platform/gfx/device.h"
 #include "platform/input/keys.h"
@@ -244,6 +245,15 @@ void GraphicsProcess::RestoreBackBuffer(RenderTargetDesc& target) {
     }
 }
 
+void GraphicsProcess::SaveScreenshot() {
+    if (m_device == nullptr) {
+        return;
+    }
+    // Between frames the back buffer still holds the frame last shown.
+    ::SaveScreenshot(m_device->ReadBackBuffer(), m_device->BackBufferWidth(),
+                     m_device->BackBufferHeight());
+}
+
 void GraphicsProcess::PlayFilmLeader() {
     Post(MSG_LEVEL_FILM_LEAD_STARTED, kLevelId);
     Post(MSG_INPUT_DISABLE_MENU, kInputId);
@@ -415,6 +425,9 @@ void GraphicsProcess::HandleMessage(BaseMessage* message, u32 fromId) {
         SendMessage(&reply, fromId);
         break;
     }
+    case MSG_GRAPHICS_SAVE_SCREENSHOT:
+        SaveScreenshot();
+        break;
     case MSG_GRAPHICS_MOTION_BLUR:
         m_motion_blur_timer = message->ValueOr<float>(0.0f);
         break;

@@ -73,6 +73,9 @@ class GraphicsProcess : public ComponentProcess {
     void BeginOffscreenTarget(RenderTargetDesc& target);
     void RestoreBackBuffer(RenderTargetDesc& target);
 
+    // Message 121: the last frame of the back buffer to "Screenshots/screenshotNNN.bmp".
+    void SaveScreenshot();
+
     void PlayFilmLeader();
     void UpdateFilmLeader(float dt);
     void PlayCredits();
