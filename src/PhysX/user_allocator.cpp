@@ -1,9 +1,10 @@
 #include "PhysX/user_allocator.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+
+#include "platform/system/log.h"
 
 namespace {
 
@@ -51,14 +52,14 @@ UserAllocator::UserAllocator(const Heap& heap) : m_heap(heap) {}
 
 UserAllocator::~UserAllocator() {
     if (m_bytesInUse != 0) {
-        std::printf("Memory leak detected: %d bytes non released\n", m_bytesInUse);
+        sys::Log() << "Memory leak detected: " << m_bytesInUse << " bytes non released";
     }
     if (m_liveCount != 0) {
-        std::printf("Remaining allocs: %d\n", m_liveCount);
+        sys::Log() << "Remaining allocs: " << m_liveCount;
     }
-    std::printf("Nb alloc: %d\n", m_allocCount);
-    std::printf("Nb realloc: %d\n", m_reallocCount);
-    std::printf("High water mark: %d Kb\n", m_highWater / 1024);
+    sys::Log() << "Nb alloc: " << m_allocCount;
+    sys::Log() << "Nb realloc: " << m_reallocCount;
+    sys::Log() << "High water mark: " << m_highWater / 1024 << " Kb";
 }
 
 void* UserAllocator::mallocDEBUG(std::size_t size, const char*, int, const char*,
@@ -67,18 +68,18 @@ void* UserAllocator::mallocDEBUG(std::size_t size, const char*, int, const char*
 }
 
 void* UserAllocator::mallocDEBUG(std::size_t, const char*, int) {
-    std::printf("Obsolete code called!\n");
+    sys::Log() << "Obsolete code called!";
     return nullptr;
 }
 
 void* UserAllocator::malloc(std::size_t) {
-    std::printf("Obsolete code called!\n");
+    sys::Log() << "Obsolete code called!";
     return nullptr;
 }
 
 void* UserAllocator::malloc(std::size_t size, physics::MemoryType) {
     if (size == 0) {
-        std::printf("Warning: trying to allocate 0 bytes\n");
+        sys::Log() << "Warning: trying to allocate 0 bytes";
         return nullptr;
     }
     if (!SizeFits(size)) {
@@ -99,20 +100,20 @@ void* UserAllocator::malloc(std::size_t size, physics::MemoryType) {
 
 void UserAllocator::free(void* memory) {
     if (!memory) {
-        std::printf("Warning: trying to free null pointer\n");
+        sys::Log() << "Warning: trying to free null pointer";
         return;
     }
     const std::lock_guard<std::mutex> lock(m_lock);
     BlockHeader header = ReadHeader(memory);
     if (header.magic != kMagic) {
         // Not ours: handing it to the heap would corrupt it, so it is left alone.
-        std::printf("Error: free unknown memory!!\n");
+        sys::Log() << "Error: free unknown memory!!";
         return;
     }
     const std::int32_t size = static_cast<std::int32_t>(header.size);
     m_bytesInUse -= size;
     if (m_bytesInUse < 0) {
-        std::printf("Oops (%d)\n", size);
+        sys::Log() << "Oops (" << size << ")";
     }
     --m_liveCount;
     void* const block = static_cast<char*>(memory) - kHeaderSize;
@@ -123,11 +124,11 @@ void UserAllocator::free(void* memory) {
 
 void* UserAllocator::realloc(void* memory, std::size_t size) {
     if (!memory) {
-        std::printf("Warning: trying to realloc null pointer\n");
+        sys::Log() << "Warning: trying to realloc null pointer";
         return nullptr;
     }
     if (size == 0) {
-        std::printf("Warning: trying to realloc 0 bytes\n");
+        sys::Log() << "Warning: trying to realloc 0 bytes";
     }
     if (!SizeFits(size)) {
         return nullptr;
@@ -135,7 +136,7 @@ void* UserAllocator::realloc(void* memory, std::size_t size) {
     const std::lock_guard<std::mutex> lock(m_lock);
     const BlockHeader header = ReadHeader(memory);
     if (header.magic != kMagic) {
-        std::printf("Error: realloc unknown memory!!\n");
+        sys::Log() << "Error: realloc unknown memory!!";
         return nullptr;
     }
     void* const block = static_cast<char*>(memory) - kHeaderSize;

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <unordered_set>
 
-#include "content/log_line.h"
+#include "platform/system/log.h"
 
 namespace {
 
@@ -69,11 +69,11 @@ AnimationController::AnimationController(std::string objectType)
 }
 
 void AnimationController::Initialize() {
-    LogLine("Initialize Animations");
+    sys::LogLine("Initialize Animations");
     for (const std::string& name : FileClipNames()) {
         m_animations[name] = Animation::Load(name, m_package_path);
     }
-    LogLine("Initialize Animations Done");
+    sys::LogLine("Initialize Animations Done");
 }
 
 Animation* AnimationController::FindAnimation(const std::string& name) const {

@@ -10,7 +10,7 @@
 
 #include "animation/animation.h"
 #include "content/file_package.h"
-#include "content/log_line.h"
+#include "platform/system/log.h"
 #include "core/math_functions.h"
 #include "core/matrix.h"
 
@@ -122,7 +122,7 @@ boost::shared_ptr<Animation> Animation::FromText(const std::string& name, const 
     std::istringstream stream(text);
     animation->Read(stream);
     if (animation->m_frames.empty()) {
-        LogLine("Animation: no key frames for " + name);
+        sys::LogLine("Animation: no key frames for " + name);
     }
     return animation;
 }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "content/log_line.h"
+#include "platform/system/log.h"
 #include "core/math_functions.h"
 
 namespace {
@@ -372,7 +372,7 @@ std::unique_ptr<GraphicsAnimationMap> LoadAnimationSets(const std::string& meshN
     }
     map->m_hasAnimations = !sets.empty();
     if (sets.empty()) {
-        LogLine("No animation sets found");
+        sys::LogLine("No animation sets found");
     }
     return map;
 }

@@ -14,6 +14,9 @@
 #include "graphics/particle_system_cpu.h"
 #include "graphics/particle_system_manager.h"
 #include "graphics/render_settings.h"
+#include "graphics/render_state_cache.h"
+#include "graphics/render_target_desc.h"
+#include "graphics/screenshot.h"
 #include "graphics/video_manager.h"
 #include "platform/gfx/device.h"
 #include "platform/input/keys.h"
@@ -105,6 +108,8 @@ GraphicsProcess::~GraphicsProcess() {
     }
     ParticleSystemManager::DestroyInstance();
     VideoManager::DestroyInstance();
+    // GL objects go while the context is still there.
+    m_textures.Clear();
     m_device.reset();
     if (g_graphics == this) {
         g_graphics = nullptr;
@@ -121,6 +126,11 @@ bool GraphicsProcess::CreateDevice(window::Window* window) {
             sys::Log() << "Graphics device: " << error;
             ShowError(kStartupErrorText);
             window::g_quit = true;
+        } else {
+            // A new device starts from the default states, so nothing cached for an earlier
+            // one holds; the game itself makes one device.
+            RenderStateCache::Restart();
+            RenderStateCache::Set(*m_device, gfx::kRsZEnable, 1);
         }
     }
     ParticleSystemManager::Instance()->LoadTemplates();
@@ -227,6 +237,27 @@ void GraphicsProcess::Update(float dt) {
     m_first_frame = 0;
 }
 
+void GraphicsProcess::BeginOffscreenTarget(RenderTargetDesc& target) {
+    if (m_device != nullptr) {
+        ::BeginOffscreenTarget(*m_device, target);
+    }
+}
+
+void GraphicsProcess::RestoreBackBuffer(RenderTargetDesc& target) {
+    if (m_device != nullptr) {
+        ::RestoreBackBuffer(*m_device, target);
+    }
+}
+
+void GraphicsProcess::SaveScreenshot() {
+    if (m_device == nullptr) {
+        return;
+    }
+    // Between frames the back buffer still holds the frame last shown.
+    ::SaveScreenshot(m_device->ReadBackBuffer(), m_device->BackBufferWidth(),
+                     m_device->BackBufferHeight());
+}
+
 void GraphicsProcess::PlayFilmLeader() {
     Post(MSG_LEVEL_FILM_LEAD_STARTED, kLevelId);
     Post(MSG_INPUT_DISABLE_MENU, kInputId);
@@ -315,9 +346,9 @@ AnimatedMeshRecord GraphicsProcess::LoadAnimatedMeshInstance(const std::string&)
     return {};
 }
 
-gfx::Texture* GraphicsProcess::GetTexture(const std::string&) {
+gfx::Texture* GraphicsProcess::GetTexture(const std::string& name) {
     const DeviceLock lock;
-    return nullptr;
+    return m_textures.Get(name);
 }
 
 GraphicsAnimationMap* GraphicsProcess::GetAnimationMap(const std::string& name) {
@@ -417,6 +448,9 @@ void GraphicsProcess::HandleMessage(BaseMessage* message, u32 fromId) {
         SendMessage(&reply, fromId);
         break;
     }
+    case MSG_GRAPHICS_SAVE_SCREENSHOT:
+        SaveScreenshot();
+        break;
     case MSG_GRAPHICS_MOTION_BLUR:
         m_motion_blur_timer = message->ValueOr<float>(0.0f);
         break;

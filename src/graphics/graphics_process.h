@@ -17,6 +17,7 @@
 #include "graphics/mesh_records.h"
 #include "core/handler_ids.h"
 #include "core/asset_paths.h"
+#include "graphics/texture_cache.h"
 
 namespace gfx {
 class Device;
@@ -29,6 +30,7 @@ class Window;
 
 class GameObject;
 class GraphicsAnimationMap;
+class RenderTargetDesc;
 class SoundInstance;
 
 class GraphicsProcess : public ComponentProcess {
@@ -70,13 +72,20 @@ class GraphicsProcess : public ComponentProcess {
     void ReleaseDeviceResources();
     void RestoreDeviceResources();
 
+    // Off-screen targets: see the free functions of graphics/render_target_desc.h.
+    void BeginOffscreenTarget(RenderTargetDesc& target);
+    void RestoreBackBuffer(RenderTargetDesc& target);
+
+    // Message 121: the last frame of the back buffer to "Screenshots/screenshotNNN.bmp".
+    void SaveScreenshot();
+
     void PlayFilmLeader();
     void UpdateFilmLeader(float dt);
     void PlayCredits();
     void UpdateCredits(float dt);
 
-    // The loaders' entry points. They take the device mutex; the caches behind them come
-    // with the mesh and texture work, so for now they hand out empty records and nulls.
+    // The loaders' entry points; they take the device mutex. The mesh and animation caches
+    // come with the mesh work, so for now those hand out empty records and nulls.
     StaticMeshRecord LoadStaticMesh(const std::string& name);
     AnimatedMeshRecord LoadAnimatedMesh(const std::string& name);
     AnimatedMeshRecord LoadAnimatedMeshInstance(const std::string& name);
@@ -114,6 +123,7 @@ class GraphicsProcess : public ComponentProcess {
 
     DeviceMutex m_device_mutex;
     std::unique_ptr<gfx::Device> m_device;
+    TextureCache m_textures{kArtPackage};
     window::Window* m_window = nullptr;
     void* m_instance = nullptr;
     int m_show_command = 0;

@@ -23,9 +23,11 @@
 #include "graphics/particle_system_cpu.h"
 #include "graphics/particle_system_manager.h"
 #include "graphics/render_settings.h"
+#include "graphics/render_state_cache.h"
 #include "graphics/text_graphic.h"
 #include "graphics/video_manager.h"
 #include "platform/gfx/device.h"
+#include "platform/gfx/image.h"
 #include "platform/input/keys.h"
 #include "platform/system/message_box.h"
 #include "platform/window/window.h"
@@ -503,6 +505,34 @@ TEST_F(GraphicsProcessDevice, EachFrameClearsTheBackBufferToBlackAndPresentsIt) 
     }
     EXPECT_FALSE(graphics->ReportDriverError());
     EXPECT_TRUE(m_boxes.empty());
+}
+
+TEST_F(GraphicsProcessDevice, PrintScreenWritesTheLastFrameAsABmp) {
+    gfx::Device* device = graphics->GetDevice();
+    ASSERT_NE(device, nullptr);
+    EXPECT_EQ(RenderStateCache::Get(*device, gfx::kRsZEnable), 1u);
+    const ScratchDirectory scratch;
+    device->SetBackBufferTarget();
+    device->Clear(gfx::kClearTarget, 0xFF2040C0u, 1.0f, 0);
+    device->SetViewport({5, 0, 10, 3});
+    device->Clear(gfx::kClearTarget, 0xFFFF0000u, 1.0f, 0);
+    device->Present();
+    const std::vector<u8> frame = device->ReadBackBuffer();
+
+    BaseMessage save(MSG_GRAPHICS_SAVE_SCREENSHOT);
+    testing::internal::CaptureStdout();
+    graphics->HandleMessage(&save, kAsker);
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(log, "Screenshot saved to: Screenshots/screenshot000.bmp\n");
+
+    const std::vector<u8> bytes = package_fixture::ReadFile("Screenshots/screenshot000.bmp");
+    gfx::Image image;
+    ASSERT_TRUE(gfx::DecodeImage(bytes.data(), bytes.size(), image));
+    EXPECT_EQ(image.width, 48);
+    EXPECT_EQ(image.height, 30);
+    EXPECT_EQ(image.pixels, frame);
+    EXPECT_EQ(image.pixels[(0 * 48 + 5) * 4], 255); // red at the top
+    EXPECT_EQ(image.pixels[(3 * 48 + 5) * 4 + 2], 0xC0); // blue below it
 }
 
 TEST_F(GraphicsProcessDevice, ALostDeviceSkipsFramesUntilItCanBeReset) {

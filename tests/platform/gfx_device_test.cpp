@@ -7,50 +7,13 @@
 #include "platform/gfx/device.h"
 #include "platform/system/message_box.h"
 #include "platform/window/window.h"
+#include "support/gl_fixture.h"
 
 namespace {
 
-struct Rgba {
-    u8 r, g, b, a;
-    bool operator==(const Rgba&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Rgba& c) {
-    return out << "(" << int(c.r) << ", " << int(c.g) << ", " << int(c.b) << ", " << int(c.a)
-               << ")";
-}
-
-Rgba PixelAt(const std::vector<u8>& pixels, i32 width, i32 x, i32 row) {
-    const std::size_t at = (static_cast<std::size_t>(row) * width + x) * 4;
-    return {pixels[at], pixels[at + 1], pixels[at + 2], pixels[at + 3]};
-}
-
-// One window for the suite: starting the driver is what costs time, not the device.
-class GfxDeviceTest : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        sys::ScopedMessageBoxSink sink{[](const sys::MessageBoxRequest&) {}};
-        window::WindowDesc desc;
-        desc.width = 64;
-        desc.height = 40;
-        s_window = window::Window::Create(desc).release();
-    }
-    static void TearDownTestSuite() {
-        delete s_window;
-        s_window = nullptr;
-    }
-
-    void SetUp() override {
-        ASSERT_NE(s_window, nullptr);
-        std::string error;
-        m_device = gfx::Device::Create(*s_window, &error);
-        ASSERT_NE(m_device, nullptr) << error;
-    }
-
-    static inline window::Window* s_window = nullptr;
-    std::unique_ptr<gfx::Device> m_device;
-};
+using gl_fixture::PixelAt;
+using gl_fixture::Rgba;
+using GfxDeviceTest = gl_fixture::DeviceTest;
 
 TEST_F(GfxDeviceTest, BackBufferHasTheWindowSizeAndClearsToTheGivenColour) {
     EXPECT_EQ(m_device->BackBufferWidth(), 64);

@@ -1,6 +1,7 @@
 // Writes the generated part of the game's bundled content into a data folder: the textures
-// (PNG), the meshes (text .X), the robot's animation clips (text), the sounds and music
-// (WAV, MP3) and the videos (AVI). The object definitions, level scripts and particle definitions are written by hand.
+// (PNG, BMP, and DDS for the cube, volume and alpha textures), the meshes (text .X), the
+// robot's animation clips (text), the sounds and music (WAV, MP3) and the videos (AVI). The
+// object definitions, level scripts and particle definitions are written by hand.
 //
 // The output is committed, so building the game needs none of this. make_content.sh builds
 // and runs it; the output is the same on every run with the same library versions.
@@ -346,6 +347,153 @@ void WriteSurfaceTextures(const fs::path& textures) {
         }
     }
     WritePng(textures / "smoke.png", smoke);
+}
+
+// --- DDS and BMP textures ---
+
+void PutWord(std::string& out, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) {
+        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    }
+}
+
+enum class DdsKind { Plain, Cube, Volume };
+
+// An uncompressed DDS without mipmaps: A8R8G8B8 (bytes B, G, R, A) from RGBA colours, or
+// 8-bit luminance. `layers` holds the cube faces (+X, -X, +Y, -Y, +Z, -Z) or the volume
+// slices one after the other, each width x height.
+void WriteDds(const fs::path& path, DdsKind kind, int width, int height, int layers,
+              const std::vector<Colour>& pixels, bool luminance) {
+    constexpr std::uint32_t kCaps = 0x1, kHeight = 0x2, kWidth = 0x4, kPitch = 0x8,
+                            kPixelFormat = 0x1000, kDepth = 0x800000;
+    const std::uint32_t bytesPerPixel = luminance ? 1 : 4;
+    std::string out = "DDS ";
+    PutWord(out, 124);
+    PutWord(out, kCaps | kHeight | kWidth | kPitch | kPixelFormat |
+                     (kind == DdsKind::Volume ? kDepth : 0));
+    PutWord(out, static_cast<std::uint32_t>(height));
+    PutWord(out, static_cast<std::uint32_t>(width));
+    PutWord(out, static_cast<std::uint32_t>(width) * bytesPerPixel);
+    PutWord(out, kind == DdsKind::Volume ? static_cast<std::uint32_t>(layers) : 0);
+    PutWord(out, 0); // mipmap count
+    for (int i = 0; i < 11; ++i) {
+        PutWord(out, 0);
+    }
+    PutWord(out, 32);
+    if (luminance) {
+        PutWord(out, 0x20000);
+        PutWord(out, 0);
+        PutWord(out, 8);
+        PutWord(out, 0xFF);
+        PutWord(out, 0);
+        PutWord(out, 0);
+        PutWord(out, 0);
+    } else {
+        PutWord(out, 0x41); // RGB with alpha
+        PutWord(out, 0);
+        PutWord(out, 32);
+        PutWord(out, 0x00FF0000);
+        PutWord(out, 0x0000FF00);
+        PutWord(out, 0x000000FF);
+        PutWord(out, 0xFF000000);
+    }
+    PutWord(out, 0x1000 | (kind == DdsKind::Plain ? 0 : 0x8)); // texture, complex
+    PutWord(out, kind == DdsKind::Cube ? 0x200 | 0xFC00 : (kind == DdsKind::Volume ? 0x200000 : 0));
+    for (int i = 0; i < 3; ++i) {
+        PutWord(out, 0);
+    }
+    for (const Colour& c : pixels) {
+        if (luminance) {
+            out.push_back(static_cast<char>(c.r));
+        } else {
+            out.append({static_cast<char>(c.b), static_cast<char>(c.g), static_cast<char>(c.r),
+                        static_cast<char>(c.a)});
+        }
+    }
+    fs::create_directories(path.parent_path());
+    std::ofstream file(path, std::ios::binary);
+    if (!file.write(out.data(), static_cast<std::streamsize>(out.size()))) {
+        Fail("cannot write " + path.string());
+    }
+}
+
+// The sky around the city: a gradient from the horizon to the zenith, darker ground below
+// and the glow of the sun.
+void WriteEnvironment(const fs::path& textures) {
+    constexpr int kSide = 128;
+    const float sun[3] = {0.48f, 0.42f, 0.77f};
+    std::vector<Colour> pixels;
+    pixels.reserve(kSide * kSide * 6);
+    for (int face = 0; face < 6; ++face) {
+        for (int y = 0; y < kSide; ++y) {
+            for (int x = 0; x < kSide; ++x) {
+                const float s = 2.0f * (x + 0.5f) / kSide - 1.0f;
+                const float t = 2.0f * (y + 0.5f) / kSide - 1.0f;
+                // The direction of each texel, with the face layout cube maps share.
+                const float directions[6][3] = {{1, -t, -s}, {-1, -t, s}, {s, 1, t},
+                                                {s, -1, -t}, {s, -t, 1},  {-s, -t, -1}};
+                const float* d = directions[face];
+                const float length = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+                const float up = d[1] / length;
+                Colour c = up >= 0.0f
+                               ? Mix({205, 200, 190}, {60, 105, 185}, std::sqrt(up))
+                               : Mix({120, 125, 110}, {55, 60, 50}, std::sqrt(-up));
+                const float toSun =
+                    std::max(0.0f, (d[0] * sun[0] + d[1] * sun[1] + d[2] * sun[2]) / length);
+                c = Mix(c, {255, 240, 200}, std::pow(toSun, 48.0f) + 0.25f * std::pow(toSun, 6.0f));
+                pixels.push_back(c);
+            }
+        }
+    }
+    WriteDds(textures / "grassenvmap512.dds", DdsKind::Cube, kSide, kSide, 6, pixels, false);
+}
+
+void WriteNoiseVolume(const fs::path& textures) {
+    constexpr int kSide = 32;
+    Noise noise;
+    std::vector<Colour> pixels;
+    pixels.reserve(kSide * kSide * kSide);
+    for (int i = 0; i < kSide * kSide * kSide; ++i) {
+        const auto grey = static_cast<std::uint8_t>(std::lround(127.5f + 127.5f * noise.Next()));
+        pixels.push_back({grey, grey, grey});
+    }
+    WriteDds(textures / "noise.dds", DdsKind::Volume, kSide, kSide, kSide, pixels, true);
+}
+
+void WriteSmokePuff(const fs::path& textures) {
+    constexpr int kSide = 64;
+    Noise noise;
+    std::vector<Colour> pixels;
+    for (int y = 0; y < kSide; ++y) {
+        for (int x = 0; x < kSide; ++x) {
+            const float d = std::hypot(x - 31.5f, y - 31.5f) / 32.0f;
+            const float fall = std::clamp(1.0f - d, 0.0f, 1.0f);
+            const float alpha = fall * fall * (0.85f + 0.15f * noise.Next());
+            const auto grey = static_cast<std::uint8_t>(215 + 25 * fall);
+            pixels.push_back({grey, grey, grey,
+                              static_cast<std::uint8_t>(std::lround(255 * std::max(alpha, 0.0f)))});
+        }
+    }
+    WriteDds(textures / "smoke.dds", DdsKind::Plain, kSide, kSide, 1, pixels, false);
+}
+
+// A 24-bit BMP: a light grid for editor and debug surfaces.
+void WriteGrid(const fs::path& textures) {
+    constexpr int kSide = 64;
+    std::vector<std::uint8_t> rgb;
+    for (int y = 0; y < kSide; ++y) {
+        for (int x = 0; x < kSide; ++x) {
+            const bool line = x % 16 == 0 || y % 16 == 0;
+            rgb.insert(rgb.end(), {static_cast<std::uint8_t>(line ? 40 : 200),
+                                   static_cast<std::uint8_t>(line ? 160 : 205),
+                                   static_cast<std::uint8_t>(line ? 60 : 210)});
+        }
+    }
+    const fs::path path = textures / "grid.bmp";
+    fs::create_directories(textures);
+    if (stbi_write_bmp(path.string().c_str(), kSide, kSide, 3, rgb.data()) == 0) {
+        Fail("cannot write " + path.string());
+    }
 }
 
 // --- meshes ---
@@ -974,6 +1122,10 @@ int main(int argc, char** argv) {
         WriteScreens(data / "art" / "ui");
         WriteButtons(data / "art" / "ui");
         WriteSurfaceTextures(data / "art" / "textures");
+        WriteEnvironment(data / "art" / "textures");
+        WriteNoiseVolume(data / "art" / "textures");
+        WriteSmokePuff(data / "art" / "textures");
+        WriteGrid(data / "art" / "textures");
         for (const Mesh& mesh : Meshes()) {
             WriteMesh(data / "art" / "meshes", mesh);
         }

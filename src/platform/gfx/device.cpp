@@ -3,6 +3,10 @@
 #include <SDL.h>
 #include <epoxy/gl.h>
 
+#include <cstring>
+
+#include "platform/gfx/buffer.h"
+#include "platform/gfx/program.h"
 #include "platform/window/window.h"
 
 namespace gfx {
@@ -46,41 +50,49 @@ std::unique_ptr<Device> Device::Create(window::Window& window, std::string* erro
         SetError(error, "the back buffer cannot be created");
         return nullptr;
     }
+    device->CreateVertexDeclarations();
+    device->ApplyDefaultStates();
     device->SetBackBufferTarget();
     return device;
 }
 
+Device::Device(window::Window& window) : m_window(window) {}
+
 Device::~Device() {
     if (m_window.MakeCurrent()) {
         DestroyBackBuffer();
+        for (const auto& [key, framebuffer] : m_framebuffers) {
+            glDeleteFramebuffers(1, &framebuffer);
+        }
+        for (Stage& stage : m_stages) {
+            if (stage.sampler != 0) {
+                glDeleteSamplers(1, &stage.sampler);
+            }
+        }
+        ReleaseVertexDeclarations();
+        if (m_streaming_buffer != 0) {
+            glDeleteBuffers(1, &m_streaming_buffer);
+        }
+        m_screen_program.reset();
+        m_unlit_program.reset();
+        m_lit_program.reset();
+    }
+    // Surfaces that outlive the device no longer report to it.
+    for (Surface* surface : m_surfaces) {
+        surface->m_device = nullptr;
     }
 }
 
 bool Device::CreateBackBuffer(i32 width, i32 height) {
     m_width = width > 0 ? width : 1;
     m_height = height > 0 ? height : 1;
-
-    glGenTextures(1, &m_colour);
-    glBindTexture(GL_TEXTURE_2D, m_colour);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, m_width, m_height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                 nullptr);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-    glBindTexture(GL_TEXTURE_2D, 0);
-
-    glGenRenderbuffers(1, &m_depth_stencil);
-    glBindRenderbuffer(GL_RENDERBUFFER, m_depth_stencil);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, m_width, m_height);
-    glBindRenderbuffer(GL_RENDERBUFFER, 0);
-
-    glGenFramebuffers(1, &m_framebuffer);
+    m_back_colour = CreateRenderTexture(m_width, m_height, Format::RGBA8);
+    m_back_depth = CreateDepthStencil(m_width, m_height);
+    m_framebuffer = FramebufferFor(m_back_colour->GetSurface(), nullptr, m_back_depth.get());
     glBindFramebuffer(GL_FRAMEBUFFER, m_framebuffer);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, m_colour, 0);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
-                              m_depth_stencil);
     const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    m_bound_framebuffer = 0;
     if (!complete) {
         DestroyBackBuffer();
     }
@@ -88,18 +100,129 @@ bool Device::CreateBackBuffer(i32 width, i32 height) {
 }
 
 void Device::DestroyBackBuffer() {
-    if (m_framebuffer != 0) {
-        glDeleteFramebuffers(1, &m_framebuffer);
-    }
-    if (m_depth_stencil != 0) {
-        glDeleteRenderbuffers(1, &m_depth_stencil);
-    }
-    if (m_colour != 0) {
-        glDeleteTextures(1, &m_colour);
-    }
+    m_back_colour.reset();
+    m_back_depth.reset();
     m_framebuffer = 0;
-    m_depth_stencil = 0;
-    m_colour = 0;
+}
+
+Surface* Device::BackBufferSurface() const {
+    return m_back_colour != nullptr ? m_back_colour->GetSurface() : nullptr;
+}
+
+u32 Device::DepthStencilBuffer() const {
+    return m_back_depth != nullptr ? m_back_depth->GLName() : 0;
+}
+
+std::unique_ptr<Surface> Device::NewSurface(u32 name, i32 width, i32 height, Format format) {
+    std::unique_ptr<Surface> surface(new Surface(this, name, width, height, format));
+    m_surfaces.insert(surface.get());
+    return surface;
+}
+
+std::unique_ptr<Texture> Device::CreateRenderTexture(i32 width, i32 height, Format format,
+                                                     u32 levels) {
+    std::unique_ptr<Texture> texture = Texture::CreateTarget(this, width, height, format, levels);
+    m_surfaces.insert(texture->GetSurface());
+    return texture;
+}
+
+std::unique_ptr<Surface> Device::CreateDepthStencil(i32 width, i32 height) {
+    GLuint name = 0;
+    glGenRenderbuffers(1, &name);
+    glBindRenderbuffer(GL_RENDERBUFFER, name);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, std::max(width, 1),
+                          std::max(height, 1));
+    glBindRenderbuffer(GL_RENDERBUFFER, 0);
+    return NewSurface(name, std::max(width, 1), std::max(height, 1), Format::D24S8);
+}
+
+void Device::ForgetSurface(const Surface& surface) {
+    m_surfaces.erase(const_cast<Surface*>(&surface));
+    const u64 id = surface.Id();
+    for (auto it = m_framebuffers.begin(); it != m_framebuffers.end();) {
+        const auto& [c0, c1, depth] = it->first;
+        if (c0 == id || c1 == id || depth == id) {
+            if (it->second == m_bound_framebuffer) {
+                glBindFramebuffer(GL_FRAMEBUFFER, 0);
+                m_bound_framebuffer = 0;
+            }
+            glDeleteFramebuffers(1, &it->second);
+            it = m_framebuffers.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    for (Surface*& target : m_targets) {
+        if (target == &surface) {
+            target = nullptr;
+        }
+    }
+    if (m_depth == &surface) {
+        m_depth = nullptr;
+    }
+}
+
+u32 Device::FramebufferFor(Surface* colour0, Surface* colour1, Surface* depth) {
+    const FramebufferKey key{colour0 != nullptr ? colour0->Id() : 0,
+                             colour1 != nullptr ? colour1->Id() : 0,
+                             depth != nullptr ? depth->Id() : 0};
+    if (const auto found = m_framebuffers.find(key); found != m_framebuffers.end()) {
+        return found->second;
+    }
+    GLuint framebuffer = 0;
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    GLenum buffers[2] = {GL_NONE, GL_NONE};
+    GLsizei count = 0;
+    if (colour0 != nullptr) {
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
+                               colour0->GLName(), 0);
+        buffers[count++] = GL_COLOR_ATTACHMENT0;
+    }
+    if (colour1 != nullptr) {
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT1, GL_TEXTURE_2D,
+                               colour1->GLName(), 0);
+        buffers[count++] = GL_COLOR_ATTACHMENT1;
+    }
+    if (depth != nullptr) {
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
+                                  depth->GLName());
+    }
+    if (count > 0) {
+        glDrawBuffers(count, buffers);
+    } else {
+        glDrawBuffer(GL_NONE);
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, m_bound_framebuffer);
+    m_framebuffers.emplace(key, framebuffer);
+    return framebuffer;
+}
+
+void Device::BindTargets() {
+    Surface* colour0 = m_targets[0] != nullptr ? m_targets[0] : BackBufferSurface();
+    const u32 framebuffer = FramebufferFor(colour0, m_targets[1], m_depth);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    m_bound_framebuffer = framebuffer;
+    m_targets_complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+}
+
+void Device::SetRenderTarget(u32 index, Surface* surface) {
+    if (index >= m_targets.size() || (surface != nullptr && surface->IsDepthStencil())) {
+        return;
+    }
+    m_targets[index] = surface;
+    BindTargets();
+    if (index == 0 && surface != nullptr) {
+        SetViewport({0, 0, surface->Width(), surface->Height(), 0.0f, 1.0f});
+    }
+}
+
+void Device::SetDepthStencil(Surface* surface) {
+    if (surface != nullptr && !surface->IsDepthStencil()) {
+        return;
+    }
+    m_depth = surface;
+    BindTargets();
 }
 
 DeviceStatus Device::CheckStatus() {
@@ -141,8 +264,9 @@ bool Device::Reset() {
 }
 
 void Device::SetBackBufferTarget() {
-    glBindFramebuffer(GL_FRAMEBUFFER, m_framebuffer);
-    SetViewport({0, 0, m_width, m_height, 0.0f, 1.0f});
+    m_targets[1] = nullptr;
+    m_depth = m_back_depth.get();
+    SetRenderTarget(0, BackBufferSurface());
 }
 
 void Device::SetViewport(const Viewport& viewport) {
@@ -204,7 +328,7 @@ void Device::CopyToWindow() {
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     const GLenum filter = (width == m_width && height == m_height) ? GL_NEAREST : GL_LINEAR;
     glBlitFramebuffer(0, 0, m_width, m_height, 0, height, width, 0, GL_COLOR_BUFFER_BIT, filter);
-    glBindFramebuffer(GL_FRAMEBUFFER, m_framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, m_bound_framebuffer);
     if (scissor == GL_TRUE) {
         glEnable(GL_SCISSOR_TEST);
     }
@@ -237,6 +361,31 @@ std::vector<u8> Device::ReadWindowBuffer() const {
     int height = 0;
     SDL_GL_GetDrawableSize(m_window.Sdl(), &width, &height);
     return ReadFramebuffer(0, GL_BACK, width, height);
+}
+
+void Device::ReadSurfacePixels(const Surface& surface, u32 type, void* out) const {
+    GLuint framebuffer = 0;
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+    glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
+                           surface.GLName(), 0);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, surface.Width(), surface.Height(), GL_RGBA, type, out);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, m_bound_framebuffer);
+    glDeleteFramebuffers(1, &framebuffer);
+}
+
+std::vector<u8> Device::ReadSurface(const Surface& surface) const {
+    std::vector<u8> pixels(static_cast<std::size_t>(surface.Width()) * surface.Height() * 4);
+    ReadSurfacePixels(surface, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+std::vector<float> Device::ReadSurfaceFloats(const Surface& surface) const {
+    std::vector<float> pixels(static_cast<std::size_t>(surface.Width()) * surface.Height() * 4);
+    ReadSurfacePixels(surface, GL_FLOAT, pixels.data());
+    return pixels;
 }
 
 } // namespace gfx

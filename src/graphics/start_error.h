@@ -1,0 +1,12 @@
+#pragma once
+// The end of a start that cannot draw: the start-up error text in a message box and the log,
+// then the process ends with exit code 0 through the exit hook.
+#include <functional>
+
+using ExitHook = std::function<void(int)>;
+
+// Installs the hook that ends the process and returns the previous one; an empty hook puts
+// back the default, std::exit. Tests install one that records the code.
+ExitHook SetGraphicsExitHook(ExitHook hook);
+
+void ShowGraphicsStartError();
