@@ -23,16 +23,22 @@ add_library(gorvane_test_avi STATIC ${CMAKE_SOURCE_DIR}/tests/support/avi_fixtur
 target_link_libraries(gorvane_test_avi PUBLIC gorvane_test_support PRIVATE PkgConfig::FFMPEG
                       gorvane_warnings)
 
+# A GL device on a hidden window, for the tests that draw.
+add_library(gorvane_test_gl STATIC ${CMAKE_SOURCE_DIR}/tests/support/gl_fixture.cpp)
+target_link_libraries(gorvane_test_gl PUBLIC gorvane_test_support gorvane_platform_gfx
+                      PRIVATE gorvane_warnings)
+
 # The library a test folder tests, when it is not gorvane_<folder>, and what its tests use
 # beyond it.
 set(GORVANE_TEST_LIBS_platform gorvane_platform_system gorvane_platform_window
     gorvane_platform_input gorvane_platform_gfx gorvane_platform_sound gorvane_platform_video
-    gorvane_platform_physics gorvane_platform_gui PkgConfig::SDL2)
+    gorvane_platform_physics gorvane_platform_gui gorvane_test_gl PkgConfig::SDL2)
 set(GORVANE_TEST_LIBS_tools gorvane_content)
 set(GORVANE_TEST_LIBS_content gorvane_content PkgConfig::LUA)
 # The bundled data, decoded as the game would.
 set(GORVANE_TEST_LIBS_assets gorvane_content gorvane_platform_sound PkgConfig::FFMPEG stb)
-set(GORVANE_TEST_LIBS_graphics gorvane_graphics gorvane_test_avi)
+# The renderer asks the animation library for the meshes' animation maps.
+set(GORVANE_TEST_LIBS_graphics gorvane_graphics gorvane_animation gorvane_test_avi gorvane_test_gl)
 set(GORVANE_TEST_LIBS_audio gorvane_audio PkgConfig::SDL2_MIXER)
 set(GORVANE_TEST_LIBS_app gorvane_app PkgConfig::SDL2)
 set(GORVANE_TEST_LIBS_PhysX gorvane_physx)

@@ -12,7 +12,7 @@
 #include "animation/animation_process.h"
 #include "animation/joint.h"
 #include "animation/skeleton.h"
-#include "content/content_fixture.h"
+#include "support/content_fixture.h"
 #include "core/game_object.h"
 #include "core/math_functions.h"
 #include "core/message.h"

@@ -11,7 +11,7 @@
 #include "animation/animation.h"
 #include "animation/animation_controller.h"
 #include "animation_fixture.h"
-#include "content/content_fixture.h"
+#include "support/content_fixture.h"
 #include "core/math_functions.h"
 #include "core/matrix.h"
 
