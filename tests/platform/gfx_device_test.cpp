@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -139,6 +140,19 @@ TEST(GfxDeviceCreation, FailsWithAReasonForAWindowWithoutContext) {
     std::string error;
     EXPECT_EQ(gfx::Device::Create(*w, &error), nullptr);
     EXPECT_NE(error.find("no OpenGL context"), std::string::npos) << error;
+}
+
+TEST_F(GfxDeviceTest, PresentWithoutADisplayIsPacedByTheRefreshRate) {
+    // The offscreen driver's swap never waits for a display, whatever interval it takes.
+    constexpr int kFrames = gfx::FramePacer::kFastFramesToPace + 12;
+    std::vector<std::chrono::steady_clock::time_point> ends;
+    for (int i = 0; i < kFrames; ++i) {
+        m_device->Present();
+        ends.push_back(std::chrono::steady_clock::now());
+    }
+    EXPECT_TRUE(m_device->Pacer().Pacing());
+    const std::chrono::duration<double> last10 = ends.back() - ends[kFrames - 11];
+    EXPECT_GE(last10.count(), 10 * m_device->Pacer().Period() * 0.9);
 }
 
 } // namespace
