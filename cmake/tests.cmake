@@ -16,7 +16,8 @@ target_compile_definitions(gorvane_test_support PUBLIC
 file(GLOB test_folders LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*)
 foreach(dir IN LISTS test_folders)
   get_filename_component(folder ${dir} NAME)
-  if(NOT IS_DIRECTORY ${dir} OR folder STREQUAL "support")
+  # tests/fuzz holds libFuzzer targets, built by cmake/fuzz.cmake with clang.
+  if(NOT IS_DIRECTORY ${dir} OR folder STREQUAL "support" OR folder STREQUAL "fuzz")
     continue()
   endif()
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${dir}/*.cpp)
