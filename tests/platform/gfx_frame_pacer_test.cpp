@@ -63,12 +63,15 @@ TEST_F(PacedFrames, TheDisplaysRefreshRateSetsThePeriod) {
 TEST_F(PacedFrames, AnAcceptedIntervalThatIsIgnoredIsFoundAndPaced) {
     pacer.SetSwapWaits(true);
     EXPECT_FALSE(pacer.Pacing());
-    Run(gfx::FramePacer::kFastFramesToPace, 0.001);
+    // The first frame starts the watch; the watched frames come in at 100 per second,
+    // too slow for a quick look at single frames to tell, too fast for a waiting swap.
+    Run(gfx::FramePacer::kWatchedFrames, 0.010);
+    EXPECT_FALSE(pacer.Pacing());
     EXPECT_TRUE(sleeps.empty());
-    Run(1, 0.001);
+    Run(1, 0.010);
     EXPECT_TRUE(pacer.Pacing());
     sleeps.clear();
-    const std::vector<double> ends = Run(30, 0.001);
+    const std::vector<double> ends = Run(30, 0.010);
     // The frame that showed it started the cadence; each later one waits for its turn.
     EXPECT_EQ(sleeps.size(), 30u);
     EXPECT_NEAR(ends.back() - ends.front(), 29.0 / 60.0, 1e-6);
@@ -77,11 +80,14 @@ TEST_F(PacedFrames, AnAcceptedIntervalThatIsIgnoredIsFoundAndPaced) {
 TEST_F(PacedFrames, ASwapThatWaitsForTheDisplayGetsNoExtraWait) {
     pacer.SetSwapWaits(true);
     pacer.SetRefreshRate(60);
-    // The swap itself takes up the period, with a few short frames as its queue drains.
+    // A swap queue filling returns at once a few times; after that the swap takes up the
+    // rest of each period, with frames jittering around it and a missed refresh now and
+    // then.
     Run(3, 0.001);
-    for (int i = 0; i < 50; ++i) {
-        Run(3, 1.0 / 60.0);
-        Run(1, 0.004);
+    for (int i = 0; i < 100; ++i) {
+        Run(1, 1.0 / 60.0 + 0.004);
+        Run(1, 1.0 / 60.0 - 0.004);
+        Run(1, i % 10 == 0 ? 2.0 / 60.0 : 1.0 / 60.0);
     }
     EXPECT_FALSE(pacer.Pacing());
     EXPECT_TRUE(sleeps.empty());

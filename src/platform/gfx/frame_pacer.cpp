@@ -47,16 +47,13 @@ void FramePacer::Watch(std::uint64_t now) {
     if (m_has_last) {
         const double seconds = static_cast<double>(now - m_last) /
                                static_cast<double>(m_clock->Frequency());
-        const bool fast = seconds < m_period * 0.5;
-        bool& slot = m_fast[static_cast<std::size_t>(m_watched % kWatchedFrames)];
-        if (m_watched >= kWatchedFrames && slot) {
-            --m_fast_count;
-        }
-        slot = fast;
-        m_fast_count += fast ? 1 : 0;
+        double& slot = m_lengths[static_cast<std::size_t>(m_watched % kWatchedFrames)];
+        m_sum += seconds - slot;
+        slot = seconds;
         ++m_watched;
         // Once paced the frames are no longer fast, so the decision stays.
-        m_pacing = m_fast_count >= kFastFramesToPace;
+        m_pacing = m_watched >= kWatchedFrames &&
+                   m_sum < kFasterThanRefresh * m_period * kWatchedFrames;
     }
     m_last = now;
     m_has_last = true;

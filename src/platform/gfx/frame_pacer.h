@@ -17,10 +17,11 @@ public:
     using Sleeper = std::function<void(double seconds)>;
 
     static constexpr double kDefaultRefreshHz = 60.0;
-    // Of the last kWatchedFrames frames, this many shorter than half the refresh period show
-    // that the swap does not wait; a waiting swap allows at most its queue's few.
+    // A swap that waits for the refresh cannot deliver frames faster than the refresh on
+    // average: frames of the last kWatchedFrames coming at least this much faster show that
+    // the swap does not wait (single frames may, while a swap queue fills or drains).
     static constexpr int kWatchedFrames = 30;
-    static constexpr int kFastFramesToPace = 20;
+    static constexpr double kFasterThanRefresh = 0.9;
 
     // A null clock reads the steady clock and an empty sleeper sleeps the calling thread;
     // tests give both.
@@ -46,10 +47,10 @@ private:
     Sleeper m_sleep;
     double m_period = 1.0 / kDefaultRefreshHz;
     bool m_pacing = false;
-    // The watched frames as a ring of "shorter than half a period" flags.
-    std::array<bool, kWatchedFrames> m_fast{};
+    // The lengths of the watched frames in seconds, as a ring, and their sum.
+    std::array<double, kWatchedFrames> m_lengths{};
     int m_watched = 0;
-    int m_fast_count = 0;
+    double m_sum = 0.0;
     std::uint64_t m_last = 0;
     bool m_has_last = false;
     // When the next frame may end, in clock counts; 0 before the first paced frame.
