@@ -267,8 +267,9 @@ TEST(Definitions, ReadSaveReadKeepsEveryComponentAndParameter) {
     ExpectSameDefinitions(definitions, reread);
 }
 
-// Names and values as a file without a declaration may hold them: any bytes, including
-// ones that are not UTF-8, references written out as text and markup characters.
+// Names and values as a file without a declaration may hold them: any bytes but NUL (which
+// ends the text TinyXML reads), including ones that are not UTF-8, references written out
+// as text and markup characters.
 TEST(Definitions, ArbitraryBytesInNamesAndValuesReadBackIdentically) {
     std::vector<std::string> texts = {
         "caf\xE9",  "\xC3",        "ends in a lead \xE2", "\xF0\x9F\x98", "\xFF\xFE",
