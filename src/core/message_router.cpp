@@ -42,7 +42,17 @@ public:
     // Lowered on every way out, a handler's exception included, so removals made during
     // a delivery are still swept; the router is not touched once a handler destroyed it.
     ~ScopeGuard() {
-        const Lock lock(g_routerLock);
+        if (!m_released) {
+            const Lock lock(g_routerLock);
+            ReleaseLocked();
+        }
+    }
+    // Ends the scope early, with the lock held, saving the destructor a second lock.
+    void ReleaseLocked() {
+        if (m_released) {
+            return;
+        }
+        m_released = true;
         if (m_scope.destroyed) {
             return;
         }
@@ -67,6 +77,7 @@ public:
 private:
     MessageRouter* m_router;
     bool m_delivering;
+    bool m_released = false;
     ActiveScope m_scope;
 };
 
@@ -243,7 +254,8 @@ std::vector<MessageHandler*>* MessageRouter::FindHandlers(u32 id) {
     return m_cachedList;
 }
 
-bool MessageRouter::Deliver(BaseMessage* message, u32 toId, u32 fromId) {
+bool MessageRouter::Deliver(BaseMessage* message, u32 toId, u32 fromId, MessageRouter*& next,
+                            bool& descending) {
     // The scope holds the delivery count up, so the list stays in the map and the pointer
     // holds; a handler registered during the delivery is past count and waits for the next
     // message. Each handler is read under the lock, as another thread's registration may
@@ -251,33 +263,39 @@ bool MessageRouter::Deliver(BaseMessage* message, u32 toId, u32 fromId) {
     std::optional<ScopeGuard> guard;
     std::vector<MessageHandler*>* list = nullptr;
     std::size_t count = 0;
+    std::size_t i = 0;
+    // The next handler of the list, holes skipped; null at its end.
+    const auto following = [&]() -> MessageHandler* {
+        while (i < count && (*list)[i] == nullptr) {
+            ++i;
+        }
+        return i < count ? (*list)[i++] : nullptr;
+    };
+    MessageHandler* handler = nullptr;
     {
         const Lock lock(g_routerLock);
         list = FindHandlers(toId);
-        if (list == nullptr) {
+        if (list != nullptr) {
+            count = list->size();
+            handler = following();
+        }
+        if (handler == nullptr) {
+            next = NextHop(toId, descending);
             return false;
         }
-        count = list->size();
         guard.emplace(this, true, lock);
     }
-    bool delivered = false;
-    for (std::size_t i = 0;;) {
-        MessageHandler* handler = nullptr;
-        {
-            const Lock lock(g_routerLock);
-            if (guard->DestroyedLocked()) {
-                return true;
-            }
-            while (i < count && (*list)[i] == nullptr) {
-                ++i;
-            }
-            if (i == count) {
-                return delivered;
-            }
-            handler = (*list)[i++];
-        }
-        delivered = true;
+    for (;;) {
         handler->HandleMessage(message, fromId);
+        const Lock lock(g_routerLock);
+        if (!guard->DestroyedLocked()) {
+            handler = following();
+            if (handler != nullptr) {
+                continue;
+            }
+        }
+        guard->ReleaseLocked();
+        return true;
     }
 }
 
@@ -312,11 +330,11 @@ void MessageRouter::SendMessage(BaseMessage* message, u32 toId, u32 fromId, floa
     // grow downwards could otherwise bounce it between a parent and a child forever.
     bool descending = false;
     while (router != nullptr) {
-        if (router->Deliver(message, toId, fromId)) {
+        MessageRouter* next = nullptr;
+        if (router->Deliver(message, toId, fromId, next, descending)) {
             return;
         }
-        const Lock lock(g_routerLock);
-        router = router->NextHop(toId, descending);
+        router = next;
     }
 }
 

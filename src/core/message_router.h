@@ -98,9 +98,11 @@ private:
     };
     class ScopeGuard;
 
-    // Delivers to the handlers under toId at this router; false when there are none. Also
-    // true when a handler destroyed the router, which must then not be touched again.
-    bool Deliver(BaseMessage* message, u32 toId, u32 fromId);
+    // Delivers to the handlers under toId at this router; false when there are none, with
+    // next set to the router the message goes on to (null: dropped). Also true when a
+    // handler destroyed the router, which must then not be touched again.
+    bool Deliver(BaseMessage* message, u32 toId, u32 fromId, MessageRouter*& next,
+                 bool& descending);
     // The rest expect the lock held.
     std::vector<MessageHandler*>* FindHandlers(u32 id);
     MessageRouter* NextHop(u32 toId, bool& descending) const;
