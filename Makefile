@@ -4,6 +4,9 @@ TEST_BUILD ?= build-test
 REL_BUILD  ?= build-rel
 TSAN_BUILD ?= build-tsan
 BENCH_BUILD ?= build-bench
+FUZZ_BUILD ?= build-fuzz
+# Seconds each fuzz target runs for in `make fuzz`.
+FUZZ_SECONDS ?= 20
 JOBS       ?= $(shell nproc)
 
 # How every test run is started: headless drivers, sanitizer findings fail the run.
@@ -14,7 +17,7 @@ TEST_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
   SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
 SOURCES = $(shell git ls-files '*.cpp' '*.h')
 
-.PHONY: all deps build run test test-release tsan bench clean format format-check check-includes
+.PHONY: all deps build run test test-release tsan bench clean format format-check check-includes fuzz
 
 all: build
 
@@ -58,8 +61,16 @@ bench: deps
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@for b in $(BENCH_BUILD)/bench/bench_*; do echo "== $$b"; $$b || exit 1; done
 
+# The fuzz targets of tests/fuzz, built with clang's libFuzzer under ASan and UBSan in their
+# own folder, each run for FUZZ_SECONDS over its seed corpus.
+fuzz: deps
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DGORVANE_FUZZ=ON -DGORVANE_TESTS=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_targets
+	bash scripts/run-fuzz $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 format:
 	clang-format -i $(SOURCES)
 
 clean:
-	rm -rf $(BUILD) $(TEST_BUILD) $(REL_BUILD) $(TSAN_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(TEST_BUILD) $(REL_BUILD) $(TSAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)

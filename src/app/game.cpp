@@ -13,6 +13,7 @@
 #include "game/shell_globals.h"
 #include "audio/sound_process.h"
 #include "content/parser_process.h"
+#include "core/game_object.h"
 #include "core/globals.h"
 #include "core/message.h"
 #include "editor/level_editor_state.h"
@@ -20,6 +21,7 @@
 #include "platform/input/input_script.h"
 #include "platform/input/sdl_input.h"
 #include "platform/system/crt_rand.h"
+#include "platform/system/message_box.h"
 #include "platform/window/cursor.h"
 #include "platform/system/log.h"
 
@@ -91,6 +93,9 @@ std::unique_ptr<GameState> GameEnvironment::PlatformState(StateKind kind, const 
 
 Game::Game(GameEnvironment environment) : m_environment(std::move(environment)) {
     window::g_quit = false;
+    // An object that finds a component without a process tells the player, not stderr.
+    GameObject::SetReporter(
+        [](const char* text) { sys::ShowMessageBox("", text, sys::MessageBoxIcon::Information); });
     crt::SeedRand(static_cast<u32>(std::time(nullptr)));
 
     Bind(&m_router, HANDLER_GAME);
@@ -149,6 +154,7 @@ Game::~Game() {
     }
     m_pending.reset();
     m_process_manager.RemoveAllProcesses();
+    GameObject::SetReporter(nullptr);
 }
 
 bool Game::CreateGameWindow() {

@@ -133,6 +133,41 @@ void* CheckNonNull(lua_State* L, int index, const char* what) {
     return pointer;
 }
 
+// Scripts hold objects and particle systems as bare addresses and may hand any address
+// back (an orientation where an object is expected, one of a deleted object): each is
+// checked against what exists before it is used.
+bool IsLiveSystem(const ParticleSystemCPU* system) {
+    ParticleSystemLink* const link = ParticleSystemLink::Installed();
+    return link != nullptr && link->IsLive(system);
+}
+
+GameObject* CheckObject(lua_State* L, int index, bool nullable, const char* what) {
+    void* const pointer = nullable ? CheckPointer(L, index) : CheckNonNull(L, index, what);
+    if (pointer != nullptr && !GameObject::IsLive(pointer)) {
+        luaL_error(L, "%s is not a live game object", what);
+    }
+    return static_cast<GameObject*>(pointer);
+}
+
+ParticleSystemCPU* CheckSystem(lua_State* L, int index, bool nullable, const char* what) {
+    void* const pointer = nullable ? CheckPointer(L, index) : CheckNonNull(L, index, what);
+    auto* const system = static_cast<ParticleSystemCPU*>(pointer);
+    if (system != nullptr && !IsLiveSystem(system)) {
+        luaL_error(L, "%s is not a live particle system", what);
+    }
+    return system;
+}
+
+template <class T> typename T::Target* CheckTarget(lua_State* L, int index);
+
+template <> GameObject* CheckTarget<LuaGameObject>(lua_State* L, int index) {
+    return CheckObject(L, index, true, "the object");
+}
+
+template <> ParticleSystemCPU* CheckTarget<LuaParticleSystem>(lua_State* L, int index) {
+    return CheckSystem(L, index, true, "the particle system");
+}
+
 void PushVector(lua_State* L, const Vector& v) {
     lua_pushnumber(L, v.x);
     lua_pushnumber(L, v.y);
@@ -191,7 +226,7 @@ template <class T> int Collect(lua_State* L) {
 // The script-side object: a table holding the wrapper's userdata at key 0 and one
 // closure per method, each knowing its place in the method list.
 template <class T> int Construct(lua_State* L) {
-    auto* const target = static_cast<typename T::Target*>(CheckPointer(L, 1));
+    auto* const target = CheckTarget<T>(L, 1);
     lua_newtable(L);
     int position = 0;
     for (const Method<T>& method : Methods<T>::list) {
@@ -413,7 +448,12 @@ int GetNull(lua_State* L) {
 }
 
 int QuatTimesVector(lua_State* L) {
-    const auto* const q = static_cast<const Quaternion*>(CheckNonNull(L, 1, "the quaternion"));
+    const void* const pointer = CheckNonNull(L, 1, "the quaternion");
+    const GameObject* const owner = GameObject::OwnerOfOrientation(pointer);
+    if (owner == nullptr) {
+        return luaL_error(L, "the quaternion is not the orientation of a live game object");
+    }
+    const Quaternion* const q = &owner->orientation;
     const Vector v = CheckVector(L, 1);
     PushVector(L, Math::RotateByQuaternion(v, *q));
     return 3;
@@ -461,6 +501,9 @@ void LuaHandler::RegisterGlobals(lua_State* L) {
 GameObject* LuaGameObject::Object(lua_State* L) const {
     if (m_object == nullptr) {
         luaL_error(L, "%s holds no object (is its type defined?)", kClassName);
+    }
+    if (!GameObject::IsLive(m_object)) {
+        luaL_error(L, "%s holds an object that no longer exists", kClassName);
     }
     return m_object;
 }
@@ -517,7 +560,7 @@ int LuaGameObject::GetScale(lua_State* L) {
 }
 
 int LuaGameObject::SetObject(lua_State* L) {
-    m_object = static_cast<GameObject*>(CheckPointer(L, Arguments(L, 1) + 1));
+    m_object = CheckObject(L, Arguments(L, 1) + 1, true, "the object");
     return 0;
 }
 
@@ -542,8 +585,7 @@ int LuaGameObject::FinalizeMore(lua_State* L) {
 
 int LuaGameObject::SetParent(lua_State* L) {
     GameObject* const object = Object(L);
-    auto* const parent =
-        static_cast<GameObject*>(CheckNonNull(L, Arguments(L, 1) + 1, "the parent"));
+    GameObject* const parent = CheckObject(L, Arguments(L, 1) + 1, false, "the parent");
     for (const GameObject* above = parent; above != nullptr; above = above->parentObject) {
         if (above == object) {
             return luaL_error(L, "SetParent would make the object its own ancestor");
@@ -563,8 +605,8 @@ int LuaGameObject::SetParent(lua_State* L) {
 
 int LuaGameObject::AttachParticleSystem(lua_State* L) {
     GameObject* const object = Object(L);
-    auto* const system = static_cast<ParticleSystemCPU*>(
-        CheckNonNull(L, Arguments(L, 1) + 1, "the particle system"));
+    ParticleSystemCPU* const system =
+        CheckSystem(L, Arguments(L, 1) + 1, false, "the particle system");
     if (ParticleSystemLink* const link = ParticleSystemLink::Installed()) {
         object->AddComponent(ComponentType::ParticleSystem, link->AsComponent(system));
     }
@@ -576,6 +618,9 @@ int LuaGameObject::AttachParticleSystem(lua_State* L) {
 ParticleSystemCPU* LuaParticleSystem::System(lua_State* L) const {
     if (m_system == nullptr) {
         luaL_error(L, "%s holds no particle system", kClassName);
+    }
+    if (!IsLiveSystem(m_system)) {
+        luaL_error(L, "%s holds a particle system that no longer exists", kClassName);
     }
     return m_system;
 }

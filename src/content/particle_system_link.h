@@ -16,6 +16,9 @@ class ParticleSystemLink {
     virtual ParticleSystemCPU* Create(const std::string& name) = 0;
     virtual void SetBornDelayHigh(ParticleSystemCPU* system, float seconds) = 0;
     virtual void SetBornDelayLow(ParticleSystemCPU* system, float seconds) = 0;
+    // Whether system is a particle system that exists now (scripts hand back bare
+    // addresses, which may be anything).
+    virtual bool IsLive(const ParticleSystemCPU* system) = 0;
     // The system as the component it is, for attaching it to a game object.
     virtual Component* AsComponent(ParticleSystemCPU* system) = 0;
 

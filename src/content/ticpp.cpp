@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstdint>
 #include <limits>
 
 #include "platform/system/files.h"
@@ -50,6 +51,43 @@ Element FirstChildOf(const TiXmlNode* parent, const std::string& name, bool thro
         throw Exception("Child element '" + name + "' does not exist in " + NameOf(parent));
     }
     return Element(child);
+}
+
+bool IsUtf8(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t length = 1;
+        std::uint32_t lowest = 0;
+        if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            lowest = 0x10000;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            lowest = 0x800;
+        } else if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+            lowest = 0x80;
+        } else if (lead >= 0x80) {
+            return false;
+        }
+        if (i + length > text.size()) {
+            return false;
+        }
+        std::uint32_t code = length == 1 ? lead : lead & (0x7Fu >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) {
+                return false;
+            }
+            code = (code << 6) | (next & 0x3Fu);
+        }
+        if (code < lowest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
 }
 
 } // namespace
@@ -185,7 +223,17 @@ std::string Document::Print() const {
     printer.SetIndent("    ");
     printer.SetLineBreak("\n");
     m_document->Accept(&printer);
-    return printer.Str();
+    std::string text = printer.Str();
+    // Bytes that are not UTF-8 (read from a file without a declaration, where TinyXML
+    // takes every byte as it is) would make a UTF-8 reader take a lead byte and the quote
+    // after it as one character. Declared as Latin-1 every byte reads back as it was.
+    static const std::string kUtf8 = "encoding=\"UTF-8\"";
+    const std::size_t declarationEnd = text.find("?>");
+    const std::size_t at = text.find(kUtf8);
+    if (at != std::string::npos && at < declarationEnd && !IsUtf8(text)) {
+        text.replace(at, kUtf8.size(), "encoding=\"ISO-8859-1\"");
+    }
+    return text;
 }
 
 void Document::SaveFile(const std::string& path) const {

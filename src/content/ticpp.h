@@ -146,7 +146,8 @@ class Document {
     // "UTF-8" and the given root element, which it returns.
     Element Create(const std::string& rootName);
 
-    // The document as text, four spaces an indent level.
+    // The document as text, four spaces an indent level. Text that is not UTF-8 is declared
+    // "ISO-8859-1" instead, so that it reads back byte for byte.
     std::string Print() const;
     // Written through a temporary file in the same folder, so the old file survives any
     // failure.

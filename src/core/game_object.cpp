@@ -1,7 +1,11 @@
 #include "core/game_object.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstdint>
 #include <cstdio>
+#include <mutex>
+#include <unordered_set>
 
 #include "core/component.h"
 #include "core/process.h"
@@ -12,12 +16,41 @@ void ReportToStderr(const char* text) {
     std::fprintf(stderr, "%s\n", text);
 }
 
-GameObject::ReportFunction g_reporter = ReportToStderr;
+// Set by the shell on the main thread, read wherever an object is destroyed.
+std::atomic<GameObject::ReportFunction> g_reporter{ReportToStderr};
+
+// Every object between its construction and destruction; the loader thread creates
+// objects while the main thread's scripts look them up.
+std::mutex g_liveLock;
+std::unordered_set<const void*> g_live;
+// Where an object's orientation sits within it; the same for every object.
+std::ptrdiff_t g_orientationOffset = 0;
 
 } // namespace
 
 void GameObject::SetReporter(ReportFunction reporter) {
     g_reporter = reporter != nullptr ? reporter : ReportToStderr;
+}
+
+bool GameObject::IsLive(const void* address) {
+    const std::lock_guard<std::mutex> lock(g_liveLock);
+    return address != nullptr && g_live.count(address) != 0;
+}
+
+GameObject* GameObject::OwnerOfOrientation(const void* address) {
+    if (address == nullptr) {
+        return nullptr;
+    }
+    const std::lock_guard<std::mutex> lock(g_liveLock);
+    // Only compared until the set says an object lives there.
+    const auto candidate = reinterpret_cast<std::uintptr_t>(address) -
+                           static_cast<std::uintptr_t>(g_orientationOffset);
+    const void* const at = reinterpret_cast<const void*>(candidate);
+    if (g_live.count(at) == 0) {
+        return nullptr;
+    }
+    auto* const object = const_cast<GameObject*>(static_cast<const GameObject*>(at));
+    return &object->orientation == address ? object : nullptr;
 }
 
 GameObject::GameObject(const std::string& name)
@@ -30,9 +63,17 @@ GameObject::GameObject(const std::string& name)
         q->z = 0.0f;
         q->w = 1.0f;
     }
+    const std::lock_guard<std::mutex> lock(g_liveLock);
+    g_orientationOffset = reinterpret_cast<const char*>(&orientation) -
+                          reinterpret_cast<const char*>(this);
+    g_live.insert(this);
 }
 
 GameObject::~GameObject() {
+    {
+        const std::lock_guard<std::mutex> lock(g_liveLock);
+        g_live.erase(this);
+    }
     // Each component leaves the table as it is handed back, so a process that looks at
     // this object while deleting one never finds a component that is already gone.
     while (!components.empty()) {
@@ -100,7 +141,7 @@ void GameObject::RemoveComponent(Component* component, bool destroy) {
             if (component->process != nullptr) {
                 component->process->RemoveComponent(component);
             } else {
-                g_reporter(kNoProcessText);
+                g_reporter.load()(kNoProcessText);
             }
         }
         return;

@@ -29,6 +29,12 @@ public:
     static constexpr const char* kNoProcessText =
         "A component was removed which had no component process attached to it";
 
+    // Whether address is a GameObject that exists now. Scripts hand objects back as bare
+    // addresses, so the script host checks them here before it uses one.
+    static bool IsLive(const void* address);
+    // The live object whose orientation is at address, or null.
+    static GameObject* OwnerOfOrientation(const void* address);
+
     explicit GameObject(const std::string& name);
     // Hands every component back to its process, deletes the bounds and detaches the
     // object from its parent and children.

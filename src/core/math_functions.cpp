@@ -3,6 +3,7 @@
 #include <bit>
 #include <cfloat>
 #include <cmath>
+#include <limits>
 #include <cstring>
 
 #include "platform/system/crt_rand.h"
@@ -59,10 +60,13 @@ float Abs(float value) {
 }
 
 float RandomRange(float lo, float hi, float steps) {
-    const int n = static_cast<int>(steps);
-    if (n < 1) {
+    // Fewer than one step, and NaN, give lo; counts past int are clamped, as converting
+    // them is undefined.
+    if (!(steps >= 1.0f)) {
         return lo;
     }
+    constexpr float kPastInt = 2147483648.0f;
+    const int n = steps >= kPastInt ? std::numeric_limits<int>::max() : static_cast<int>(steps);
     const int r = crt::Rand() % n;
     return lo + (hi - lo) * (static_cast<float>(r) / steps);
 }

@@ -8,6 +8,12 @@
 // destroy the router while a message is being delivered: removals during a delivery
 // leave a hole that is swept once the outermost delivery ends, and a queued clone that is
 // being delivered is deleted only after its handlers return.
+//
+// Other threads may send, register and remove while the owning thread updates (the resource
+// loader sends from its own thread): every router's bookkeeping is guarded by one lock that
+// is never held while a handler runs, so a handler may block on another thread, and a
+// message sent without delay from any thread is answered before SendMessage returns. The
+// handlers themselves then run on the sender's thread and guard their own state.
 
 #include <list>
 #include <unordered_map>
@@ -44,9 +50,10 @@ public:
     void AddChild(MessageRouter* child);
     void AttachToParent();
     void RemoveChild(MessageRouter* child);
-    bool HasChildren() const { return !children.empty(); }
-    void SetParent(MessageRouter* newParent) { parent = newParent; }
-    MessageRouter* Parent() const { return parent; }
+    bool HasChildren() const;
+    void SetParent(MessageRouter* newParent);
+    MessageRouter* Parent() const;
+    // For the owning thread only: the vector may change under another thread's AddChild.
     const std::vector<MessageRouter*>& Children() const { return children; }
 
     static int CompareRange(u32 id, u32 low, u32 high);
@@ -60,12 +67,12 @@ public:
 
     // Smallest and largest id ever registered; while nothing was registered the range is
     // empty with lowId above highId, so every lower id counts as lying above this router.
-    u32 LowId() const { return lowId; }
-    u32 HighId() const { return highId; }
-    bool HasRegistrations() const { return lowId <= highId; }
+    u32 LowId() const;
+    u32 HighId() const;
+    bool HasRegistrations() const;
     // Registrations under id (holes of removals during a delivery excluded).
     std::size_t HandlerCount(u32 id) const;
-    std::size_t QueueSize() const { return queue.size(); }
+    std::size_t QueueSize() const;
 
     bool childrenChanged = false;
     bool updatedThisFrame = false;
@@ -81,8 +88,9 @@ private:
         bool cleared;
     };
 
-    // One per delivery or update running on this router, innermost first, so the
-    // destructor can tell them the router is gone and leave their clone alone.
+    // One per delivery or update running on this router, on any thread, so the destructor
+    // can tell them the router is gone and leave their clone alone. Not in stack order once
+    // two threads deliver here: a scope unlinks itself wherever it sits in the chain.
     struct ActiveScope {
         ActiveScope* outer;
         const BaseMessage* inFlight;
@@ -90,11 +98,17 @@ private:
     };
     class ScopeGuard;
 
-    // Delivers to the handlers under toId at this router; false when there are none. Also
-    // true when a handler destroyed the router, which must then not be touched again.
-    bool Deliver(BaseMessage* message, u32 toId, u32 fromId);
+    // Delivers to the handlers under toId at this router; false when there are none, with
+    // next set to the router the message goes on to (null: dropped). Also true when a
+    // handler destroyed the router, which must then not be touched again.
+    bool Deliver(BaseMessage* message, u32 toId, u32 fromId, MessageRouter*& next,
+                 bool& descending);
+    // The rest expect the lock held.
+    std::vector<MessageHandler*>* FindHandlers(u32 id);
+    MessageRouter* NextHop(u32 toId, bool& descending) const;
+    bool InRange(u32 id) const;
     void SweepHandlers();
-    void UpdateChildren(float dt, const ActiveScope& scope);
+    void UpdateChildren(float dt, ScopeGuard& guard);
 
     std::list<QueueEntry> queue;
     std::unordered_map<u32, std::vector<MessageHandler*>> handlers;

@@ -1,6 +1,7 @@
 #include "core/threaded_process.h"
 
-#include <cassert>
+#include <cstdio>
+#include <cstdlib>
 
 #include "platform/system/clock.h"
 
@@ -14,9 +15,13 @@ ThreadedProcess::~ThreadedProcess() {
 }
 
 void ThreadedProcess::Start() {
-    assert(!m_thread_running && "m_thread_running == false");
+    // A second thread on the same process would update it twice at once. The check stays
+    // in every build: compiled out, a caller's second Start went unnoticed.
     if (m_thread_running) {
-        return;
+        std::fprintf(stderr, "ThreadedProcess::Start: precondition m_thread_running == false "
+                             "violated\n");
+        std::fflush(stderr);
+        std::abort();
     }
     // A thread whose process was killed has left its loop but is still attached.
     Join();

@@ -24,6 +24,9 @@ class ManagerLink : public ParticleSystemLink {
     void SetBornDelayLow(ParticleSystemCPU* system, float seconds) override {
         system->settings.bornDelayLow = seconds;
     }
+    bool IsLive(const ParticleSystemCPU* system) override {
+        return ParticleSystemManager::GetInstance()->ContainsSystem(system);
+    }
     Component* AsComponent(ParticleSystemCPU* system) override { return system; }
 };
 

@@ -16,6 +16,9 @@
 #include "audio/sound_process.h"
 #include "content/option_files.h"
 #include "content/parser_process.h"
+#include "core/component.h"
+#include "core/component_type.h"
+#include "core/game_object.h"
 #include "editor/level_editor_state.h"
 #include "graphics/graphics_process.h"
 #include "graphics/render_settings.h"
@@ -343,6 +346,33 @@ TEST_F(GameFixture, FailedWindowEndsThroughTheNormalPath) {
     EXPECT_TRUE(window::g_quit);
     EXPECT_FALSE(Frame());
     EXPECT_FALSE(Frame());
+}
+
+TEST_F(GameFixture, AComponentWithoutAProcessIsReportedInAMessageBox) {
+    std::vector<sys::MessageBoxRequest> boxes;
+    sys::ScopedMessageBoxSink sink(
+        [&boxes](const sys::MessageBoxRequest& box) { boxes.push_back(box); });
+    struct Orphan : Component {
+        void Update(float) override {}
+    } orphan;
+    MakeGame();
+    {
+        GameObject object("Orphan");
+        object.AddComponent(ComponentType::Graphic, &orphan);
+    }
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, GameObject::kNoProcessText);
+    EXPECT_EQ(boxes[0].title, "");
+    // Once the game is gone the report goes back to stderr.
+    game.reset();
+    testing::internal::CaptureStderr();
+    {
+        GameObject object("Orphan");
+        object.AddComponent(ComponentType::Graphic, &orphan);
+    }
+    EXPECT_NE(testing::internal::GetCapturedStderr().find(GameObject::kNoProcessText),
+              std::string::npos);
+    EXPECT_EQ(boxes.size(), 1u);
 }
 
 TEST_F(GameFixture, PausedComponentUpdateHoldsTheDelayedMessages) {

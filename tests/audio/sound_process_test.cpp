@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <SDL_mixer.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <barrier>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +17,7 @@
 #include "audio/sound_player.h"
 #include "audio/sound_process.h"
 #include "core/stream_map.h"
+#include "platform/sound/sound_system.h"
 #include "core/message.h"
 #include "core/message_router.h"
 #include "support/component_fixture.h"
@@ -298,6 +303,74 @@ TEST_F(SoundProcessTest, LoaderThreadAndMainThreadShareTheCache) {
     for (Sound* s : loaded) {
         EXPECT_EQ(s, loaded[0]);
     }
+}
+
+// The first decodes of a process set up the audio conversion, which SDL does not guard:
+// several threads decoding their first sounds at the same moment must all succeed. Only
+// a fresh process shows it, so the test runs its own binary again for each try.
+constexpr const char* kFirstDecodeChild = "GORVANE_FIRST_DECODE_CHILD";
+
+TEST(SoundFirstDecode, ThreadsDecodingTheirFirstSoundsAtOnceAllSucceed) {
+    if (std::getenv(kFirstDecodeChild) != nullptr) {
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        sound::System system;
+        ASSERT_TRUE(system.IsOpen());
+        constexpr int kThreads = 6;
+        const std::string wav = MakeWav(30);
+        std::barrier start(kThreads);
+        std::vector<int> decoded(kThreads, 0);
+        std::vector<std::thread> threads;
+        for (int t = 0; t < kThreads; ++t) {
+            threads.emplace_back([&, t] {
+                std::vector<u8> bytes(wav.begin(), wav.end());
+                start.arrive_and_wait();
+                decoded[static_cast<std::size_t>(t)] =
+                    system.Load(std::move(bytes), false) != nullptr ? 1 : 0;
+            });
+        }
+        for (std::thread& thread : threads) {
+            thread.join();
+        }
+        for (int t = 0; t < kThreads; ++t) {
+            EXPECT_EQ(decoded[static_cast<std::size_t>(t)], 1) << "thread " << t;
+        }
+        return;
+    }
+    const std::string filter = std::string("--gtest_filter=") +
+                               ::testing::UnitTest::GetInstance()->current_test_suite()->name() +
+                               "." +
+                               ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::vector<std::string> env;
+    for (char** e = environ; *e != nullptr; ++e) {
+        env.emplace_back(*e);
+    }
+    env.push_back(std::string(kFirstDecodeChild) + "=1");
+    std::vector<char*> envp;
+    for (std::string& e : env) {
+        envp.push_back(e.data());
+    }
+    envp.push_back(nullptr);
+    std::string self = "/proc/self/exe";
+    std::string quiet = "--gtest_brief=1";
+    char* argv[] = {self.data(), const_cast<char*>(filter.c_str()), quiet.data(), nullptr};
+    // A few at a time: each start of a sanitizer build takes about half a second.
+    constexpr int kTries = 18;
+    constexpr int kAtOnce = 6;
+    int failures = 0;
+    for (int round = 0; round < kTries / kAtOnce; ++round) {
+        std::vector<pid_t> children;
+        for (int i = 0; i < kAtOnce; ++i) {
+            pid_t pid = 0;
+            ASSERT_EQ(posix_spawn(&pid, self.c_str(), nullptr, nullptr, argv, envp.data()), 0);
+            children.push_back(pid);
+        }
+        for (const pid_t pid : children) {
+            int status = 0;
+            ASSERT_EQ(waitpid(pid, &status, 0), pid);
+            failures += WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 1;
+        }
+    }
+    EXPECT_EQ(failures, 0) << "of " << kTries << " fresh processes";
 }
 
 } // namespace

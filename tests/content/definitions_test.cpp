@@ -8,6 +8,8 @@
 
 #include "content/game_object_definition_map.h"
 #include "content/parser_process.h"
+#include "content/stream_map.h"
+#include "core/component_type.h"
 #include "core/message.h"
 #include "core/message_router.h"
 #include "support/package_fixture.h"
@@ -263,6 +265,54 @@ TEST(Definitions, ReadSaveReadKeepsEveryComponentAndParameter) {
     ASSERT_TRUE(Read(home.ReadFile("defs.xml"), reread));
     EXPECT_EQ(reread.size(), 3u);
     ExpectSameDefinitions(definitions, reread);
+}
+
+// Names and values as a file without a declaration may hold them: any bytes but NUL (which
+// ends the text TinyXML reads), including ones that are not UTF-8, references written out
+// as text and markup characters.
+TEST(Definitions, ArbitraryBytesInNamesAndValuesReadBackIdentically) {
+    std::vector<std::string> texts = {
+        "caf\xE9",  "\xC3",        "ends in a lead \xE2", "\xF0\x9F\x98", "\xFF\xFE",
+        "&#x41;",    "&#x",          "&#65;",                "&amp;",           "a & b",
+        "\"'<>",    "]]>",          "\r\n\t",            " padded ",        "",
+        "Gr\xC3\xBCn", "\x01\x1F\x7F", "&#x26;#x41;"};
+    u32 seed = 17;
+    for (int i = 0; i < 200; ++i) {
+        std::string text;
+        seed = seed * 1664525u + 1013904223u;
+        const u32 length = seed >> 28;
+        for (u32 j = 0; j < length; ++j) {
+            seed = seed * 1664525u + 1013904223u;
+            text.push_back(static_cast<char>(1 + (seed >> 24) % 255));
+        }
+        texts.push_back(text);
+    }
+    GameObjectDefinitionMap definitions;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const std::string name = texts[i] + "#" + std::to_string(i);
+        StreamMap stream;
+        stream.WriteString(name);
+        stream.WriteString("Trigger");
+        stream.AddString(texts[(i + 1) % texts.size()], texts[(i + 2) % texts.size()]);
+        stream.AddInt("after", static_cast<i32>(i));
+        definitions[name].emplace(ComponentType::FromName("Trigger"), std::move(stream));
+    }
+    ScopedTempHome home;
+    ASSERT_TRUE(WriteGameObjectDefinitions(definitions, "defs.xml"));
+    GameObjectDefinitionMap reread;
+    std::string log;
+    ASSERT_TRUE(Read(home.ReadFile("defs.xml"), reread, &log)) << log;
+    ExpectSameDefinitions(definitions, reread);
+
+    // Valid UTF-8 throughout keeps its declaration.
+    GameObjectDefinitionMap plain;
+    StreamMap stream;
+    stream.WriteString("Gr\xC3\xBCn");
+    stream.WriteString("Trigger");
+    plain["Gr\xC3\xBCn"].emplace(ComponentType::FromName("Trigger"), std::move(stream));
+    ASSERT_TRUE(WriteGameObjectDefinitions(plain, "plain.xml"));
+    EXPECT_EQ(home.ReadFile("plain.xml").rfind("<?xml version=\"1.0\" encoding=\"UTF-8\" ?>", 0),
+              0u);
 }
 
 TEST(Definitions, WrittenFileListsTypesByNameWithAttributesInOrder) {

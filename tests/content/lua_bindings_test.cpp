@@ -45,6 +45,7 @@ class FakeLink : public ParticleSystemLink {
     void SetBornDelayLow(ParticleSystemCPU* system, float seconds) override {
         low.push_back(seconds);
     }
+    bool IsLive(const ParticleSystemCPU* system) override { return system == System(); }
     Component* AsComponent(ParticleSystemCPU* system) override {
         return system == System() ? &component : nullptr;
     }
@@ -393,6 +394,64 @@ TEST_F(LuaBindingsTest, FRandGivesEvenSteps) {
     EXPECT_GT(Number("count"), 90.0);
     EXPECT_EQ(Number("none"), 2.0) << "fewer than one step gives lo";
     EXPECT_EQ(Number("shifted"), 10.0);
+}
+
+TEST_F(LuaBindingsTest, FRandStepCountsPastIntAndNaNAreDefined) {
+    RunClean("nan = FRand(0, 1, 0/0)\n"
+             "below = FRand(3, 4, -1e30)\n"
+             "moved, out = 0, 0\n"
+             "for i = 1, 200 do\n"
+             "  for _, steps in ipairs({1e20, 3e9, 1/0}) do\n"
+             "    local f = FRand(0, 1, steps)\n"
+             "    if f ~= 0 then moved = moved + 1 end\n"
+             "    if not (f >= 0 and f < 1) then out = out + 1 end\n"
+             "  end\n"
+             "end");
+    EXPECT_EQ(Number("nan"), 0.0) << "NaN is no step";
+    EXPECT_EQ(Number("below"), 3.0);
+    EXPECT_EQ(Number("out"), 0.0);
+    // Clamped to the largest count, the draws land on tiny steps above lo, not all on lo.
+    EXPECT_GT(Number("moved"), 0.0);
+}
+
+TEST_F(LuaBindingsTest, AddressesThatAreNotWhatTheyClaimAreLuaErrors) {
+    FakeLink link;
+    GameObject* const object = MakeObject();
+    RunClean("q = o:GetOrientation()\n"
+             "smoke = CreateParticleSystem('smoke')");
+    const std::pair<const char*, const char*> cases[] = {
+        // The orientation taken for an object: this crashed the game.
+        {"LuaGameObject(o:GetOrientation()):FinalizeMore()", "not a live game object"},
+        {"LuaGameObject(q):SetPosition(1, 2, 3)", "not a live game object"},
+        {"o:SetParent(q)", "the parent is not a live game object"},
+        {"o:SetObject(q)", "not a live game object"},
+        {"LuaGameObject(smoke)", "not a live game object"},
+        {"LuaParticleSystem(obj)", "not a live particle system"},
+        {"LuaParticleSystem(q):SetBornDelayHigh(1)", "not a live particle system"},
+        {"o:AttachParticleSystem(obj)", "the particle system is not a live particle system"},
+        {"QuatTimesVector(obj, 1, 2, 3)", "not the orientation of a live game object"},
+        {"QuatTimesVector(smoke, 1, 2, 3)", "not the orientation of a live game object"},
+    };
+    for (const auto& [chunk, expected] : cases) {
+        EXPECT_NE(RunFailing(chunk).find(expected), std::string::npos) << chunk;
+    }
+    EXPECT_EQ(object->parentObject, nullptr);
+    EXPECT_EQ(object->GetComponent(ComponentType::ParticleSystem), nullptr);
+    EXPECT_EQ(link.high, std::vector<float>{});
+
+    // A wrapper outliving its object, and the orientation of a deleted object.
+    RunClean("p = LuaParticleSystem(smoke)\np:SetBornDelayLow(2)");
+    m_state.m_objects.clear();
+    const std::pair<const char*, const char*> gone[] = {
+        {"o:GetPosition()", "holds an object that no longer exists"},
+        {"o:FinalizeMore()", "holds an object that no longer exists"},
+        {"QuatTimesVector(q, 1, 2, 3)", "not the orientation of a live game object"},
+        {"LuaGameObject(obj)", "not a live game object"},
+    };
+    for (const auto& [chunk, expected] : gone) {
+        EXPECT_NE(RunFailing(chunk).find(expected), std::string::npos) << chunk;
+    }
+    RunClean("o = nil\ncollectgarbage()");
 }
 
 TEST_F(LuaBindingsTest, MathsGlobalsAreSinglePrecision) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -102,6 +103,25 @@ TEST(GfxDeviceCreation, FailsWithAReasonForAWindowWithoutContext) {
     std::string error;
     EXPECT_EQ(gfx::Device::Create(*w, &error), nullptr);
     EXPECT_NE(error.find("no OpenGL context"), std::string::npos) << error;
+}
+
+TEST_F(GfxDeviceTest, PresentWithoutADisplayIsPacedByTheRefreshRate) {
+    // The offscreen driver's swap never waits for a display, whatever interval it takes.
+    constexpr int kWatched = gfx::FramePacer::kWatchedFrames;
+    constexpr int kFrames = kWatched + 12;
+    std::vector<std::chrono::steady_clock::time_point> ends;
+    for (int i = 0; i < kFrames; ++i) {
+        m_device->Present();
+        ends.push_back(std::chrono::steady_clock::now());
+    }
+    const double period = m_device->Pacer().Period();
+    const std::chrono::duration<double> watched = ends[kWatched] - ends[0];
+    if (watched.count() >= kWatched * period * gfx::FramePacer::kFasterThanRefresh) {
+        GTEST_SKIP() << "this build presents no faster than the refresh by itself";
+    }
+    EXPECT_TRUE(m_device->Pacer().Pacing());
+    const std::chrono::duration<double> last10 = ends.back() - ends[kFrames - 11];
+    EXPECT_GE(last10.count(), 10 * period * 0.9);
 }
 
 } // namespace

@@ -40,8 +40,15 @@ std::unique_ptr<Device> Device::Create(window::Window& window, std::string* erro
     }
     device->m_reset_status_query = version >= 45 || epoxy_has_gl_extension("GL_KHR_robustness") ||
                                    epoxy_has_gl_extension("GL_ARB_robustness");
-    // Present waits for the display's refresh where the driver offers that.
-    SDL_GL_SetSwapInterval(1);
+    // Present waits for the display's refresh where the driver offers that; elsewhere the
+    // pacer does the waiting.
+    const bool swapWaits = SDL_GL_SetSwapInterval(1) == 0 && SDL_GL_GetSwapInterval() != 0;
+    device->m_pacer.SetSwapWaits(swapWaits);
+    SDL_DisplayMode mode;
+    const int display = SDL_GetWindowDisplayIndex(window.Sdl());
+    if (display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0) {
+        device->m_pacer.SetRefreshRate(mode.refresh_rate);
+    }
 
     int width = 0;
     int height = 0;
@@ -337,6 +344,7 @@ void Device::CopyToWindow() {
 void Device::Present() {
     CopyToWindow();
     m_window.SwapBuffers();
+    m_pacer.FrameDone();
 }
 
 std::vector<u8> Device::ReadFramebuffer(u32 framebuffer, u32 attachment, i32 width,

@@ -16,6 +16,7 @@
 #include "platform/system/types.h"
 #include "platform/gfx/render_states.h"
 #include "platform/gfx/texture.h"
+#include "platform/gfx/frame_pacer.h"
 
 namespace window {
 class Window;
@@ -145,8 +146,10 @@ class Device : public StateDevice {
     // Clears the viewport rectangle of the bound target. colour is A8R8G8B8.
     void Clear(u32 flags, u32 argb, float z, u32 stencil);
 
-    // Copies the back buffer into the window, then swaps.
+    // Copies the back buffer into the window, then swaps; where the swap does not wait for
+    // the display's refresh, waits out the rest of the refresh period.
     void Present();
+    const FramePacer& Pacer() const { return m_pacer; }
     // The copy alone, leaving the window's back buffer filled (tests read it).
     void CopyToWindow();
 
@@ -237,6 +240,7 @@ class Device : public StateDevice {
     bool m_context_lost = false;
     bool m_injected_loss = false;
     bool m_injected_driver_error = false;
+    FramePacer m_pacer;
 };
 
 } // namespace gfx

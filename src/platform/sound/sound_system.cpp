@@ -16,6 +16,19 @@ constexpr int kFrequency = 44100;
 constexpr int kOutputChannels = 2;
 constexpr int kChunkSize = 1024;
 
+// SDL picks its sample converters on the first conversion of the process without a guard,
+// so two first decodes at once can find none ("No conversion from source format to float
+// available"); the decoders keep shared state besides. Decodes take turns.
+std::mutex g_decodeLock;
+
+// Makes SDL pick its converters now, on the opening thread, before any loader thread or
+// the mixer's thread converts anything.
+void SetUpConversion() {
+    SDL_AudioCVT cvt;
+    const std::lock_guard<std::mutex> lock(g_decodeLock);
+    SDL_BuildAudioCVT(&cvt, AUDIO_S16SYS, 1, 22050, AUDIO_F32SYS, kOutputChannels, kFrequency);
+}
+
 } // namespace
 
 f32 ClampVolume(f32 volume) {
@@ -50,6 +63,7 @@ System::System() {
     }
     Mix_AllocateChannels(static_cast<int>(kFirstChannels));
     m_channels.resize(kFirstChannels);
+    SetUpConversion();
     m_open = true;
 }
 
@@ -69,6 +83,7 @@ std::unique_ptr<Clip> System::Load(std::vector<u8> bytes, bool stream) {
         return nullptr;
     }
     std::unique_ptr<Clip> clip(new Clip());
+    const std::lock_guard<std::mutex> decoding(g_decodeLock);
     if (stream) {
         clip->m_bytes = std::move(bytes);
         SDL_RWops* rw =

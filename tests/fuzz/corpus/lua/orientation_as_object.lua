@@ -1,0 +1,1 @@
+o=LuaGameObject(CreateGameObject("Tank")) LuaGameObject(o:GetOrientation()):FinalizeMore()
