@@ -71,7 +71,8 @@ gorvane_library(gorvane_physx PhysX)
 target_link_libraries(gorvane_physx PUBLIC gorvane_game gorvane_platform_physics)
 
 gorvane_library(gorvane_animation animation)
-target_link_libraries(gorvane_animation PUBLIC gorvane_game gorvane_physx)
+# The renderer reaches the meshes' animation maps through operations this library registers.
+target_link_libraries(gorvane_animation PUBLIC gorvane_game gorvane_physx gorvane_graphics)
 
 gorvane_library(gorvane_player player)
 target_link_libraries(gorvane_player PUBLIC gorvane_game gorvane_animation)

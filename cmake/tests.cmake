@@ -37,8 +37,7 @@ set(GORVANE_TEST_LIBS_tools gorvane_content)
 set(GORVANE_TEST_LIBS_content gorvane_content PkgConfig::LUA)
 # The bundled data, decoded as the game would.
 set(GORVANE_TEST_LIBS_assets gorvane_content gorvane_platform_sound PkgConfig::FFMPEG stb)
-# The renderer asks the animation library for the meshes' animation maps.
-set(GORVANE_TEST_LIBS_graphics gorvane_graphics gorvane_animation gorvane_test_avi gorvane_test_gl)
+set(GORVANE_TEST_LIBS_graphics gorvane_graphics gorvane_test_avi gorvane_test_gl)
 set(GORVANE_TEST_LIBS_audio gorvane_audio PkgConfig::SDL2_MIXER)
 set(GORVANE_TEST_LIBS_app gorvane_app PkgConfig::SDL2)
 set(GORVANE_TEST_LIBS_PhysX gorvane_physx)

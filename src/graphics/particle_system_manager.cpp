@@ -25,7 +25,7 @@ class ManagerLink : public ParticleSystemLink {
         system->settings.bornDelayLow = seconds;
     }
     bool IsLive(const ParticleSystemCPU* system) override {
-        return ParticleSystemManager::GetInstance()->ContainsSystem(system);
+        return ParticleSystemManager::Instance()->ContainsSystem(system);
     }
     Component* AsComponent(ParticleSystemCPU* system) override { return system; }
 };
