@@ -10,6 +10,7 @@
 #include "content/stream_map.h"
 #include "core/component_type.h"
 #include "core/message.h"
+#include "graphics/object_effects.h"
 #include "graphics/particle_system_cpu.h"
 #include "graphics/particle_system_manager.h"
 #include "graphics/render_settings.h"
@@ -106,6 +107,7 @@ GraphicsProcess::~GraphicsProcess() {
     VideoManager::DestroyInstance();
     // GL objects go while the context is still there.
     m_textures.Clear();
+    m_effects.reset();
     m_device.reset();
     if (g_graphics == this) {
         g_graphics = nullptr;
@@ -354,6 +356,28 @@ GraphicsAnimation* GraphicsProcess::GetAnimationMap(const std::string&) {
 
 void GraphicsProcess::UnloadMesh(const std::string&) {
     const DeviceLock lock;
+}
+
+ObjectEffects& GraphicsProcess::Effects() {
+    if (m_effects == nullptr) {
+        m_effects = std::make_unique<ObjectEffects>(m_device.get());
+    }
+    return *m_effects;
+}
+
+void GraphicsProcess::LoadObjectTechniques() {
+    const DeviceLock lock;
+    Effects().LoadObjectTechniques();
+}
+
+void GraphicsProcess::LoadDepthBufferTechnique() {
+    const DeviceLock lock;
+    Effects().LoadDepthBufferTechnique();
+}
+
+gfx::Effect* GraphicsProcess::GetParticleEffect(const std::string& name) {
+    const DeviceLock lock;
+    return Effects().GetParticleEffect(name);
 }
 
 void GraphicsProcess::HandleMessage(BaseMessage* message, u32 fromId) {

@@ -18,6 +18,7 @@
 
 namespace gfx {
 class Device;
+class Effect;
 class Texture;
 } // namespace gfx
 
@@ -27,6 +28,7 @@ class Window;
 
 class GameObject;
 class GraphicsAnimation;
+class ObjectEffects;
 class RenderTargetDesc;
 class SoundInstance;
 
@@ -89,6 +91,11 @@ class GraphicsProcess : public ComponentProcess {
     gfx::Texture* GetTexture(const std::string& name);
     GraphicsAnimation* GetAnimationMap(const std::string& name);
     void UnloadMesh(const std::string& name);
+    // The effect loaders; each effect is loaded once and kept until the process ends.
+    void LoadObjectTechniques();
+    void LoadDepthBufferTechnique();
+    gfx::Effect* GetParticleEffect(const std::string& name);
+    ObjectEffects& Effects();
 
     gfx::Device* GetDevice() const { return m_device.get(); }
     window::Window* GetWindow() const { return m_window; }
@@ -116,6 +123,8 @@ class GraphicsProcess : public ComponentProcess {
 
     DeviceMutex m_device_mutex;
     std::unique_ptr<gfx::Device> m_device;
+    // After the device, so its effects go first.
+    std::unique_ptr<ObjectEffects> m_effects;
     TextureCache m_textures{kArtPackage};
     window::Window* m_window = nullptr;
     void* m_instance = nullptr;
