@@ -489,6 +489,9 @@ std::string EffectFile::StageSource(const EffectBlock& block, bool vertex) const
         out << "layout(location = 0) out vec4 o_colour0;\n"
                "layout(location = 1) out vec4 o_colour1;\n";
     }
+    // Shared code that only one stage can compile (gl_FragCoord, discard) goes inside
+    // "#ifdef FRAGMENT_STAGE" or "#ifdef VERTEX_STAGE".
+    out << (vertex ? "#define VERTEX_STAGE 1\n" : "#define FRAGMENT_STAGE 1\n");
     if (shared.line != 0) {
         out << "#line " << shared.line << "\n" << shared.source;
     }

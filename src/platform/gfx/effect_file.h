@@ -3,8 +3,8 @@
 // which parameters the game may set and which techniques it may select:
 //
 //   // a comment line
-//   shared {{            GLSL given to every vertex and fragment block
-//   ...
+//   shared {{            GLSL given to every vertex and fragment block; code for one
+//   ...                  stage only goes inside #ifdef VERTEX_STAGE or FRAGMENT_STAGE
 //   }}
 //   vertex Name {{       a vertex stage body (main included); ToGlClip and PixelToGlClip are
 //   ...                  there to call, as are the in_* attributes at the fixed locations
