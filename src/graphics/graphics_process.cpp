@@ -129,6 +129,8 @@ bool GraphicsProcess::CreateDevice(window::Window* window) {
             // one holds; the game itself makes one device.
             RenderStateCache::Restart();
             RenderStateCache::Set(*m_device, gfx::kRsZEnable, 1);
+            LoadObjectTechniques();
+            LoadDepthBufferTechnique();
         }
     }
     ParticleSystemManager::GetInstance()->LoadTemplates();
