@@ -62,8 +62,12 @@ bool CreateEffectFromPackage(gfx::Device* device, const std::string& name, u32 /
     if (effect == nullptr) {
         return false;
     }
-    if (device != nullptr && !effect->Build(*device, std::make_unique<CachedStateDevice>(*device), errors)) {
-        return false;
+    if (device != nullptr) {
+        effect->Attach(*device, std::make_unique<CachedStateDevice>(*device));
+        // Off the render thread there is no context: the first Begin builds it.
+        if (device->OnRenderThread() && !effect->Build(errors)) {
+            return false;
+        }
     }
     out = std::move(effect);
     return true;

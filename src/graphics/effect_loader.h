@@ -31,8 +31,9 @@ class CachedStateDevice : public gfx::StateDevice {
 // The optimisation flag the renderer passes; accepted and ignored, as are the profiles.
 inline constexpr u32 kEffectOptimizationFlag = 0x8000;
 
-// Parses the effect and, with a device, compiles and links it. False with the reason in
-// *errors (a missing file is an error too). package null: the game's shaders package.
+// Parses the effect and, with a device, attaches it and, on the render thread, compiles
+// and links it (elsewhere its first Begin does). False with the reason in *errors (a
+// missing file is an error too). package null: the game's shaders package.
 bool CreateEffectFromPackage(gfx::Device* device, const std::string& name, u32 flags,
                              std::unique_ptr<gfx::Effect>& out, std::string* errors,
                              const char* package = nullptr);

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <thread>
 
 #include "content/file_package.h"
 #include "core/math_functions.h"
@@ -58,8 +59,11 @@ class EffectGlTest : public gl_fixture::DeviceTest {
         std::string error;
         std::unique_ptr<gfx::Effect> effect = gfx::Effect::Parse("test.fxo", text, &error);
         EXPECT_NE(effect, nullptr) << error;
-        if (effect != nullptr &&
-            !effect->Build(*m_device, std::make_unique<CachedStateDevice>(*m_device), &error)) {
+        if (effect == nullptr) {
+            return nullptr;
+        }
+        effect->Attach(*m_device, std::make_unique<CachedStateDevice>(*m_device));
+        if (!effect->Build(&error)) {
             ADD_FAILURE() << error;
             return nullptr;
         }
@@ -281,6 +285,28 @@ TEST_F(EffectGlTest, RawShadersDrawWithTheirConstants) {
     DrawScreenQuad(*m_device);
     m_device->SetProgram(0);
     ExpectNear(BackBufferPixel(10, 10), {64, 64, 64, 255}, 1);
+}
+
+// The loader thread has no context: it parses, and the first Begin on the render thread
+// compiles.
+TEST_F(EffectGlTest, AnEffectLoadedOffTheRenderThreadBuildsAtItsFirstBegin) {
+    std::unique_ptr<gfx::Effect> effect;
+    std::string error;
+    bool loaded = false;
+    std::thread loader([&] {
+        loaded = CreateEffectFromPackage(m_device.get(), "graphics/shaders/nodepth.fx",
+                                         kEffectOptimizationFlag, effect, &error,
+                                         kPackage.c_str());
+    });
+    loader.join();
+    ASSERT_TRUE(loaded) << error;
+    EXPECT_FALSE(effect->IsBuilt());
+    ASSERT_TRUE(effect->SetTechnique("NoDepthDeferredTech"));
+    auto green = Solid(0, 255, 0);
+    m_device->SetTexture(0, green.get());
+    DrawScreen(*effect);
+    EXPECT_TRUE(effect->IsBuilt());
+    EXPECT_EQ(BackBufferPixel(5, 5), (gl_fixture::Rgba{0, 255, 0, 255}));
 }
 
 class EffectErrorTest : public EffectGlTest {

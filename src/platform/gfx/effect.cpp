@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iostream>
 
 #include "platform/gfx/device.h"
 #include "platform/gfx/program.h"
@@ -205,11 +206,17 @@ std::unique_ptr<Effect> Effect::Parse(const std::string& fileName, std::string_v
     return std::unique_ptr<Effect>(new Effect(std::move(file)));
 }
 
-bool Effect::Build(Device& device, std::unique_ptr<StateDevice> states, std::string* error) {
+void Effect::Attach(Device& device, std::unique_ptr<StateDevice> states) {
     m_device = &device;
     m_states = std::move(states);
+}
+
+bool Effect::Build(std::string* error) {
     if (m_built) {
         return true;
+    }
+    if (m_device == nullptr || m_build_failed) {
+        return false;
     }
     m_programs.clear();
     for (const EffectTechnique& technique : m_file->techniques) {
@@ -223,6 +230,7 @@ bool Effect::Build(Device& device, std::unique_ptr<StateDevice> states, std::str
                                                   error));
             if (programs.back() == nullptr) {
                 m_programs.clear();
+                m_build_failed = true;
                 return false;
             }
         }
@@ -253,6 +261,12 @@ const std::string& Effect::CurrentTechnique() const {
 }
 
 bool Effect::Begin(u32* passes, u32 /*flags*/) {
+    if (!m_built && !m_build_failed && m_device != nullptr) {
+        std::string error;
+        if (!Build(&error)) {
+            std::cerr << error << std::endl;
+        }
+    }
     const bool usable = m_built && m_technique < m_file->techniques.size();
     if (passes != nullptr) {
         *passes = usable ? static_cast<u32>(m_file->techniques[m_technique].passes.size()) : 0;

@@ -68,10 +68,13 @@ class Effect {
     Effect(const Effect&) = delete;
     Effect& operator=(const Effect&) = delete;
 
+    // Any thread: the device to draw with and the states to set passes through (normally
+    // the renderer's state cache over the device), kept by the effect.
+    void Attach(Device& device, std::unique_ptr<StateDevice> states);
     // Render thread: compiles and links every pass of every technique; false with the
-    // file, the pass and GL's log in *error. Until it has succeeded, Begin gives no passes.
-    // The effect keeps `states` (normally the renderer's state cache over the device).
-    bool Build(Device& device, std::unique_ptr<StateDevice> states, std::string* error);
+    // file, the pass and GL's log in *error. Begin builds an attached effect that was not
+    // built yet (its error then goes to stderr once); a failed build gives no passes.
+    bool Build(std::string* error);
     bool IsBuilt() const { return m_built; }
 
     EffectHandle GetParameterByName(std::string_view name) const { return m_params.Find(name); }
@@ -125,6 +128,7 @@ class Effect {
     // Per technique, per pass.
     std::vector<std::vector<std::unique_ptr<Program>>> m_programs;
     bool m_built = false;
+    bool m_build_failed = false;
     Device* m_device = nullptr;
     std::unique_ptr<StateDevice> m_states;
     u32 m_technique = 0;
