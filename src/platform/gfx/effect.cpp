@@ -18,23 +18,23 @@ namespace {
 // attenuation factors and the inner and outer cone angles: 104 bytes.
 constexpr u32 kLightRecordBytes = 104;
 
-i32 Location(const Program& program, const std::string& name) {
-    return glGetUniformLocation(program.Name(), name.c_str());
-}
+constexpr const char* kLightFields[] = {"kind",      "diffuse", "specular",  "ambient",
+                                        "position",  "direction", "range",   "falloff",
+                                        "attenuation", "inner_cone", "outer_cone"};
+constexpr u32 kLightFieldCount = 11;
 
-void UploadLight(const Program& program, const std::string& name, const float* v) {
-    const auto at = [&](const char* field) { return Location(program, name + "." + field); };
-    glUniform1i(at("kind"), static_cast<i32>(v[0]));
-    glUniform4fv(at("diffuse"), 1, v + 1);
-    glUniform4fv(at("specular"), 1, v + 5);
-    glUniform4fv(at("ambient"), 1, v + 9);
-    glUniform3fv(at("position"), 1, v + 13);
-    glUniform3fv(at("direction"), 1, v + 16);
-    glUniform1f(at("range"), v[19]);
-    glUniform1f(at("falloff"), v[20]);
-    glUniform3fv(at("attenuation"), 1, v + 21);
-    glUniform1f(at("inner_cone"), v[24]);
-    glUniform1f(at("outer_cone"), v[25]);
+void UploadLight(const i32* at, const float* v) {
+    glUniform1i(at[0], static_cast<i32>(v[0]));
+    glUniform4fv(at[1], 1, v + 1);
+    glUniform4fv(at[2], 1, v + 5);
+    glUniform4fv(at[3], 1, v + 9);
+    glUniform3fv(at[4], 1, v + 13);
+    glUniform3fv(at[5], 1, v + 16);
+    glUniform1f(at[6], v[19]);
+    glUniform1f(at[7], v[20]);
+    glUniform3fv(at[8], 1, v + 21);
+    glUniform1f(at[9], v[24]);
+    glUniform1f(at[10], v[25]);
 }
 
 GLenum SamplerTarget(ParamType type) {
@@ -108,16 +108,42 @@ void ParameterStore::SetValue(EffectHandle param, const void* data, u32 bytes) {
     std::memcpy(store.data() + 1, static_cast<const u8*>(data) + 4, 25 * sizeof(float));
 }
 
+const std::vector<i32>& ParameterStore::Locations(const Program& program) {
+    for (const auto& [name, locations] : m_locations) {
+        if (name == program.Name()) {
+            return locations;
+        }
+    }
+    // One location per parameter, then the fields of each light in declaration order.
+    std::vector<i32> locations;
+    for (const EffectParam& p : m_file.params) {
+        locations.push_back(glGetUniformLocation(program.Name(), p.name.c_str()));
+    }
+    for (const EffectParam& p : m_file.params) {
+        if (p.type == ParamType::Light) {
+            for (const char* field : kLightFields) {
+                locations.push_back(
+                    glGetUniformLocation(program.Name(), (p.name + "." + field).c_str()));
+            }
+        }
+    }
+    m_locations.emplace_back(program.Name(), std::move(locations));
+    return m_locations.back().second;
+}
+
 void ParameterStore::Upload(const Program& program, Device& device) {
+    const std::vector<i32>& locations = Locations(program);
+    std::size_t lightFields = m_file.params.size();
     for (std::size_t i = 0; i < m_file.params.size(); ++i) {
         const EffectParam& p = m_file.params[i];
         const float* v = m_values[i].data();
         const GLsizei count = static_cast<GLsizei>(p.ElementCount());
         if (p.type == ParamType::Light) {
-            UploadLight(program, p.name, v);
+            UploadLight(&locations[lightFields], v);
+            lightFields += kLightFieldCount;
             continue;
         }
-        const i32 at = Location(program, p.name);
+        const i32 at = locations[i];
         if (IsSampler(p.type)) {
             Texture* texture = m_textures[i];
             if (p.deviceStage) {

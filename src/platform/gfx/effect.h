@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/types.h"
@@ -51,11 +52,16 @@ class ParameterStore {
     void Upload(const Program& program, Device& device);
 
   private:
+    // The uniform locations of a program, looked up once.
+    const std::vector<i32>& Locations(const Program& program);
+
     const EffectFile& m_file;
     std::vector<std::vector<float>> m_values;
     std::vector<Texture*> m_textures;
     // Sampler objects of the effect's own units, made at the first upload.
     std::vector<u32> m_samplers;
+    // By program name; an effect has a few programs at most.
+    std::vector<std::pair<u32, std::vector<i32>>> m_locations;
 };
 
 class Effect {
