@@ -11,6 +11,7 @@
 #include "core/component_type.h"
 #include "core/message.h"
 #include "graphics/animation_map_operations.h"
+#include "graphics/object_effects.h"
 #include "graphics/particle_system_cpu.h"
 #include "graphics/particle_system_manager.h"
 #include "graphics/render_settings.h"
@@ -110,6 +111,7 @@ GraphicsProcess::~GraphicsProcess() {
     VideoManager::DestroyInstance();
     // GL objects go while the context is still there.
     m_textures.Clear();
+    m_effects.reset();
     m_device.reset();
     if (g_graphics == this) {
         g_graphics = nullptr;
@@ -131,6 +133,8 @@ bool GraphicsProcess::CreateDevice(window::Window* window) {
             // one holds; the game itself makes one device.
             RenderStateCache::Restart();
             RenderStateCache::Set(*m_device, gfx::kRsZEnable, 1);
+            LoadObjectTechniques();
+            LoadDepthBufferTechnique();
         }
     }
     ParticleSystemManager::Instance()->LoadTemplates();
@@ -377,6 +381,28 @@ void GraphicsProcess::ReleaseAnimationMap(GraphicsAnimationMap* map) {
 
 void GraphicsProcess::UnloadMesh(const std::string&) {
     const DeviceLock lock;
+}
+
+ObjectEffects& GraphicsProcess::Effects() {
+    if (m_effects == nullptr) {
+        m_effects = std::make_unique<ObjectEffects>(m_device.get());
+    }
+    return *m_effects;
+}
+
+void GraphicsProcess::LoadObjectTechniques() {
+    const DeviceLock lock;
+    Effects().LoadObjectTechniques();
+}
+
+void GraphicsProcess::LoadDepthBufferTechnique() {
+    const DeviceLock lock;
+    Effects().LoadDepthBufferTechnique();
+}
+
+gfx::Effect* GraphicsProcess::GetParticleEffect(const std::string& name) {
+    const DeviceLock lock;
+    return Effects().GetParticleEffect(name);
 }
 
 void GraphicsProcess::HandleMessage(BaseMessage* message, u32 fromId) {

@@ -21,6 +21,7 @@
 
 namespace gfx {
 class Device;
+class Effect;
 class Texture;
 } // namespace gfx
 
@@ -30,6 +31,7 @@ class Window;
 
 class GameObject;
 class GraphicsAnimationMap;
+class ObjectEffects;
 class RenderTargetDesc;
 class SoundInstance;
 
@@ -96,6 +98,11 @@ class GraphicsProcess : public ComponentProcess {
     GraphicsAnimationMap* GetAnimationMap(const std::string& name);
     void ReleaseAnimationMap(GraphicsAnimationMap* map);
     void UnloadMesh(const std::string& name);
+    // The effect loaders; each effect is loaded once and kept until the process ends.
+    void LoadObjectTechniques();
+    void LoadDepthBufferTechnique();
+    gfx::Effect* GetParticleEffect(const std::string& name);
+    ObjectEffects& Effects();
 
     gfx::Device* GetDevice() const { return m_device.get(); }
     window::Window* GetWindow() const { return m_window; }
@@ -123,6 +130,8 @@ class GraphicsProcess : public ComponentProcess {
 
     DeviceMutex m_device_mutex;
     std::unique_ptr<gfx::Device> m_device;
+    // After the device, so its effects go first.
+    std::unique_ptr<ObjectEffects> m_effects;
     TextureCache m_textures{kArtPackage};
     window::Window* m_window = nullptr;
     void* m_instance = nullptr;

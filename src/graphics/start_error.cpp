@@ -22,8 +22,12 @@ ExitHook SetGraphicsExitHook(ExitHook hook) {
 }
 
 void ShowGraphicsStartError() {
-    sys::ShowMessageBox("Error", GraphicsProcess::kStartupErrorText, sys::MessageBoxIcon::Error);
-    sys::LogLine(GraphicsProcess::kStartupErrorText);
+    ShowGraphicsStartError(GraphicsProcess::kStartupErrorText);
+}
+
+void ShowGraphicsStartError(const std::string& text) {
+    sys::ShowMessageBox("Error", text, sys::MessageBoxIcon::Error);
+    sys::LogLine(text);
     ExitHook hook;
     {
         const std::lock_guard<std::mutex> lock(g_hook_mutex);

@@ -2,6 +2,7 @@
 // The end of a start that cannot draw: the start-up error text in a message box and the log,
 // then the process ends with exit code 0 through the exit hook.
 #include <functional>
+#include <string>
 
 using ExitHook = std::function<void(int)>;
 
@@ -10,3 +11,5 @@ using ExitHook = std::function<void(int)>;
 ExitHook SetGraphicsExitHook(ExitHook hook);
 
 void ShowGraphicsStartError();
+// The same with a text of its own in the box and the log (an effect's compile error).
+void ShowGraphicsStartError(const std::string& text);

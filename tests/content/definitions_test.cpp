@@ -8,7 +8,7 @@
 
 #include "content/game_object_definition_map.h"
 #include "content/parser_process.h"
-#include "content/stream_map.h"
+#include "core/stream_map.h"
 #include "core/component_type.h"
 #include "core/message.h"
 #include "core/message_router.h"

@@ -1111,6 +1111,41 @@ void WriteAnimations(const fs::path& folder) {
 
 } // namespace
 
+// The deferred-lighting effects for 2, 3 and 4 shadow splits from one template: "@N@" is
+// the split count, and a line starting "@each " is written once per split with "@i@" the
+// split's index.
+std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
+    for (std::size_t at = text.find(from); at != std::string::npos;
+         at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+    return text;
+}
+
+void WriteDeferredLighting(const fs::path& templatePath, const fs::path& shaders) {
+    std::ifstream in(templatePath, std::ios::binary);
+    if (!in) {
+        throw std::runtime_error("cannot read " + templatePath.string());
+    }
+    const std::string each = "@each ";
+    for (int splits = 2; splits <= 4; ++splits) {
+        std::string out;
+        in.clear();
+        in.seekg(0);
+        for (std::string line; std::getline(in, line);) {
+            if (line.rfind(each, 0) == 0) {
+                for (int i = 0; i < splits; ++i) {
+                    out += ReplaceAll(line.substr(each.size()), "@i@", std::to_string(i)) + "\n";
+                }
+                continue;
+            }
+            out += ReplaceAll(line, "@N@", std::to_string(splits)) + "\n";
+        }
+        const fs::path path = shaders / ("deferredlighting" + std::to_string(splits) + ".fxo");
+        std::ofstream(path, std::ios::binary) << out;
+    }
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s DATA-FOLDER\n", argv[0]);
@@ -1132,6 +1167,8 @@ int main(int argc, char** argv) {
         WriteAnimations(data / "art" / "animations");
         WriteSounds(data / "sounds");
         WriteVideos(data / "video");
+        WriteDeferredLighting(data.parent_path() / "tools" / "content" / "deferredlighting.fxt",
+                              data / "shaders");
     } catch (const std::exception& failure) {
         std::fprintf(stderr, "make_content: %s\n", failure.what());
         return 1;

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <unordered_set>
 #include <vector>
@@ -168,6 +169,8 @@ class Device : public StateDevice {
     u32 BackBufferFramebuffer() const { return m_framebuffer; }
     u32 DepthStencilBuffer() const;
     const std::string& RendererName() const { return m_renderer; }
+    // Whether the calling thread is the one that made the device (and holds its context).
+    bool OnRenderThread() const { return std::this_thread::get_id() == m_thread; }
     window::Window& GetWindow() const { return m_window; }
 
     // Stand-ins for events a test cannot cause: a minimised window and a lost context.
@@ -199,6 +202,7 @@ class Device : public StateDevice {
     void SetAttributes(u32 stride);
 
     window::Window& m_window;
+    const std::thread::id m_thread = std::this_thread::get_id();
     std::string m_renderer;
     u32 m_framebuffer = 0;
     std::unique_ptr<Texture> m_back_colour;

@@ -394,6 +394,14 @@ bool Device::PrepareDraw() {
     glBindVertexArray(m_vertex_arrays[static_cast<std::size_t>(m_layout)]);
     if (m_program != 0) {
         glUseProgram(m_program);
+        // Programs of the caller's that place pixel-positioned quads read the viewport too.
+        const GLint viewport = glGetUniformLocation(m_program, "u_viewport");
+        if (viewport >= 0) {
+            glUniform4f(viewport, static_cast<float>(m_viewport.x),
+                        static_cast<float>(m_viewport.y),
+                        static_cast<float>(std::max(m_viewport.width, 1)),
+                        static_cast<float>(std::max(m_viewport.height, 1)));
+        }
         return true;
     }
     if (!m_programs_built) {
