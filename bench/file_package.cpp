@@ -120,7 +120,7 @@ BENCHMARK(BM_GetFilePlain)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_GetFileScrambled)->Unit(benchmark::kMicrosecond);
 
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
@@ -142,7 +142,7 @@ public:
         }
     }
 
-private:
+  private:
     std::map<std::string, double> m_seconds;
 };
 

@@ -8,9 +8,7 @@
 
 namespace {
 
-template <std::size_t N> struct Pooled : Allocator<Pooled<N>> {
-    unsigned char bytes[N];
-};
+template <std::size_t N> struct Pooled : Allocator<Pooled<N>> { unsigned char bytes[N]; };
 
 // A window of live objects, replaced one at a time, like messages and components in play.
 constexpr int kWindow = 64;

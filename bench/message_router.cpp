@@ -11,7 +11,7 @@ namespace {
 // Real handlers live in other translation units; keep the compiler from inlining this one
 // into the direct-call loop, which would time an addition instead of a call.
 class Counter : public MessageHandler {
-public:
+  public:
     [[gnu::noinline]] void HandleMessage(BaseMessage* msg, u32 fromId) override {
         total += msg->type + fromId;
     }

@@ -10,9 +10,9 @@
 
 #include "animation/animation.h"
 #include "content/file_package.h"
-#include "platform/system/log.h"
 #include "core/math_functions.h"
 #include "core/matrix.h"
+#include "platform/system/log.h"
 
 namespace {
 

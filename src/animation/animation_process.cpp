@@ -44,8 +44,8 @@ Component* AnimationProcess::CreateComponent(StreamMap* parameters) {
         return nullptr;
     }
     // Only the robot's parts are rigged: the same kinds under other object types make nothing.
-    static const char* const kParts[] = {"RobotBody", "RobotHead", "RobotRightArm",
-                                         "RobotLeftArm", "RobotLeg"};
+    static const char* const kParts[] = {"RobotBody", "RobotHead", "RobotRightArm", "RobotLeftArm",
+                                         "RobotLeg"};
     const std::string& part = header.m_object_type;
     const ComponentType type = header.Type();
     if (type == ComponentType::Joint &&

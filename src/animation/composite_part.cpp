@@ -22,7 +22,8 @@ void AttachPart(GameObject* base, GameObject* part, AnimationProcess* animation,
     part->parentObject = base;
     base->childObjects.push_back(part);
     part->NotifyComponents();
-    const auto* baseBody = dynamic_cast<const PhysXComponent*>(base->GetComponent(ComponentType::Physics));
+    const auto* baseBody =
+        dynamic_cast<const PhysXComponent*>(base->GetComponent(ComponentType::Physics));
     auto* partBody = dynamic_cast<PhysXComponent*>(part->GetComponent(ComponentType::Physics));
     if (baseBody != nullptr && partBody != nullptr) {
         partBody->m_actor = baseBody->m_actor;

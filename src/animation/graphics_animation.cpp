@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
-#include "platform/system/log.h"
 #include "core/math_functions.h"
+#include "platform/system/log.h"
 
 namespace {
 
@@ -33,9 +33,13 @@ void MoveToward(Sample& result, const Sample& sample, float t) {
 
 } // namespace
 
-void SetAnimationSetSource(AnimationSetSource* source) { g_set_source = source; }
+void SetAnimationSetSource(AnimationSetSource* source) {
+    g_set_source = source;
+}
 
-AnimationSetSource* GetAnimationSetSource() { return g_set_source; }
+AnimationSetSource* GetAnimationSetSource() {
+    return g_set_source;
+}
 
 void GraphicsAnimationTrack::Sample(float t) {
     if (m_keys.empty()) {
@@ -246,8 +250,9 @@ void PauseAllAnimations(GraphicsAnimationMap& map) {
 }
 
 bool IsAnyAnimationPlaying(const GraphicsAnimationMap& map) {
-    return std::any_of(map.m_animations.begin(), map.m_animations.end(),
-                       [](const auto& entry) { return entry.second->m_active && !entry.second->m_paused; });
+    return std::any_of(map.m_animations.begin(), map.m_animations.end(), [](const auto& entry) {
+        return entry.second->m_active && !entry.second->m_paused;
+    });
 }
 
 void UpdateAnimations(GraphicsAnimationMap& map, float dt) {
@@ -293,8 +298,7 @@ bool BlendAnimations(const GraphicsAnimationMap& map, const std::string& frameNa
     matrix = Math::MatrixMultiply(
         Math::MatrixMultiply(Math::MatrixScaling(result.scale.x, result.scale.y, result.scale.z),
                              Math::MatrixRotationQuaternion(result.rotation)),
-        Math::MatrixTranslation(result.translation.x, result.translation.y,
-                                result.translation.z));
+        Math::MatrixTranslation(result.translation.x, result.translation.y, result.translation.z));
     return true;
 }
 
@@ -386,4 +390,6 @@ std::unique_ptr<GraphicsAnimationMap> CopyAnimations(const GraphicsAnimationMap&
     return copy;
 }
 
-void ReleaseAnimations(GraphicsAnimationMap& map) { map.m_animations.clear(); }
+void ReleaseAnimations(GraphicsAnimationMap& map) {
+    map.m_animations.clear();
+}

@@ -2,8 +2,8 @@
 // What the robot reads of the input each frame, straight from InputControls: the actions of
 // its bound controls, the movement they make, the view's mouse values and the console state.
 #include "content/options.h"
-#include "core/vector.h"
 #include "core/types.h"
+#include "core/vector.h"
 
 struct BoundControls {
     static constexpr u32 kFunctionKeyCount = 12;

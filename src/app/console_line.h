@@ -6,7 +6,7 @@
 #include "core/types.h"
 
 class ConsoleLine {
-public:
+  public:
     static constexpr std::size_t kMaxLength = 33;
 
     ConsoleLine();
@@ -22,7 +22,7 @@ public:
     u32 LastCommand() const { return m_last_command; }
     const std::map<std::string, u32>& Commands() const { return m_commands; }
 
-private:
+  private:
     std::string m_line;
     std::map<std::string, u32> m_commands;
     u32 m_last_command = 0;

@@ -5,25 +5,25 @@
 #include <iostream>
 #include <utility>
 
+#include "animation/graphics_animation_operations.h"
 #include "app/input_controls.h"
 #include "app/intro_state.h"
 #include "app/level_state.h"
 #include "app/menu_state.h"
-#include "animation/graphics_animation_operations.h"
-#include "game/shell_globals.h"
 #include "audio/sound_process.h"
 #include "content/parser_process.h"
 #include "core/game_object.h"
 #include "core/globals.h"
 #include "core/message.h"
 #include "editor/level_editor_state.h"
+#include "game/shell_globals.h"
 #include "graphics/graphics_process.h"
 #include "platform/input/input_script.h"
 #include "platform/input/sdl_input.h"
 #include "platform/system/crt_rand.h"
+#include "platform/system/log.h"
 #include "platform/system/message_box.h"
 #include "platform/window/cursor.h"
-#include "platform/system/log.h"
 
 namespace {
 

@@ -15,13 +15,13 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include "game/game_state.h"
-#include "game/handler_id.h"
 #include "content/lua_handler.h"
 #include "core/message_handler.h"
 #include "core/message_router.h"
 #include "core/process_manager.h"
 #include "core/types.h"
+#include "game/game_state.h"
+#include "game/handler_id.h"
 #include "platform/input/device.h"
 #include "platform/system/clock.h"
 #include "platform/window/screen.h"

@@ -18,7 +18,7 @@ constexpr u32 kUIHandler = 10;
 namespace key = input::key;
 
 constexpr u8 kFunctionKeys[BoundControls::kFunctionKeyCount] = {
-    key::F1, key::F2, key::F3, key::F4, key::F5,  key::F6,
+    key::F1, key::F2, key::F3, key::F4,  key::F5,  key::F6,
     key::F7, key::F8, key::F9, key::F10, key::F11, key::F12,
 };
 
@@ -183,8 +183,7 @@ void InputControls::Update(float dt) {
     if (Action(key::PrintScreen) == INPUT_PRESSED) {
         Send(*this, MSG_GRAPHICS_SAVE_SCREENSHOT, kGraphicsHandler);
     }
-    const bool altHeld =
-        Action(key::LeftAlt) == INPUT_HELD || Action(key::RightAlt) == INPUT_HELD;
+    const bool altHeld = Action(key::LeftAlt) == INPUT_HELD || Action(key::RightAlt) == INPUT_HELD;
     if (altHeld && Action(key::Enter) == INPUT_PRESSED) {
         Send(*this, MSG_GRAPHICS_FULLSCREEN_SWITCH, kGraphicsHandler);
     }

@@ -10,15 +10,15 @@
 
 #include "app/bound_controls.h"
 #include "app/console_line.h"
+#include "app/random_input.h"
+#include "content/options.h"
+#include "core/process.h"
 #include "game/handler_id.h"
 #include "game/input_state.h"
-#include "content/options.h"
-#include "app/random_input.h"
-#include "core/process.h"
 #include "platform/input/device.h"
 
 class InputControls : public Process {
-public:
+  public:
     static constexpr u32 kHandlerId = HANDLER_INPUT_CONTROLS;
 
     enum Mode : u32 {
@@ -66,7 +66,7 @@ public:
     // code is unbound and reads INPUT_UP.
     u8 Action(u32 code) const;
 
-private:
+  private:
     void Poll(bool force);
     void BuildBoundControls();
     void FillInputState();

@@ -9,7 +9,6 @@
 #include "ai/ai_view_process.h"
 #include "ai/mothership_builder.h"
 #include "animation/animation_process.h"
-#include "game/shell_globals.h"
 #include "app/state_setup.h"
 #include "audio/sound_instance.h"
 #include "audio/sound_process.h"
@@ -25,14 +24,15 @@
 #include "core/game_object.h"
 #include "core/globals.h"
 #include "core/message.h"
+#include "game/shell_globals.h"
 #include "graphics/graphics_process.h"
 #include "graphics/particle_system_manager.h"
 #include "graphics/particle_system_script_process.h"
 #include "graphics/video_manager.h"
+#include "platform/system/log.h"
 #include "player/player_process.h"
 #include "player/robot_builder.h"
 #include "ui/ui_process.h"
-#include "platform/system/log.h"
 
 namespace {
 
@@ -40,7 +40,6 @@ constexpr const char* kLevelScreen = "Level";
 constexpr float kFilmLeaderVolume = 0.4f;
 constexpr float kPlayFadeIn = 2.0f;
 constexpr float kPlayFadeInDelay = 0.1f;
-
 
 std::string PlayedScript(const std::string& name) {
     const std::string::size_type extension = name.find(".lua");

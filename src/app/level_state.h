@@ -1,14 +1,14 @@
 #pragma once
 // The state of play: a level, the endless mode or the tutorial, named by its Lua script path.
 // It is handler 6 at its own router. It adds the level's processes, builds the composite
-// objects (the robot, the mothership, towers of blocks) through the builders of their subsystems, loads the level in the background
-// behind the film leader and starts play once both the loading and the film leader are
-// over, whichever ends last.
+// objects (the robot, the mothership, towers of blocks) through the builders of their subsystems,
+// loads the level in the background behind the film leader and starts play once both the loading
+// and the film leader are over, whichever ends last.
 
 #include <memory>
 
-#include "game/game_state.h"
 #include "core/asset_paths.h"
+#include "game/game_state.h"
 
 class AnimationProcess;
 class GraphicsPreloader;

@@ -10,9 +10,9 @@
 #include "content/resource_loader_process.h"
 #include "core/globals.h"
 #include "core/message.h"
+#include "game/player_info.h"
 #include "graphics/graphics_process.h"
 #include "graphics/video_manager.h"
-#include "game/player_info.h"
 #include "ui/ui_process.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "game/game_state.h"
 #include "core/asset_paths.h"
+#include "game/game_state.h"
 
 class GraphicsPreloader;
 class SoundInstance;

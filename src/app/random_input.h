@@ -5,7 +5,7 @@
 #include "app/bound_controls.h"
 
 class RandomInput {
-public:
+  public:
     // Overwrites the movement, view and action values of a freshly built block.
     void Step(float dt, BoundControls& bound);
 

@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "game/game_state.h"
 #include "audio/sound_instance.h"
 #include "audio/sound_process.h"
 #include "content/lua_handler.h"
@@ -10,6 +9,7 @@
 #include "content/resource_loader_process.h"
 #include "core/message.h"
 #include "core/threaded_process.h"
+#include "game/game_state.h"
 #include "graphics/graphics_process.h"
 #include "graphics/renderer_preloader.h"
 

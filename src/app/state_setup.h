@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include <boost/shared_ptr.hpp>
 #include "core/asset_paths.h"
+#include <boost/shared_ptr.hpp>
 
 class ComponentProcess;
 class GameState;

@@ -19,10 +19,10 @@
 
 #include "audio/sound.h"
 #include "audio/sound_instance.h"
-#include "core/component_list_process.h"
-#include "platform/sound/sound_system.h"
-#include "core/handler_ids.h"
 #include "core/asset_paths.h"
+#include "core/component_list_process.h"
+#include "core/handler_ids.h"
+#include "platform/sound/sound_system.h"
 
 class SoundProcess : public ComponentListProcess {
   public:

@@ -12,7 +12,7 @@
 #include "core/types.h"
 
 class FilePackage {
-public:
+  public:
     struct Entry {
         char m_name[kzp::kNameFieldSize];
         u32 m_size;
@@ -45,7 +45,7 @@ public:
     u8 Direction() const { return m_header[kzp::kDirectionOffset]; }
     u8 Key() const { return m_header[kzp::kKeyOffset]; }
 
-private:
+  private:
     std::string m_path;
     std::array<u8, kzp::kHeaderSize> m_header{};
     std::vector<Entry> m_entries;

@@ -9,8 +9,8 @@
 #include "content/parser_process.h"
 #include "content/ticpp.h"
 #include "content/xml_failure.h"
-#include "platform/system/files.h"
 #include "core/asset_paths.h"
+#include "platform/system/files.h"
 #include "platform/system/log.h"
 
 namespace {
@@ -124,8 +124,8 @@ void ReadParam(const ticpp::Element& param, const std::string& objectName,
         // An index entry without bytes would hide the next parameter's entry, and a later
         // save would stop there and drop the rest; so the parameter is left out.
         sys::Log() << "game_objects.xml: parameter '" << name << "' of component '" << componentName
-                  << "' of '" << objectName << "' has unknown type '" << typeName
-                  << "' and is skipped";
+                   << "' of '" << objectName << "' has unknown type '" << typeName
+                   << "' and is skipped";
         return;
     }
     type->add(stream, name, param);
@@ -169,8 +169,8 @@ void WriteComponent(ticpp::Element& object, ComponentType type, const StreamMap&
         std::string text;
         if (paramType == nullptr || !paramType->format(stream, text)) {
             sys::Log() << "game_objects.xml: the parameters of component '"
-                      << component.GetAttribute("type") << "' of '" << objectName << "' stop at '"
-                      << name << "' of type '" << typeName << "', whose value cannot be read";
+                       << component.GetAttribute("type") << "' of '" << objectName << "' stop at '"
+                       << name << "' of type '" << typeName << "', whose value cannot be read";
             break;
         }
         ticpp::Element param = component.InsertEndChild("Param");

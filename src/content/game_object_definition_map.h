@@ -8,9 +8,9 @@
 #include <string>
 #include <unordered_map>
 
-#include "core/stream_map.h"
-#include "core/component_type.h"
 #include "core/asset_paths.h"
+#include "core/component_type.h"
+#include "core/stream_map.h"
 
 using ComponentDefinitionList = std::multimap<ComponentType, StreamMap>;
 using GameObjectDefinitionMap = std::unordered_map<std::string, ComponentDefinitionList>;

@@ -3,9 +3,9 @@
 #include <exception>
 #include <sstream>
 
-#include "platform/system/log.h"
 #include "core/message.h"
 #include "platform/system/clock.h"
+#include "platform/system/log.h"
 
 class GameObject;
 

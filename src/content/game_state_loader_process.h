@@ -11,9 +11,9 @@
 // goes on, so the level always leaves its loading screen.
 #include <string>
 
+#include "core/handler_ids.h"
 #include "core/process.h"
 #include "core/types.h"
-#include "core/handler_ids.h"
 
 class GameStateLoaderProcess : public Process {
   public:

@@ -1,7 +1,7 @@
 #include "content/loading_lock.h"
 
-#include "platform/system/log.h"
 #include "core/thread.h"
+#include "platform/system/log.h"
 
 LoadingLock::LoadingLock() {
     NamedMutex::Wait(kName, kTimeoutMs);

@@ -12,10 +12,10 @@
 #include <unordered_set>
 #include <vector>
 
+#include "core/asset_paths.h"
+#include "core/handler_ids.h"
 #include "core/message_handler.h"
 #include "core/types.h"
-#include "core/handler_ids.h"
-#include "core/asset_paths.h"
 
 struct lua_State;
 class GameObject;

@@ -10,9 +10,9 @@
 #include "content/game_object_definition_map.h"
 #include "content/highscore_table.h"
 #include "content/options.h"
-#include "core/process.h"
-#include "core/handler_ids.h"
 #include "core/asset_paths.h"
+#include "core/handler_ids.h"
+#include "core/process.h"
 
 class ParserProcess : public Process {
   public:

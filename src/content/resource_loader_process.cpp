@@ -7,8 +7,8 @@
 #include "content/file_package.h"
 #include "content/graphics_preloader.h"
 #include "content/loading_lock.h"
-#include "platform/system/log.h"
 #include "core/message.h"
+#include "platform/system/log.h"
 
 namespace {
 

@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "content/game_object_definition_map.h"
+#include "core/asset_paths.h"
+#include "core/handler_ids.h"
 #include "core/process.h"
 #include "core/types.h"
-#include "core/handler_ids.h"
-#include "core/asset_paths.h"
 
 class GraphicsPreloader;
 

@@ -25,7 +25,7 @@ struct BoxRecord {
 
 // The box bounds of a game object, built by the physics set-up from its collision shape.
 class BoundingBox : public Allocator<BoundingBox> {
-public:
+  public:
     explicit BoundingBox(const Vector& extents, const Vector& axis0 = Vector(1.0f, 0.0f, 0.0f),
                          const Vector& axis1 = Vector(0.0f, 1.0f, 0.0f),
                          const Vector& axis2 = Vector(0.0f, 0.0f, 1.0f))
@@ -47,7 +47,7 @@ public:
 
 // The sphere bounds of a game object.
 class BoundingSphere : public Allocator<BoundingSphere> {
-public:
+  public:
     explicit BoundingSphere(float radius) : m_radius(radius) {}
 
     Vector m_centre;

@@ -10,7 +10,7 @@ class ComponentProcess;
 class GameObject;
 
 class Component : public Entity, public MessageHandler {
-public:
+  public:
     ~Component() override = default;
     void Update(float dt) override = 0;
     // Runs once the owning object has all its components.

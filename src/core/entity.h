@@ -2,7 +2,7 @@
 // Anything that is updated with the elapsed time.
 
 class Entity {
-public:
+  public:
     virtual ~Entity() = default;
     virtual void Update(float dt) = 0;
 };

@@ -64,8 +64,8 @@ GameObject::GameObject(const std::string& name)
         q->w = 1.0f;
     }
     const std::lock_guard<std::mutex> lock(g_liveLock);
-    g_orientationOffset = reinterpret_cast<const char*>(&orientation) -
-                          reinterpret_cast<const char*>(this);
+    g_orientationOffset =
+        reinterpret_cast<const char*>(&orientation) - reinterpret_cast<const char*>(this);
     g_live.insert(this);
 }
 

@@ -8,20 +8,20 @@
 #include <unordered_map>
 #include <vector>
 
-#include "core/stream_map.h"
-#include "core/entity.h"
 #include "core/bounds.h"
+#include "core/entity.h"
 #include "core/matrix.h"
-#include "core/quaternion.h"
-#include "core/vector.h"
 #include "core/memory_allocator.h"
 #include "core/message_router.h"
+#include "core/quaternion.h"
+#include "core/stream_map.h"
 #include "core/types.h"
+#include "core/vector.h"
 
 class Component;
 
 class GameObject : public Entity, public Allocator<GameObject> {
-public:
+  public:
     // Receives the text of a fault the object reports (a component without a process at
     // destruction). The shell points it at its message box; the default writes to stderr.
     using ReportFunction = void (*)(const char* text);

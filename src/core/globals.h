@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "core/matrix.h"
 #include "core/asset_paths.h"
+#include "core/matrix.h"
 
 // The float nearest π, as (float)atan(1.0) · 4 gives it.
 inline constexpr float PI = 3.14159265358979323846f;

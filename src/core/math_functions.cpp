@@ -3,8 +3,8 @@
 #include <bit>
 #include <cfloat>
 #include <cmath>
-#include <limits>
 #include <cstring>
+#include <limits>
 
 #include "platform/system/crt_rand.h"
 
@@ -214,13 +214,13 @@ Float4x4 MatrixTranspose(const Float4x4& m) {
 }
 
 Float4x4 MatrixScaling(float sx, float sy, float sz) {
-    return Float4x4{{sx, 0.0f, 0.0f, 0.0f, 0.0f, sy, 0.0f, 0.0f, 0.0f, 0.0f, sz, 0.0f, 0.0f, 0.0f,
-                     0.0f, 1.0f}};
+    return Float4x4{
+        {sx, 0.0f, 0.0f, 0.0f, 0.0f, sy, 0.0f, 0.0f, 0.0f, 0.0f, sz, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f}};
 }
 
 Float4x4 MatrixTranslation(float x, float y, float z) {
-    return Float4x4{{1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, x, y,
-                     z, 1.0f}};
+    return Float4x4{
+        {1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, x, y, z, 1.0f}};
 }
 
 Float4x4 MatrixRotationX(float angle) {

@@ -8,7 +8,7 @@
 #include "core/vector.h"
 
 class Matrix : public Float4x4 {
-public:
+  public:
     // The identity.
     constexpr Matrix() : Float4x4{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}} { Aim(); }
     constexpr Matrix(const Float4x4& values) : Float4x4(values) { Aim(); }
@@ -32,7 +32,7 @@ public:
     float* pm[16] = {};
     float* pdata = nullptr;
 
-private:
+  private:
     constexpr void Aim() {
         for (int i = 0; i < 16; ++i) {
             pm[i] = &m[i];

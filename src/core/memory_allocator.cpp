@@ -25,9 +25,13 @@ constexpr u8 kFreshFill = 0xAA;
 constexpr u8 kNewFill = 0xBB;
 constexpr u8 kDeleteFill = 0xCC;
 
-u32 RoundUp(u32 value, u32 to) { return (value + to - 1) / to * to; }
+u32 RoundUp(u32 value, u32 to) {
+    return (value + to - 1) / to * to;
+}
 
-u8*& LinkOf(u8* slot) { return *reinterpret_cast<u8**>(slot); }
+u8*& LinkOf(u8* slot) {
+    return *reinterpret_cast<u8**>(slot);
+}
 
 using pool_detail::Bump;
 using pool_detail::kMagazineBatch;
@@ -42,7 +46,7 @@ std::mutex& MagazineListLock() {
 }
 
 class SpinGuard {
-public:
+  public:
     explicit SpinGuard(std::atomic_flag& flag) : m_flag(flag) {
         while (m_flag.test_and_set(std::memory_order_acquire)) {
             std::this_thread::yield();
@@ -50,7 +54,7 @@ public:
     }
     ~SpinGuard() { m_flag.clear(std::memory_order_release); }
 
-private:
+  private:
     std::atomic_flag& m_flag;
 };
 
@@ -150,21 +154,28 @@ MemoryPool::Totals MemoryPool::Sum() const {
     return totals;
 }
 
-u32 MemoryPool::FreeCount() const { return static_cast<u32>(Sum().cached); }
+u32 MemoryPool::FreeCount() const {
+    return static_cast<u32>(Sum().cached);
+}
 u32 MemoryPool::LiveCount() const {
     const Totals totals = Sum();
     return static_cast<u32>(totals.allocations - totals.frees);
 }
-u32 MemoryPool::HighWater() const { return static_cast<u32>(Sum().highWater); }
-u32 MemoryPool::TotalAllocations() const { return static_cast<u32>(Sum().allocations); }
-u32 MemoryPool::TotalFrees() const { return static_cast<u32>(Sum().frees); }
+u32 MemoryPool::HighWater() const {
+    return static_cast<u32>(Sum().highWater);
+}
+u32 MemoryPool::TotalAllocations() const {
+    return static_cast<u32>(Sum().allocations);
+}
+u32 MemoryPool::TotalFrees() const {
+    return static_cast<u32>(Sum().frees);
+}
 u32 MemoryPool::PageCount() const {
     SpinGuard guard(m_lock);
     return m_page_count;
 }
 
-MemoryPool::MemoryPool(u32 objectSize, bool debug, u32 guardSize, bool useHeap,
-                       bool deferFirstPage)
+MemoryPool::MemoryPool(u32 objectSize, bool debug, u32 guardSize, bool useHeap, bool deferFirstPage)
     : m_use_heap(useHeap), m_defer_first_page(deferFirstPage), m_debug(debug),
       m_guard_size(guardSize),
       // A free slot holds the free-list link in its first bytes.
@@ -206,7 +217,9 @@ void MemoryPool::PoisonFree(u8* slot) const {
     GORVANE_POISON(slot + sizeof(void*), m_object_size - sizeof(void*));
 }
 
-void MemoryPool::UnpoisonLive(u8* slot) const { GORVANE_UNPOISON(slot, m_object_size); }
+void MemoryPool::UnpoisonLive(u8* slot) const {
+    GORVANE_UNPOISON(slot, m_object_size);
+}
 
 void MemoryPool::Push(u8* slot) {
     LinkOf(slot) = m_free_list;

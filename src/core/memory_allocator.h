@@ -66,14 +66,14 @@ inline Magazine* RecentMagazineOf(const MemoryPool* pool) {
 } // namespace pool_detail
 
 class MemoryPool {
-public:
+  public:
     // Slots are 16-byte aligned: a page starts with a 16-byte header holding the link to the
     // previous page, and every record (guard, object, guard) is rounded up to 16 bytes.
     static constexpr u32 kPageHeader = 16;
     static constexpr u32 kAlignment = 16;
 
-    explicit MemoryPool(u32 objectSize, bool debug = false, u32 guardSize = 0,
-                        bool useHeap = false, bool deferFirstPage = false);
+    explicit MemoryPool(u32 objectSize, bool debug = false, u32 guardSize = 0, bool useHeap = false,
+                        bool deferFirstPage = false);
     ~MemoryPool();
     MemoryPool(const MemoryPool&) = delete;
     MemoryPool& operator=(const MemoryPool&) = delete;
@@ -111,9 +111,15 @@ public:
     // Records the name of a class that allocates or frees through this pool.
     static void RegisterType(const char* typeName, MemoryPool* pool);
 
-    u32 ObjectSize() const { return m_object_size; }
-    u32 RecordSize() const { return m_record_size; }
-    u32 PageSize() const { return m_page_size; }
+    u32 ObjectSize() const {
+        return m_object_size;
+    }
+    u32 RecordSize() const {
+        return m_record_size;
+    }
+    u32 PageSize() const {
+        return m_page_size;
+    }
     // Counters include what the threads' caches did. The high-water mark is exact while
     // one thread uses the pool; with several it is the largest that any one thread saw.
     u32 FreeCount() const;
@@ -127,7 +133,7 @@ public:
 
     using Magazine = pool_detail::Magazine;
 
-private:
+  private:
     struct Totals {
         u64 allocations = 0;
         u64 frees = 0;
@@ -189,14 +195,14 @@ private:
 // the operating system, so an object freed late in static destruction never touches a
 // freed page.
 class MemoryPoolRegistry {
-public:
+  public:
     static MemoryPoolRegistry& Get();
 
     // The pool of one object size, built on first use.
     MemoryPool* PoolForSize(std::size_t size);
     std::vector<MemoryPool*> Pools() const;
 
-private:
+  private:
     MemoryPoolRegistry() = default;
     mutable std::atomic_flag m_lock = ATOMIC_FLAG_INIT;
     std::vector<MemoryPool*> m_pools;
@@ -209,7 +215,7 @@ template <std::size_t N> MemoryPool* GetPool() {
 }
 
 template <class T> class Allocator {
-public:
+  public:
     // The size argument decides the pool: a subclass that adds members without an
     // Allocator base of its own still gets a slot large enough for it.
     static void* operator new(std::size_t size) {
@@ -225,7 +231,7 @@ public:
 
     static MemoryPool* Pool() { return GetPool<sizeof(T)>(); }
 
-private:
+  private:
     static MemoryPool* PoolFor(std::size_t size) {
         if (size == sizeof(T)) {
             MemoryPool* const pool = GetPool<sizeof(T)>();

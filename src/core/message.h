@@ -28,7 +28,7 @@ template <class T> PayloadTag TagOf() {
 }
 
 class BaseMessage : public Allocator<BaseMessage> {
-public:
+  public:
     explicit BaseMessage(u32 type = MSG_NULL) : type(type) {}
     BaseMessage(const BaseMessage&) = default;
     BaseMessage& operator=(const BaseMessage&) = default;
@@ -54,7 +54,7 @@ public:
 };
 
 template <class T> class Message : public BaseMessage, public Allocator<Message<T>> {
-public:
+  public:
     using Allocator<Message<T>>::operator new;
     using Allocator<Message<T>>::operator delete;
     using ValueType = T;

@@ -8,7 +8,7 @@ class BaseMessage;
 class MessageRouter;
 
 class MessageHandler {
-public:
+  public:
     static constexpr u32 kUnbound = 0xFFFFFFFFu;
 
     virtual ~MessageHandler() = default;

@@ -21,13 +21,13 @@ using Lock = std::lock_guard<std::mutex>;
 // destructor sends, or tears down a router.
 using OwnedMessage = std::unique_ptr<BaseMessage>;
 
-}  // namespace
+} // namespace
 
 // Keeps an ActiveScope on the router's chain for as long as a delivery or update runs, so
 // the code after a handler call can ask whether the router still exists. A delivery's
 // scope also holds the router's delivery count up, so removals leave holes meanwhile.
 class MessageRouter::ScopeGuard {
-public:
+  public:
     // Built with the lock held, so that whatever the caller found stays as it was.
     ScopeGuard(MessageRouter* router, bool delivering, const Lock& /*held*/)
         : m_router(router), m_delivering(delivering) {
@@ -74,7 +74,7 @@ public:
     bool DestroyedLocked() const { return m_scope.destroyed; }
     void SetInFlightLocked(const BaseMessage* message) { m_scope.inFlight = message; }
 
-private:
+  private:
     MessageRouter* m_router;
     bool m_delivering;
     bool m_released = false;

@@ -26,7 +26,7 @@ class BaseMessage;
 class MessageHandler;
 
 class MessageRouter : public Entity {
-public:
+  public:
     // Answers of CompareRange.
     static constexpr int kBelow = 0;
     static constexpr int kInside = 1;
@@ -77,7 +77,7 @@ public:
     bool childrenChanged = false;
     bool updatedThisFrame = false;
 
-private:
+  private:
     struct QueueEntry {
         BaseMessage* message;
         u32 toId;

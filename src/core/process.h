@@ -13,7 +13,7 @@ class Component;
 class StreamMap;
 
 class Process : public Entity, public MessageHandler {
-public:
+  public:
     ~Process() override = default;
     void Update(float dt) override = 0;
     // Set-up hook of concrete processes.
@@ -41,7 +41,7 @@ public:
 };
 
 class ComponentProcess : public Process {
-public:
+  public:
     // Builds a component from its parameters; null when it cannot be built.
     virtual Component* CreateComponent(StreamMap* parameters) = 0;
     // Takes the component out of the process's list and deletes it.

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "platform/system/clock.h"
-#include "platform/system/type_name.h"
 #include "platform/system/log.h"
+#include "platform/system/type_name.h"
 
 namespace {
 

@@ -18,7 +18,7 @@ struct ProcessTiming {
 };
 
 class ProcessManager : public Entity {
-public:
+  public:
     ProcessManager() = default;
     ~ProcessManager() override;
     ProcessManager(const ProcessManager&) = delete;
@@ -44,7 +44,7 @@ public:
     // Update paused processes too.
     bool forceUpdate = false;
 
-private:
+  private:
     struct Pending;
 
     bool Runnable(const Process& process) const;

@@ -2,6 +2,6 @@
 // Common base of loaded resources (sounds and the like), so owners can hold them alike.
 
 class Resource {
-public:
+  public:
     virtual ~Resource() = default;
 };

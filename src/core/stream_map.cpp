@@ -38,8 +38,8 @@ StreamMap& StreamMap::operator=(const StreamMap& other) {
 }
 
 StreamMap::StreamMap(StreamMap&& other) noexcept
-    : m_capacity(other.m_capacity), m_size(other.m_size), m_data(std::move(other.m_data)), m_cursor(other.m_cursor),
-      m_writing(other.m_writing), m_index(std::move(other.m_index)) {
+    : m_capacity(other.m_capacity), m_size(other.m_size), m_data(std::move(other.m_data)),
+      m_cursor(other.m_cursor), m_writing(other.m_writing), m_index(std::move(other.m_index)) {
     other.m_capacity = 0;
     other.m_size = 0;
     other.m_cursor = 0;

@@ -17,7 +17,7 @@
 #include "core/types.h"
 
 class StreamMap {
-public:
+  public:
     static constexpr float kGrowth = 1.625f;
     // The capacity every creator starts with, and the one an empty buffer grows to.
     static constexpr u32 kDefaultCapacity = 8;
@@ -96,7 +96,7 @@ public:
         return m_index;
     }
 
-private:
+  private:
     template <class T> void AddNumber(const std::string& name, const char* type, T value);
     bool Grow(u64 needed);
     void PrepareWrite();

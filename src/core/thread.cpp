@@ -3,15 +3,21 @@
 namespace openutils {
 namespace {
 
-std::string NameOf(const char* name) { return name != nullptr ? name : ""; }
+std::string NameOf(const char* name) {
+    return name != nullptr ? name : "";
+}
 
 } // namespace
 
 NamedMutex loadingMutex("Loading");
 
-Thread::~Thread() { Join(); }
+Thread::~Thread() {
+    Join();
+}
 
-void Thread::Start() { Start(kNormalPriority); }
+void Thread::Start() {
+    Start(kNormalPriority);
+}
 
 void Thread::Start(int priority) {
     if (!m_handle.Start([this] { Run(); }, priority)) {
@@ -28,7 +34,9 @@ void Thread::SetPriority(int priority) {
     }
 }
 
-void Thread::Join() { m_handle.Join(); }
+void Thread::Join() {
+    m_handle.Join();
+}
 
 NamedMutex::NamedMutex(const char* name)
     : m_handle(sys::CreateNamedMutex(NameOf(name))), m_name(NameOf(name)) {

@@ -12,7 +12,7 @@
 namespace openutils {
 
 class ThreadException : public std::exception {
-public:
+  public:
     static constexpr const char* kCreateThread = "Failed to create thread";
     static constexpr const char* kNoThread = "Thread object is null";
     static constexpr const char* kSetPriority = "Failed to set priority";
@@ -27,14 +27,14 @@ public:
     const std::string& GetMessage() const { return m_message; }
     const char* what() const noexcept override { return m_message.c_str(); }
 
-private:
+  private:
     std::string m_message;
 };
 
 // Run executes on a thread of its own once Start is called. A derived class whose Run loops
 // must end that loop before it is destroyed: the base destructor waits for the thread.
 class Thread {
-public:
+  public:
     // Normal priority; Windows scale as in sys::Thread.
     static constexpr int kNormalPriority = 0;
 
@@ -56,17 +56,17 @@ public:
     bool HasThread() const { return m_handle.Exists(); }
     const std::string& GetName() const { return m_name; }
 
-protected:
+  protected:
     std::string m_name = "null";
 
-private:
+  private:
     sys::Thread m_handle;
 };
 
 // A process-wide mutex that any thread can take and give back by name, recursive for its
 // owner. The mutex exists while its NamedMutex object does.
 class NamedMutex {
-public:
+  public:
     static constexpr u32 kDeviceTimeoutMs = 5000;
     static constexpr u32 kLoadingTimeoutMs = 100000;
 
@@ -81,7 +81,7 @@ public:
 
     const std::string& GetName() const { return m_name; }
 
-private:
+  private:
     sys::NamedMutexHandle m_handle;
     std::string m_name;
 };

@@ -12,7 +12,7 @@
 #include "platform/system/event.h"
 
 class ThreadedProcess : public openutils::Thread {
-public:
+  public:
     // No update receives more than this, and the first after a start receives exactly this.
     static constexpr float kMaxStep = 0.25f;
 
@@ -40,7 +40,7 @@ public:
     boost::shared_ptr<Process> process;
     i32 priority = 0;
 
-private:
+  private:
     // Set by every release and stop; a locked thread waits for it.
     sys::Event m_wake;
 };

@@ -14,7 +14,7 @@
 #include "core/memory_allocator.h"
 
 class Vector : public Allocator<Vector> {
-public:
+  public:
     Vector() : Vector(0.0f, 0.0f, 0.0f) {}
     Vector(float x, float y, float z)
         : px(&this->x), py(&this->y), pz(&this->z), x(x), y(y), z(z) {}

@@ -16,7 +16,7 @@
 #include "platform/system/thread.h"
 
 class WorkerPool {
-public:
+  public:
     static constexpr u32 kMaxWorkers = 16;
 
     struct Range {
@@ -54,7 +54,7 @@ public:
         });
     }
 
-private:
+  private:
     struct Slot {
         u32 index = 0;
         Range range{0, 0};

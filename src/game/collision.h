@@ -1,7 +1,7 @@
 #pragma once
 // What the contact report sends to both objects of a contact (MSG_PHYSICS_COLLISION).
-#include "core/vector.h"
 #include "core/types.h"
+#include "core/vector.h"
 
 class PhysXComponent;
 

@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <iostream>
 
-#include "game/shell_globals.h"
 #include "content/lua_handler.h"
 #include "core/component.h"
 #include "core/game_object.h"
 #include "core/message.h"
 #include "core/process.h"
-#include "platform/window/screen.h"
+#include "game/shell_globals.h"
 #include "platform/system/log.h"
+#include "platform/window/screen.h"
 
 namespace {
 

@@ -14,7 +14,6 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include "game/handler_id.h"
 #include "content/game_object_definition_map.h"
 #include "core/component_type.h"
 #include "core/entity.h"
@@ -22,6 +21,7 @@
 #include "core/message_router.h"
 #include "core/process_manager.h"
 #include "core/vector.h"
+#include "game/handler_id.h"
 
 class Component;
 class ComponentProcess;

@@ -2,8 +2,8 @@
 // One laser beam as its sender describes it to the renderer (MSG_GRAPHICS_LASER_BEAM_CREATION,
 // _UPDATE and _DELETION). The beam is named by a component of the beam object, whose owner
 // the renderer stretches between start and end.
-#include "core/vector.h"
 #include "core/types.h"
+#include "core/vector.h"
 
 class Component;
 

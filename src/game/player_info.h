@@ -1,8 +1,8 @@
 #pragma once
 // The robot's camera feed (MSG_PLAYER_CAMERA), which the renderer keeps as it is. The menu
 // sends a fixed one.
-#include "core/vector.h"
 #include "core/types.h"
+#include "core/vector.h"
 
 struct PlayerInfo {
     static constexpr u32 kValueCount = 6;

@@ -1,7 +1,7 @@
 #pragma once
 // A push away from a point (MSG_PHYSICS_RADIAL_FORCE): explosions, punches, ground pounds.
-#include "core/vector.h"
 #include "core/types.h"
+#include "core/vector.h"
 
 struct RadialForce {
     RadialForce() = default;

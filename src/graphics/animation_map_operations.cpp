@@ -9,6 +9,10 @@ std::atomic<AnimationMapOperations*> g_operations{nullptr};
 
 } // namespace
 
-void SetAnimationMapOperations(AnimationMapOperations* operations) { g_operations = operations; }
+void SetAnimationMapOperations(AnimationMapOperations* operations) {
+    g_operations = operations;
+}
 
-AnimationMapOperations* GetAnimationMapOperations() { return g_operations; }
+AnimationMapOperations* GetAnimationMapOperations() {
+    return g_operations;
+}

@@ -3,11 +3,11 @@
 #include <string_view>
 
 #include "content/file_package.h"
-#include "platform/system/log.h"
 #include "graphics/graphics_process.h"
 #include "graphics/render_state_cache.h"
 #include "graphics/start_error.h"
 #include "platform/gfx/device.h"
+#include "platform/system/log.h"
 #include "platform/system/message_box.h"
 
 void CachedStateDevice::SetRenderState(u32 state, u32 value) {
@@ -35,8 +35,7 @@ bool ReadShaderFile(const std::string& name, const char* package, std::string& f
     const std::string path = package != nullptr ? package : GraphicsProcess::kShaderPackage;
     FilePackage* files = FilePackage::Get(path);
     u32 size = 0;
-    const std::unique_ptr<u8[]> bytes =
-        files != nullptr ? files->GetFile(fileName, size) : nullptr;
+    const std::unique_ptr<u8[]> bytes = files != nullptr ? files->GetFile(fileName, size) : nullptr;
     if (bytes == nullptr) {
         if (errors != nullptr) {
             *errors = fileName + ": not found in " + path;
@@ -91,15 +90,13 @@ std::unique_ptr<gfx::Effect> LoadRequiredEffect(gfx::Device* device, const std::
                                                 const char* package) {
     std::unique_ptr<gfx::Effect> effect;
     std::string errors;
-    if (!CreateEffectFromPackage(device, name, kEffectOptimizationFlag, effect, &errors,
-                                 package)) {
+    if (!CreateEffectFromPackage(device, name, kEffectOptimizationFlag, effect, &errors, package)) {
         ShowGraphicsStartError(errors);
     }
     return effect;
 }
 
-std::unique_ptr<gfx::PixelShader> LoadRequiredShader(gfx::Device& device,
-                                                     const std::string& name,
+std::unique_ptr<gfx::PixelShader> LoadRequiredShader(gfx::Device& device, const std::string& name,
                                                      const std::string& entry,
                                                      const std::string& profile,
                                                      const char* package) {
@@ -115,8 +112,7 @@ std::unique_ptr<gfx::Effect> LoadOptionalEffect(gfx::Device* device, const std::
                                                 const char* package) {
     std::unique_ptr<gfx::Effect> effect;
     std::string errors;
-    if (!CreateEffectFromPackage(device, name, kEffectOptimizationFlag, effect, &errors,
-                                 package)) {
+    if (!CreateEffectFromPackage(device, name, kEffectOptimizationFlag, effect, &errors, package)) {
         sys::ShowMessageBox("", errors, sys::MessageBoxIcon::Error);
         sys::LogLine(errors);
     }

@@ -49,8 +49,7 @@ bool CompileShaderFromPackage(gfx::Device& device, const std::string& name,
 // only when an installed hook returns.
 std::unique_ptr<gfx::Effect> LoadRequiredEffect(gfx::Device* device, const std::string& name,
                                                 const char* package = nullptr);
-std::unique_ptr<gfx::PixelShader> LoadRequiredShader(gfx::Device& device,
-                                                     const std::string& name,
+std::unique_ptr<gfx::PixelShader> LoadRequiredShader(gfx::Device& device, const std::string& name,
                                                      const std::string& entry,
                                                      const std::string& profile,
                                                      const char* package = nullptr);

@@ -4,12 +4,13 @@
 #include <iostream>
 #include <thread>
 
-#include "core/component_header.h"
 #include "content/file_package.h"
 #include "content/particle_system_info.h"
-#include "core/stream_map.h"
+#include "core/component_header.h"
 #include "core/component_type.h"
+#include "core/handler_ids.h"
 #include "core/message.h"
+#include "core/stream_map.h"
 #include "graphics/animation_map_operations.h"
 #include "graphics/object_effects.h"
 #include "graphics/particle_system_cpu.h"
@@ -21,10 +22,9 @@
 #include "graphics/video_manager.h"
 #include "platform/gfx/device.h"
 #include "platform/input/keys.h"
+#include "platform/system/log.h"
 #include "platform/system/message_box.h"
 #include "platform/window/window.h"
-#include "core/handler_ids.h"
-#include "platform/system/log.h"
 
 namespace {
 
@@ -539,7 +539,7 @@ void GraphicsProcess::HandleMessage(BaseMessage* message, u32 fromId) {
     case MSG_GRAPHICS_GET_GRAPHICS_ANIMATION:
         if (const std::string* mesh = message->Payload<std::string>()) {
             Message<GraphicsAnimationMap*> reply(MSG_GRAPHICS_GRAPHICS_ANIMATION,
-                                              GetAnimationMap(*mesh));
+                                                 GetAnimationMap(*mesh));
             SendMessage(&reply, fromId);
         }
         break;

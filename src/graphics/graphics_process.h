@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "game/input_state.h"
+#include "core/asset_paths.h"
+#include "core/handler_ids.h"
 #include "core/process.h"
 #include "core/types.h"
+#include "game/input_state.h"
 #include "graphics/device_mutex.h"
 #include "graphics/mesh_records.h"
-#include "core/handler_ids.h"
-#include "core/asset_paths.h"
 #include "graphics/texture_cache.h"
 
 namespace gfx {

@@ -168,7 +168,7 @@ void ParticleSystemCPU::Initialize() {
         // A count typed wrong in a definition file must not end the game: the system just
         // shows nothing.
         sys::Log() << "Particle system " << settings.systemName << ": no memory for " << count
-                    << " particles";
+                   << " particles";
         particles.clear();
         particles.shrink_to_fit();
     }

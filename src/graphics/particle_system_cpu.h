@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "core/asset_paths.h"
 #include "core/component.h"
 #include "core/memory_allocator.h"
 #include "core/types.h"
 #include "core/vector.h"
-#include "core/asset_paths.h"
 
 class GraphicsProcess;
 

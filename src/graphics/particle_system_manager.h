@@ -6,9 +6,9 @@
 #include <list>
 #include <string>
 
+#include "core/asset_paths.h"
 #include "core/types.h"
 #include "core/vector.h"
-#include "core/asset_paths.h"
 
 class Component;
 class ParticleSystemCPU;

@@ -7,9 +7,9 @@
 
 #include <list>
 
+#include "core/handler_ids.h"
 #include "core/process.h"
 #include "core/types.h"
-#include "core/handler_ids.h"
 
 class ParticleSystemScriptProcess : public Process {
   public:

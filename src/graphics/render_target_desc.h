@@ -27,7 +27,9 @@ class RenderTargetDesc {
     void ResizeToScreen(const gfx::Viewport& viewport);
 
     gfx::Texture* Texture() const { return m_texture.get(); }
-    gfx::Surface* Surface() const { return m_texture != nullptr ? m_texture->GetSurface() : nullptr; }
+    gfx::Surface* Surface() const {
+        return m_texture != nullptr ? m_texture->GetSurface() : nullptr;
+    }
     gfx::Surface* DepthSurface() const { return m_depth_surface.get(); }
     u32 Width() const { return m_width; }
     u32 Height() const { return m_height; }

@@ -13,7 +13,8 @@ struct ScreenVertex {
 
 void DrawScreenQuad(gfx::Device& device) {
     const gfx::Surface* target = device.GetRenderTarget(0);
-    const float w = static_cast<float>(target != nullptr ? target->Width() : device.BackBufferWidth());
+    const float w =
+        static_cast<float>(target != nullptr ? target->Width() : device.BackBufferWidth());
     const float h =
         static_cast<float>(target != nullptr ? target->Height() : device.BackBufferHeight());
     const ScreenVertex quad[4] = {{-0.5f, -0.5f, 0.0f, 1.0f, 0.0f, 0.0f},

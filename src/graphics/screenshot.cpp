@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "platform/system/log.h"
 #include "platform/gfx/image.h"
 #include "platform/system/files.h"
+#include "platform/system/log.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <mutex>
 
-#include "platform/system/log.h"
 #include "graphics/graphics_process.h"
+#include "platform/system/log.h"
 #include "platform/system/message_box.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #include "graphics/texture_cache.h"
 
 #include "content/file_package.h"
-#include "platform/system/log.h"
 #include "platform/gfx/image.h"
+#include "platform/system/log.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <iostream>
 
-#include "platform/video/clip.h"
 #include "platform/system/log.h"
+#include "platform/video/clip.h"
 
 namespace {
 

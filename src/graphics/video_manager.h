@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "core/asset_paths.h"
 #include "core/memory_allocator.h"
 #include "core/types.h"
-#include "core/asset_paths.h"
 
 namespace gfx {
 class Device;

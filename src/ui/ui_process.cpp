@@ -3,11 +3,11 @@
 #include <utility>
 #include <vector>
 
-#include "game/input_state.h"
+#include "core/handler_ids.h"
 #include "core/message.h"
+#include "game/input_state.h"
 #include "platform/input/keys.h"
 #include "ui/ui_component.h"
-#include "core/handler_ids.h"
 
 namespace {
 

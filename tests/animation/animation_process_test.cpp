@@ -12,12 +12,12 @@
 #include "animation/animation_process.h"
 #include "animation/joint.h"
 #include "animation/skeleton.h"
-#include "support/content_fixture.h"
 #include "core/game_object.h"
 #include "core/math_functions.h"
 #include "core/message.h"
 #include "core/message_types.h"
 #include "support/component_fixture.h"
+#include "support/content_fixture.h"
 #include "support/level_process_check.h"
 #include "support/math_expect.h"
 #include "support/package_fixture.h"
@@ -93,9 +93,6 @@ TEST(AnimationProcess, SkeletonsTakeTheirJointsFromTheFreeOnes) {
     EXPECT_EQ(animation.FindComponentIndex(head), 1u);
 }
 
-
-
-
 const char* const kPartTypes[] = {"RobotBody",    "RobotHead", "RobotRightArm",
                                   "RobotLeftArm", "RobotLeg",  "RobotLeg"};
 
@@ -164,8 +161,8 @@ class ProcessRig : public ::testing::Test {
     void SetUp() override {
         m_base = std::make_unique<GameObject>("RobotBase");
         m_base->position = Vector(40, 6.75f, -20);
-        m_controller =
-            static_cast<AnimationController*>(Create(m_process, "RobotBase", "AnimationController"));
+        m_controller = static_cast<AnimationController*>(
+            Create(m_process, "RobotBase", "AnimationController"));
         ASSERT_NE(m_controller, nullptr);
         m_controller->m_package_path = content_test::AssetPath("packages/art.kzp");
         m_base->AddComponent(ComponentType::AnimationController, m_controller);

@@ -44,9 +44,10 @@ class FakeSetSource : public AnimationSetSource {
 // "Walk" (2 s) moves "Hip" from x 0 to 20 and "Knee" from 0 to 2; "Aim" (1 s) moves "Hip"
 // from 100 to 110; "Blink" (0.5 s) only animates "Eye". In file order, not name order.
 std::vector<AnimationSet> TankSets() {
-    return {{"Walk", {{"Hip", {Key(0, 0), Key(1, 10), Key(2, 20)}}, {"Knee", {Key(0, 0), Key(2, 2)}}}},
-            {"Aim", {{"Hip", {Key(0, 100), Key(1, 110)}}}},
-            {"Blink", {{"Eye", {Key(0, 0), Key(0.5f, 1)}}}}};
+    return {
+        {"Walk", {{"Hip", {Key(0, 0), Key(1, 10), Key(2, 20)}}, {"Knee", {Key(0, 0), Key(2, 2)}}}},
+        {"Aim", {{"Hip", {Key(0, 100), Key(1, 110)}}}},
+        {"Blink", {{"Eye", {Key(0, 0), Key(0.5f, 1)}}}}};
 }
 
 class GraphicsAnimationTest : public ::testing::Test {
@@ -199,14 +200,14 @@ TEST_F(GraphicsAnimationTest, PlayingOnlyOneStopsTheOthersAndTheFixedShortcutsPi
 }
 
 TEST(GraphicsAnimationTrack, SamplesBetweenAndBeyondItsKeys) {
-    GraphicsAnimationTrack track({Key(1, 10, 0.0f, 1.0f), Key(2, 20, 1.0f, 3.0f), Key(2, 99),
-                                  Key(3, 30)});
+    GraphicsAnimationTrack track(
+        {Key(1, 10, 0.0f, 1.0f), Key(2, 20, 1.0f, 3.0f), Key(2, 99), Key(3, 30)});
     struct Case {
         float time;
         float x;
         float scale;
     };
-    const Case cases[] = {{1.5f, 15, 2}, {0.0f, 10, 1}, {-1.0f, 10, 1}, {2.0f, 20, 3},
+    const Case cases[] = {{1.5f, 15, 2},    {0.0f, 10, 1}, {-1.0f, 10, 1},      {2.0f, 20, 3},
                           {2.5f, 64.5f, 1}, {9.0f, 30, 1}, {1.25f, 12.5f, 1.5f}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.time);

@@ -11,9 +11,9 @@
 #include "animation/animation.h"
 #include "animation/animation_controller.h"
 #include "animation_fixture.h"
-#include "support/content_fixture.h"
 #include "core/math_functions.h"
 #include "core/matrix.h"
+#include "support/content_fixture.h"
 
 namespace {
 
@@ -60,12 +60,16 @@ Quaternion Intended(const robot_clips::Mat3& d) {
 double TurnBetween(const Quaternion& a, const Quaternion& b) {
     const double dot = static_cast<double>(a.x) * b.x + static_cast<double>(a.y) * b.y +
                        static_cast<double>(a.z) * b.z + static_cast<double>(a.w) * b.w;
-    const double la = std::sqrt(double(a.x) * a.x + double(a.y) * a.y + double(a.z) * a.z + double(a.w) * a.w);
-    const double lb = std::sqrt(double(b.x) * b.x + double(b.y) * b.y + double(b.z) * b.z + double(b.w) * b.w);
+    const double la =
+        std::sqrt(double(a.x) * a.x + double(a.y) * a.y + double(a.z) * a.z + double(a.w) * a.w);
+    const double lb =
+        std::sqrt(double(b.x) * b.x + double(b.y) * b.y + double(b.z) * b.z + double(b.w) * b.w);
     return 2.0 * std::acos(std::min(1.0, std::fabs(dot) / (la * lb)));
 }
 
-float Apart(const Vector& a, const Vector& b) { return Math::Vec3Length(a - b); }
+float Apart(const Vector& a, const Vector& b) {
+    return Math::Vec3Length(a - b);
+}
 
 boost::shared_ptr<Skeleton> PoseAt(Animation& clip, float time) {
     clip.Reset();
@@ -78,7 +82,7 @@ TEST(RobotClips, TheControllerLoadsEachShippedClipWithoutAMiss) {
     for (const std::string& name : AnimationController::FileClipNames()) {
         SCOPED_TRACE(name);
         const Loaded loaded = LoadClip(name);
-        EXPECT_EQ(loaded.log, "");  // no package miss, no empty clip
+        EXPECT_EQ(loaded.log, ""); // no package miss, no empty clip
         EXPECT_GE(loaded.clip->FrameCount(), 2u);
         EXPECT_EQ(loaded.clip->IsLooping(), TableClip(name).loop);
     }
@@ -126,10 +130,14 @@ TEST(RobotClips, LengthsLoopsAndEnds) {
         float minLength, maxLength;
     };
     const Case cases[] = {
-        {"Walk", true, 1.5666f, 1.5668f},        {"WalkBackwards", true, 1.5666f, 1.5668f},
-        {"Juggernaut", true, 0.6333f, 0.6334f},  {"Idle", true, 1.0f, 4.0f},
-        {"Jump", false, 0.2f, 1.0f},             {"Fall", false, 0.2f, 1.0f},
-        {"Land", false, 0.35f, 0.45f},           {"Die", false, 1.4f, 1.6f},
+        {"Walk", true, 1.5666f, 1.5668f},
+        {"WalkBackwards", true, 1.5666f, 1.5668f},
+        {"Juggernaut", true, 0.6333f, 0.6334f},
+        {"Idle", true, 1.0f, 4.0f},
+        {"Jump", false, 0.2f, 1.0f},
+        {"Fall", false, 0.2f, 1.0f},
+        {"Land", false, 0.35f, 0.45f},
+        {"Die", false, 1.4f, 1.6f},
         {"Laser", false, 1.75f, 2.5f},
     };
     for (const Case& c : cases) {
@@ -173,7 +181,8 @@ TEST(RobotClips, EachRecordLoadsToTheIntendedRotationAndPosition) {
             EXPECT_FLOAT_EQ(frame.time, static_cast<float>(table.keys[k].frame) / 30.0f);
             ASSERT_EQ(frame.skeleton->m_joints.size(), 6u);
             for (int slot = 0; slot < Skeleton::kSlotCount; ++slot) {
-                SCOPED_TRACE(testing::Message() << "key " << k << " " << robot_clips::kJointNames[slot]);
+                SCOPED_TRACE(testing::Message()
+                             << "key " << k << " " << robot_clips::kJointNames[slot]);
                 const robot_clips::JointPose& intended = table.keys[k].joints[slot];
                 const AnimationJoint& joint = *frame.skeleton->PoseJoint(slot);
                 EXPECT_LT(TurnBetween(joint.m_rotation, Intended(intended.rotation)), 2e-4);

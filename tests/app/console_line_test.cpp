@@ -25,18 +25,13 @@ TEST(ConsoleLine, TypedCharacters) {
         std::string after;
         bool submitted;
     } const cases[] = {
-        {"", 8, "", false},            // backspace on nothing
-        {"ab", 8, "a", false},
-        {"", 13, "", false},           // Enter on an empty line submits nothing
-        {"x", 13, "", true},
-        {"", '`', "", false},          // the grave accent never enters
-        {"", '~', "~", false},
-        {"", ' ', " ", false},
-        {"", 31, "", false},           // control characters and DEL are ignored
-        {"", 127, "", false},
-        {"", 27, "", false},
-        {"", 0, "", false},
-        {"", static_cast<char>(-61), "", false},
+        {"", 8, "", false},                          // backspace on nothing
+        {"ab", 8, "a", false}, {"", 13, "", false},  // Enter on an empty line submits nothing
+        {"x", 13, "", true},   {"", '`', "", false}, // the grave accent never enters
+        {"", '~', "~", false}, {"", ' ', " ", false},
+        {"", 31, "", false}, // control characters and DEL are ignored
+        {"", 127, "", false},  {"", 27, "", false},
+        {"", 0, "", false},    {"", static_cast<char>(-61), "", false},
     };
     for (const Case& c : cases) {
         ConsoleLine line;

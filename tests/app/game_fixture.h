@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "app/game.h"
-#include "game/shell_globals.h"
 #include "core/globals.h"
 #include "core/message.h"
+#include "game/shell_globals.h"
 #include "platform/window/cursor.h"
 #include "support/scoped_temp_home.h"
 

@@ -21,7 +21,7 @@ namespace mouse = input::mouse;
 
 // An event-fed device that can be told to fail its readings, as a lost device does.
 class FlakyDevice : public input::Device {
-public:
+  public:
     input::EventDevice events;
     int keyboardFailures = 0;
     int mouseFailures = 0;
@@ -58,7 +58,7 @@ struct Received {
 };
 
 class Recorder : public MessageHandler {
-public:
+  public:
     explicit Recorder(std::vector<Received>& log) : m_log(log) {}
     void HandleMessage(BaseMessage* msg, u32 fromId) override {
         Received r;
@@ -77,14 +77,14 @@ public:
         m_log.push_back(r);
     }
 
-private:
+  private:
     std::vector<Received>& m_log;
 };
 
 KeyBindings TestBindings() {
     KeyBindings b;
-    const u32 codes[] = {key::W, key::S, key::A, key::D, key::Space, 256, 257, 257, key::E, 0,
-                         key::Q, 0, 0, 0, 0, 0, 0, 0};
+    const u32 codes[] = {key::W, key::S, key::A, key::D, key::Space, 256, 257, 257, key::E,
+                         0,      key::Q, 0,      0,      0,          0,   0,   0,   0};
     for (u32 i = 0; i < CONTROL_COUNT; ++i) {
         b.m_codes[i] = codes[i];
     }
@@ -94,7 +94,7 @@ KeyBindings TestBindings() {
 }
 
 class InputControlsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         window::SetScreenMetricsOverride(window::ScreenMetrics{1024, 768});
         window::ResetCursor();
@@ -177,8 +177,8 @@ TEST_F(InputControlsTest, KeyHeldThreeFramesThenReleasedReads1223) {
 
 TEST_F(InputControlsTest, MouseButtonsLagOneReadingAnd257IsTheRightButton) {
     Send(MSG_INPUT_SWITCH_GAME);
-    std::vector<int> punch;  // bound to 257
-    std::vector<int> grab;   // bound to 256
+    std::vector<int> punch; // bound to 257
+    std::vector<int> grab;  // bound to 256
     std::vector<int> state;
     Dev().MouseButton(mouse::Right, true);
     for (int frame = 0; frame < 5; ++frame) {
@@ -440,9 +440,9 @@ TEST_F(InputControlsTest, RecentresThePointerOutsideTheCursorModes) {
         u32 mode;
         bool recentred;
     } cases[] = {
-        {InputControls::MODE_GAME, true},         {InputControls::MODE_INTRO, true},
+        {InputControls::MODE_GAME, true},          {InputControls::MODE_INTRO, true},
         {InputControls::MODE_GRAPHIC_INPUT, true}, {InputControls::MODE_RANDOM, true},
-        {InputControls::MODE_EDITOR, false},      {InputControls::MODE_MENU, false},
+        {InputControls::MODE_EDITOR, false},       {InputControls::MODE_MENU, false},
         {InputControls::MODE_PAUSE, false},
     };
     for (const auto& c : cases) {
@@ -544,7 +544,7 @@ TEST_F(InputControlsTest, FunctionShiftAndControlActions) {
 }
 
 class ConsoleTest : public InputControlsTest {
-protected:
+  protected:
     void SetUp() override {
         InputControlsTest::SetUp();
         Send(MSG_INPUT_SWITCH_GAME);

@@ -11,10 +11,10 @@
 #include "PhysX/physx_component.h"
 #include "PhysX/physx_process.h"
 #include "ai/ai_view_process.h"
+#include "ai/mothership_builder.h"
 #include "animation/animation.h"
 #include "animation/animation_controller.h"
 #include "animation/animation_process.h"
-#include "ai/mothership_builder.h"
 #include "animation/joint.h"
 #include "animation/skeleton.h"
 #include "app/level_state.h"
@@ -23,9 +23,9 @@
 #include "city/bullet_process.h"
 #include "city/game_logic_process.h"
 #include "city/trigger_process.h"
-#include "core/component_header.h"
 #include "content/game_state_loader_process.h"
 #include "content/resource_loader_process.h"
+#include "core/component_header.h"
 #include "core/component_list_process.h"
 #include "core/definition_component.h"
 #include "core/threaded_process.h"
@@ -81,7 +81,8 @@ class CountingGraphic : public DefinitionComponent {
                 ? dynamic_cast<AnimationController*>(
                       parentAtFinalize->GetComponent(ComponentType::AnimationController))
                 : nullptr;
-        const Joint* joint = dynamic_cast<const JointComponent*>(owner->GetComponent(ComponentType::Joint));
+        const Joint* joint =
+            dynamic_cast<const JointComponent*>(owner->GetComponent(ComponentType::Joint));
         boundAtFinalize = controller != nullptr && controller->m_skeleton != nullptr &&
                           std::any_of(controller->m_skeleton->m_joints.begin(),
                                       controller->m_skeleton->m_joints.end(),

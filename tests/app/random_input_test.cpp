@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "game/input_state.h"
 #include "app/random_input.h"
+#include "game/input_state.h"
 #include "platform/system/crt_rand.h"
 
 namespace {

@@ -13,9 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "game/game_state.h"
-#include "game/handler_id.h"
-#include "game/shell_globals.h"
 #include "audio/sound_instance.h"
 #include "content/lua_handler.h"
 #include "content/parser_process.h"
@@ -25,7 +22,10 @@
 #include "core/message.h"
 #include "core/message_router.h"
 #include "core/threaded_process.h"
+#include "game/game_state.h"
+#include "game/handler_id.h"
 #include "game/player_info.h"
+#include "game/shell_globals.h"
 #include "support/scoped_temp_home.h"
 
 namespace state_fixture {

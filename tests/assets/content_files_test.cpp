@@ -15,8 +15,8 @@ extern "C" {
 #include <string>
 #include <vector>
 
-#include "support/content_fixture.h"
 #include "platform/sound/sound_system.h"
+#include "support/content_fixture.h"
 
 namespace {
 
@@ -156,7 +156,7 @@ TEST(ContentFiles, TexturesDecodeAtTheSizesTheirWidgetsLayOut) {
     // A widget's sprites are drawn at their texture's size, scaled with the window, over
     // the box that the screen layout gives the widget.
     const std::map<std::string, std::pair<int, int>> boxes = {
-        {"VantrelLogo", {984, 246}}, {"Copyright", {745, 41}}, {"White", {16, 16}},
+        {"VantrelLogo", {984, 246}}, {"Copyright", {745, 41}},  {"White", {16, 16}},
         {"Black", {16, 16}},         {"TeamLogo", {1024, 640}}, {"PhysxLogo", {400, 140}},
         {"GameLogo", {1024, 640}},   {"Controls", {1024, 640}}, {"Loading", {140, 40}},
     };

@@ -16,10 +16,10 @@
 
 #include "audio/sound_player.h"
 #include "audio/sound_process.h"
-#include "core/stream_map.h"
-#include "platform/sound/sound_system.h"
 #include "core/message.h"
 #include "core/message_router.h"
+#include "core/stream_map.h"
+#include "platform/sound/sound_system.h"
 #include "support/component_fixture.h"
 #include "support/package_fixture.h"
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "support/content_fixture.h"
 #include "core/component_type.h"
+#include "support/content_fixture.h"
 
 namespace {
 
@@ -133,8 +133,8 @@ const std::vector<std::pair<std::string, std::vector<std::string>>>& CreatedByNa
           "AI-Boss-Fly-MothershipTurret", "AI-Boss-Fly-MothershipHatch"}},
         {"resource loader",
          {"AI-Ground-Tank", "AI-Fly-Transport", "AI-Fly-Helicopter", "AI-Ground-CitizenCardboard",
-          "AI-Fly-MediumUFO", "RobotHead", "RobotBody", "RobotLeftArm", "RobotRightArm",
-          "RobotLeg", "AI-Boss-Fly-MothershipBase", "AI-Boss-Fly-MothershipTurret",
+          "AI-Fly-MediumUFO", "RobotHead", "RobotBody", "RobotLeftArm", "RobotRightArm", "RobotLeg",
+          "AI-Boss-Fly-MothershipBase", "AI-Boss-Fly-MothershipTurret",
           "AI-Boss-Fly-MothershipHatch", "AI-Boss-Fly-MothershipBFG", "AI-Boss-Fly-UFO",
           "AI-Fly-UFOChild"}},
         {"level editor", {"DUMMY"}},
@@ -275,7 +275,8 @@ TEST(ContentDefinitions, AssembledPartsCarryWhatTheAssemblyUses) {
         {"RobotLeftArm", {ComponentType::Graphic, ComponentType::Physics, ComponentType::Joint}},
         {"RobotLeg", {ComponentType::Graphic, ComponentType::Physics, ComponentType::Joint}},
         {"RobotHealth", {ComponentType::Graphic}},
-        {"BuildingBlock", {ComponentType::Graphic, ComponentType::Physics, ComponentType::Building}},
+        {"BuildingBlock",
+         {ComponentType::Graphic, ComponentType::Physics, ComponentType::Building}},
         {"AI-Boss-Fly-MothershipBase", {ComponentType::Graphic, ComponentType::Physics}},
         {"AI-Boss-Fly-MothershipBFG", {ComponentType::Graphic, ComponentType::Physics}},
         {"AI-Boss-Fly-MothershipBFGCore", {ComponentType::Graphic, ComponentType::Physics}},

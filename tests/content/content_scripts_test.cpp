@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "support/content_fixture.h"
 #include "content/lua_handler.h"
 #include "content/lua_test_fixture.h"
 #include "core/message_router.h"
+#include "support/content_fixture.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 
 #include "content/game_object_definition_map.h"
 #include "content/parser_process.h"
-#include "core/stream_map.h"
 #include "core/component_type.h"
 #include "core/message.h"
 #include "core/message_router.h"
+#include "core/stream_map.h"
 #include "support/package_fixture.h"
 #include "support/scoped_temp_home.h"
 
@@ -271,11 +271,12 @@ TEST(Definitions, ReadSaveReadKeepsEveryComponentAndParameter) {
 // ends the text TinyXML reads), including ones that are not UTF-8, references written out
 // as text and markup characters.
 TEST(Definitions, ArbitraryBytesInNamesAndValuesReadBackIdentically) {
-    std::vector<std::string> texts = {
-        "caf\xE9",  "\xC3",        "ends in a lead \xE2", "\xF0\x9F\x98", "\xFF\xFE",
-        "&#x41;",    "&#x",          "&#65;",                "&amp;",           "a & b",
-        "\"'<>",    "]]>",          "\r\n\t",            " padded ",        "",
-        "Gr\xC3\xBCn", "\x01\x1F\x7F", "&#x26;#x41;"};
+    std::vector<std::string> texts = {"caf\xE9",      "\xC3",         "ends in a lead \xE2",
+                                      "\xF0\x9F\x98", "\xFF\xFE",     "&#x41;",
+                                      "&#x",          "&#65;",        "&amp;",
+                                      "a & b",        "\"'<>",        "]]>",
+                                      "\r\n\t",       " padded ",     "",
+                                      "Gr\xC3\xBCn",  "\x01\x1F\x7F", "&#x26;#x41;"};
     u32 seed = 17;
     for (int i = 0; i < 200; ++i) {
         std::string text;

@@ -15,7 +15,7 @@ namespace {
 std::vector<std::string>* g_events = nullptr;
 
 class TestComponent : public Component, public Allocator<TestComponent> {
-public:
+  public:
     explicit TestComponent(std::string name) : name(std::move(name)) {}
     ~TestComponent() override { g_events->push_back("delete " + name); }
     void Update(float) override {}
@@ -35,7 +35,7 @@ public:
 };
 
 class TestProcess : public ComponentProcess {
-public:
+  public:
     void Update(float) override {}
     Component* CreateComponent(StreamMap*) override {
         auto* const component = new TestComponent("c" + std::to_string(++created));
@@ -61,7 +61,7 @@ void CaptureReport(const char* text) {
 }
 
 class GameObjectTest : public ::testing::Test {
-protected:
+  protected:
     GameObjectTest() {
         g_events = &events;
         g_reports = &reports;

@@ -2,8 +2,8 @@
 
 #include <cstring>
 #include <functional>
-#include <thread>
 #include <string>
+#include <thread>
 #include <typeinfo>
 #include <vector>
 
@@ -12,9 +12,7 @@
 namespace {
 
 // Distinct sizes per test so that counts are not shared with other pooled classes.
-template <std::size_t N> struct Blob : Allocator<Blob<N>> {
-    unsigned char bytes[N];
-};
+template <std::size_t N> struct Blob : Allocator<Blob<N>> { unsigned char bytes[N]; };
 
 struct Rock : Allocator<Rock> {
     char data[232];

@@ -19,7 +19,7 @@ struct Delivery {
 
 // Records what it receives into a shared log and runs an optional action on each message.
 class Recorder : public MessageHandler {
-public:
+  public:
     Recorder(std::string name, std::vector<Delivery>* log) : name(std::move(name)), log(log) {}
     void HandleMessage(BaseMessage* msg, u32 fromId) override {
         log->push_back({name, msg->type, fromId});
@@ -114,7 +114,7 @@ TEST(MessageRouter, RemoveHandlerErasesOneRegistrationUnderAnyId) {
 
 // The game's ids 0..5 at the root, the level's at the state's router and objects below.
 class RouterTree : public ::testing::Test {
-protected:
+  protected:
     RouterTree()
         : root(nullptr), state(&root), objectA(&state), objectB(&state), deep(&objectB),
           game("game", &log), graphics("graphics", &log), level("level", &log),
@@ -219,7 +219,7 @@ TEST_F(RouterTree, RangesThatDoNotGrowDownwardsCannotBounceAMessageForever) {
 
 // One router with one handler under id 1, for the queue tests.
 class MessageRouterQueue : public ::testing::Test {
-protected:
+  protected:
     MessageRouterQueue() { target.Bind(&router, 1); }
 
     std::vector<Delivery> log;

@@ -17,7 +17,7 @@
 namespace {
 
 class Counter : public MessageHandler {
-public:
+  public:
     void HandleMessage(BaseMessage* msg, u32) override {
         ++received;
         // A request carries a string the handler answers into, as a state answers the
@@ -35,9 +35,9 @@ TEST(MessageRouterThreads, SenderThreadAgainstTheRoutingMainThread) {
     MessageRouter root;
     MessageRouter state(&root);
     state.AttachToParent();
-    Counter sound;        // id 2 at the root, as the sound process
-    Counter levelState;   // id 6 at the state's router
-    Counter ticks;        // id 7, fed by delayed messages from both threads
+    Counter sound;      // id 2 at the root, as the sound process
+    Counter levelState; // id 6 at the state's router
+    Counter ticks;      // id 7, fed by delayed messages from both threads
     sound.Bind(&root, 2);
     levelState.Bind(&state, 6);
     ticks.Bind(&state, 7);
@@ -100,4 +100,4 @@ TEST(MessageRouterThreads, SenderThreadAgainstTheRoutingMainThread) {
     EXPECT_EQ(state.Children().size(), static_cast<std::size_t>(kObjects));
 }
 
-}  // namespace
+} // namespace

@@ -12,7 +12,7 @@
 
 // Outside any namespace: the log lines carry the class name.
 class ProbeProcess : public Process {
-public:
+  public:
     void Update(float dt) override {
         ++updates;
         lastDt = dt;
@@ -27,7 +27,7 @@ public:
 
 // Updated on its own thread: reports every update.
 class ProbeThreadProcess : public Process {
-public:
+  public:
     void Update(float) override {
         if (onUpdate) {
             onUpdate(*this);
@@ -45,15 +45,19 @@ namespace {
 using ProbePtr = boost::shared_ptr<ProbeProcess>;
 using ThreadProbePtr = boost::shared_ptr<ProbeThreadProcess>;
 
-ProbePtr NewProbe() { return ProbePtr(new ProbeProcess()); }
-ThreadProbePtr NewThreadProbe() { return ThreadProbePtr(new ProbeThreadProcess()); }
+ProbePtr NewProbe() {
+    return ProbePtr(new ProbeProcess());
+}
+ThreadProbePtr NewThreadProbe() {
+    return ThreadProbePtr(new ProbeThreadProcess());
+}
 
 boost::shared_ptr<ThreadedProcess> Wrap(const boost::shared_ptr<Process>& process) {
     return boost::shared_ptr<ThreadedProcess>(new ThreadedProcess(process));
 }
 
 class ProcessManagerTest : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override {
         manager.RemoveAllProcesses();
         sys::SetTimeSource(nullptr);
@@ -99,8 +103,8 @@ TEST_F(ProcessManagerTest, SkipsInactiveAndPausedUnlessForced) {
         bool updated;
     };
     const Case cases[] = {
-        {true, false, false, true},  {false, false, false, false}, {true, true, false, false},
-        {true, true, true, true},    {false, true, true, false},
+        {true, false, false, true}, {false, false, false, false}, {true, true, false, false},
+        {true, true, true, true},   {false, true, true, false},
     };
     for (const Case& c : cases) {
         ProcessManager local;
@@ -110,8 +114,8 @@ TEST_F(ProcessManagerTest, SkipsInactiveAndPausedUnlessForced) {
         local.forceUpdate = c.force;
         local.AddProcess(probe);
         local.Update(0.1f);
-        SCOPED_TRACE(testing::Message() << "active " << c.active << " paused " << c.paused
-                                        << " force " << c.force);
+        SCOPED_TRACE(testing::Message()
+                     << "active " << c.active << " paused " << c.paused << " force " << c.force);
         EXPECT_EQ(probe->updates, c.updated ? 1 : 0);
         EXPECT_EQ(local.processes.size(), 1u) << "skipped, not removed";
     }

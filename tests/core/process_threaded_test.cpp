@@ -18,7 +18,7 @@ namespace {
 
 // Records what each update received, and on which thread.
 class StepProcess : public Process {
-public:
+  public:
     void Update(float dt) override {
         {
             const std::lock_guard<std::mutex> hold(lock);
@@ -52,7 +52,7 @@ public:
 using StepPtr = boost::shared_ptr<StepProcess>;
 
 class ThreadedProcessTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { sys::SetTimeSource(&clock); }
     void TearDown() override {
         manager.RemoveAllProcesses();

@@ -12,7 +12,7 @@ constexpr const char* kName = "GorvaneTestMutex";
 
 // Holds the named mutex on another thread until told to let go.
 class Holder {
-public:
+  public:
     explicit Holder(const char* name) : m_name(name) {
         m_thread = std::thread([this] {
             NamedMutex::Wait(m_name, 0);
@@ -27,7 +27,7 @@ public:
         m_thread.join();
     }
 
-private:
+  private:
     const char* m_name;
     sys::Event m_holding;
     sys::Event m_letGo;

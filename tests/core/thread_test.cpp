@@ -11,7 +11,7 @@
 namespace {
 
 class CountingThread : public openutils::Thread {
-public:
+  public:
     void Run() override {
         runThread = std::this_thread::get_id();
         ++runs;
@@ -40,7 +40,7 @@ TEST(Thread, PriorityBeforeStartHasNoThread) {
 
 TEST(Thread, PriorityOutsideTheScaleFails) {
     class Waiting : public openutils::Thread {
-    public:
+      public:
         void Run() override { go.Wait(); }
         sys::Event go;
     } thread;

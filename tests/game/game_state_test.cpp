@@ -7,12 +7,12 @@
 
 #include <boost/make_shared.hpp>
 
-#include "game/game_state.h"
-#include "game/shell_globals.h"
 #include "core/component.h"
 #include "core/game_object.h"
 #include "core/message.h"
 #include "core/message_router.h"
+#include "game/game_state.h"
+#include "game/shell_globals.h"
 #include "platform/window/screen.h"
 #include "support/component_fixture.h"
 

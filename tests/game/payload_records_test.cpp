@@ -4,15 +4,15 @@
 #include <string>
 #include <utility>
 
+#include "core/message.h"
 #include "game/collision.h"
+#include "game/component_index.h"
+#include "game/laser_beam_info.h"
 #include "game/physics_info.h"
+#include "game/player_info.h"
 #include "game/radial_force.h"
 #include "game/remove_count.h"
 #include "game/spawn_struct.h"
-#include "core/message.h"
-#include "game/component_index.h"
-#include "game/laser_beam_info.h"
-#include "game/player_info.h"
 
 namespace {
 

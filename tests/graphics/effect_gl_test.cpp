@@ -275,8 +275,7 @@ TEST_F(EffectGlTest, RawShadersDrawWithTheirConstants) {
 
     std::unique_ptr<gfx::PixelShader> bright;
     ASSERT_TRUE(CompileShaderFromPackage(*m_device, "graphics/shaders/postProcessing.fx",
-                                         "BrightPass", "ps_2_0", bright, &error,
-                                         kPackage.c_str()))
+                                         "BrightPass", "ps_2_0", bright, &error, kPackage.c_str()))
         << error;
     const float offsets[16] = {};
     bright->Constants().SetVectorArray("tcDownSampleOffsets", offsets, 4);
@@ -295,8 +294,7 @@ TEST_F(EffectGlTest, AnEffectLoadedOffTheRenderThreadBuildsAtItsFirstBegin) {
     bool loaded = false;
     std::thread loader([&] {
         loaded = CreateEffectFromPackage(m_device.get(), "graphics/shaders/nodepth.fx",
-                                         kEffectOptimizationFlag, effect, &error,
-                                         kPackage.c_str());
+                                         kEffectOptimizationFlag, effect, &error, kPackage.c_str());
     });
     loader.join();
     ASSERT_TRUE(loaded) << error;
@@ -334,9 +332,9 @@ class EffectErrorTest : public EffectGlTest {
 
 TEST_F(EffectErrorTest, ABrokenEffectEndsTheStartWithGlsLogInTheBox) {
     std::vector<sys::MessageBoxRequest> boxes;
-    sys::ScopedMessageBoxSink sink{[&](const sys::MessageBoxRequest& box) { boxes.push_back(box); }};
-    EXPECT_EQ(LoadRequiredEffect(m_device.get(), "graphics/shaders/broken.fx",
-                                 m_package.c_str()),
+    sys::ScopedMessageBoxSink sink{
+        [&](const sys::MessageBoxRequest& box) { boxes.push_back(box); }};
+    EXPECT_EQ(LoadRequiredEffect(m_device.get(), "graphics/shaders/broken.fx", m_package.c_str()),
               nullptr);
     EXPECT_EQ(m_exit_codes, std::vector<int>{0});
     ASSERT_EQ(boxes.size(), 1u);
@@ -346,8 +344,7 @@ TEST_F(EffectErrorTest, ABrokenEffectEndsTheStartWithGlsLogInTheBox) {
     EXPECT_NE(boxes[0].text.find(":5("), std::string::npos) << boxes[0].text;
 
     // A file the package lacks ends the start the same way.
-    EXPECT_EQ(LoadRequiredEffect(m_device.get(), "graphics/shaders/missing.fx",
-                                 m_package.c_str()),
+    EXPECT_EQ(LoadRequiredEffect(m_device.get(), "graphics/shaders/missing.fx", m_package.c_str()),
               nullptr);
     EXPECT_EQ(m_exit_codes, (std::vector<int>{0, 0}));
     ASSERT_EQ(boxes.size(), 2u);
@@ -356,7 +353,8 @@ TEST_F(EffectErrorTest, ABrokenEffectEndsTheStartWithGlsLogInTheBox) {
 
 TEST_F(EffectErrorTest, ABrokenSkyEffectShowsTheBoxAndGoesOn) {
     std::vector<sys::MessageBoxRequest> boxes;
-    sys::ScopedMessageBoxSink sink{[&](const sys::MessageBoxRequest& box) { boxes.push_back(box); }};
+    sys::ScopedMessageBoxSink sink{
+        [&](const sys::MessageBoxRequest& box) { boxes.push_back(box); }};
     EXPECT_EQ(LoadOptionalEffect(m_device.get(), "graphics/shaders/sky.fx", m_package.c_str()),
               nullptr);
     EXPECT_TRUE(m_exit_codes.empty());
@@ -407,8 +405,12 @@ std::vector<ObjectVertex> Cube() {
                 vertex.uv[1] = (b + 1.0f) * 0.5f;
                 return vertex;
             };
-            for (const auto& [a, b] : {std::pair{-1.0f, -1.0f}, {1.0f, -1.0f}, {1.0f, 1.0f},
-                                       {-1.0f, -1.0f}, {1.0f, 1.0f}, {-1.0f, 1.0f}}) {
+            for (const auto& [a, b] : {std::pair{-1.0f, -1.0f},
+                                       {1.0f, -1.0f},
+                                       {1.0f, 1.0f},
+                                       {-1.0f, -1.0f},
+                                       {1.0f, 1.0f},
+                                       {-1.0f, 1.0f}}) {
                 vertices.push_back(corner(a, b));
             }
         }
@@ -425,7 +427,8 @@ TEST_F(EffectGlTest, ALitTexturedCubeThroughTransformTech) {
     ASSERT_TRUE(phong->SetTechnique("TransformTech"));
 
     const Float4x4 world = Math::MatrixIdentity();
-    const Float4x4 view = Math::MatrixLookAtLH({0.0f, 0.0f, -5.0f}, {0.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f});
+    const Float4x4 view =
+        Math::MatrixLookAtLH({0.0f, 0.0f, -5.0f}, {0.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f});
     const Float4x4 projection = Math::MatrixPerspectiveFovLH(
         std::numbers::pi_v<float> / 3.0f, static_cast<float>(kWidth) / kHeight, 1.0f, 100.0f);
     const Float4x4 wvp = world * view * projection;

@@ -27,35 +27,38 @@ constexpr Kind E = Kind::Entry;
 constexpr Kind P = Kind::Param;
 
 // The object effects share their parameter list; bumpMapping2 adds the bump map.
-#define OBJECT_EFFECT(file)                                                                  \
-    {file, T, "DeferredShading"}, {file, T, "TransformTech"}, {file, P, "gLightVecW"},          \
-        {file, P, "gSpecularLight"}, {file, P, "gDiffuseLight"}, {file, P, "gAmbientLight"},    \
-        {file, P, "gLightPosW"}, {file, P, "render_shadows"}, {file, P, "level_editor_mode"},   \
-        {file, P, "gEyePosW"}, {file, P, "alpha_color"}, {file, P, "g_splitplane"},             \
-        {file, P, "g_texturematrix"}, {file, P, "gView"}, {file, P, "useSpecularMapping"},      \
-        {file, P, "gSpecularTex"}, {file, P, "gWVP"}, {file, P, "gWorld"},                      \
-        {file, P, "hdr_multiplier"}, {file, P, "gSpecularPower"},                               \
-        {file, P, "gWorldInverseTranspose"}, {file, P, "useTexture"}, {file, P, "gDiffuseMtrl"}, \
-        {file, P, "gTex"}
+#define OBJECT_EFFECT(file)                                                                        \
+    {file, T, "DeferredShading"}, {file, T, "TransformTech"}, {file, P, "gLightVecW"},             \
+        {file, P, "gSpecularLight"}, {file, P, "gDiffuseLight"}, {file, P, "gAmbientLight"},       \
+        {file, P, "gLightPosW"}, {file, P, "render_shadows"}, {file, P, "level_editor_mode"},      \
+        {file, P, "gEyePosW"}, {file, P, "alpha_color"}, {file, P, "g_splitplane"},                \
+        {file, P, "g_texturematrix"}, {file, P, "gView"}, {file, P, "useSpecularMapping"},         \
+        {file, P, "gSpecularTex"}, {file, P, "gWVP"}, {file, P, "gWorld"},                         \
+        {file, P, "hdr_multiplier"}, {file, P, "gSpecularPower"},                                  \
+        {file, P, "gWorldInverseTranspose"}, {file, P, "useTexture"}, {file, P, "gDiffuseMtrl"}, { \
+        file, P, "gTex"                                                                            \
+    }
 
-#define DEFERRED_LIGHTING(file)                                                               \
-    {file, T, "GlobalIllumination"}, {file, T, "LocalIllumination"},                           \
-        {file, P, "normal_diffuse_map"}, {file, P, "position_specular_map"},                   \
-        {file, P, "window_dimensions"}, {file, P, "noise_texture"},                            \
-        {file, P, "noise_texture_depth"}, {file, P, "max_far_plane"},                          \
-        {file, P, "SHADOW_MAP_TEXEL_SIZE"}, {file, P, "SHADOW_MAP_SIZE"},                      \
-        {file, P, "g_texturematrix"}, {file, P, "g_splitplane"}, {file, P, "gView"},           \
-        {file, P, "gEyePosW"}, {file, P, "gLightVecW"}, {file, P, "gSpecularLight"},           \
-        {file, P, "gDiffuseLight"}, {file, P, "gAmbientLight"}, {file, P, "gLightPosW"},       \
-        {file, P, "render_shadows"}, {file, P, "gFogRange"}, {file, P, "mult"},                \
-        {file, P, "light"}, {file, P, "gWVP"}, {file, P, "gWorld"}, {file, P, "distance_mod"}, \
-        {file, P, "sphere_center"}, {file, P, "sphere_radius"},                                \
-        {file, P, "volumetric_amount"}, {file, P, "always_visible"}
+#define DEFERRED_LIGHTING(file)                                                                    \
+    {file, T, "GlobalIllumination"}, {file, T, "LocalIllumination"},                               \
+        {file, P, "normal_diffuse_map"}, {file, P, "position_specular_map"},                       \
+        {file, P, "window_dimensions"}, {file, P, "noise_texture"},                                \
+        {file, P, "noise_texture_depth"}, {file, P, "max_far_plane"},                              \
+        {file, P, "SHADOW_MAP_TEXEL_SIZE"}, {file, P, "SHADOW_MAP_SIZE"},                          \
+        {file, P, "g_texturematrix"}, {file, P, "g_splitplane"}, {file, P, "gView"},               \
+        {file, P, "gEyePosW"}, {file, P, "gLightVecW"}, {file, P, "gSpecularLight"},               \
+        {file, P, "gDiffuseLight"}, {file, P, "gAmbientLight"}, {file, P, "gLightPosW"},           \
+        {file, P, "render_shadows"}, {file, P, "gFogRange"}, {file, P, "mult"},                    \
+        {file, P, "light"}, {file, P, "gWVP"}, {file, P, "gWorld"}, {file, P, "distance_mod"},     \
+        {file, P, "sphere_center"}, {file, P, "sphere_radius"}, {file, P, "volumetric_amount"}, {  \
+        file, P, "always_visible"                                                                  \
+    }
 
-#define PARTICLE_EFFECT(file)                                                                 \
-    {file, T, "ParticleTech"}, {file, P, "gWVP"}, {file, P, "gWorld"}, {file, P, "gEyePosW"}, \
-        {file, P, "window_dimensions"}, {file, P, "normal_diffuse_map"},                      \
-        {file, P, "position_specular_map"}
+#define PARTICLE_EFFECT(file)                                                                      \
+    {file, T, "ParticleTech"}, {file, P, "gWVP"}, {file, P, "gWorld"}, {file, P, "gEyePosW"},      \
+        {file, P, "window_dimensions"}, {file, P, "normal_diffuse_map"}, {                         \
+        file, P, "position_specular_map"                                                           \
+    }
 
 const Name kNames[] = {
     OBJECT_EFFECT("phongLighting2.fx"),
@@ -169,14 +172,22 @@ struct ArrayName {
 };
 
 const ArrayName kArrays[] = {
-    {"phongLighting2.fx", "g_splitplane", 4},      {"phongLighting2.fx", "g_texturematrix", 4},
-    {"bumpMapping2.fx", "g_splitplane", 4},        {"bumpMapping2.fx", "g_texturematrix", 4},
-    {"deferredlighting2.fx", "g_splitplane", 2},   {"deferredlighting2.fx", "g_texturematrix", 2},
-    {"deferredlighting3.fx", "g_splitplane", 3},   {"deferredlighting3.fx", "g_texturematrix", 3},
-    {"deferredlighting4.fx", "g_splitplane", 4},   {"deferredlighting4.fx", "g_texturematrix", 4},
-    {"postProcessing.fx", "tcDownSampleOffsets", 16}, {"postProcessing.fx", "HBloomWeights", 9},
-    {"postProcessing.fx", "HBloomOffsets", 9},     {"postProcessing.fx", "VBloomWeights", 9},
-    {"postProcessing.fx", "VBloomOffsets", 9},     {"depthoffield.fx", "filterTaps", 12},
+    {"phongLighting2.fx", "g_splitplane", 4},
+    {"phongLighting2.fx", "g_texturematrix", 4},
+    {"bumpMapping2.fx", "g_splitplane", 4},
+    {"bumpMapping2.fx", "g_texturematrix", 4},
+    {"deferredlighting2.fx", "g_splitplane", 2},
+    {"deferredlighting2.fx", "g_texturematrix", 2},
+    {"deferredlighting3.fx", "g_splitplane", 3},
+    {"deferredlighting3.fx", "g_texturematrix", 3},
+    {"deferredlighting4.fx", "g_splitplane", 4},
+    {"deferredlighting4.fx", "g_texturematrix", 4},
+    {"postProcessing.fx", "tcDownSampleOffsets", 16},
+    {"postProcessing.fx", "HBloomWeights", 9},
+    {"postProcessing.fx", "HBloomOffsets", 9},
+    {"postProcessing.fx", "VBloomWeights", 9},
+    {"postProcessing.fx", "VBloomOffsets", 9},
+    {"depthoffield.fx", "filterTaps", 12},
 };
 
 gfx::EffectFile ReadPackaged(const std::string& sourceName) {
@@ -224,7 +235,8 @@ TEST(EffectNamesTest, ArraysHoldWhatTheRendererSets) {
 }
 
 TEST(EffectNamesTest, TheLightIsTheLightRecord) {
-    for (const char* file : {"deferredlighting2.fx", "deferredlighting3.fx", "deferredlighting4.fx"}) {
+    for (const char* file :
+         {"deferredlighting2.fx", "deferredlighting3.fx", "deferredlighting4.fx"}) {
         const gfx::EffectFile effect = ReadPackaged(file);
         const i32 index = effect.FindParam("light");
         ASSERT_GE(index, 0) << file;

@@ -13,11 +13,11 @@
 #include <vector>
 
 #include "content/particle_system_info.h"
-#include "core/stream_map.h"
 #include "core/component_type.h"
 #include "core/game_object.h"
 #include "core/message.h"
 #include "core/message_router.h"
+#include "core/stream_map.h"
 #include "core/thread.h"
 #include "graphics/graphics_process.h"
 #include "graphics/particle_system_cpu.h"
@@ -531,7 +531,7 @@ TEST_F(GraphicsProcessDevice, PrintScreenWritesTheLastFrameAsABmp) {
     EXPECT_EQ(image.width, 48);
     EXPECT_EQ(image.height, 30);
     EXPECT_EQ(image.pixels, frame);
-    EXPECT_EQ(image.pixels[(0 * 48 + 5) * 4], 255); // red at the top
+    EXPECT_EQ(image.pixels[(0 * 48 + 5) * 4], 255);      // red at the top
     EXPECT_EQ(image.pixels[(3 * 48 + 5) * 4 + 2], 0xC0); // blue below it
 }
 

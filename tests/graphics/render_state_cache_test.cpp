@@ -75,7 +75,8 @@ TEST_F(RenderStateCacheTest, SamplersAreCachedEachOnTheirOwn) {
     RenderStateCache::SetSampler(m_device, 2, gfx::kSampMinFilter, gfx::kFilterPoint);
     RenderStateCache::SetSampler(m_device, 3, gfx::kSampMagFilter, gfx::kFilterLinear);
     ASSERT_EQ(m_device.calls.size(), 1u);
-    EXPECT_EQ(m_device.calls[0], (RecordingDevice::Call{3, gfx::kSampMagFilter, gfx::kFilterLinear}));
+    EXPECT_EQ(m_device.calls[0],
+              (RecordingDevice::Call{3, gfx::kSampMagFilter, gfx::kFilterLinear}));
 }
 
 TEST_F(RenderStateCacheTest, GetAsksTheDeviceUntilTheStateWasSetThroughTheCache) {

@@ -33,9 +33,9 @@ gfx::Image Checker() {
     for (int row = 0; row < 4; ++row) {
         for (int x = 0; x < 4; ++x) {
             const bool dark = (row + x) % 2 == 0;
-            image.pixels.insert(image.pixels.end(),
-                                {u8(dark ? 10 + x * 20 : 200 + x * 10),
-                                 u8(dark ? 30 + row * 40 : 100 + row * 30), u8(dark ? 0 : 255), 255});
+            image.pixels.insert(image.pixels.end(), {u8(dark ? 10 + x * 20 : 200 + x * 10),
+                                                     u8(dark ? 30 + row * 40 : 100 + row * 30),
+                                                     u8(dark ? 0 : 255), 255});
         }
     }
     return image;

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "graphics/graphics_process.h"
 #include "graphics/screenshot.h"
 #include "graphics/start_error.h"
-#include "graphics/graphics_process.h"
 #include "platform/gfx/image.h"
 #include "platform/system/message_box.h"
 #include "support/package_fixture.h"
@@ -33,11 +33,9 @@ TEST(ScreenshotNames, TheFirstFreeNumberIsTaken) {
     }
     std::set<int> allButLast = all;
     allButLast.erase(998);
-    const Case cases[] = {{{}, Name(0)},
-                          {{0, 1}, Name(2)},
+    const Case cases[] = {{{}, Name(0)},     {{0, 1}, Name(2)},
                           {{1, 2}, Name(0)}, // a gap at 000 is filled first
-                          {{0, 2}, Name(1)},
-                          {allButLast, Name(998)},
+                          {{0, 2}, Name(1)}, {allButLast, Name(998)},
                           {all, ""}};
     for (const Case& c : cases) {
         const auto exists = [&](const std::string& name) {
@@ -67,7 +65,7 @@ class ScreenshotFiles : public ::testing::Test {
     package_fixture::ScratchFolder m_folder;
     fs::path m_previous;
     const std::vector<u8> m_pixels = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255,
-                                      1, 2, 3, 255, 4, 5, 6, 255, 7, 8, 9, 255};
+                                      1,   2, 3, 255, 4, 5,   6, 255, 7, 8, 9,   255};
     std::string m_written;
 };
 
@@ -106,7 +104,8 @@ TEST_F(ScreenshotFiles, AFailedWriteIsReportedAndNotCalledSaved) {
 
 TEST(GraphicsStartError, ShowsTheTextLogsItAndExitsWithCodeZeroThroughTheHook) {
     std::vector<sys::MessageBoxRequest> boxes;
-    sys::ScopedMessageBoxSink sink{[&](const sys::MessageBoxRequest& box) { boxes.push_back(box); }};
+    sys::ScopedMessageBoxSink sink{
+        [&](const sys::MessageBoxRequest& box) { boxes.push_back(box); }};
     std::vector<int> codes;
     const ExitHook previous = SetGraphicsExitHook([&](int code) { codes.push_back(code); });
     testing::internal::CaptureStdout();

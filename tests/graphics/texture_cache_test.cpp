@@ -15,8 +15,8 @@ std::string SmallBmp() {
 }
 
 std::string DataFile(const std::string& name) {
-    const std::vector<u8> bytes = package_fixture::ReadFile(std::string(GORVANE_SOURCE_DIR) +
-                                                            "/data/art/textures/" + name);
+    const std::vector<u8> bytes =
+        package_fixture::ReadFile(std::string(GORVANE_SOURCE_DIR) + "/data/art/textures/" + name);
     return {bytes.begin(), bytes.end()};
 }
 

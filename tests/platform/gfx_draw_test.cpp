@@ -93,8 +93,8 @@ void main() {
     device.SetRenderTarget(0, target->GetSurface());
     device.SetTexture(0, &texture);
     device.SetProgram(program->Name());
-    const ScreenVertex quad[4] = {{-1, -1, 0, 1, 0, 0}, {1, -1, 0, 1, 0, 0}, {-1, 1, 0, 1, 0, 0},
-                                  {1, 1, 0, 1, 0, 0}};
+    const ScreenVertex quad[4] = {
+        {-1, -1, 0, 1, 0, 0}, {1, -1, 0, 1, 0, 0}, {-1, 1, 0, 1, 0, 0}, {1, 1, 0, 1, 0, 0}};
     device.SetRenderState(gfx::kRsCullMode, gfx::kCullNone);
     device.SetRenderState(gfx::kRsZEnable, 0);
     device.SetVertexLayout(gfx::VertexLayout::ScreenTexture);
@@ -110,9 +110,9 @@ TEST_F(GfxDrawTest, AClockwiseTriangleSurvivesCullCcwAndVanishesUnderCullCw) {
     const ScreenVertex triangle[3] = {
         {10, 5, 0, 1, 0, 0}, {50, 5, 0, 1, 0, 0}, {30, 35, 0, 1, 0, 0}};
     m_device->SetVertexLayout(gfx::VertexLayout::ScreenTexture);
-    for (const auto& [cull, expected] : {std::pair{gfx::kCullCcw, kWhite},
-                                         std::pair{gfx::kCullCw, kBlack},
-                                         std::pair{gfx::kCullNone, kWhite}}) {
+    for (const auto& [cull, expected] :
+         {std::pair{gfx::kCullCcw, kWhite}, std::pair{gfx::kCullCw, kBlack},
+          std::pair{gfx::kCullNone, kWhite}}) {
         m_device->Clear(gfx::kClearTarget, 0xFF000000u, 1.0f, 0);
         m_device->SetRenderState(gfx::kRsCullMode, cull);
         m_device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleList, 1, triangle,
@@ -179,7 +179,8 @@ TEST_F(GfxDrawTest, CubeFacesAndVolumeSlicesSampleAsWritten) {
     EXPECT_FALSE(cube->IsUploaded());
     const std::vector<u8> faces = SampleLayers(*m_device, *cube, "samplerCube", R"(texture(s_stage0,
         vec3[6](vec3(1, 0, 0), vec3(-1, 0, 0), vec3(0, 1, 0), vec3(0, -1, 0), vec3(0, 0, 1),
-                vec3(0, 0, -1))[i]))", 6);
+                vec3(0, 0, -1))[i]))",
+                                               6);
     EXPECT_TRUE(cube->IsUploaded());
     ASSERT_EQ(faces.size(), 6u * 4u);
     for (i32 face = 0; face < 6; ++face) {
@@ -190,9 +191,9 @@ TEST_F(GfxDrawTest, CubeFacesAndVolumeSlicesSampleAsWritten) {
 
     auto volume = gfx::Texture::FromImage(SolidLayers(gfx::ImageKind::Volume, 2, 4));
     EXPECT_EQ(volume->Depth(), 4);
-    const std::vector<u8> slices = SampleLayers(
-        *m_device, *volume, "sampler3D",
-        "texture(s_stage0, vec3(0.5, 0.5, (float(i) + 0.5) / float(u_layers)))", 4);
+    const std::vector<u8> slices =
+        SampleLayers(*m_device, *volume, "sampler3D",
+                     "texture(s_stage0, vec3(0.5, 0.5, (float(i) + 0.5) / float(u_layers)))", 4);
     ASSERT_EQ(slices.size(), 4u * 4u);
     for (i32 slice = 0; slice < 4; ++slice) {
         EXPECT_EQ(PixelAt(slices, 4, slice, 0),

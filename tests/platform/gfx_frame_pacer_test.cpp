@@ -39,7 +39,7 @@ class PacedFrames : public ::testing::Test {
 
 TEST_F(PacedFrames, ARefusedSwapIntervalPacesFastFramesToTheRefreshBySleeping) {
     pacer.SetSwapWaits(false);
-    pacer.SetRefreshRate(0);  // unknown: 60 Hz
+    pacer.SetRefreshRate(0); // unknown: 60 Hz
     EXPECT_TRUE(pacer.Pacing());
     EXPECT_DOUBLE_EQ(pacer.Period(), 1.0 / 60.0);
     const std::vector<double> ends = Run(120, 0.002);
@@ -96,7 +96,7 @@ TEST_F(PacedFrames, ASwapThatWaitsForTheDisplayGetsNoExtraWait) {
 TEST_F(PacedFrames, ALateFrameRestartsTheCadenceInsteadOfRushingToCatchUp) {
     pacer.SetSwapWaits(false);
     Run(5, 0.001);
-    const double lateEnd = Run(1, 0.5).back();  // a load that held the frame up
+    const double lateEnd = Run(1, 0.5).back(); // a load that held the frame up
     sleeps.clear();
     const std::vector<double> ends = Run(5, 0.001);
     // The late frame started the cadence afresh: every later frame waits its whole turn
@@ -112,10 +112,10 @@ TEST_F(PacedFrames, AFrameLateByLessThanAPeriodKeepsTheCadence) {
     pacer.SetSwapWaits(false);
     const std::vector<double> first = Run(3, 0.001);
     const double start = first.front();
-    Run(1, 1.0 / 60.0 + 0.005);  // ends 5 ms after its turn, no sleep
+    Run(1, 1.0 / 60.0 + 0.005); // ends 5 ms after its turn, no sleep
     const std::vector<double> after = Run(2, 0.001);
     // The next frames end on the original grid again.
     EXPECT_NEAR(after.back() - start, 5.0 / 60.0, 1e-6);
 }
 
-}  // namespace
+} // namespace

@@ -9,7 +9,8 @@
 namespace {
 
 std::vector<u8> DataFile(const std::string& name) {
-    return package_fixture::ReadFile(std::string(GORVANE_SOURCE_DIR) + "/data/art/textures/" + name);
+    return package_fixture::ReadFile(std::string(GORVANE_SOURCE_DIR) + "/data/art/textures/" +
+                                     name);
 }
 
 bool Decode(const std::vector<u8>& bytes, gfx::Image& image, std::string* error = nullptr) {
@@ -56,7 +57,7 @@ TEST(GfxImageTest, DdsChannelsComeOutAsRgba) {
 
     gfx::Image smoke;
     ASSERT_TRUE(Decode(DataFile("smoke.dds"), smoke));
-    EXPECT_EQ(smoke.pixels[3], 0);                      // a transparent corner
+    EXPECT_EQ(smoke.pixels[3], 0);                        // a transparent corner
     EXPECT_GT(smoke.pixels[(32 * 64 + 32) * 4 + 3], 150); // a dense middle
 }
 
@@ -95,8 +96,8 @@ TEST(GfxImageTest, TruncatedGarbageAndCompressedDdsFilesFailWithoutACrash) {
 TEST(GfxImageTest, ABmpWrittenHereDecodesToTheSamePixels) {
     const i32 width = 3; // rows need padding
     const i32 height = 2;
-    const std::vector<u8> rgba = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255,
-                                  10, 20, 30, 255, 40, 50, 60, 255, 70, 80, 90, 255};
+    const std::vector<u8> rgba = {255, 0,  0,  255, 0,  255, 0,  255, 0,  0,  255, 255,
+                                  10,  20, 30, 255, 40, 50,  60, 255, 70, 80, 90,  255};
     const std::string bmp = gfx::EncodeBmp(rgba.data(), width, height);
     EXPECT_EQ(bmp.size(), 54u + 2u * 12u);
     gfx::Image image;

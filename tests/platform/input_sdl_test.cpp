@@ -11,21 +11,46 @@ namespace key = input::key;
 
 TEST(InputSdl, ScancodesGiveKeyboardScanCodes) {
     const std::pair<SDL_Scancode, u8> cases[] = {
-        {SDL_SCANCODE_ESCAPE, 0x01},   {SDL_SCANCODE_W, 0x11},       {SDL_SCANCODE_S, 0x1F},
-        {SDL_SCANCODE_A, 0x1E},        {SDL_SCANCODE_D, 0x20},       {SDL_SCANCODE_E, 0x12},
-        {SDL_SCANCODE_Q, 0x10},        {SDL_SCANCODE_SPACE, 0x39},   {SDL_SCANCODE_BACKSPACE, 0x0E},
-        {SDL_SCANCODE_GRAVE, 0x29},    {SDL_SCANCODE_LSHIFT, 0x2A},  {SDL_SCANCODE_LCTRL, 0x1D},
-        {SDL_SCANCODE_RETURN, 0x1C},   {SDL_SCANCODE_F1, 0x3B},      {SDL_SCANCODE_F10, 0x44},
-        {SDL_SCANCODE_F11, 0x57},      {SDL_SCANCODE_F12, 0x58},     {SDL_SCANCODE_LALT, 0x38},
-        {SDL_SCANCODE_KP_7, 0x47},     {SDL_SCANCODE_KP_PERIOD, 0x53},
+        {SDL_SCANCODE_ESCAPE, 0x01},
+        {SDL_SCANCODE_W, 0x11},
+        {SDL_SCANCODE_S, 0x1F},
+        {SDL_SCANCODE_A, 0x1E},
+        {SDL_SCANCODE_D, 0x20},
+        {SDL_SCANCODE_E, 0x12},
+        {SDL_SCANCODE_Q, 0x10},
+        {SDL_SCANCODE_SPACE, 0x39},
+        {SDL_SCANCODE_BACKSPACE, 0x0E},
+        {SDL_SCANCODE_GRAVE, 0x29},
+        {SDL_SCANCODE_LSHIFT, 0x2A},
+        {SDL_SCANCODE_LCTRL, 0x1D},
+        {SDL_SCANCODE_RETURN, 0x1C},
+        {SDL_SCANCODE_F1, 0x3B},
+        {SDL_SCANCODE_F10, 0x44},
+        {SDL_SCANCODE_F11, 0x57},
+        {SDL_SCANCODE_F12, 0x58},
+        {SDL_SCANCODE_LALT, 0x38},
+        {SDL_SCANCODE_KP_7, 0x47},
+        {SDL_SCANCODE_KP_PERIOD, 0x53},
         // Extended keys carry 0x80 on top of their twin's code.
-        {SDL_SCANCODE_RALT, 0xB8},     {SDL_SCANCODE_RCTRL, 0x9D},   {SDL_SCANCODE_KP_ENTER, 0x9C},
-        {SDL_SCANCODE_KP_DIVIDE, 0xB5}, {SDL_SCANCODE_PRINTSCREEN, 0xB7}, {SDL_SCANCODE_HOME, 0xC7},
-        {SDL_SCANCODE_UP, 0xC8},       {SDL_SCANCODE_PAGEUP, 0xC9},  {SDL_SCANCODE_LEFT, 0xCB},
-        {SDL_SCANCODE_RIGHT, 0xCD},    {SDL_SCANCODE_END, 0xCF},     {SDL_SCANCODE_DOWN, 0xD0},
-        {SDL_SCANCODE_PAGEDOWN, 0xD1}, {SDL_SCANCODE_INSERT, 0xD2},  {SDL_SCANCODE_DELETE, 0xD3},
-        {SDL_SCANCODE_LGUI, 0xDB},     {SDL_SCANCODE_PAUSE, 0xC5},
-        {SDL_SCANCODE_UNKNOWN, 0},     {SDL_SCANCODE_F24, 0},
+        {SDL_SCANCODE_RALT, 0xB8},
+        {SDL_SCANCODE_RCTRL, 0x9D},
+        {SDL_SCANCODE_KP_ENTER, 0x9C},
+        {SDL_SCANCODE_KP_DIVIDE, 0xB5},
+        {SDL_SCANCODE_PRINTSCREEN, 0xB7},
+        {SDL_SCANCODE_HOME, 0xC7},
+        {SDL_SCANCODE_UP, 0xC8},
+        {SDL_SCANCODE_PAGEUP, 0xC9},
+        {SDL_SCANCODE_LEFT, 0xCB},
+        {SDL_SCANCODE_RIGHT, 0xCD},
+        {SDL_SCANCODE_END, 0xCF},
+        {SDL_SCANCODE_DOWN, 0xD0},
+        {SDL_SCANCODE_PAGEDOWN, 0xD1},
+        {SDL_SCANCODE_INSERT, 0xD2},
+        {SDL_SCANCODE_DELETE, 0xD3},
+        {SDL_SCANCODE_LGUI, 0xDB},
+        {SDL_SCANCODE_PAUSE, 0xC5},
+        {SDL_SCANCODE_UNKNOWN, 0},
+        {SDL_SCANCODE_F24, 0},
     };
     for (const auto& [scancode, code] : cases) {
         EXPECT_EQ(input::KeyCodeFromScancode(scancode), code) << SDL_GetScancodeName(scancode);
@@ -118,10 +143,8 @@ TEST(InputSdl, WheelReports120ANotch) {
         Uint32 direction;
         i32 expected;
     } const cases[] = {
-        {1, 1.0f, SDL_MOUSEWHEEL_NORMAL, 120},
-        {-2, -2.0f, SDL_MOUSEWHEEL_NORMAL, -240},
-        {1, 1.0f, SDL_MOUSEWHEEL_FLIPPED, -120},
-        {0, 0.25f, SDL_MOUSEWHEEL_NORMAL, 30},
+        {1, 1.0f, SDL_MOUSEWHEEL_NORMAL, 120},   {-2, -2.0f, SDL_MOUSEWHEEL_NORMAL, -240},
+        {1, 1.0f, SDL_MOUSEWHEEL_FLIPPED, -120}, {0, 0.25f, SDL_MOUSEWHEEL_NORMAL, 30},
         {3, 0.0f, SDL_MOUSEWHEEL_NORMAL, 360}, // made by hand: whole notches only
     };
     for (const Case& c : cases) {

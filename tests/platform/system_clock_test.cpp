@@ -5,7 +5,7 @@
 namespace {
 
 class SystemClock : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override { sys::SetTimeSource(nullptr); }
 };
 

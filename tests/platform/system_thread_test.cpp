@@ -11,9 +11,13 @@
 
 namespace {
 
-int OwnNice() { return getpriority(PRIO_PROCESS, static_cast<id_t>(gettid())); }
+int OwnNice() {
+    return getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
+}
 
-int ProcessNice() { return getpriority(PRIO_PROCESS, static_cast<id_t>(getpid())); }
+int ProcessNice() {
+    return getpriority(PRIO_PROCESS, static_cast<id_t>(getpid()));
+}
 
 TEST(SystemThread, RunsTheBodyOnAnotherThreadAndJoinsOnce) {
     sys::Thread thread;
@@ -84,6 +88,8 @@ TEST(SystemThread, PriorityOfAFinishedThreadIsHarmless) {
     EXPECT_TRUE(thread.SetPriority(-2));
 }
 
-TEST(SystemThread, ProcessorCountIsAtLeastOne) { EXPECT_GE(sys::ProcessorCount(), 1u); }
+TEST(SystemThread, ProcessorCountIsAtLeastOne) {
+    EXPECT_GE(sys::ProcessorCount(), 1u);
+}
 
 } // namespace

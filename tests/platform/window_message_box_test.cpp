@@ -10,7 +10,8 @@ TEST(WindowMessageBox, SinksNestAndRestore) {
     std::vector<std::string> outer;
     std::vector<std::string> inner;
     {
-        sys::ScopedMessageBoxSink a([&](const sys::MessageBoxRequest& b) { outer.push_back(b.text); });
+        sys::ScopedMessageBoxSink a(
+            [&](const sys::MessageBoxRequest& b) { outer.push_back(b.text); });
         sys::ShowMessageBox("t", "one");
         {
             sys::ScopedMessageBoxSink b(

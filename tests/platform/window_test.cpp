@@ -17,7 +17,7 @@ namespace {
 using window::Window;
 
 class WindowTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         window::g_quit = false;
@@ -47,9 +47,8 @@ protected:
     }
 
     std::vector<sys::MessageBoxRequest> m_boxes;
-    sys::ScopedMessageBoxSink m_sink{[this](const sys::MessageBoxRequest& b) {
-        m_boxes.push_back(b);
-    }};
+    sys::ScopedMessageBoxSink m_sink{
+        [this](const sys::MessageBoxRequest& b) { m_boxes.push_back(b); }};
 };
 
 TEST(WindowCentring, IntegerHalvesOfScreenAndWindow) {
@@ -58,8 +57,7 @@ TEST(WindowCentring, IntegerHalvesOfScreenAndWindow) {
         i32 w, h;
         window::Point expected;
     } const cases[] = {
-        {{1024, 768}, 768, 480, {128, 144}},
-        {{1920, 1200}, 1920, 1200, {0, 0}},
+        {{1024, 768}, 768, 480, {128, 144}},  {{1920, 1200}, 1920, 1200, {0, 0}},
         {{1366, 768}, 1280, 800, {43, -16}}, // taller than the screen: starts above it
         {{1025, 769}, 767, 481, {129, 144}}, // 512 - 383, 384 - 240
         {{1680, 1050}, 1440, 900, {120, 75}},

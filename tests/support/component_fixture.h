@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "core/stream_map.h"
 #include "core/message.h"
 #include "core/message_handler.h"
+#include "core/stream_map.h"
 
 namespace component_fixture {
 

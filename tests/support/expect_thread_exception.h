@@ -4,13 +4,13 @@
 
 #include "core/thread.h"
 
-#define EXPECT_THREAD_EXCEPTION(statement, text)                                                  \
-    do {                                                                                          \
-        try {                                                                                     \
-            statement;                                                                            \
-            ADD_FAILURE() << "no exception from " #statement;                                     \
-        } catch (const openutils::ThreadException& e) {                                           \
-            EXPECT_EQ(e.GetMessage(), text);                                                      \
-            EXPECT_STREQ(e.what(), text);                                                         \
-        }                                                                                         \
+#define EXPECT_THREAD_EXCEPTION(statement, text)                                                   \
+    do {                                                                                           \
+        try {                                                                                      \
+            statement;                                                                             \
+            ADD_FAILURE() << "no exception from " #statement;                                      \
+        } catch (const openutils::ThreadException& e) {                                            \
+            EXPECT_EQ(e.GetMessage(), text);                                                       \
+            EXPECT_STREQ(e.what(), text);                                                          \
+        }                                                                                          \
     } while (false)

@@ -42,9 +42,9 @@ inline void ExpectLevelProcess(const ProcessCase& c) {
     for (u32 type = 0; type < ComponentType::kCount; ++type) {
         SCOPED_TRACE(ComponentType::Name(type));
         const auto named = c.objectTypes.find(type);
-        const std::string objectType =
-            named != c.objectTypes.end() ? named->second : "Some-Object";
-        StreamMap stream = component_fixture::ComponentStream(objectType, ComponentType::Name(type));
+        const std::string objectType = named != c.objectTypes.end() ? named->second : "Some-Object";
+        StreamMap stream =
+            component_fixture::ComponentStream(objectType, ComponentType::Name(type));
         Component* component = process->CreateComponent(&stream);
         const auto expected = c.creates.find(type);
         if (expected == c.creates.end()) {

@@ -71,7 +71,8 @@ TEST(CheckIncludes, FailsOnOnePlantedUpwardInclude) {
     };
     const Case cases[] = {
         {"core reaching content", {"src/core/object.h", "#include \"content/package.h\"\n"}},
-        {"system reaching core", {"src/platform/system/thread.cpp", "#include \"core/router.h\"\n"}},
+        {"system reaching core",
+         {"src/platform/system/thread.cpp", "#include \"core/router.h\"\n"}},
         {"a platform layer reaching game types",
          {"src/platform/gfx/device.h", "#include \"game/handler_id.h\"\n"}},
         {"content reaching the contracts",
@@ -80,7 +81,8 @@ TEST(CheckIncludes, FailsOnOnePlantedUpwardInclude) {
         {"a subsystem reaching a later one",
          {"src/graphics/camera.cpp", "#include \"player/player.h\"\n"}},
         {"a core test reaching up", {"tests/core/odd_test.cpp", "#include \"graphics/r.h\"\n"}},
-        {"a folder with no place in the order", {"src/newthing/a.cpp", "#include \"core/router.h\"\n"}},
+        {"a folder with no place in the order",
+         {"src/newthing/a.cpp", "#include \"core/router.h\"\n"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

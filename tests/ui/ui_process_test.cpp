@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "game/input_state.h"
 #include "core/message.h"
 #include "core/message_router.h"
+#include "game/input_state.h"
 #include "platform/input/keys.h"
 #include "support/component_fixture.h"
 #include "ui/ui_component.h"

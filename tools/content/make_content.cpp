@@ -141,7 +141,9 @@ class Image {
         std::vector<char> vertices(buffer.size() * 300 + 1024);
         const int quads = stb_easy_font_print(0, 0, buffer.data(), nullptr, vertices.data(),
                                               static_cast<int>(vertices.size()));
-        const int left = align == Align::Left ? x : align == Align::Right ? x - width : x - width / 2;
+        const int left = align == Align::Left    ? x
+                         : align == Align::Right ? x - width
+                                                 : x - width / 2;
         const int top = cy - height / 2;
         for (int q = 0; q < quads; ++q) {
             const float* v0 = reinterpret_cast<const float*>(vertices.data() + q * 64);
@@ -248,9 +250,10 @@ void WriteScreens(const fs::path& ui) {
     Image controls = Screen({30, 30, 40}, {10, 10, 15});
     controls.Title("CONTROLS", 512, 90, 8, kOrange);
     const std::pair<const char*, const char*> lines[] = {
-        {"W A S D", "MOVE"},           {"MOUSE", "LOOK"},  {"SPACE", "JUMP"},
-        {"LEFT BUTTON", "GRAB, THROW"}, {"RIGHT BUTTON", "PUNCH"}, {"E", "LASER"},
-        {"Q", "OTHER LASER"},          {"ESC", "PAUSE"}};
+        {"W A S D", "MOVE"},       {"MOUSE", "LOOK"},
+        {"SPACE", "JUMP"},         {"LEFT BUTTON", "GRAB, THROW"},
+        {"RIGHT BUTTON", "PUNCH"}, {"E", "LASER"},
+        {"Q", "OTHER LASER"},      {"ESC", "PAUSE"}};
     int y = 190;
     for (const auto& [keys, action] : lines) {
         controls.Text(keys, 480, y, 4, {250, 200, 120}, Image::Align::Right);
@@ -435,9 +438,8 @@ void WriteEnvironment(const fs::path& textures) {
                 const float* d = directions[face];
                 const float length = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
                 const float up = d[1] / length;
-                Colour c = up >= 0.0f
-                               ? Mix({205, 200, 190}, {60, 105, 185}, std::sqrt(up))
-                               : Mix({120, 125, 110}, {55, 60, 50}, std::sqrt(-up));
+                Colour c = up >= 0.0f ? Mix({205, 200, 190}, {60, 105, 185}, std::sqrt(up))
+                                      : Mix({120, 125, 110}, {55, 60, 50}, std::sqrt(-up));
                 const float toSun =
                     std::max(0.0f, (d[0] * sun[0] + d[1] * sun[1] + d[2] * sun[2]) / length);
                 c = Mix(c, {255, 240, 200}, std::pow(toSun, 48.0f) + 0.25f * std::pow(toSun, 6.0f));
@@ -536,9 +538,9 @@ void WriteMesh(const fs::path& folder, const Mesh& mesh) {
         Vec3 normal, u, v;
     };
     const Face faces[] = {
-        {{1, 0, 0}, {0, 0, 1}, {0, 1, 0}},  {{-1, 0, 0}, {0, 0, 1}, {0, 1, 0}},
-        {{0, 1, 0}, {1, 0, 0}, {0, 0, 1}},  {{0, -1, 0}, {1, 0, 0}, {0, 0, 1}},
-        {{0, 0, 1}, {1, 0, 0}, {0, 1, 0}},  {{0, 0, -1}, {1, 0, 0}, {0, 1, 0}},
+        {{1, 0, 0}, {0, 0, 1}, {0, 1, 0}}, {{-1, 0, 0}, {0, 0, 1}, {0, 1, 0}},
+        {{0, 1, 0}, {1, 0, 0}, {0, 0, 1}}, {{0, -1, 0}, {1, 0, 0}, {0, 0, 1}},
+        {{0, 0, 1}, {1, 0, 0}, {0, 1, 0}}, {{0, 0, -1}, {1, 0, 0}, {0, 1, 0}},
     };
     std::vector<Vec3> positions;
     std::vector<Vec3> normals;
@@ -665,19 +667,25 @@ std::vector<Mesh> Meshes() {
          {{0, 0, 0, 20, 70, 20, 0}, {0, 36, 0, 16, 2, 16, 1}}},
         {"street_light",
          {roof, {1.0f, 0.9f, 0.6f, 64.0f, ""}},
-         {{0, 0, 0, 0.6f, 12, 0.6f, 0}, {1.2f, 6, 0, 3, 0.4f, 0.4f, 0}, {2.5f, 5.6f, 0, 1.2f, 0.6f, 1.2f, 1}}},
+         {{0, 0, 0, 0.6f, 12, 0.6f, 0},
+          {1.2f, 6, 0, 3, 0.4f, 0.4f, 0},
+          {2.5f, 5.6f, 0, 1.2f, 0.6f, 1.2f, 1}}},
         {"smoke_stack",
          {{0.6f, 0.35f, 0.3f, 4.0f, ""}, roof},
          {{0, -9, 0, 8, 6, 8, 0}, {0, 6, 0, 3, 24, 3, 0}, {0, 18.5f, 0, 3.6f, 1, 3.6f, 1}}},
 
         {"robot_body", {steel, glow}, {{0, 0, 0, 8, 9, 5, 0}, {0, 1.5f, 2.6f, 4, 3, 0.4f, 1}}},
         {"robot_head", {steel, glow}, {{0, 0, 0, 4, 4, 4, 0}, {0, 0.5f, 2.1f, 3, 0.8f, 0.3f, 1}}},
-        {"robot_arm_right", {steel, dark}, {{0, 0, 0, 2.5f, 8, 2.5f, 0}, {0, -4.5f, 0, 3, 2, 3, 1}}},
+        {"robot_arm_right",
+         {steel, dark},
+         {{0, 0, 0, 2.5f, 8, 2.5f, 0}, {0, -4.5f, 0, 3, 2, 3, 1}}},
         {"robot_arm_left", {steel, dark}, {{0, 0, 0, 2.5f, 8, 2.5f, 0}, {0, -4.5f, 0, 3, 2, 3, 1}}},
         {"robot_leg", {steel, dark}, {{0, 0, 0, 3, 9, 3.5f, 0}, {0, -5, 0.75f, 3.4f, 1, 5, 1}}},
         {"robot_health", {green}, {{0, 0, 0, 0.5f, 0.3f, 0.2f, 0}}},
 
-        {"tank", {olive, dark}, {{0, 0, 0, 8, 3, 10, 0}, {0, 2.5f, -1, 5, 2, 5, 0}, {0, 2.5f, 4.5f, 1, 1, 6, 1}}},
+        {"tank",
+         {olive, dark},
+         {{0, 0, 0, 8, 3, 10, 0}, {0, 2.5f, -1, 5, 2, 5, 0}, {0, 2.5f, 4.5f, 1, 1, 6, 1}}},
         {"helicopter",
          {olive, dark},
          {{0, 0, 0, 4, 4, 10, 0}, {0, 1, -8, 1, 1, 8, 0}, {0, 2.6f, 0, 14, 0.2f, 1, 1}}},
@@ -688,24 +696,33 @@ std::vector<Mesh> Meshes() {
         {"medium_ufo", {alien, glow}, {{0, 0, 0, 12, 2, 12, 0}, {0, 1.8f, 0, 5, 2, 5, 1}}},
         {"ufo_boss", {alien, glow}, {{0, 0, 0, 40, 6, 40, 0}, {0, 5, 0, 14, 6, 14, 1}}},
         {"ufo_child", {alien, glow}, {{0, 0, 0, 4, 1.5f, 4, 0}, {0, -1, 0, 1.5f, 0.5f, 1.5f, 1}}},
-        {"mothership_base",
-         {alien, dark},
-         {{0, 0, 0, 120, 20, 120, 0}, {0, -11, 0, 90, 2, 90, 1}}},
+        {"mothership_base", {alien, dark}, {{0, 0, 0, 120, 20, 120, 0}, {0, -11, 0, 90, 2, 90, 1}}},
         {"mothership_bfg", {alien, dark}, {{0, 0, 0, 10, 10, 30, 0}, {0, 0, 16, 6, 6, 4, 1}}},
         {"mothership_bfg_core", {glow}, {{0, 0, 0, 8, 8, 8, 0}}},
-        {"mothership_turret", {alien, dark}, {{0, 0, 0, 6, 4, 6, 0}, {0, 0, 4.5f, 1.5f, 1.5f, 5, 1}}},
+        {"mothership_turret",
+         {alien, dark},
+         {{0, 0, 0, 6, 4, 6, 0}, {0, 0, 4.5f, 1.5f, 1.5f, 5, 1}}},
         {"mothership_hatch", {dark}, {{0, 0, 0, 10, 1, 10, 0}}},
     };
     // The mothership's turrets hang on tubes, and the robot's body cables are tubes too.
-    static const char* const kTubeNames[] = {"mothership_tube0", "mothership_tube1",
-                                             "mothership_tube2", "mothership_tube3",
-                                             "mothership_tube4", "mothership_tube5",
-                                             "tube0", "tube1", "tube2", "tube3", "tube4"};
+    static const char* const kTubeNames[] = {"mothership_tube0",
+                                             "mothership_tube1",
+                                             "mothership_tube2",
+                                             "mothership_tube3",
+                                             "mothership_tube4",
+                                             "mothership_tube5",
+                                             "tube0",
+                                             "tube1",
+                                             "tube2",
+                                             "tube3",
+                                             "tube4"};
     for (const char* name : kTubeNames) {
         const bool mothership = name[0] == 'm';
         const float length = mothership ? 30.0f : 10.0f;
-        meshes.push_back({name, {dark}, {{0, 0, 0, mothership ? 2.0f : 0.8f, length,
-                                          mothership ? 2.0f : 0.8f, 0}}});
+        meshes.push_back(
+            {name,
+             {dark},
+             {{0, 0, 0, mothership ? 2.0f : 0.8f, length, mothership ? 2.0f : 0.8f, 0}}});
     }
     return meshes;
 }
@@ -728,8 +745,8 @@ struct Sound {
             const float t = static_cast<float>(i) / rate;
             const float envelope = std::min(t / 0.01f, 1.0f) * std::exp(-3.0f * t / length);
             const float phase = 2.0f * kPi * frequency * t;
-            const float wave = std::sin(phase) + bright * (std::sin(3 * phase) / 3.0f +
-                                                            std::sin(5 * phase) / 5.0f);
+            const float wave = std::sin(phase) +
+                               bright * (std::sin(3 * phase) / 3.0f + std::sin(5 * phase) / 5.0f);
             samples[first + i] += volume * envelope * wave;
         }
     }
@@ -800,7 +817,8 @@ void WriteWav(const fs::path& path, const Sound& sound) {
     file.write("data", 4);
     u32(bytes);
     for (const float s : sound.samples) {
-        u16(static_cast<std::uint16_t>(static_cast<std::int16_t>(std::clamp(s, -1.0f, 1.0f) * 32000)));
+        u16(static_cast<std::uint16_t>(
+            static_cast<std::int16_t>(std::clamp(s, -1.0f, 1.0f) * 32000)));
     }
     if (!file) {
         Fail("cannot write " + path.string());
@@ -878,16 +896,28 @@ void WriteMp3(const fs::path& path, const Sound& sound, int bitRate) {
 
 void WriteSounds(const fs::path& sounds) {
     // The menu's march, played as if from an old gramophone record.
-    Sound march = Tune({{-2, 1}, {2, 1}, {5, 1}, {10, 2}, {9, 1}, {5, 1}, {2, 2},
-                        {3, 1}, {2, 1}, {0, 1}, {-2, 1}, {0, 2}, {-200, 2},
-                        {-2, 1}, {2, 1}, {5, 1}, {10, 2}, {12, 1}, {14, 1}, {15, 2},
-                        {14, 1}, {12, 1}, {10, 1}, {9, 1}, {10, 2}, {-200, 2}},
-                       0.25f, -26);
+    Sound march =
+        Tune({{-2, 1}, {2, 1},  {5, 1},  {10, 2},   {9, 1},  {5, 1}, {2, 2},  {3, 1},   {2, 1},
+              {0, 1},  {-2, 1}, {0, 2},  {-200, 2}, {-2, 1}, {2, 1}, {5, 1},  {10, 2},  {12, 1},
+              {14, 1}, {15, 2}, {14, 1}, {12, 1},   {10, 1}, {9, 1}, {10, 2}, {-200, 2}},
+             0.25f, -26);
     march.Crackle(0.02f, 3.0f);
     WriteMp3(sounds / "music" / "gramophone_stars_and_stripes.mp3", march, 48000);
 
-    Sound credits = Tune({{0, 2}, {4, 2}, {7, 2}, {12, 4}, {11, 2}, {7, 2}, {9, 4},
-                          {5, 2}, {9, 2}, {12, 2}, {16, 4}, {14, 2}, {11, 2}, {12, 6}},
+    Sound credits = Tune({{0, 2},
+                          {4, 2},
+                          {7, 2},
+                          {12, 4},
+                          {11, 2},
+                          {7, 2},
+                          {9, 4},
+                          {5, 2},
+                          {9, 2},
+                          {12, 2},
+                          {16, 4},
+                          {14, 2},
+                          {11, 2},
+                          {12, 6}},
                          0.2f, -33);
     WriteMp3(sounds / "music" / "credits_music.mp3", credits, 48000);
 
@@ -990,40 +1020,42 @@ void WriteVideos(const fs::path& video) {
 
     // A film leader counting down 3, 2, 1 with a sweeping hand, one count a second.
     constexpr int kLeaderFps = 12;
-    WriteVideo(video / "FilmLeader.avi", kWidth, kHeight, kLeaderFps, 3 * kLeaderFps, [](int frame) {
-        Image image(kWidth, kHeight, {170, 165, 150});
-        const float cx = kWidth / 2.0f;
-        const float cy = kHeight / 2.0f;
-        const float sweep = 2.0f * kPi * (frame % kLeaderFps) / kLeaderFps;
-        for (int y = 0; y < kHeight; ++y) {
-            for (int x = 0; x < kWidth; ++x) {
-                float angle = std::atan2(x + 0.5f - cx, cy - y - 0.5f);
-                if (angle < 0) {
-                    angle += 2.0f * kPi;
-                }
-                if (angle < sweep) {
-                    image.Blend(x, y, {90, 85, 75, 255});
+    WriteVideo(
+        video / "FilmLeader.avi", kWidth, kHeight, kLeaderFps, 3 * kLeaderFps, [](int frame) {
+            Image image(kWidth, kHeight, {170, 165, 150});
+            const float cx = kWidth / 2.0f;
+            const float cy = kHeight / 2.0f;
+            const float sweep = 2.0f * kPi * (frame % kLeaderFps) / kLeaderFps;
+            for (int y = 0; y < kHeight; ++y) {
+                for (int x = 0; x < kWidth; ++x) {
+                    float angle = std::atan2(x + 0.5f - cx, cy - y - 0.5f);
+                    if (angle < 0) {
+                        angle += 2.0f * kPi;
+                    }
+                    if (angle < sweep) {
+                        image.Blend(x, y, {90, 85, 75, 255});
+                    }
                 }
             }
-        }
-        image.Line(cx, 0, cx, kHeight, 1.5f, {30, 30, 30});
-        image.Line(0, cy, kWidth, cy, 1.5f, {30, 30, 30});
-        for (const float radius : {60.0f, 66.0f}) {
-            for (int step = 0; step < 360; ++step) {
-                const float a = step * kPi / 180.0f;
-                image.FillCircle(cx + radius * std::cos(a), cy + radius * std::sin(a), 1.0f,
-                                 {240, 240, 230});
+            image.Line(cx, 0, cx, kHeight, 1.5f, {30, 30, 30});
+            image.Line(0, cy, kWidth, cy, 1.5f, {30, 30, 30});
+            for (const float radius : {60.0f, 66.0f}) {
+                for (int step = 0; step < 360; ++step) {
+                    const float a = step * kPi / 180.0f;
+                    image.FillCircle(cx + radius * std::cos(a), cy + radius * std::sin(a), 1.0f,
+                                     {240, 240, 230});
+                }
             }
-        }
-        image.Title(std::to_string(3 - frame / kLeaderFps), int(cx), int(cy), 10, kWhite);
-        return image;
-    });
+            image.Title(std::to_string(3 - frame / kLeaderFps), int(cx), int(cy), 10, kWhite);
+            return image;
+        });
 
     // The credits rolling up the screen.
     WriteVideo(video / "Credits.avi", kWidth, kHeight, 10, 60, [](int frame) {
         Image image(kWidth, kHeight, {0, 0, 0});
-        const char* const lines[] = {"GORVANE", "", "MADE BY", "THE GORVANE TEAM", "",
-                                     "A VANTREL PRODUCTION", "", "THANKS FOR PLAYING"};
+        const char* const lines[] = {
+            "GORVANE",           "", "MADE BY", "THE GORVANE TEAM", "", "A VANTREL PRODUCTION", "",
+            "THANKS FOR PLAYING"};
         int y = kHeight + 10 - frame * 4;
         for (const char* line : lines) {
             image.Text(line, kWidth / 2, y, line == lines[0] ? 4 : 2, kWhite);
@@ -1035,7 +1067,9 @@ void WriteVideos(const fs::path& video) {
 
 // The angle the clip loader measures in a record once it has stood the matrix upright:
 // asin(2(q.y q.w − q.x q.z)) of the quaternion of m, which is −m13.
-double MeasuredAngle(const robot_clips::Mat3& m) { return std::asin(std::clamp(-m[2], -1.0, 1.0)); }
+double MeasuredAngle(const robot_clips::Mat3& m) {
+    return std::asin(std::clamp(-m[2], -1.0, 1.0));
+}
 
 // The record matrix that the loader turns into the rotation d. The loader stands the
 // record upright with a quarter turn about x, measures an angle θ and turns back by 2θ

@@ -19,7 +19,9 @@ using Vec3 = std::array<double, 3>;
 // Row-major 3×3.
 using Mat3 = std::array<double, 9>;
 
-inline Mat3 Identity3() { return {1, 0, 0, 0, 1, 0, 0, 0, 1}; }
+inline Mat3 Identity3() {
+    return {1, 0, 0, 0, 1, 0, 0, 0, 1};
+}
 
 inline Mat3 Mul(const Mat3& a, const Mat3& b) {
     Mat3 out{};
@@ -50,18 +52,22 @@ inline Vec3 Transform(const Vec3& v, const Mat3& m) {
     return {v[0] * m[0] + v[1] * m[3] + v[2] * m[6], v[0] * m[1] + v[1] * m[4] + v[2] * m[7],
             v[0] * m[2] + v[1] * m[5] + v[2] * m[8]};
 }
-inline Vec3 Add(const Vec3& a, const Vec3& b) { return {a[0] + b[0], a[1] + b[1], a[2] + b[2]}; }
-inline Vec3 Sub(const Vec3& a, const Vec3& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
+inline Vec3 Add(const Vec3& a, const Vec3& b) {
+    return {a[0] + b[0], a[1] + b[1], a[2] + b[2]};
+}
+inline Vec3 Sub(const Vec3& a, const Vec3& b) {
+    return {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
+}
 
 // Slot order of the poses and of the records in a key.
 inline constexpr const char* kJointNames[6] = {"Body",    "Head",     "RightArm",
                                                "LeftArm", "RightLeg", "LeftLeg"};
 // The standing pose, in the files' frame.
-inline constexpr Vec3 kRest[6] = {{0, 17.75, 0}, {0, 24.5, 0},  {-5, 13.75, 0},
+inline constexpr Vec3 kRest[6] = {{0, 17.75, 0}, {0, 24.5, 0},   {-5, 13.75, 0},
                                   {5, 13.75, 0}, {-2, 4.75, -1}, {2, 4.75, -1}};
 // Where each part turns: the hips for the body, the neck, the shoulders and the hip joints.
-inline constexpr Vec3 kPivot[6] = {{0, 13.25, 0},  {0, 22.5, 0},   {-5, 17.75, 0},
-                                   {5, 17.75, 0},  {-2, 9.25, -1}, {2, 9.25, -1}};
+inline constexpr Vec3 kPivot[6] = {{0, 13.25, 0}, {0, 22.5, 0},   {-5, 17.75, 0},
+                                   {5, 17.75, 0}, {-2, 9.25, -1}, {2, 9.25, -1}};
 // The soles, in the files' frame: the whole robot tips over about this line when it dies.
 inline constexpr Vec3 kGround = {0, -0.75, 0};
 
@@ -91,7 +97,7 @@ struct Limbs {
     double rightArmPitch = 0, rightArmRoll = 0;
     double leftArmPitch = 0, leftArmRoll = 0;
     double rightLegPitch = 0, leftLegPitch = 0;
-    Vec3 legLift{}; // both legs' shift
+    Vec3 legLift{};                     // both legs' shift
     double tiltPitch = 0, tiltRoll = 0; // the whole robot, about the soles
 };
 
@@ -202,7 +208,8 @@ inline std::vector<Clip> RobotClips() {
     Limbs tuck = reach;
     tuck.rightLegPitch = tuck.leftLegPitch = 0.6;
     tuck.legLift = {0, 1.0, 0};
-    clips.push_back({"Jump", false, {Pose(0, {}), Pose(4, crouch), Pose(8, reach), Pose(12, tuck)}});
+    clips.push_back(
+        {"Jump", false, {Pose(0, {}), Pose(4, crouch), Pose(8, reach), Pose(12, tuck)}});
 
     Limbs flail = reach;
     flail.rightArmPitch = 2.0;
@@ -241,9 +248,10 @@ inline std::vector<Clip> RobotClips() {
     down.tiltRoll = 0.4;
     down.rightArmRoll = -1.2;
     down.leftArmRoll = 1.4;
-    clips.push_back({"Die", false,
-                     {Pose(0, {}), Pose(10, stagger), Pose(25, topple), Pose(38, down),
-                      Pose(45, down)}});
+    clips.push_back(
+        {"Die",
+         false,
+         {Pose(0, {}), Pose(10, stagger), Pose(25, topple), Pose(38, down), Pose(45, down)}});
 
     Limbs aim;
     aim.pitch = 0.1;
@@ -256,7 +264,8 @@ inline std::vector<Clip> RobotClips() {
     Limbs recoil = aim;
     recoil.pitch = -0.05;
     recoil.headPitch = 0.1;
-    clips.push_back({"Laser", false,
+    clips.push_back({"Laser",
+                     false,
                      {Pose(0, {}), Pose(15, aim), Pose(22, recoil), Pose(45, aim), Pose(52, aim),
                       Pose(60, {})}});
 

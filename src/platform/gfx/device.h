@@ -14,10 +14,10 @@
 #include <unordered_set>
 #include <vector>
 
-#include "platform/system/types.h"
+#include "platform/gfx/frame_pacer.h"
 #include "platform/gfx/render_states.h"
 #include "platform/gfx/texture.h"
-#include "platform/gfx/frame_pacer.h"
+#include "platform/system/types.h"
 
 namespace window {
 class Window;
@@ -57,7 +57,14 @@ struct Viewport {
     float maxZ = 1.0f;
 };
 
-enum class PrimitiveType { PointList, LineList, LineStrip, TriangleList, TriangleStrip, TriangleFan };
+enum class PrimitiveType {
+    PointList,
+    LineList,
+    LineStrip,
+    TriangleList,
+    TriangleStrip,
+    TriangleFan
+};
 
 // The vertex layouts the renderer draws with. Object: position, tangent, binormal, normal
 // (3 floats each) and one texture coordinate, 56 bytes. ScreenTexture: a pixel position
@@ -108,7 +115,9 @@ class Device : public StateDevice {
 
     // Stage 0..7; a file texture is uploaded here on its first use.
     void SetTexture(u32 stage, Texture* texture);
-    Texture* GetTexture(u32 stage) const { return stage < kSamplerStageCount ? m_stages[stage].texture : nullptr; }
+    Texture* GetTexture(u32 stage) const {
+        return stage < kSamplerStageCount ? m_stages[stage].texture : nullptr;
+    }
 
     // Geometry.
     void SetVertexLayout(VertexLayout layout) { m_layout = layout; }
@@ -119,8 +128,7 @@ class Device : public StateDevice {
     void DrawIndexedPrimitive(PrimitiveType type, i32 baseVertex, u32 startIndex,
                               u32 primitiveCount);
     // Vertices from memory, through one streaming buffer.
-    void DrawPrimitiveUP(PrimitiveType type, u32 primitiveCount, const void* vertices,
-                         u32 stride);
+    void DrawPrimitiveUP(PrimitiveType type, u32 primitiveCount, const void* vertices, u32 stride);
 
     // The fixed transforms and lighting of the built-in programs; matrices row-major.
     void SetTransform(TransformKind kind, const float matrix[16]);

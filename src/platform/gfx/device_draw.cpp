@@ -1,11 +1,10 @@
 // The device's states, texture stages, vertex layouts, built-in programs and draws.
 #include <epoxy/gl.h>
 
-
-#include "platform/system/log.h"
 #include "platform/gfx/buffer.h"
 #include "platform/gfx/device.h"
 #include "platform/gfx/program.h"
+#include "platform/system/log.h"
 
 namespace gfx {
 namespace {
@@ -45,7 +44,9 @@ const LayoutInfo& Layout(VertexLayout layout) {
                                            true,
                                            false};
     static const LayoutInfo kColour{
-        16, {{0, 3, GL_FLOAT, GL_FALSE, 0}, {5, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, 12}}, true,
+        16,
+        {{0, 3, GL_FLOAT, GL_FALSE, 0}, {5, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, 12}},
+        true,
         false};
     switch (layout) {
     case VertexLayout::Object:
@@ -85,16 +86,11 @@ Primitive ToGL(PrimitiveType type, u32 count) {
 }
 
 GLenum BlendFactor(u32 blend) {
-    static constexpr GLenum kFactors[] = {GL_ZERO,
-                                          GL_ONE,
-                                          GL_SRC_COLOR,
-                                          GL_ONE_MINUS_SRC_COLOR,
-                                          GL_SRC_ALPHA,
-                                          GL_ONE_MINUS_SRC_ALPHA,
-                                          GL_DST_ALPHA,
-                                          GL_ONE_MINUS_DST_ALPHA,
-                                          GL_DST_COLOR,
-                                          GL_ONE_MINUS_DST_COLOR};
+    static constexpr GLenum kFactors[] = {GL_ZERO,      GL_ONE,
+                                          GL_SRC_COLOR, GL_ONE_MINUS_SRC_COLOR,
+                                          GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA,
+                                          GL_DST_ALPHA, GL_ONE_MINUS_DST_ALPHA,
+                                          GL_DST_COLOR, GL_ONE_MINUS_DST_COLOR};
     return blend >= kBlendZero && blend <= kBlendInvDestColor ? kFactors[blend - 1] : GL_ONE;
 }
 
@@ -230,9 +226,9 @@ void Device::ApplyDefaultStates() {
     m_render_states[kRsCullMode - 1] = kCullCcw;
     m_render_states[kRsZFunc - 1] = kCmpLessEqual;
     m_render_states[kRsLighting - 1] = 1;
-    for (const u32 state : {kRsZEnable, kRsFillMode, kRsZWriteEnable, kRsAlphaTestEnable,
-                            kRsSrcBlend, kRsDestBlend, kRsCullMode, kRsZFunc,
-                            kRsAlphaBlendEnable, kRsStencilEnable, kRsLighting}) {
+    for (const u32 state :
+         {kRsZEnable, kRsFillMode, kRsZWriteEnable, kRsAlphaTestEnable, kRsSrcBlend, kRsDestBlend,
+          kRsCullMode, kRsZFunc, kRsAlphaBlendEnable, kRsStencilEnable, kRsLighting}) {
         SetRenderState(state, m_render_states[state - 1]);
     }
     glFrontFace(GL_CCW);
@@ -466,8 +462,7 @@ void Device::DrawPrimitive(PrimitiveType type, u32 startVertex, u32 primitiveCou
 
 void Device::DrawIndexedPrimitive(PrimitiveType type, i32 baseVertex, u32 startIndex,
                                   u32 primitiveCount) {
-    if (m_stream == nullptr || m_indices == nullptr || primitiveCount == 0 ||
-        !PrepareDraw()) {
+    if (m_stream == nullptr || m_indices == nullptr || primitiveCount == 0 || !PrepareDraw()) {
         return;
     }
     m_stream->Bind();

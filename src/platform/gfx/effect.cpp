@@ -18,8 +18,8 @@ namespace {
 // attenuation factors and the inner and outer cone angles: 104 bytes.
 constexpr u32 kLightRecordBytes = 104;
 
-constexpr const char* kLightFields[] = {"kind",      "diffuse", "specular",  "ambient",
-                                        "position",  "direction", "range",   "falloff",
+constexpr const char* kLightFields[] = {"kind",        "diffuse",    "specular",  "ambient",
+                                        "position",    "direction",  "range",     "falloff",
                                         "attenuation", "inner_cone", "outer_cone"};
 constexpr u32 kLightFieldCount = 11;
 
@@ -163,9 +163,8 @@ void ParameterStore::Upload(const Program& program, Device& device) {
                     glSamplerParameteri(m_samplers[i], GL_TEXTURE_WRAP_R, wrap);
                 }
                 const GLenum target = SamplerTarget(p.type);
-                const GLuint name = texture != nullptr && texture->GLTarget() == target
-                                        ? texture->GLName()
-                                        : 0;
+                const GLuint name =
+                    texture != nullptr && texture->GLTarget() == target ? texture->GLName() : 0;
                 glActiveTexture(GL_TEXTURE0 + p.unit);
                 glBindTexture(target, name);
                 glBindSampler(p.unit, m_samplers[i]);
@@ -249,8 +248,7 @@ bool Effect::Build(std::string* error) {
         auto& programs = m_programs.emplace_back();
         for (std::size_t i = 0; i < technique.passes.size(); ++i) {
             const EffectPass& pass = technique.passes[i];
-            const std::string what =
-                "technique " + technique.name + " pass " + std::to_string(i);
+            const std::string what = "technique " + technique.name + " pass " + std::to_string(i);
             programs.push_back(BuildEffectProgram(*m_file, *m_file->FindVertex(pass.vertex),
                                                   *m_file->FindFragment(pass.fragment), what,
                                                   error));

@@ -12,9 +12,9 @@
 #include <utility>
 #include <vector>
 
-#include "platform/system/types.h"
 #include "platform/gfx/effect_file.h"
 #include "platform/gfx/render_states.h"
+#include "platform/system/types.h"
 
 namespace gfx {
 
@@ -96,19 +96,25 @@ class Effect {
     void EndPass();
     void End();
 
-    void SetMatrix(std::string_view name, const float m[16]) { SetMatrix(GetParameterByName(name), m); }
+    void SetMatrix(std::string_view name, const float m[16]) {
+        SetMatrix(GetParameterByName(name), m);
+    }
     void SetMatrix(EffectHandle param, const float m[16]) { m_params.SetFloats(param, m, 16); }
     void SetMatrixArray(std::string_view name, const float* m, u32 count) {
         m_params.SetFloats(GetParameterByName(name), m, 16 * count);
     }
-    void SetFloat(std::string_view name, float value) { m_params.SetFloats(GetParameterByName(name), &value, 1); }
+    void SetFloat(std::string_view name, float value) {
+        m_params.SetFloats(GetParameterByName(name), &value, 1);
+    }
     void SetFloatArray(std::string_view name, const float* values, u32 count) {
         m_params.SetFloats(GetParameterByName(name), values, count);
     }
     void SetVectorArray(std::string_view name, const float* vectors, u32 count) {
         m_params.SetFloats(GetParameterByName(name), vectors, 4 * count);
     }
-    void SetBool(std::string_view name, bool value) { m_params.SetBool(GetParameterByName(name), value); }
+    void SetBool(std::string_view name, bool value) {
+        m_params.SetBool(GetParameterByName(name), value);
+    }
     void SetTexture(std::string_view name, Texture* texture) {
         m_params.SetTexture(GetParameterByName(name), texture);
     }
@@ -116,7 +122,9 @@ class Effect {
     void SetValue(std::string_view name, const void* data, u32 bytes) {
         m_params.SetValue(GetParameterByName(name), data, bytes);
     }
-    void SetValue(EffectHandle param, const void* data, u32 bytes) { m_params.SetValue(param, data, bytes); }
+    void SetValue(EffectHandle param, const void* data, u32 bytes) {
+        m_params.SetValue(param, data, bytes);
+    }
 
     // GL objects survive a back-buffer rebuild, so there is nothing to do.
     void OnLostDevice() {}

@@ -66,10 +66,14 @@ constexpr NamedValue kBlendValues[] = {
     {"SRCALPHA", kBlendSrcAlpha},   {"INVSRCALPHA", kBlendInvSrcAlpha},
     {"DESTALPHA", kBlendDestAlpha}, {"INVDESTALPHA", kBlendInvDestAlpha},
     {"DESTCOLOR", kBlendDestColor}, {"INVDESTCOLOR", kBlendInvDestColor}};
-constexpr NamedValue kCompareValues[] = {
-    {"NEVER", kCmpNever},     {"LESS", kCmpLess},         {"EQUAL", kCmpEqual},
-    {"LESSEQUAL", kCmpLessEqual}, {"GREATER", kCmpGreater}, {"NOTEQUAL", kCmpNotEqual},
-    {"GREATEREQUAL", kCmpGreaterEqual}, {"ALWAYS", kCmpAlways}};
+constexpr NamedValue kCompareValues[] = {{"NEVER", kCmpNever},
+                                         {"LESS", kCmpLess},
+                                         {"EQUAL", kCmpEqual},
+                                         {"LESSEQUAL", kCmpLessEqual},
+                                         {"GREATER", kCmpGreater},
+                                         {"NOTEQUAL", kCmpNotEqual},
+                                         {"GREATEREQUAL", kCmpGreaterEqual},
+                                         {"ALWAYS", kCmpAlways}};
 
 template <std::size_t N>
 bool Lookup(const NamedValue (&table)[N], std::string_view name, u32& out) {
@@ -177,8 +181,8 @@ class Parser {
         const bool shared = words[0] == "shared";
         const std::size_t expected = shared ? 2 : 3;
         if (words.size() != expected || words.back() != "{{") {
-            return Fail(line, "expected \"" + std::string(words[0]) +
-                                  (shared ? " {{\"" : " Name {{\""));
+            return Fail(line,
+                        "expected \"" + std::string(words[0]) + (shared ? " {{\"" : " Name {{\""));
         }
         EffectBlock block;
         block.name = shared ? "" : std::string(words[1]);
@@ -208,8 +212,8 @@ class Parser {
             words[0] == "vertex" ? m_out.vertexBlocks : m_out.fragmentBlocks;
         for (const EffectBlock& other : blocks) {
             if (other.name == block.name) {
-                return Fail(line, "duplicate " + std::string(words[0]) + " block \"" +
-                                      block.name + "\"");
+                return Fail(line,
+                            "duplicate " + std::string(words[0]) + " block \"" + block.name + "\"");
             }
         }
         blocks.push_back(std::move(block));
@@ -333,8 +337,8 @@ class Parser {
             }
             const std::vector<std::string_view> inner = Words(text);
             if (inner.size() != 2 || inner[0] != "pass" || inner[1] != "{") {
-                return Fail(at, "expected \"pass {\" or \"}\" in technique \"" +
-                                    technique.name + "\"");
+                return Fail(at,
+                            "expected \"pass {\" or \"}\" in technique \"" + technique.name + "\"");
             }
             EffectPass pass;
             if (!Pass(at, pass)) {

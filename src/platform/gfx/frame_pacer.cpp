@@ -7,7 +7,7 @@ namespace gfx {
 namespace {
 
 class Steady : public sys::TimeSource {
-public:
+  public:
     std::uint64_t Counter() const override {
         return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
                                               std::chrono::steady_clock::now().time_since_epoch())
@@ -45,15 +45,15 @@ std::uint64_t FramePacer::Now() const {
 
 void FramePacer::Watch(std::uint64_t now) {
     if (m_has_last) {
-        const double seconds = static_cast<double>(now - m_last) /
-                               static_cast<double>(m_clock->Frequency());
+        const double seconds =
+            static_cast<double>(now - m_last) / static_cast<double>(m_clock->Frequency());
         double& slot = m_lengths[static_cast<std::size_t>(m_watched % kWatchedFrames)];
         m_sum += seconds - slot;
         slot = seconds;
         ++m_watched;
         // Once paced the frames are no longer fast, so the decision stays.
-        m_pacing = m_watched >= kWatchedFrames &&
-                   m_sum < kFasterThanRefresh * m_period * kWatchedFrames;
+        m_pacing =
+            m_watched >= kWatchedFrames && m_sum < kFasterThanRefresh * m_period * kWatchedFrames;
     }
     m_last = now;
     m_has_last = true;

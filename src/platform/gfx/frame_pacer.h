@@ -13,7 +13,7 @@
 namespace gfx {
 
 class FramePacer {
-public:
+  public:
     using Sleeper = std::function<void(double seconds)>;
 
     static constexpr double kDefaultRefreshHz = 60.0;
@@ -39,7 +39,7 @@ public:
     bool Pacing() const { return m_pacing; }
     double Period() const { return m_period; }
 
-private:
+  private:
     std::uint64_t Now() const;
     void Watch(std::uint64_t now);
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/system/types.h"
 #include "platform/gfx/effect.h"
+#include "platform/system/types.h"
 
 namespace gfx {
 

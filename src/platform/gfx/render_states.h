@@ -59,7 +59,12 @@ enum CompareFunc : u32 {
     kCmpGreaterEqual = 7,
     kCmpAlways = 8,
 };
-enum TextureAddress : u32 { kAddressWrap = 1, kAddressMirror = 2, kAddressClamp = 3, kAddressBorder = 4 };
+enum TextureAddress : u32 {
+    kAddressWrap = 1,
+    kAddressMirror = 2,
+    kAddressClamp = 3,
+    kAddressBorder = 4
+};
 enum TextureFilter : u32 { kFilterNone = 0, kFilterPoint = 1, kFilterLinear = 2 };
 
 // What the state cache talks to. Get answers the value the device holds now.

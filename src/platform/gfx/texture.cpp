@@ -75,8 +75,8 @@ std::unique_ptr<Texture> Texture::FromImage(Image image, bool mipmaps) {
     return texture;
 }
 
-std::unique_ptr<Texture> Texture::CreateTarget(Device* device, i32 width, i32 height,
-                                               Format format, u32 levels) {
+std::unique_ptr<Texture> Texture::CreateTarget(Device* device, i32 width, i32 height, Format format,
+                                               u32 levels) {
     std::unique_ptr<Texture> texture(new Texture());
     texture->m_format = format;
     texture->m_width = std::max(width, 1);
@@ -88,8 +88,8 @@ std::unique_ptr<Texture> Texture::CreateTarget(Device* device, i32 width, i32 he
     glBindTexture(GL_TEXTURE_2D, texture->m_name);
     for (u32 level = 0; level < texture->m_levels; ++level) {
         glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), static_cast<GLint>(gl.internal),
-                     std::max(texture->m_width >> level, 1), std::max(texture->m_height >> level, 1),
-                     0, gl.format, gl.type, nullptr);
+                     std::max(texture->m_width >> level, 1),
+                     std::max(texture->m_height >> level, 1), 0, gl.format, gl.type, nullptr);
     }
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(texture->m_levels - 1));
     glBindTexture(GL_TEXTURE_2D, 0);

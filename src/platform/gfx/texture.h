@@ -7,8 +7,8 @@
 // a render target. A depth-stencil surface (D24S8) is a Surface of its own.
 #include <memory>
 
-#include "platform/system/types.h"
 #include "platform/gfx/image.h"
+#include "platform/system/types.h"
 
 namespace gfx {
 

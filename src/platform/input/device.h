@@ -6,8 +6,8 @@
 #include <array>
 #include <vector>
 
-#include "platform/system/types.h"
 #include "platform/input/keys.h"
+#include "platform/system/types.h"
 
 namespace input {
 
@@ -28,7 +28,7 @@ struct TypedKey {
 };
 
 class Device {
-public:
+  public:
     virtual ~Device() = default;
 
     virtual bool AcquireKeyboard() = 0;

@@ -15,14 +15,18 @@ void EventDevice::KeyDown(u8 code, bool repeat) {
     m_typed.push_back({code, KeyToAscii(code)});
 }
 
-void EventDevice::KeyUp(u8 code) { m_keys[code] = 0; }
+void EventDevice::KeyUp(u8 code) {
+    m_keys[code] = 0;
+}
 
 void EventDevice::MouseMotion(i32 dx, i32 dy) {
     m_dx += dx;
     m_dy += dy;
 }
 
-void EventDevice::MouseWheel(i32 delta) { m_wheel += delta; }
+void EventDevice::MouseWheel(i32 delta) {
+    m_wheel += delta;
+}
 
 void EventDevice::MouseButton(u32 button, bool down) {
     if (button >= kMouseButtonCount) {

@@ -8,7 +8,7 @@
 namespace input {
 
 class EventDevice final : public Device {
-public:
+  public:
     // At most this many typed keys wait between two readings; older ones are dropped.
     static constexpr std::size_t kTypedKeyLimit = 64;
 
@@ -29,7 +29,7 @@ public:
     void ReadTypedKeys(std::vector<TypedKey>& keys) override;
     char KeyToAscii(u8 code) const override;
 
-private:
+  private:
     bool ShiftDown() const;
 
     KeyArray m_keys{};

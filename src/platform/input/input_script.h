@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/system/types.h"
 #include "platform/input/event_device.h"
+#include "platform/system/types.h"
 
 namespace input {
 

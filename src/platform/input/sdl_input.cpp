@@ -221,9 +221,8 @@ void FeedEvent(EventDevice& device, const SDL_Event& event) {
     case SDL_MOUSEWHEEL: {
         // Fine-grained wheels report fractions of a notch; events made by hand may carry
         // only the whole notches.
-        const float notches = event.wheel.preciseY != 0.0f
-                                  ? event.wheel.preciseY
-                                  : static_cast<float>(event.wheel.y);
+        const float notches =
+            event.wheel.preciseY != 0.0f ? event.wheel.preciseY : static_cast<float>(event.wheel.y);
         i32 delta = static_cast<i32>(std::lround(notches * kWheelNotch));
         if (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) {
             delta = -delta;
@@ -243,8 +242,7 @@ void FeedEvent(EventDevice& device, const SDL_Event& event) {
 
 std::shared_ptr<EventDevice> CreateWindowDevice(window::Window& window) {
     auto device = std::make_shared<EventDevice>();
-    window.AddEventListener(
-        [device](const window::Event& e) { FeedEvent(*device, e.Native()); });
+    window.AddEventListener([device](const window::Event& e) { FeedEvent(*device, e.Native()); });
     return device;
 }
 

@@ -2,8 +2,8 @@
 // SDL's keyboard and mouse events turned into the game's key codes and mouse buttons.
 #include <memory>
 
-#include "platform/system/types.h"
 #include "platform/input/event_device.h"
+#include "platform/system/types.h"
 
 union SDL_Event;
 

@@ -6,7 +6,7 @@ namespace sys {
 namespace {
 
 class SteadyClock : public TimeSource {
-public:
+  public:
     std::uint64_t Counter() const override {
         const auto since = std::chrono::steady_clock::now().time_since_epoch();
         return static_cast<std::uint64_t>(
@@ -24,9 +24,13 @@ void ManualClock::Advance(double seconds) {
     m_counter.fetch_add(static_cast<std::uint64_t>(seconds * static_cast<double>(kFrequency)));
 }
 
-std::uint64_t PerformanceCounter() { return s_source.load()->Counter(); }
+std::uint64_t PerformanceCounter() {
+    return s_source.load()->Counter();
+}
 
-std::uint64_t PerformanceFrequency() { return s_source.load()->Frequency(); }
+std::uint64_t PerformanceFrequency() {
+    return s_source.load()->Frequency();
+}
 
 double SecondsBetween(std::uint64_t from, std::uint64_t to) {
     return static_cast<double>(to - from) / static_cast<double>(PerformanceFrequency());

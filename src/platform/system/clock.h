@@ -7,7 +7,7 @@
 namespace sys {
 
 class TimeSource {
-public:
+  public:
     virtual ~TimeSource() = default;
     virtual std::uint64_t Counter() const = 0;
     // Counts per second.
@@ -16,7 +16,7 @@ public:
 
 // A counter that moves only when told to; safe to advance while other threads read it.
 class ManualClock : public TimeSource {
-public:
+  public:
     static constexpr std::uint64_t kFrequency = 1000000000;
 
     std::uint64_t Counter() const override { return m_counter.load(); }
@@ -24,7 +24,7 @@ public:
     void Advance(double seconds);
     void Set(std::uint64_t counter) { m_counter.store(counter); }
 
-private:
+  private:
     std::atomic<std::uint64_t> m_counter{0};
 };
 

@@ -5,7 +5,9 @@ namespace {
 thread_local std::uint32_t t_state = 1;
 }
 
-void SeedRand(std::uint32_t seed) { t_state = seed; }
+void SeedRand(std::uint32_t seed) {
+    t_state = seed;
+}
 
 int Rand() {
     t_state = t_state * 214013u + 2531011u;

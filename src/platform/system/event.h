@@ -9,7 +9,7 @@
 namespace sys {
 
 class Event {
-public:
+  public:
     Event() = default;
     Event(const Event&) = delete;
     Event& operator=(const Event&) = delete;
@@ -19,7 +19,7 @@ public:
     // False when the time ran out before the event was set.
     bool WaitFor(std::uint32_t milliseconds);
 
-private:
+  private:
     std::mutex m_lock;
     std::condition_variable m_changed;
     bool m_signalled = false;

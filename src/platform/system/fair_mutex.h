@@ -11,7 +11,7 @@
 namespace sys {
 
 class FairMutex {
-public:
+  public:
     static constexpr std::uint32_t kInfinite = 0xFFFFFFFFu;
 
     // kAbandoned: the caller owns the mutex, but its previous owner ended without releasing
@@ -28,7 +28,7 @@ public:
     // Frees the mutex if owner still holds it (at any depth), for an owner that has ended.
     void Abandon(std::thread::id owner);
 
-private:
+  private:
     struct Waiter {
         std::thread::id id;
         std::condition_variable wake;

@@ -13,7 +13,7 @@ void LogLine(std::string_view text);
 // A line built with stream operators, written when the builder goes out of scope:
 //   sys::Log() << "Game::PushState: " << name;
 class Log {
-public:
+  public:
     Log() = default;
     ~Log() { LogLine(m_line.str()); }
     Log(const Log&) = delete;
@@ -24,7 +24,7 @@ public:
         return *this;
     }
 
-private:
+  private:
     std::ostringstream m_line;
 };
 

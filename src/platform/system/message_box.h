@@ -26,14 +26,14 @@ MessageBoxSink SetMessageBoxSink(MessageBoxSink sink);
 
 // Installs a sink for the lifetime of the guard and puts the previous one back.
 class ScopedMessageBoxSink {
-public:
+  public:
     explicit ScopedMessageBoxSink(MessageBoxSink sink)
         : m_previous(SetMessageBoxSink(std::move(sink))) {}
     ~ScopedMessageBoxSink() { SetMessageBoxSink(std::move(m_previous)); }
     ScopedMessageBoxSink(const ScopedMessageBoxSink&) = delete;
     ScopedMessageBoxSink& operator=(const ScopedMessageBoxSink&) = delete;
 
-private:
+  private:
     MessageBoxSink m_previous;
 };
 

@@ -10,7 +10,7 @@ namespace sys {
 namespace {
 
 class Registry {
-public:
+  public:
     // Never destroyed: mutexes owned by globals are released during static destruction.
     static Registry& Get() {
         static Registry* const registry = new Registry();
@@ -36,14 +36,14 @@ public:
         return found != m_by_name.end() ? found->second.lock() : nullptr;
     }
 
-private:
+  private:
     std::mutex m_lock;
     std::unordered_map<std::string, std::weak_ptr<FairMutex>> m_by_name;
 };
 
 // One entry per successful wait of this thread that it has not released yet.
 class HeldByThisThread {
-public:
+  public:
     ~HeldByThisThread() {
         const std::thread::id self = std::this_thread::get_id();
         for (const std::weak_ptr<FairMutex>& held : m_held) {
@@ -64,7 +64,7 @@ public:
         }
     }
 
-private:
+  private:
     std::vector<std::weak_ptr<FairMutex>> m_held;
 };
 

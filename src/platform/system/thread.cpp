@@ -54,7 +54,9 @@ void ApplyNice(pid_t tid, int nice) {
 
 } // namespace
 
-Thread::~Thread() { Join(); }
+Thread::~Thread() {
+    Join();
+}
 
 bool Thread::Start(std::function<void()> body, int priority) {
     if (m_thread.joinable()) {

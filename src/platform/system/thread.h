@@ -11,7 +11,7 @@
 namespace sys {
 
 class Thread {
-public:
+  public:
     static constexpr int kLowestPriority = -15;
     static constexpr int kHighestPriority = 15;
 
@@ -33,7 +33,7 @@ public:
     // thread runs when it has not started yet.
     bool SetPriority(int priority);
 
-private:
+  private:
     struct Shared;
     std::shared_ptr<Shared> m_shared;
     std::thread m_thread;

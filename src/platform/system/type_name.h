@@ -8,6 +8,8 @@ namespace sys {
 
 std::string Demangle(const char* mangled);
 
-template <class T> std::string TypeName() { return Demangle(typeid(T).name()); }
+template <class T> std::string TypeName() {
+    return Demangle(typeid(T).name());
+}
 
 } // namespace sys

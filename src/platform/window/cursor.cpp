@@ -37,9 +37,15 @@ void SetCursor(CursorShape shape) {
     Apply();
 }
 
-i32 CursorCounter() { return g_counter; }
-CursorShape CurrentCursor() { return g_shape; }
-bool CursorVisible() { return g_counter >= 0 && g_shape == CursorShape::Arrow; }
+i32 CursorCounter() {
+    return g_counter;
+}
+CursorShape CurrentCursor() {
+    return g_shape;
+}
+bool CursorVisible() {
+    return g_counter >= 0 && g_shape == CursorShape::Arrow;
+}
 
 void SetCursorPos(i32 x, i32 y) {
     g_last_pos = {x, y};
@@ -48,7 +54,9 @@ void SetCursorPos(i32 x, i32 y) {
     }
 }
 
-Point LastCursorPos() { return g_last_pos; }
+Point LastCursorPos() {
+    return g_last_pos;
+}
 
 void ResetCursor() {
     g_counter = 0;

@@ -19,6 +19,8 @@ bool InitVideo(const char* className) {
     return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
 
-void QuitVideo() { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
+void QuitVideo() {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
 
 } // namespace window::detail

@@ -21,7 +21,9 @@ volatile std::sig_atomic_t g_close_signal = 0;
 struct sigaction g_old_int;
 struct sigaction g_old_term;
 
-extern "C" void OnCloseSignal(int) { g_close_signal = 1; }
+extern "C" void OnCloseSignal(int) {
+    g_close_signal = 1;
+}
 
 void InstallSignalHandlers() {
     struct sigaction action {};
@@ -120,7 +122,9 @@ std::unique_ptr<Window> Window::Create(const WindowDesc& desc) {
     return w;
 }
 
-Window* Window::Current() { return g_current; }
+Window* Window::Current() {
+    return g_current;
+}
 
 Window::~Window() {
     if (g_current == this) {

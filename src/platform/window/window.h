@@ -35,13 +35,13 @@ struct WindowDesc {
 // One event of the window system, as the pump hands it on. Above the platform layers it is
 // opaque: code there asks for its kind only. The input and gui layers read the native event.
 class Event {
-public:
+  public:
     explicit Event(const SDL_Event& native) : m_native(&native) {}
     // The window system's number for the kind of event.
     u32 Type() const;
     const SDL_Event& Native() const { return *m_native; }
 
-private:
+  private:
     const SDL_Event* m_native;
 };
 
@@ -50,7 +50,7 @@ using EventHook = std::function<bool(const Event&)>;
 using EventListener = std::function<void(const Event&)>;
 
 class Window {
-public:
+  public:
     // Shows "Window Registration Failed!" or "Window Creation Failed!" in a message box and
     // returns null when the window cannot be made. On success the window has the focus.
     static std::unique_ptr<Window> Create(const WindowDesc& desc);
@@ -90,7 +90,7 @@ public:
     bool MakeCurrent() const;
     void SwapBuffers() const;
 
-private:
+  private:
     Window() = default;
     void Dispatch(SDL_Event& event);
 
