@@ -13,6 +13,7 @@
 
 #include "content/file_package.h"
 #include "content/package_format.h"
+#include "timing_reporter.h"
 
 namespace {
 
@@ -119,33 +120,6 @@ BENCHMARK(BM_LooseFileFread)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_GetFilePlain)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_GetFileScrambled)->Unit(benchmark::kMicrosecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            m_seconds[run.benchmark_name()] = run.GetAdjustedRealTime();
-        }
-    }
-
-    void PrintRatios() const {
-        const auto loose = m_seconds.find("BM_LooseFileFread");
-        if (loose == m_seconds.end()) {
-            return;
-        }
-        for (const char* name : {"BM_GetFilePlain", "BM_GetFileScrambled"}) {
-            const auto it = m_seconds.find(name);
-            if (it != m_seconds.end() && it->second > 0) {
-                std::printf("%s throughput = %.0f%% of the loose-file fread\n", name,
-                            100.0 * loose->second / it->second);
-            }
-        }
-    }
-
-  private:
-    std::map<std::string, double> m_seconds;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -154,9 +128,16 @@ int main(int argc, char** argv) {
         std::cerr << "cannot write the benchmark files\n";
         return 1;
     }
-    RatioReporter reporter;
+    TimingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
+    if (const auto loose = reporter.Time("BM_LooseFileFread")) {
+        for (const char* name : {"BM_GetFilePlain", "BM_GetFileScrambled"}) {
+            if (const auto packaged = reporter.Time(name)) {
+                std::printf("%s throughput = %.0f%% of the loose-file fread\n", name,
+                            100.0 * *loose / *packaged);
+            }
+        }
+    }
     std::error_code ec;
     fs::remove_all(TheFiles().folder, ec);
     benchmark::Shutdown();

@@ -13,6 +13,7 @@
 
 #include "PhysX/user_allocator.h"
 #include "platform/physics/scene.h"
+#include "timing_reporter.h"
 
 namespace {
 
@@ -150,36 +151,19 @@ void BM_BareBulletFrame(benchmark::State& state) {
 BENCHMARK(BM_BareBulletFrame)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LayerFrame)->Unit(benchmark::kMicrosecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            m_seconds[run.benchmark_name()] = run.GetAdjustedRealTime();
-        }
-    }
-
-    void PrintRatio() const {
-        const auto bare = m_seconds.find("BM_BareBulletFrame");
-        const auto layer = m_seconds.find("BM_LayerFrame");
-        if (bare != m_seconds.end() && layer != m_seconds.end() && bare->second > 0) {
-            std::printf("physics frame: layer %.0f us, bare Bullet %.0f us, ratio %.2fx (target <= "
-                        "1.30x)\n",
-                        layer->second, bare->second, layer->second / bare->second);
-        }
-    }
-
-  private:
-    std::map<std::string, double> m_seconds;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    TimingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatio();
+    const auto bare = reporter.Time("BM_BareBulletFrame");
+    const auto layer = reporter.Time("BM_LayerFrame");
+    if (bare && layer) {
+        std::printf("physics frame: layer %.0f us, bare Bullet %.0f us, ratio %.2fx (target <= "
+                    "1.30x)\n",
+                    *layer, *bare, *layer / *bare);
+    }
     benchmark::Shutdown();
     return 0;
 }

@@ -11,5 +11,5 @@ foreach(src IN LISTS bench_sources)
 endforeach()
 # The physics benchmark compares the layer with a bare Bullet world.
 if(TARGET bench_physics_scene)
-  target_link_libraries(bench_physics_scene PRIVATE PkgConfig::BULLET)
+  target_link_libraries(bench_physics_scene PRIVATE gorvane_physx PkgConfig::BULLET)
 endif()
