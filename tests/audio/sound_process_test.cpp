@@ -6,26 +6,17 @@
 #include <unistd.h>
 
 #include <barrier>
-#include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
-#include "audio/sound_player.h"
 #include "audio/sound_process.h"
-#include "core/message.h"
-#include "core/message_router.h"
-#include "core/stream_map.h"
 #include "platform/sound/sound_system.h"
-#include "support/component_fixture.h"
 #include "support/package_fixture.h"
 
 namespace {
-
-using component_fixture::ComponentStream;
 
 // A mono 16-bit PCM WAV file of the given length in milliseconds: a quiet square wave.
 std::string MakeWav(u32 milliseconds) {
@@ -59,20 +50,6 @@ std::string MakeWav(u32 milliseconds) {
     }
     return wav;
 }
-
-class Probe : public MessageHandler {
-  public:
-    void HandleMessage(BaseMessage* msg, u32 fromId) override {
-        if (msg->type == MSG_SOUND_INSTANCE) {
-            ++replies;
-            instance = msg->ValueOr<SoundInstance*>(nullptr);
-            from = fromId;
-        }
-    }
-    int replies = 0;
-    SoundInstance* instance = nullptr;
-    u32 from = 0;
-};
 
 // A real mixer on SDL's dummy driver, for the loader-thread test.
 class SoundProcessTest : public ::testing::Test {
