@@ -166,7 +166,7 @@ void LevelState::PlayFilmLeader() {
     }
     if (SoundInstance* const instance = m_sound->GetSoundInstance(sound)) {
         instance->m_group = SoundInstance::kFilmLeaderGroup;
-        instance->Play(kFilmLeaderVolume, 0);
+        instance->Play(kFilmLeaderVolume, false);
     }
 }
 

@@ -97,7 +97,7 @@ void MenuState::StartMusic() {
         m_sound->SetGroupVolume(SoundInstance::kMusicGroup, 1.0f);
     }
     m_music->m_group = SoundInstance::kMusicGroup;
-    m_music->Play(kMusicVolume, 1);
+    m_music->Play(kMusicVolume, true);
 }
 
 void MenuState::Update(float dt) {

@@ -1,9 +1,32 @@
 #pragma once
-// The "SoundPlayer" component: the part of a game object that plays its sounds.
+// The "SoundPlayer" component: gives its game object instances of sounds that play at the
+// object's position, at most three per path, and deletes one stopped instance a frame.
+#include <map>
+#include <memory>
+#include <string>
+
 #include "core/definition_component.h"
 #include "core/memory_allocator.h"
 
+class Sound;
+class SoundInstance;
+
 class SoundPlayer : public DefinitionComponent, public Allocator<SoundPlayer> {
   public:
+    static constexpr std::size_t kMaxInstancesPerPath = 3;
+
     using DefinitionComponent::DefinitionComponent;
+    ~SoundPlayer() override;
+
+    // A new instance positioned at the owner's (live) position; null for a null sound, one
+    // started this frame, a path with three instances already, or no channel. It never hands
+    // out an instance twice; the player keeps ownership.
+    SoundInstance* GetSoundInstance(Sound* sound);
+    // Updates the volumes and deletes the first stopped instance it finds, then stops.
+    void Update(float dt) override;
+
+    std::size_t InstanceCount() const { return m_instances.size(); }
+
+  private:
+    std::multimap<std::string, std::unique_ptr<SoundInstance>> m_instances;
 };

@@ -39,8 +39,18 @@ class GameProcess {
             }
         }
         variables.push_back("HOME=" + home);
-        variables.push_back("SDL_VIDEODRIVER=offscreen");
-        variables.push_back("SDL_AUDIODRIVER=dummy");
+        // An extra entry replaces a default of the same name (the first one found counts).
+        for (const char* fixed : {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy"}) {
+            const std::string variable = fixed;
+            const std::string name = variable.substr(0, variable.find('=') + 1);
+            bool replaced = false;
+            for (const std::string& extra : extraEnvironment) {
+                replaced = replaced || extra.rfind(name, 0) == 0;
+            }
+            if (!replaced) {
+                variables.push_back(variable);
+            }
+        }
         variables.insert(variables.end(), extraEnvironment.begin(), extraEnvironment.end());
         std::vector<char*> envp;
         for (std::string& variable : variables) {

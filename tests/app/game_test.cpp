@@ -518,8 +518,8 @@ TEST_F(GameFixture, RealRendererAndSoundGetTheOptionsAndSkippedFramesStillPump) 
     EXPECT_EQ(g_render_settings.motionBlur, 0);
     EXPECT_EQ(g_render_settings.threeDee, 0);
     EXPECT_FLOAT_EQ(g.Sound()->GetMasterVolume(), 0.25f);
-    EXPECT_FLOAT_EQ(g.Sound()->GetSystem().GroupVolume(0), 0.75f);
-    EXPECT_FLOAT_EQ(g.Sound()->GetSystem().GroupVolume(1), 0.125f);
+    EXPECT_FLOAT_EQ(g.Sound()->GetGroupVolume(0), 0.75f);
+    EXPECT_FLOAT_EQ(g.Sound()->GetGroupVolume(1), 0.125f);
     g_render_settings = RenderSettings{};
 
     ASSERT_TRUE(Frame());

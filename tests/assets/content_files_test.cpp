@@ -10,7 +10,11 @@ extern "C" {
 }
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
+#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -194,6 +198,60 @@ TEST(ContentFiles, SoundsDecodeAndTheStatesFindTheirMusic) {
         const std::vector<u8> data(bytes.begin(), bytes.end());
         EXPECT_TRUE(system.Load(data, false) != nullptr) << entry.m_name;
         EXPECT_TRUE(system.Load(data, true) != nullptr) << entry.m_name;
+    }
+}
+
+// Every sound and tune the game asks for by path: those written out in the sources, and the
+// effects and tunes the units, the robot, the city and the levels name.
+TEST(ContentFiles, EverySoundTheGameNamesIsPackaged) {
+    std::set<std::string> paths;
+    const std::regex literal(R"re("(\./)?assets/(sound fx|music)/[^"]+\.(mp3|wav)")re");
+    for (const auto& file : std::filesystem::recursive_directory_iterator(
+             std::filesystem::path(GORVANE_SOURCE_DIR) / "src")) {
+        if (!file.is_regular_file()) {
+            continue;
+        }
+        std::ifstream in(file.path());
+        const std::string text((std::istreambuf_iterator<char>(in)),
+                               std::istreambuf_iterator<char>());
+        for (auto it = std::sregex_iterator(text.begin(), text.end(), literal);
+             it != std::sregex_iterator(); ++it) {
+            paths.insert(it->str().substr(1, it->str().size() - 2));
+        }
+    }
+    EXPECT_GE(paths.size(), 2u);
+    for (const char* effect : {"tank_shot",
+                               "helicopter_shot",
+                               "helicopter",
+                               "tank",
+                               "building_demolition_2",
+                               "medium_explosion",
+                               "laser",
+                               "bfg_open",
+                               "bfg_charge",
+                               "bfg_shot",
+                               "mothership_explosion",
+                               "minigun_5shot",
+                               "citizen_fire1",
+                               "citizen_fire2",
+                               "punch",
+                               "punch_impact",
+                               "walk",
+                               "hum",
+                               "electrical_explosion",
+                               "building_impact1",
+                               "building_impact2",
+                               "building_impact3"}) {
+        paths.insert(std::string("./assets/sound fx/") + effect + ".mp3");
+    }
+    for (const char* tune :
+         {"A Robot's Afoot [in game].mp3", "Attack The City [in game].mp3",
+          "Flight Of The UFO [in game].mp3", "Game Intro [in game].mp3", "Mothership [in game].mp3",
+          "UFO Boom and Mothership Intro [in game].mp3", "UFO Intro [in game].mp3", "music.mp3"}) {
+        paths.insert(std::string("./assets/music/") + tune);
+    }
+    for (const std::string& path : paths) {
+        EXPECT_TRUE(Packaged("sounds", path)) << path;
     }
 }
 

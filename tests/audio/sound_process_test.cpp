@@ -6,26 +6,17 @@
 #include <unistd.h>
 
 #include <barrier>
-#include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
-#include "audio/sound_player.h"
 #include "audio/sound_process.h"
-#include "core/message.h"
-#include "core/message_router.h"
-#include "core/stream_map.h"
 #include "platform/sound/sound_system.h"
-#include "support/component_fixture.h"
 #include "support/package_fixture.h"
 
 namespace {
-
-using component_fixture::ComponentStream;
 
 // A mono 16-bit PCM WAV file of the given length in milliseconds: a quiet square wave.
 std::string MakeWav(u32 milliseconds) {
@@ -60,29 +51,14 @@ std::string MakeWav(u32 milliseconds) {
     return wav;
 }
 
-class Probe : public MessageHandler {
-  public:
-    void HandleMessage(BaseMessage* msg, u32 fromId) override {
-        if (msg->type == MSG_SOUND_INSTANCE) {
-            ++replies;
-            instance = msg->ValueOr<SoundInstance*>(nullptr);
-            from = fromId;
-        }
-    }
-    int replies = 0;
-    SoundInstance* instance = nullptr;
-    u32 from = 0;
-};
-
+// A real mixer on SDL's dummy driver, for the loader-thread test.
 class SoundProcessTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         s_folder = new package_fixture::ScratchFolder();
         s_package = package_fixture::MakePackage(s_folder->Path(), "sounds",
-                                                 {{"sound fx/Short.wav", MakeWav(60)},
-                                                  {"music/Tune.wav", MakeWav(400)},
-                                                  {"sound fx/broken.wav", "RIFF nonsense"}})
+                                                 {{"sound fx/Short.wav", MakeWav(60)}})
                         .string();
     }
     static void TearDownTestSuite() {
@@ -94,196 +70,16 @@ class SoundProcessTest : public ::testing::Test {
         ASSERT_FALSE(s_package.empty());
         sound.m_package_path = s_package;
         ASSERT_TRUE(sound.GetSystem().IsOpen());
-        sound.Bind(&router, SoundProcess::kHandlerId);
-        probe.Bind(&router, 30);
-    }
-
-    // Waits until the condition holds or the time is up; true when it held.
-    template <class Condition> static bool WaitFor(Condition condition, int milliseconds) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-        while (!condition()) {
-            if (std::chrono::steady_clock::now() > end) {
-                return false;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return true;
     }
 
     static package_fixture::ScratchFolder* s_folder;
     static std::string s_package;
 
-    MessageRouter router;
     SoundProcess sound;
-    Probe probe;
 };
 
 package_fixture::ScratchFolder* SoundProcessTest::s_folder = nullptr;
 std::string SoundProcessTest::s_package;
-
-TEST_F(SoundProcessTest, CreatesOnlySoundPlayerComponentsAndDeletesThemOnRemoval) {
-    EXPECT_EQ(SoundProcess::kHandlerId, 2u);
-
-    StreamMap player = ComponentStream("AI-Ground-Tank", "SoundPlayer");
-    Component* created = sound.CreateComponent(&player);
-    ASSERT_NE(created, nullptr);
-    auto* soundPlayer = dynamic_cast<SoundPlayer*>(created);
-    ASSERT_NE(soundPlayer, nullptr);
-    EXPECT_EQ(soundPlayer->m_object_type, "AI-Ground-Tank");
-    EXPECT_EQ(created->process, &sound);
-    EXPECT_EQ(sound.Components().Size(), 1u);
-
-    StreamMap graphic = ComponentStream("AI-Ground-Tank", "Graphic");
-    StreamMap headless;
-    headless.AddFloat("Volume", 1.0f);
-    EXPECT_EQ(sound.CreateComponent(&graphic), nullptr);
-    EXPECT_EQ(sound.CreateComponent(&headless), nullptr);
-    EXPECT_EQ(sound.CreateComponent(nullptr), nullptr);
-
-    sound.RemoveComponent(created);
-    EXPECT_EQ(sound.Components().Size(), 0u);
-}
-
-TEST_F(SoundProcessTest, LoadSoundCachesByPathAndFindsTheFileByItsLowercaseBaseName) {
-    Sound* first = sound.LoadSound("./assets/sound fx/short.WAV", false);
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(first->m_path, "./assets/sound fx/short.WAV");
-    EXPECT_FALSE(first->m_stream);
-    EXPECT_EQ(sound.LoadSound("./assets/sound fx/short.WAV", false), first);
-    // Another path to the same file is another cache entry.
-    Sound* other = sound.LoadSound("assets/sound fx/Short.wav", false);
-    ASSERT_NE(other, nullptr);
-    EXPECT_NE(other, first);
-
-    Sound* stream = sound.LoadSound("./assets/music/Tune.wav", true);
-    ASSERT_NE(stream, nullptr);
-    EXPECT_TRUE(stream->m_stream);
-    EXPECT_TRUE(stream->m_clip->IsStream());
-
-    EXPECT_EQ(sound.LoadSound("./assets/sound fx/missing.wav", false), nullptr);
-    EXPECT_EQ(sound.LoadSound("./assets/sound fx/broken.wav", false), nullptr);
-    EXPECT_EQ(sound.SoundCount(), 3u);
-}
-
-TEST_F(SoundProcessTest, InstanceRequestsAreAnsweredBeforeTheSendReturns) {
-    struct Case {
-        u32 request;
-        std::string path;
-        bool expectInstance;
-    };
-    const std::vector<Case> cases = {
-        {MSG_GET_SOUND_INSTANCE, "assets/sound fx/short.wav", true},
-        {MSG_GET_SOUND_STREAM_INSTANCE, "./assets/music/Tune.wav", true},
-        {MSG_GET_SOUND_INSTANCE, "assets/sound fx/missing.wav", false},
-        {MSG_GET_SOUND_STREAM_INSTANCE, "", false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.path);
-        probe.replies = 0;
-        probe.instance = reinterpret_cast<SoundInstance*>(&probe);
-        Message<std::string> ask(c.request, c.path);
-        probe.SendMessage(&ask, SoundProcess::kHandlerId);
-        EXPECT_EQ(probe.replies, 1);
-        EXPECT_EQ(probe.from, SoundProcess::kHandlerId);
-        EXPECT_EQ(probe.instance != nullptr, c.expectInstance);
-        if (probe.instance != nullptr) {
-            EXPECT_EQ(probe.instance->m_sound->m_path, c.path);
-            EXPECT_EQ(probe.instance->m_sound->m_stream,
-                      c.request == MSG_GET_SOUND_STREAM_INSTANCE);
-        }
-    }
-
-    // A request without a path is answered too, with null.
-    probe.replies = 0;
-    BaseMessage bare(MSG_GET_SOUND_INSTANCE);
-    probe.SendMessage(&bare, SoundProcess::kHandlerId);
-    EXPECT_EQ(probe.replies, 1);
-    EXPECT_EQ(probe.instance, nullptr);
-}
-
-TEST_F(SoundProcessTest, LoadMessagesCacheTheSoundWithTheirStreamMode) {
-    Message<std::string> load(MSG_LOAD_SOUND, "assets/sound fx/short.wav");
-    Message<std::string> loadStream(MSG_LOAD_SOUND_STREAM, "assets/music/tune.wav");
-    probe.SendMessage(&load, SoundProcess::kHandlerId);
-    probe.SendMessage(&loadStream, SoundProcess::kHandlerId);
-    ASSERT_EQ(sound.SoundCount(), 2u);
-    EXPECT_FALSE(sound.LoadSound("assets/sound fx/short.wav", true)->m_stream);
-    EXPECT_TRUE(sound.LoadSound("assets/music/tune.wav", false)->m_stream);
-}
-
-TEST_F(SoundProcessTest, ReleasingUnusedSoundsKeepsWhatTheNextStateAskedFor) {
-    Sound* kept = sound.LoadSound("assets/sound fx/short.wav", false);
-    Sound* dropped = sound.LoadSound("assets/music/tune.wav", true);
-    ASSERT_NE(kept, nullptr);
-    ASSERT_NE(dropped, nullptr);
-    SoundInstance* music = sound.GetSoundInstance(dropped);
-    ASSERT_NE(music, nullptr);
-    music->m_group = SoundInstance::kMusicGroup;
-    music->Play(0.5f, 1);
-    const sound::Voice voice = music->m_voice;
-    ASSERT_TRUE(sound.GetSystem().IsPlaying(voice));
-
-    sound.MarkSoundsUnused();
-    EXPECT_FALSE(kept->m_in_use);
-    EXPECT_EQ(sound.LoadSound("assets/sound fx/short.wav", false), kept);
-    EXPECT_TRUE(kept->m_in_use);
-    sound.ReleaseUnusedSounds(false);
-
-    EXPECT_EQ(sound.SoundCount(), 1u);
-    EXPECT_EQ(sound.InstanceCount(), 0u);
-    EXPECT_FALSE(sound.GetSystem().IsPlaying(voice));
-    // A pointer to a released sound gives no instance.
-    EXPECT_EQ(sound.GetSoundInstance(dropped), nullptr);
-
-    sound.ReleaseUnusedSounds(true);
-    EXPECT_EQ(sound.SoundCount(), 0u);
-}
-
-TEST_F(SoundProcessTest, PlayScalesByMasterAndGroupAndHonoursTheLoopFlag) {
-    SoundInstance* once =
-        sound.GetSoundInstance(sound.LoadSound("assets/sound fx/short.wav", false));
-    SoundInstance* looped =
-        sound.GetSoundInstance(sound.LoadSound("assets/sound fx/short.wav", false));
-    ASSERT_NE(once, nullptr);
-    ASSERT_NE(looped, nullptr);
-    ASSERT_NE(once, looped);
-
-    Message<f32> master(MSG_SOUND_SET_MASTER_VOLUME, 0.5f);
-    probe.SendMessage(&master, SoundProcess::kHandlerId);
-    EXPECT_FLOAT_EQ(sound.GetMasterVolume(), 0.5f);
-    Message<std::pair<u32, f32>> group(MSG_SOUND_SET_GROUP_VOLUME, {0u, 0.5f});
-    probe.SendMessage(&group, SoundProcess::kHandlerId);
-    EXPECT_FLOAT_EQ(sound.GetSystem().GroupVolume(0), 0.5f);
-
-    // Volumes above the maximum are clamped before the master volume applies.
-    once->Play(1.5f, 0);
-    looped->Play(1.0f, 1);
-    ASSERT_TRUE(once->IsPlaying());
-    ASSERT_TRUE(looped->IsPlaying());
-    EXPECT_EQ(Mix_Volume(once->m_voice.m_channel, -1), 32); // 1 x 0.5 x 0.5 of 128
-
-    Message<u32> mute(MSG_SOUND_MUTE_GROUP, 0u);
-    probe.SendMessage(&mute, SoundProcess::kHandlerId);
-    EXPECT_EQ(Mix_Volume(looped->m_voice.m_channel, -1), 0);
-    Message<u32> unmute(MSG_SOUND_UNMUTE_GROUP, 0u);
-    probe.SendMessage(&unmute, SoundProcess::kHandlerId);
-    EXPECT_EQ(Mix_Volume(looped->m_voice.m_channel, -1), 32);
-    // A changed master volume reaches sounds that are playing.
-    sound.SetMasterVolume(1.0f);
-    EXPECT_EQ(Mix_Volume(looped->m_voice.m_channel, -1), 64);
-
-    // The 60 ms sound played once ends; the looped one keeps going.
-    EXPECT_TRUE(WaitFor([once] { return !once->IsPlaying(); }, 3000));
-    EXPECT_TRUE(looped->IsPlaying());
-
-    // Playing again restarts on a fresh voice; the old one goes stale.
-    const sound::Voice before = looped->m_voice;
-    looped->Play(1.0f, 0);
-    EXPECT_FALSE(sound.GetSystem().IsPlaying(before));
-    EXPECT_TRUE(looped->IsPlaying());
-    looped->Stop();
-    EXPECT_FALSE(looped->IsPlaying());
-}
 
 TEST_F(SoundProcessTest, LoaderThreadAndMainThreadShareTheCache) {
     std::vector<Sound*> loaded(64, nullptr);
@@ -293,16 +89,60 @@ TEST_F(SoundProcessTest, LoaderThreadAndMainThreadShareTheCache) {
         }
     });
     for (std::size_t i = 1; i < loaded.size(); i += 2) {
-        loaded[i] = sound.LoadSound("assets/sound fx/short.wav", false);
+        loaded[i] = sound.LoadSound("./assets/sound fx/short.wav", false);
         if (SoundInstance* instance = sound.GetSoundInstance(loaded[i])) {
-            instance->Play(0.0f, 0);
+            instance->Play(0.0f, false);
         }
+        sound.Update(0.016f);
     }
     loader.join();
     EXPECT_EQ(sound.SoundCount(), 1u);
     for (Sound* s : loaded) {
         EXPECT_EQ(s, loaded[0]);
     }
+}
+
+// The mixer itself: an MP3 decoded whole, played on the last channel index, the index past
+// the end refused, and the channel paused, resumed, stopped and halted by freeing the clip.
+TEST(SoundMixer, PlaysOnTheLastChannelAndRefusesTheIndexPastIt) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    sound::System system;
+    ASSERT_TRUE(system.IsOpen());
+    EXPECT_EQ(system.ChannelCount(), 1000u);
+    EXPECT_TRUE(system.HasChannel(999));
+    EXPECT_FALSE(system.HasChannel(1000));
+
+    const auto bytes = package_fixture::ReadFile(std::string(GORVANE_SOURCE_DIR) +
+                                                 "/data/sounds/music/credits_music.mp3");
+    std::unique_ptr<sound::Clip> clip =
+        system.Load(std::vector<u8>(bytes.begin(), bytes.end()), true);
+    ASSERT_NE(clip, nullptr);
+    EXPECT_TRUE(clip->IsStream());
+
+    system.PlayPaused(999, *clip, true);
+    EXPECT_TRUE(system.IsPlaying(999));
+    EXPECT_FALSE(Mix_Playing(999));
+    system.SetVolume(999, 0.5f);
+    system.SetPaused(999, false);
+    EXPECT_TRUE(Mix_Playing(999));
+    EXPECT_EQ(Mix_Volume(999, -1), 64);
+    system.SetPaused(999, true);
+    EXPECT_TRUE(Mix_Paused(999));
+    EXPECT_TRUE(system.IsPlaying(999));
+    system.SetPaused(999, false);
+    EXPECT_FALSE(Mix_Paused(999));
+    system.Stop(999);
+    EXPECT_FALSE(system.IsPlaying(999));
+
+    system.PlayPaused(1000, *clip, false);
+    system.SetPaused(1000, false);
+    EXPECT_FALSE(system.IsPlaying(1000));
+
+    system.PlayPaused(998, *clip, true);
+    system.SetPaused(998, false);
+    ASSERT_TRUE(system.IsPlaying(998));
+    clip.reset();
+    EXPECT_FALSE(system.IsPlaying(998));
 }
 
 // The first decodes of a process set up the audio conversion, which SDL does not guard:

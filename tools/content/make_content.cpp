@@ -894,6 +894,162 @@ void WriteMp3(const fs::path& path, const Sound& sound, int bitRate) {
     }
 }
 
+// A short effect: a tone sliding from one pitch to another under a noise burst, with its own
+// envelope (attack, then exponential decay over the length).
+Sound Effect(float seconds, float fromHz, float toHz, float tone, float noise, float decay,
+             std::uint32_t seed) {
+    Sound sound(22050, seconds);
+    Noise random;
+    random.state = seed;
+    float phase = 0.0f;
+    float smoothed = 0.0f;
+    for (std::size_t i = 0; i < sound.samples.size(); ++i) {
+        const float t = static_cast<float>(i) / sound.rate;
+        const float hz = fromHz + (toHz - fromHz) * t / seconds;
+        phase += 2.0f * kPi * hz / sound.rate;
+        // Low-passed noise gives rumble rather than hiss.
+        smoothed += 0.2f * (random.Next() - smoothed);
+        const float envelope = std::min(t / 0.005f, 1.0f) * std::exp(-decay * t / seconds);
+        sound.samples[i] = envelope * (tone * std::sin(phase) + noise * smoothed * 2.0f);
+    }
+    return sound;
+}
+
+// A steady sound that loops without a click: whole periods of its tones, and a noise loop
+// that is cross-faded into its own start.
+Sound Drone(float seconds, float baseHz, float wobbleHz, float tone, float noise,
+            std::uint32_t seed) {
+    Sound sound(22050, seconds);
+    const std::size_t count = sound.samples.size();
+    // Round the frequencies so a whole number of periods fits the length.
+    const float base = std::max(1.0f, std::round(baseHz * seconds)) / seconds;
+    const float wobble = std::max(1.0f, std::round(wobbleHz * seconds)) / seconds;
+    Noise random;
+    random.state = seed;
+    std::vector<float> rumble(count);
+    float smoothed = 0.0f;
+    for (float& r : rumble) {
+        smoothed += 0.15f * (random.Next() - smoothed);
+        r = smoothed * 2.0f;
+    }
+    const std::size_t fade = count / 8;
+    for (std::size_t i = 0; i < count; ++i) {
+        const float t = static_cast<float>(i) / sound.rate;
+        float r = rumble[i];
+        if (i >= count - fade) {
+            const float k = static_cast<float>(i - (count - fade)) / fade;
+            r = r * (1.0f - k) + rumble[i - (count - fade)] * k;
+        }
+        const float beat = 0.6f + 0.4f * std::sin(2.0f * kPi * wobble * t);
+        sound.samples[i] =
+            beat *
+            (tone * (std::sin(2.0f * kPi * base * t) + 0.3f * std::sin(4.0f * kPi * base * t)) +
+             noise * r);
+    }
+    // The faded tail now leads into the head; start from the cross-faded part.
+    std::rotate(sound.samples.begin(), sound.samples.begin() + (count - fade), sound.samples.end());
+    return sound;
+}
+
+// Fades the ends of a looping tune to silence so the loop point does not click.
+void FadeEnds(Sound& sound, float seconds) {
+    const std::size_t count = static_cast<std::size_t>(seconds * sound.rate);
+    for (std::size_t i = 0; i < count && i < sound.samples.size(); ++i) {
+        const float k = static_cast<float>(i) / count;
+        sound.samples[i] *= k;
+        sound.samples[sound.samples.size() - 1 - i] *= k;
+    }
+}
+
+// The effects and tunes the game asks for by name: short, distinct placeholders.
+void WriteEffectsAndTunes(const fs::path& sounds) {
+    struct OneShot {
+        const char* name;
+        float seconds, fromHz, toHz, tone, noise, decay;
+    };
+    const std::vector<OneShot> effects = {
+        {"tank_shot", 0.6f, 180, 60, 0.3f, 0.6f, 5},
+        {"helicopter_shot", 0.25f, 900, 500, 0.3f, 0.4f, 6},
+        {"building_demolition_2", 2.0f, 80, 30, 0.2f, 0.7f, 3},
+        {"medium_explosion", 1.2f, 120, 40, 0.2f, 0.7f, 4},
+        {"laser", 0.5f, 1800, 400, 0.5f, 0.05f, 3},
+        {"bfg_open", 0.8f, 200, 400, 0.4f, 0.2f, 2},
+        {"bfg_charge", 1.5f, 150, 1500, 0.5f, 0.05f, 0.5f},
+        {"bfg_shot", 0.9f, 600, 80, 0.4f, 0.5f, 4},
+        {"mothership_explosion", 3.0f, 60, 20, 0.2f, 0.8f, 2},
+        {"minigun_5shot", 0.5f, 300, 300, 0.2f, 0.5f, 1},
+        {"citizen_fire1", 0.2f, 1200, 900, 0.2f, 0.4f, 6},
+        {"citizen_fire2", 0.2f, 1000, 700, 0.2f, 0.4f, 6},
+        {"punch", 0.3f, 220, 120, 0.3f, 0.4f, 6},
+        {"punch_impact", 0.4f, 120, 50, 0.3f, 0.6f, 5},
+        {"walk", 0.4f, 70, 40, 0.5f, 0.4f, 6},
+        {"electrical_explosion", 0.9f, 2400, 200, 0.3f, 0.6f, 4},
+        {"building_impact1", 0.7f, 140, 60, 0.2f, 0.6f, 5},
+        {"building_impact2", 0.8f, 110, 50, 0.2f, 0.6f, 5},
+        {"building_impact3", 0.9f, 90, 40, 0.2f, 0.6f, 5},
+    };
+    std::uint32_t seed = 1;
+    for (const OneShot& e : effects) {
+        Sound sound = Effect(e.seconds, e.fromHz, e.toHz, e.tone, e.noise, e.decay, seed++);
+        // The minigun's five shots.
+        if (std::string(e.name) == "minigun_5shot") {
+            const std::size_t every = sound.samples.size() / 5;
+            for (std::size_t i = 0; i < sound.samples.size(); ++i) {
+                const float t = static_cast<float>(i % every) / sound.rate;
+                sound.samples[i] *= std::exp(-40.0f * t);
+            }
+        }
+        WriteMp3(sounds / "sound fx" / (std::string(e.name) + ".mp3"), sound, 64000);
+    }
+    // Engines and the hum loop.
+    WriteMp3(sounds / "sound fx" / "helicopter.mp3", Drone(1.0f, 55, 12, 0.3f, 0.3f, 101), 64000);
+    WriteMp3(sounds / "sound fx" / "tank.mp3", Drone(1.0f, 40, 3, 0.3f, 0.4f, 102), 64000);
+    WriteMp3(sounds / "sound fx" / "hum.mp3", Drone(1.0f, 60, 1, 0.3f, 0.05f, 103), 64000);
+
+    struct Music {
+        const char* name;
+        std::vector<std::pair<int, float>> melody;
+        float beat;
+        int bass;
+    };
+    const std::vector<Music> tunes = {
+        {"A Robot's Afoot [in game].mp3",
+         {{0, 1}, {3, 1}, {7, 1}, {10, 1}, {8, 2}, {7, 2}, {3, 2}, {5, 2}},
+         0.3f,
+         -24},
+        {"Attack The City [in game].mp3",
+         {{0, 1}, {0, 1}, {6, 1}, {5, 1}, {3, 2}, {1, 2}, {0, 4}},
+         0.25f,
+         -27},
+        {"Flight Of The UFO [in game].mp3",
+         {{12, 2}, {11, 2}, {15, 2}, {18, 2}, {17, 4}, {13, 4}},
+         0.3f,
+         -21},
+        {"Game Intro [in game].mp3",
+         {{0, 2}, {7, 2}, {12, 4}, {10, 2}, {7, 2}, {5, 4}},
+         0.35f,
+         -24},
+        {"Mothership [in game].mp3",
+         {{-5, 2}, {-4, 2}, {-5, 2}, {1, 2}, {0, 4}, {-2, 4}},
+         0.4f,
+         -29},
+        {"UFO Boom and Mothership Intro [in game].mp3",
+         {{19, 1}, {14, 1}, {10, 1}, {7, 1}, {2, 4}, {-5, 8}},
+         0.3f,
+         -29},
+        {"UFO Intro [in game].mp3",
+         {{7, 1}, {14, 1}, {7, 1}, {15, 1}, {7, 1}, {17, 1}, {14, 2}},
+         0.3f,
+         -17},
+        {"music.mp3", {{0, 2}, {4, 2}, {7, 2}, {4, 2}, {5, 2}, {9, 2}, {7, 4}}, 0.3f, -24},
+    };
+    for (const Music& music : tunes) {
+        Sound tune = Tune(music.melody, music.beat, music.bass);
+        FadeEnds(tune, 0.05f);
+        WriteMp3(sounds / "music" / music.name, tune, 48000);
+    }
+}
+
 void WriteSounds(const fs::path& sounds) {
     // The menu's march, played as if from an old gramophone record.
     Sound march =
@@ -928,6 +1084,8 @@ void WriteSounds(const fs::path& sounds) {
         leader.Note(count * 1.0f, 0.15f, 1000.0f, 0.5f, 0.0f);
     }
     WriteWav(sounds / "music" / "filmleader.wav", leader);
+
+    WriteEffectsAndTunes(sounds);
 }
 
 // --- videos ---
