@@ -139,12 +139,9 @@ class Parser {
     bool Run(std::string* error) {
         m_out = EffectFile{};
         m_out.fileName = m_file_name;
-        while (m_next < m_lines.size()) {
-            const u32 line = static_cast<u32>(m_next + 1);
-            const std::string_view text = Trim(m_lines[m_next++]);
-            if (text.empty() || text.starts_with("//")) {
-                continue;
-            }
+        u32 line = 0;
+        std::string_view text;
+        while (NextStatement(line, text)) {
             if (!TopLevel(line, Words(text))) {
                 if (error != nullptr) {
                     *error = m_error;
@@ -322,12 +319,9 @@ class Parser {
         if (m_out.FindTechnique(technique.name) >= 0) {
             return Fail(line, "duplicate technique \"" + technique.name + "\"");
         }
-        while (m_next < m_lines.size()) {
-            const u32 at = static_cast<u32>(m_next + 1);
-            const std::string_view text = Trim(m_lines[m_next++]);
-            if (text.empty() || text.starts_with("//")) {
-                continue;
-            }
+        u32 at = 0;
+        std::string_view text;
+        while (NextStatement(at, text)) {
             if (text == "}") {
                 if (technique.passes.empty()) {
                     return Fail(line, "technique \"" + technique.name + "\" has no pass");
@@ -349,14 +343,24 @@ class Parser {
         return Fail(line, "technique \"" + technique.name + "\" is not closed with \"}\"");
     }
 
+    // The next line that is neither blank nor a comment, trimmed, with its 1-based number;
+    // false at the end of the text.
+    bool NextStatement(u32& number, std::string_view& text) {
+        while (m_next < m_lines.size()) {
+            number = static_cast<u32>(m_next + 1);
+            text = Trim(m_lines[m_next++]);
+            if (!text.empty() && !text.starts_with("//")) {
+                return true;
+            }
+        }
+        return false;
+    }
+
     bool Pass(u32 line, EffectPass& pass) {
         pass.line = line;
-        while (m_next < m_lines.size()) {
-            const u32 at = static_cast<u32>(m_next + 1);
-            const std::string_view text = Trim(m_lines[m_next++]);
-            if (text.empty() || text.starts_with("//")) {
-                continue;
-            }
+        u32 at = 0;
+        std::string_view text;
+        while (NextStatement(at, text)) {
             if (text == "}") {
                 if (pass.vertex.empty() || pass.fragment.empty()) {
                     return Fail(line, "pass needs a vertex and a fragment block");
