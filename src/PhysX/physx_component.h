@@ -16,6 +16,7 @@
 #include "PhysX/physics_params.h"
 #include "core/definition_component.h"
 #include "core/memory_allocator.h"
+#include "core/physics_body.h"
 #include "core/types.h"
 #include "core/vector.h"
 
@@ -25,7 +26,9 @@ class Actor;
 class GameObject;
 class PhysXProcess;
 
-class PhysXComponent : public DefinitionComponent, public Allocator<PhysXComponent> {
+class PhysXComponent : public DefinitionComponent,
+                       public PhysicsBody,
+                       public Allocator<PhysXComponent> {
   public:
     enum ShapeKind : u32 { kBox = 0, kSphere = 1, kPlane = 2 };
 
@@ -50,7 +53,7 @@ class PhysXComponent : public DefinitionComponent, public Allocator<PhysXCompone
     void ReleaseActor();
 
     // Adds the velocity change v (an impulse of v times the mass).
-    void Move(const Vector& v);
+    void Move(const Vector& v) override;
     void SetCollisionEnabled(bool enabled);
     void SetGravityEnabled(bool enabled);
     void SetKinematic(bool kinematic);

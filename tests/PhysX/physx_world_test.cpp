@@ -422,7 +422,7 @@ TEST_F(PhysicsWorld, PreStepPushesTheObjectsOwnChangesIntoTheBody) {
     EXPECT_FALSE(box->velocityChanged);
     EXPECT_NEAR(box->position.y, 4.0f, 1e-3f);
     EXPECT_GT(box->position.x, 3.0f);
-    Body(box)->Move(Vector(0.0f, 0.0f, 2.0f));
+    box->MovePhysics(Vector(0.0f, 0.0f, 2.0f));
     Step(3);
     EXPECT_NEAR(box->velocity.z, 2.0f, 1e-3f);
 }
@@ -451,6 +451,43 @@ TEST_F(PhysicsWorld, TheRobotStandsAndATowerRestsOnTheGround) {
     for (const auto& object : objects) {
         EXPECT_GE(object->position.y, 0.0f) << object->name;
     }
+}
+
+TEST_F(PhysicsWorld, ATriggerTellsOnlyItsOwnObject) {
+    GameObject* trigger = Make("Trigger-Gate", {}, Vector(0.0f, 0.0f, 0.0f));
+    GameObject* crate = Make("Crate", {}, Vector(0.0f, 4.0f, 0.0f));
+    auto& triggerHeard = Listen(trigger);
+    auto& crateHeard = Listen(crate);
+    Step(30);
+    const std::vector<Collision> told = Collisions(triggerHeard);
+    ASSERT_FALSE(told.empty());
+    EXPECT_EQ(told.front().m_events, physics::trigger_event::kEnter);
+    EXPECT_EQ(told.front().m_first, Body(trigger));
+    EXPECT_EQ(told.front().m_second, Body(crate));
+    EXPECT_EQ(told.front().m_kind, Collision::kNone);
+    EXPECT_TRUE(Collisions(crateHeard).empty());
+    // The crate falls through.
+    EXPECT_LT(crate->position.y, -2.0f);
+}
+
+TEST_F(PhysicsWorld, TheEditorsChangeReachesEveryObjectOfTheType) {
+    GameObject* a = Make("Crate", {}, Vector(0.0f, 0.0f, 0.0f), Vector(2.0f, 1.0f, 1.0f));
+    GameObject* other = Make("Barrel");
+    Record changed;
+    changed.sleeping = true;
+    changed.damping = 3.0f;
+    changed.reserved = 7.0f;
+    changed.radius = 2.0f;
+    changed.extents = Vector(1.0f, 2.0f, 3.0f);
+    StreamMap stream = physics_level::PhysicsStream("Crate", changed);
+    process->UpdateComponent(&stream);
+    EXPECT_FLOAT_EQ(Body(a)->GetDamping(), 3.0f);
+    EXPECT_FLOAT_EQ(Body(a)->GetActor()->LinearDamping(), 3.0f);
+    EXPECT_FLOAT_EQ(Body(a)->GetReserved(), 7.0f);
+    EXPECT_TRUE(Body(a)->GetActor()->IsSleeping());
+    ASSERT_NE(a->boundingSphere, nullptr);
+    EXPECT_FLOAT_EQ(a->boundingSphere->m_radius, 4.0f);
+    EXPECT_FLOAT_EQ(Body(other)->GetDamping(), 0.0f);
 }
 
 TEST(PhysicsProcessLog, EachProcessSaysItSimulatesInSoftware) {
