@@ -98,11 +98,14 @@ TEST(PayloadRecords, PlayerCameraAndLaserBeamCopyWithTheirVectors) {
 }
 
 TEST(PayloadRecords, RecordsWithStringsAndContainersAreDeepCopied) {
-    SpawnStruct spawn{"AI-Ground-Tank", 4};
+    SpawnStruct spawn{4, 4, 1, SpawnStruct::kRadius, "AI-Ground-Tank"};
     const auto queuedSpawn = QueuedCopy(spawn);
     spawn.m_type_name = "changed";
     EXPECT_EQ(queuedSpawn->value.m_type_name, "AI-Ground-Tank");
-    EXPECT_EQ(queuedSpawn->value.m_count, 4u);
+    EXPECT_EQ(queuedSpawn->value.m_count, 4);
+    EXPECT_EQ(queuedSpawn->value.m_spawn_count, 4);
+    EXPECT_EQ(queuedSpawn->value.m_zone, 1);
+    EXPECT_FLOAT_EQ(queuedSpawn->value.m_radius, 710.0f);
 
     RemoveCount remove{"AI-Fly-Helicopter", 2};
     const auto queuedRemove = QueuedCopy(remove);
