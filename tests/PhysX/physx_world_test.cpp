@@ -490,6 +490,43 @@ TEST_F(PhysicsWorld, TheEditorsChangeReachesEveryObjectOfTheType) {
     EXPECT_FLOAT_EQ(Body(other)->GetDamping(), 0.0f);
 }
 
+TEST_F(PhysicsWorld, TheTogglesReachTheBody) {
+    Record asleep;
+    asleep.sleeping = true;
+    PhysXComponent* crate = Body(Make("Crate", asleep, Vector(0.0f, 10.0f, 0.0f)));
+    physics::Actor* actor = crate->GetActor();
+    EXPECT_TRUE(actor->IsSleeping());
+    // A thrown part wakes; RestoreSleepState puts back what the record or the last step said.
+    crate->SetSleeping(false);
+    EXPECT_FALSE(actor->IsSleeping());
+    crate->SetSleeping(true);
+    crate->RestoreSleepState();
+    EXPECT_TRUE(actor->IsSleeping());
+
+    // A dropped tank landing: gravity off, no vertical speed.
+    crate->SetSleeping(false);
+    actor->SetLinearVelocity(physics::Vec3{1.0f, -20.0f, 0.0f});
+    crate->Land();
+    EXPECT_FALSE(actor->GravityEnabled());
+    EXPECT_FLOAT_EQ(actor->GetLinearVelocity().y, 0.0f);
+    EXPECT_FLOAT_EQ(actor->GetLinearVelocity().x, 1.0f);
+
+    // A citizen's reset.
+    crate->SetCollisionEnabled(false);
+    crate->PutToSleep();
+    crate->SetKinematic(true);
+    crate->FreezeAll();
+    EXPECT_FALSE(actor->CollisionEnabled());
+    EXPECT_TRUE(actor->IsKinematic());
+    EXPECT_TRUE(crate->IsKinematic());
+    EXPECT_EQ(actor->BodyFlags(), body_flag::kFrozen);
+    crate->UnfreezeAll();
+    crate->FreezePositionY();
+    EXPECT_EQ(actor->BodyFlags(), body_flag::kFrozenPosY);
+    crate->SetDamping(1.5f);
+    EXPECT_FLOAT_EQ(actor->AngularDamping(), 1.5f);
+}
+
 TEST(PhysicsProcessLog, EachProcessSaysItSimulatesInSoftware) {
     testing::internal::CaptureStdout();
     { PhysXProcess process; }
