@@ -33,7 +33,7 @@ end
 Place("Ground", 0, -0.5, 0)
 Place("InvisiblePlane", 0, 0, 0)
 
-Place("Robot", 0, 10, 0)
+Place("Robot", 0, 6.75, 0)
 
 for angle = 0, 315, 45 do
     local x = 120 * cos(angle * PI() / 180)

@@ -17,7 +17,7 @@ end
 Place("Ground", 0, -0.5, 0)
 Place("InvisiblePlane", 0, 0, 0)
 
-Place("Robot", 0, 10, 0)
+Place("Robot", 0, 6.75, 0)
 
 Place("StreetLight", -25, 6.1, 30)
 Place("StreetLight", 25, 6.1, 30)

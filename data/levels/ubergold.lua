@@ -33,7 +33,7 @@ end
 Place("Ground", 0, -0.5, 0)
 Place("InvisiblePlane", 0, 0, 0)
 
-Place("Robot", 0, 10, 0)
+Place("Robot", 0, 6.75, 0)
 
 -- The main street runs along z; the cross street along x at z = 0.
 for _, z in ipairs({-60, -20, 20, 60}) do

@@ -1,6 +1,5 @@
 #include "animation/composite_part.h"
 
-#include "PhysX/physx_component.h"
 #include "animation/animation_process.h"
 #include "animation/joint.h"
 #include "animation/skeleton.h"
@@ -21,11 +20,6 @@ void AttachPart(GameObject* base, GameObject* part, AnimationProcess* animation,
     }
     part->parentObject = base;
     base->childObjects.push_back(part);
+    // Each part keeps a body of its own; robot types share mask 0, so they never touch.
     part->NotifyComponents();
-    const auto* baseBody =
-        dynamic_cast<const PhysXComponent*>(base->GetComponent(ComponentType::Physics));
-    auto* partBody = dynamic_cast<PhysXComponent*>(part->GetComponent(ComponentType::Physics));
-    if (baseBody != nullptr && partBody != nullptr) {
-        partBody->m_actor = baseBody->m_actor;
-    }
 }

@@ -8,6 +8,8 @@
 #include <unordered_set>
 
 #include "core/component.h"
+#include "core/component_type.h"
+#include "core/physics_body.h"
 #include "core/process.h"
 
 namespace {
@@ -178,6 +180,12 @@ void GameObject::InitializeComponents() {
 
 void GameObject::NotifyComponents() {
     ForEachComponent(components, [](Component* c) { c->Finalize(); });
+}
+
+void GameObject::MovePhysics(const Vector& v) {
+    if (auto* body = dynamic_cast<PhysicsBody*>(GetComponent(ComponentType::Physics))) {
+        body->Move(v);
+    }
 }
 
 void GameObject::SetPosition(const Vector& v) {

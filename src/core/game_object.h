@@ -53,6 +53,8 @@ class GameObject : public Entity, public Allocator<GameObject> {
     void InitializeComponents();
     void NotifyComponents();
 
+    // Adds the velocity change v to the object's physics body; nothing without one.
+    void MovePhysics(const Vector& v);
     void SetPosition(const Vector& v);
     void SetVelocity(const Vector& v);
     void SetScale(const Vector& v);

@@ -5,7 +5,7 @@
 // here only, at the end. Included with MESSAGE_TYPE defined; no include guard on purpose.
 // clang-format off
 MESSAGE_TYPE(MSG_NULL)                                             // 0: no payload fixed by its senders
-MESSAGE_TYPE(MSG_PLAYER_COMPONENT)                                 // 1: PlayerComponent*
+MESSAGE_TYPE(MSG_PLAYER_COMPONENT)                                 // 1: Component* (the player component; sent as its base)
 MESSAGE_TYPE(MSG_AI_OBJECT_COLLISION)                              // 2: no payload fixed by its senders
 MESSAGE_TYPE(MSG_SEEK_ARRIVAL)                                     // 3: none
 MESSAGE_TYPE(MSG_AI_OBJECT)                                        // 4: GameObject*

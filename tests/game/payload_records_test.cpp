@@ -35,14 +35,12 @@ template <class V> void ExpectVector(const V& v, float x, float y, float z) {
 }
 
 TEST(PayloadRecords, CollisionAndRadialForceCopyWithTheirVectors) {
-    Collision collision;
     int a = 0, b = 0;
-    collision.m_first = reinterpret_cast<PhysXComponent*>(&a);
-    collision.m_second = reinterpret_cast<PhysXComponent*>(&b);
-    collision.m_kind = 2;
-    collision.m_events = 0x6;
-    collision.m_normal = Vector(0.0f, 1.0f, 0.0f);
-    collision.m_point = Vector(4.0f, 5.0f, 6.0f);
+    Collision collision(Vector(4.0f, 5.0f, 6.0f), Vector(0.0f, 1.0f, 0.0f),
+                        reinterpret_cast<PhysXComponent*>(&a),
+                        reinterpret_cast<PhysXComponent*>(&b), 2, 0x6);
+    EXPECT_FLOAT_EQ(collision.m_value, 0.0f);
+    collision.m_value = 1.5f;
     const auto queued = QueuedCopy(collision);
     collision.m_point = Vector(0.0f, 0.0f, 0.0f);
     EXPECT_EQ(queued->value.m_first, reinterpret_cast<PhysXComponent*>(&a));
@@ -51,8 +49,10 @@ TEST(PayloadRecords, CollisionAndRadialForceCopyWithTheirVectors) {
     EXPECT_EQ(queued->value.m_events, 0x6u);
     ExpectVector(queued->value.m_normal, 0.0f, 1.0f, 0.0f);
     ExpectVector(queued->value.m_point, 4.0f, 5.0f, 6.0f);
+    EXPECT_FLOAT_EQ(queued->value.m_value, 1.5f);
 
-    const RadialForce force(Vector(1.0f, 2.0f, 3.0f), 10.0f, 500.0f, 0.25f, 1, 1000, 0);
+    // Arguments in field order: ..., duration, excluded id, only id, mode.
+    const RadialForce force(Vector(1.0f, 2.0f, 3.0f), 10.0f, 500.0f, 0.25f, 1000, 0, 1);
     const auto queuedForce = QueuedCopy(force);
     ExpectVector(queuedForce->value.m_center, 1.0f, 2.0f, 3.0f);
     EXPECT_FLOAT_EQ(queuedForce->value.m_radius, 10.0f);
@@ -98,11 +98,14 @@ TEST(PayloadRecords, PlayerCameraAndLaserBeamCopyWithTheirVectors) {
 }
 
 TEST(PayloadRecords, RecordsWithStringsAndContainersAreDeepCopied) {
-    SpawnStruct spawn{"AI-Ground-Tank", 4};
+    SpawnStruct spawn{4, 4, 1, SpawnStruct::kRadius, "AI-Ground-Tank"};
     const auto queuedSpawn = QueuedCopy(spawn);
     spawn.m_type_name = "changed";
     EXPECT_EQ(queuedSpawn->value.m_type_name, "AI-Ground-Tank");
-    EXPECT_EQ(queuedSpawn->value.m_count, 4u);
+    EXPECT_EQ(queuedSpawn->value.m_count, 4);
+    EXPECT_EQ(queuedSpawn->value.m_spawn_count, 4);
+    EXPECT_EQ(queuedSpawn->value.m_zone, 1);
+    EXPECT_FLOAT_EQ(queuedSpawn->value.m_radius, 710.0f);
 
     RemoveCount remove{"AI-Fly-Helicopter", 2};
     const auto queuedRemove = QueuedCopy(remove);
@@ -116,13 +119,20 @@ TEST(PayloadRecords, RecordsWithStringsAndContainersAreDeepCopied) {
     EXPECT_EQ(queuedIndex->value.second.m_type, ComponentType::Physics);
     EXPECT_EQ(queuedIndex->value.second.m_index, 1u);
 
-    PhysicsInfo mesh;
-    mesh.m_vertices.push_back(Vector(1.0f, 2.0f, 3.0f));
-    mesh.m_indices = {0, 0, 0};
-    PhysicsInfo copy = mesh;
-    mesh.m_vertices[0] = Vector(9.0f, 9.0f, 9.0f);
-    ExpectVector(copy.m_vertices[0], 1.0f, 2.0f, 3.0f);
-    EXPECT_EQ(copy.m_indices.size(), 3u);
+    PhysicsInfo shape;
+    shape.m_dimensions[1] = 2.0f;
+    shape.m_rotation[4] = -1.0f;
+    shape.m_translation[2] = 3.0f;
+    shape.m_name = "Sphere";
+    shape.m_mass = 4.0f;
+    const PhysicsInfo copy = shape;
+    shape.m_name = "Box";
+    EXPECT_FLOAT_EQ(copy.m_dimensions[1], 2.0f);
+    EXPECT_FLOAT_EQ(copy.m_rotation[4], -1.0f);
+    EXPECT_FLOAT_EQ(copy.m_rotation[0], 1.0f);
+    EXPECT_FLOAT_EQ(copy.m_translation[2], 3.0f);
+    EXPECT_EQ(copy.m_name, "Sphere");
+    EXPECT_FLOAT_EQ(copy.m_mass, 4.0f);
 }
 
 } // namespace
