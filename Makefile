@@ -62,7 +62,8 @@ bench: deps
 	@for b in $(BENCH_BUILD)/bench/bench_*; do echo "== $$b"; $$b || exit 1; done
 
 # The fuzz targets of tests/fuzz, built with clang's libFuzzer under ASan and UBSan in their
-# own folder, each run for FUZZ_SECONDS over its seed corpus.
+# own folder, each run over its seed corpus for FUZZ_RUNS inputs from a fixed seed, within
+# FUZZ_SECONDS.
 fuzz: deps
 	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DGORVANE_FUZZ=ON -DGORVANE_TESTS=OFF

@@ -201,8 +201,11 @@ void Document::Parse(const char* data, std::size_t size, const std::string& sour
     m_document->Clear();
     m_document->ClearError();
     // TinyXML reads up to a NUL, so the bytes are copied into a terminated string; a NUL
-    // inside them ends the document there.
-    const std::string text(data, size);
+    // inside them ends the document there. It also steps over a UTF-8 sequence by the
+    // length its lead byte claims, so a cut sequence at the end would carry it past the
+    // terminator: four more NULs keep every such step inside the buffer.
+    std::string text(data, size);
+    text.append(4, '\0');
     m_document->Parse(text.c_str());
     if (m_document->Error()) {
         const std::string message = ParseErrorText(*m_document, sourceName);

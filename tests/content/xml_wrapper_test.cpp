@@ -169,3 +169,19 @@ TEST(XmlWrapper, ParsesABufferWithoutATerminatingNul) {
     document.Parse(bytes, 7);
     EXPECT_EQ(document.FirstChildElement("Root").Value(), "Root");
 }
+
+TEST(XmlWrapper, AUtf8SequenceCutAtTheEndIsNeverReadPastTheText) {
+    // A lead byte claims up to three more bytes; at the very end of the text they are not
+    // there, and the reader must stop inside the buffer (AddressSanitizer checks it).
+    ticpp::Document document;
+    for (const std::string text :
+         {std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" ?><Root a\xf0"),
+          std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" ?><R\xff\xff\xff\xff"),
+          std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" ?><Root>\xf2")}) {
+        try {
+            document.Parse(text.data(), text.size());
+        } catch (const ticpp::Exception&) {
+            // Broken input may be refused; it must not be read past its end.
+        }
+    }
+}
