@@ -87,7 +87,8 @@ gorvane_library(gorvane_audio audio)
 target_link_libraries(gorvane_audio PUBLIC gorvane_game gorvane_platform_sound)
 
 gorvane_library(gorvane_ui ui)
-target_link_libraries(gorvane_ui PUBLIC gorvane_game gorvane_platform_input)
+target_link_libraries(gorvane_ui PUBLIC gorvane_game gorvane_platform_input gorvane_graphics
+                                        gorvane_audio)
 
 gorvane_library(gorvane_editor editor)
 target_link_libraries(gorvane_editor PUBLIC gorvane_game gorvane_platform_gui)

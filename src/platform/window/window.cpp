@@ -189,7 +189,13 @@ void Window::Dispatch(SDL_Event& event) {
         default:
             break;
         }
-    } else if (event.type == SDL_MOUSEMOTION && m_warp_pending) {
+    }
+    if (event.type == SDL_MOUSEMOTION) {
+        m_cursor = Point{event.motion.x, event.motion.y};
+    } else if (event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) {
+        m_cursor = Point{event.button.x, event.button.y};
+    }
+    if (event.type == SDL_MOUSEMOTION && m_warp_pending) {
         // The pointer arriving where we put it is not a movement of the mouse. Window
         // systems report a warp once or twice (SDL's own event and the server's echo), so
         // the mark stays until the pointer is seen somewhere else.
@@ -254,6 +260,21 @@ void Window::SwapBuffers() const {
     if (m_context != nullptr) {
         SDL_GL_SwapWindow(m_window);
     }
+}
+
+namespace {
+std::optional<Point> g_cursor_override;
+} // namespace
+
+Point ClientCursor(const Window* window) {
+    if (g_cursor_override) {
+        return *g_cursor_override;
+    }
+    return window != nullptr ? window->CursorPos() : Point{};
+}
+
+void SetClientCursorOverride(std::optional<Point> point) {
+    g_cursor_override = point;
 }
 
 } // namespace window

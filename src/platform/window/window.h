@@ -6,6 +6,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,10 @@ class Window {
 
     // The top-left corner in screen coordinates.
     Point Position() const;
+    // The pointer in client pixels, as the last motion or button event of this window left
+    // it. Events pushed into the queue do not move the system's pointer, so the position is
+    // taken from the events themselves.
+    Point CursorPos() const { return m_cursor; }
     i32 Width() const { return m_width; }
     i32 Height() const { return m_height; }
     u32 Id() const { return m_id; }
@@ -105,8 +110,14 @@ class Window {
     bool m_counted = false; // among the live windows that keep the signal handlers
     bool m_warp_pending = false;
     Point m_warp_target; // in window coordinates
+    Point m_cursor;      // in window coordinates
     EventHook m_hook;
     std::vector<EventListener> m_listeners;
 };
+
+// The pointer in the client pixels of the window: its CursorPos, or the point fixed by
+// SetClientCursorOverride (tests, scripted runs), which is answered without reading the window.
+Point ClientCursor(const Window* window);
+void SetClientCursorOverride(std::optional<Point> point);
 
 } // namespace window
