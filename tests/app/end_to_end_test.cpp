@@ -1,7 +1,7 @@
 // The built game played headless from start to finish: the logo screens run by themselves
-// to the menu, keys from an input script start the chosen level, wait out its loading,
-// leave it for the menu through the pause screen and quit from there. Every state must
-// be shown and left exactly once, in order, and the game must end cleanly.
+// to the menu, keys from an input script walk the menu's screens into the feature film,
+// wait out its loading, leave it for the menu through the pause screen and quit there. Every state
+// must be shown and left exactly once, in order, and the game must end cleanly.
 
 #include <gtest/gtest.h>
 
@@ -53,29 +53,29 @@ TEST(EndToEnd, LogoScreensToMenuIntoALevelBackToTheMenuAndQuit) {
 
     std::size_t at = 0;
     ASSERT_TRUE(game.WaitFor("Game::PushState: Menu\n", 0, &at)) << game.Output();
-    // Enter on the menu shows the controls screen, which starts the chosen level.
-    keys.Send("0 tap Return\n");
+    // PLAY shows the play screen, whose first button starts the feature film. The screens
+    // take a frame to appear, so the keys wait a few.
+    keys.Send("10 tap Return\n10 tap Return\n");
     ASSERT_TRUE(game.WaitFor("Game::PushState: " + level + "\n", at, &at)) << game.Output();
     ASSERT_TRUE(game.WaitFor("GameState::HandleMessage: Loading complete\n", at, &at))
         << game.Output();
     ASSERT_TRUE(game.WaitFor("LevelState::StartPlay: " + level + "\n", at, &at)) << game.Output();
-    // Escape opens the pause screen; Enter there leaves for the menu once it shows.
-    keys.Send("0 tap Escape\n1 tap Return\n");
+    // Escape opens the pause screen on RESUME; MAIN MENU is the next button down.
+    keys.Send("0 tap Escape\n10 tap Down\n5 tap Return\n");
     ASSERT_TRUE(game.WaitFor("Game::PushState: Menu\n", at, &at)) << game.Output();
-    // Escape on the menu quits.
-    keys.Send("0 tap Escape\n");
+    // QUIT is the fourth button below PLAY; REALLY QUIT stands above the focused STAY.
+    keys.Send("10 tap Down\n5 tap Down\n5 tap Down\n5 tap Down\n5 tap Return\n"
+              "10 tap Up\n5 tap Return\n");
     const int status = game.Finish();
     const std::string& output = game.Output();
 
     EXPECT_TRUE(WIFEXITED(status)) << "status " << status << "\n" << output;
     EXPECT_EQ(WEXITSTATUS(status), 0) << output;
     const std::vector<std::string> expected = {
-        "push Vantrel",       "pop Vantrel",     "push Team Logo",
-        "pop Team Logo",      "push Physx Logo", "pop Physx Logo",
-        "push Logo",          "pop Logo",        "push Loading Screen",
-        "pop Loading Screen", "push Menu",       "pop Menu",
-        "push Controls",      "pop Controls",    "push " + level,
-        "pop " + level,       "push Menu",       "pop Menu"};
+        "push Vantrel",        "pop Vantrel",        "push Team Logo", "pop Team Logo",
+        "push Physx Logo",     "pop Physx Logo",     "push Logo",      "pop Logo",
+        "push Loading Screen", "pop Loading Screen", "push Menu",      "pop Menu",
+        "push " + level,       "pop " + level,       "push Menu",      "pop Menu"};
     EXPECT_EQ(StateLines(output), expected) << output;
     EXPECT_EQ(output.find("Sanitizer"), std::string::npos) << output;
     EXPECT_EQ(output.find("runtime error"), std::string::npos) << output;

@@ -149,8 +149,8 @@ TEST_F(LevelStateTest, AddsTheLevelProcessesInOrderWithTheirIds) {
     EXPECT_NE(dynamic_cast<BuildingProcess*>((it++)->get()), nullptr);
     const auto* ui = dynamic_cast<UIProcess*>((it++)->get());
     ASSERT_NE(ui, nullptr);
-    EXPECT_EQ(ui->m_screen, "Level");
-    EXPECT_EQ(ui->m_state_id, HANDLER_LEVEL_STATE);
+    EXPECT_EQ(ui->m_stateName, "Level");
+    EXPECT_EQ(ui->m_stateHandlerId, HANDLER_LEVEL_STATE);
     EXPECT_NE(dynamic_cast<ParticleSystemScriptProcess*>((it++)->get()), nullptr);
     level->Exit();
 }

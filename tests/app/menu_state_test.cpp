@@ -95,9 +95,9 @@ TEST_F(MenuStateTest, LoadsTheChosenLevelAndRunsTheMenuScreen) {
     ASSERT_EQ(menu->m_process_manager.processes.size(), 1u);
     const auto* ui = dynamic_cast<UIProcess*>(menu->m_process_manager.processes.front().get());
     ASSERT_NE(ui, nullptr);
-    EXPECT_EQ(ui->m_screen, "Menu");
+    EXPECT_EQ(ui->m_stateName, "Menu");
     EXPECT_EQ(ui->id, HANDLER_UI_PROCESS);
-    EXPECT_EQ(ui->m_state_id, menu->m_state_id);
+    EXPECT_EQ(ui->m_stateHandlerId, menu->m_state_id);
     EXPECT_EQ(menu->GetComponentProcess(ComponentType::UIButton), ui);
     menu->Exit();
     EXPECT_FALSE(menu->m_process_manager.HasProcesses());

@@ -311,6 +311,8 @@ void WriteButtons(const fs::path& ui) {
     }
 }
 
+#include "widget_looks.h"
+
 void WriteSurfaceTextures(const fs::path& textures) {
     Noise noise;
 
@@ -1348,6 +1350,7 @@ int main(int argc, char** argv) {
         av_log_set_level(AV_LOG_ERROR);
         WriteScreens(data / "art" / "ui");
         WriteButtons(data / "art" / "ui");
+        WriteWidgetLooks(data / "art" / "ui");
         WriteSurfaceTextures(data / "art" / "textures");
         WriteEnvironment(data / "art" / "textures");
         WriteNoiseVolume(data / "art" / "textures");
