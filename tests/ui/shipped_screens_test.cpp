@@ -93,10 +93,10 @@ TEST_F(ShippedScreens, EveryScreenIsBuiltWithTheSpritesItsWidgetsNeed) {
 
 TEST_F(ShippedScreens, TheIntroScreensAndTheScoreAreDefined) {
     Start("Level", 6);
-    for (const char* element : {"VantrelLogo", "Copyright", "White", "Black", "TeamLogo",
-                                "PhysxLogo", "GameLogo", "Loading", "Controls", "ScoreText",
-                                "ConfigureControlsButton", "DepthOfFieldCheckBox",
-                                "DepthOfFieldText"}) {
+    for (const char* element :
+         {"VantrelLogo", "Copyright", "White", "Black", "TeamLogo", "PhysxLogo", "GameLogo",
+          "Loading", "Controls", "ScoreText", "ConfigureControlsButton", "DepthOfFieldCheckBox",
+          "DepthOfFieldText"}) {
         ui->ShowElement(element);
         Frame();
         ExpectBuilt(element);

@@ -5,10 +5,14 @@
 
 void WriteOptionButtons(const fs::path& ui) {
     const std::pair<const char*, const char*> buttons[] = {
-        {"button_graphics", "GRAPHICS"},   {"button_controls", "CONTROLS"},
-        {"button_sound", "SOUND"},         {"button_highscores", "HIGH SCORES"},
-        {"button_apply", "APPLY"},         {"button_default", "DEFAULT"},
-        {"button_cancel", "CANCEL"},       {"button_configure", "CONFIGURE"},
+        {"button_graphics", "GRAPHICS"},
+        {"button_controls", "CONTROLS"},
+        {"button_sound", "SOUND"},
+        {"button_highscores", "HIGH SCORES"},
+        {"button_apply", "APPLY"},
+        {"button_default", "DEFAULT"},
+        {"button_cancel", "CANCEL"},
+        {"button_configure", "CONFIGURE"},
         {"button_level_editor", "LEVEL EDITOR"},
     };
     for (const auto& [file, label] : buttons) {
