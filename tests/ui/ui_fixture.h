@@ -252,8 +252,8 @@ class FakeRenderer : public Recorder {
     void HandleMessage(BaseMessage* msg, u32 fromId) override {
         Recorder::HandleMessage(msg, fromId);
         if (msg->type == MSG_GRAPHICS_CHECK_WINDOWED) {
-            // Fullscreen, so the UI takes the injected screen size.
-            Message<bool> reply(MSG_GRAPHICS_WINDOWED, false);
+            // Fullscreen unless told otherwise, so the UI takes the injected screen size.
+            Message<bool> reply(MSG_GRAPHICS_WINDOWED, windowed);
             SendMessage(&reply, fromId);
         } else if (msg->type == MSG_GRAPHICS_GET_EXPOSURE_VALUE) {
             Message<float> reply(MSG_GRAPHICS_EXPOSURE_VALUE, exposure);
@@ -266,6 +266,7 @@ class FakeRenderer : public Recorder {
         }
     }
     float exposure = 0.9f;
+    bool windowed = false;
     std::vector<std::unique_ptr<TextGraphic>> handles;
 };
 
@@ -285,7 +286,7 @@ class UIFixture : public ::testing::Test {
         window::SetScreenMetricsOverride(window::ScreenMetrics{width, height});
         window::SetClientCursorOverride(window::Point{-100, -100});
         game.window = reinterpret_cast<window::Window*>(&windowStandIn);
-        ui = std::make_unique<UIProcess>(stateName, stateId, nullptr);
+        ui = std::make_unique<UIProcess>(stateName, stateId, options);
         ui->SetGraphics(&graphics);
         state = std::make_unique<FakeState>();
         state->ui = ui.get();
@@ -376,6 +377,7 @@ class UIFixture : public ::testing::Test {
     }
 
     char windowStandIn = 0;
+    ParserProcess* options = nullptr;
     const GameObjectDefinitionMap* definitions = nullptr;
     RecordingGraphics graphics;
     MessageRouter root;

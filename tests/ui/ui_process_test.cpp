@@ -5,8 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "content/parser_process.h"
 #include "core/globals.h"
+#include "game/shell_globals.h"
 #include "support/component_fixture.h"
+#include "support/scoped_temp_home.h"
 #include "ui_fixture.h"
 
 namespace {
@@ -413,6 +416,54 @@ TEST_F(MenuRows, PlayButtonsStartTheirLevelAndQuitEndsTheGame) {
     EXPECT_EQ(LastSwitch(), "Level Editor");
     Click("Main Quit", "ConfirmQuitButton");
     EXPECT_EQ(game.Types().back(), MSG_GAME_QUIT);
+}
+
+TEST_F(MenuRows, FullscreenAnd3DFlipTheStoredOptionsAndTellTheRenderer) {
+    const ScopedTempHome home;
+    ParserProcess parser;
+    options = &parser;
+    Start("Menu");
+    // Started fullscreen: the stored flag follows the renderer.
+    EXPECT_TRUE(ParserProcess::LoadGraphicsOptions(&parser, true)->m_fullscreen);
+    Click("Main", "FullscreenButton");
+    ASSERT_EQ(renderer.Types().back(), MSG_GRAPHICS_FULLSCREEN_SET);
+    EXPECT_FALSE(*renderer.received.back().message->Payload<bool>());
+    EXPECT_FALSE(ParserProcess::LoadGraphicsOptions(&parser, false)->m_fullscreen);
+
+    const bool threeDee = ParserProcess::LoadGraphicsOptions(&parser, true)->m_three_dee;
+    for (int press = 0; press < 2; ++press) {
+        SCOPED_TRACE(press);
+        Click("Main", "3DButton");
+        const bool now = ParserProcess::LoadGraphicsOptions(&parser, false)->m_three_dee;
+        EXPECT_EQ(now, press == 0 ? !threeDee : threeDee);
+        ASSERT_EQ(renderer.Types().back(), MSG_GRAPHICS_SET_THREE_DEE_SETTING);
+        // The renderer is told 1 when the stored flag is off.
+        EXPECT_EQ(*renderer.received.back().message->Payload<int>(), now ? 0 : 1);
+    }
+}
+
+TEST_F(MenuRows, AWindowedStartTakesTheChosenResolutionAndTheFullscreenBoxFollows) {
+    const i32 width = g_render_width;
+    const i32 height = g_render_height;
+    g_render_width = 1024;
+    g_render_height = 768;
+    renderer.windowed = true;
+    Start("Menu");
+    EXPECT_EQ(ui->WindowWidth(), 1024u);
+    EXPECT_EQ(ui->WindowHeight(), 768u);
+    g_render_width = width;
+    g_render_height = height;
+
+    ui->ShowScreen("Graphics Options");
+    auto* box =
+        static_cast<CheckBoxUIComponent*>(ui->FindComponentByObjectName("FullscreenCheckBox"));
+    Message<bool> fullscreen(MSG_GRAPHICS_WINDOWED, false);
+    renderer.SendMessage(&fullscreen, UIProcess::kHandlerId);
+    EXPECT_TRUE(box->m_checked);
+    EXPECT_EQ(ui->WindowWidth(), 1280u);
+    Message<bool> windowed(MSG_GRAPHICS_WINDOWED, true);
+    renderer.SendMessage(&windowed, UIProcess::kHandlerId);
+    EXPECT_FALSE(box->m_checked);
 }
 
 TEST_F(MenuRows, PageButtonsWithoutPagesLeaveTheScreen) {
