@@ -245,6 +245,39 @@ TEST_F(WindowTest, InputDeviceHearsTheWindowAndNotTheRecentring) {
     EXPECT_EQ(ms.y, 0);
 }
 
+TEST_F(WindowTest, ClientCursorFollowsPushedPointerEventsOrTheOverride) {
+    auto w = Make();
+    ASSERT_NE(w, nullptr);
+    w->PumpEvents();
+    SDL_Event move{};
+    move.type = SDL_MOUSEMOTION;
+    move.motion.windowID = w->Id();
+    move.motion.x = 120;
+    move.motion.y = 45;
+    Push(move);
+    w->PumpEvents();
+    // Pushed events never reach the system's pointer; the window keeps their position.
+    EXPECT_EQ(window::ClientCursor(w.get()), (window::Point{120, 45}));
+    SDL_Event click{};
+    click.type = SDL_MOUSEBUTTONDOWN;
+    click.button.windowID = w->Id();
+    click.button.x = 300;
+    click.button.y = 200;
+    Push(click);
+    SDL_Event elsewhere = move;
+    elsewhere.motion.windowID = w->Id() + 100;
+    elsewhere.motion.x = 1;
+    Push(elsewhere);
+    w->PumpEvents();
+    EXPECT_EQ(window::ClientCursor(w.get()), (window::Point{300, 200}));
+
+    window::SetClientCursorOverride(window::Point{7, 9});
+    EXPECT_EQ(window::ClientCursor(w.get()), (window::Point{7, 9}));
+    EXPECT_EQ(window::ClientCursor(nullptr), (window::Point{7, 9}));
+    window::SetClientCursorOverride(std::nullopt);
+    EXPECT_EQ(window::ClientCursor(nullptr), (window::Point{0, 0}));
+}
+
 TEST_F(WindowTest, CursorCounterBehavesAsOnWindows) {
     auto w = Make();
     ASSERT_NE(w, nullptr);
