@@ -659,3 +659,40 @@ TEST_F(LevelStateTest, TowerSizesWithoutRoomMakeNoBlockAndThinOnesNoDoubles) {
 }
 
 } // namespace
+
+TEST_F(LevelPlayStartTest, TheStoryLevelFliesItsIntroThenHandsTheCameraToTheRobot) {
+    Define("RobotBase", {"Player", "AnimationController"});
+    ASSERT_NE(level->CreateObject("Robot"), nullptr);
+    StandIn triggers{journal, HANDLER_TRIGGER_PROCESS};
+    triggers.Bind(&level->Router(), HANDLER_TRIGGER_PROCESS);
+    FinishLoading();
+    Send(*level, MSG_LEVEL_FILM_LEAD_ENDED);
+    auto* ai = ProcessWithId<AIViewProcess>(*level, HANDLER_AI_VIEW_PROCESS);
+    ASSERT_NE(ai, nullptr);
+
+    level->Update(0.1f);
+    EXPECT_TRUE(g_player_cutscene);
+    EXPECT_TRUE(ai->IsDisabled());
+    std::set<u32> running;
+    for (const auto& process : level->m_process_manager.processes) {
+        if (!process->paused) {
+            running.insert(process->id);
+        }
+    }
+    EXPECT_EQ(running, (std::set<u32>{HANDLER_PLAYER_PROCESS, HANDLER_PHYSX_PROCESS,
+                                      HANDLER_UI_PROCESS, HANDLER_ANIMATION_PROCESS}));
+
+    for (int frame = 0; frame < 400 && g_player_cutscene; ++frame) {
+        EXPECT_EQ(Count("21:MSG_TRIGGERS_ACTIVATE"), 0);
+        level->Update(0.1f);
+    }
+    EXPECT_FALSE(g_player_cutscene);
+    EXPECT_FALSE(ai->IsDisabled());
+    for (const auto& process : level->m_process_manager.processes) {
+        EXPECT_FALSE(process->paused) << process->id;
+    }
+    EXPECT_EQ(Count("21:MSG_TRIGGERS_ACTIVATE"), 1);
+    journal.Clear();
+    level->Update(0.1f);
+    EXPECT_EQ(Count("1:MSG_PLAYER_CAMERA"), 1);
+}
