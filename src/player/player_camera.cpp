@@ -100,10 +100,10 @@ void PlayerComponent::UpdateCamera(float dt, const Quaternion& q) {
     const Vector goal = right * (-move.x * (kStrafeShift / n));
     m_camera_offset += (goal - m_camera_offset) * (dt * kOffsetRate);
 
-    const Vector orbit = Vector(std::sin(m_yaw) * std::sin(m_camera_pitch),
-                                std::cos(m_camera_pitch),
-                                std::cos(m_yaw) * std::sin(m_camera_pitch)) *
-                         kOrbitRadius;
+    const Vector orbit =
+        Vector(std::sin(m_yaw) * std::sin(m_camera_pitch), std::cos(m_camera_pitch),
+               std::cos(m_yaw) * std::sin(m_camera_pitch)) *
+        kOrbitRadius;
     m_camera_eye = base + orbit + m_camera_offset;
     m_camera_target = base + m_camera_offset;
 
@@ -139,7 +139,8 @@ void PlayerComponent::UpdateMouseLook(Quaternion& heading) {
     m_pitch -= kPi * s * kPitchScale * dy;
     m_pitch = std::fmin(std::fmax(m_pitch, kPitchMargin), kPi - kPitchMargin);
     if (m_animation_controller != nullptr) {
-        const bool bowed = m_juggernaut || m_animation_controller->GetCurrentAnimationName() == "Die";
+        const bool bowed =
+            m_juggernaut || m_animation_controller->GetCurrentAnimationName() == "Die";
         m_animation_controller->SetRotationAngle(kUpperBodyLayer,
                                                  bowed ? kPi * 0.125f : kPi / 2.0f - m_pitch);
     }

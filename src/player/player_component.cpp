@@ -41,8 +41,8 @@ constexpr f32 kFlashBrightness = 1.8f;
 constexpr f32 kEndlessDamageGrowth = 0.006666667f;
 constexpr f32 kGroundBelow = -5.9f;
 constexpr f32 kLaserBeamWidth = 3.0f;
-constexpr u32 kFrozenPosition =
-    physics::body_flag::kFrozenPosX | physics::body_flag::kFrozenPosY | physics::body_flag::kFrozenPosZ;
+constexpr u32 kFrozenPosition = physics::body_flag::kFrozenPosX | physics::body_flag::kFrozenPosY |
+                                physics::body_flag::kFrozenPosZ;
 
 bool Contains(const std::string& text, const char* part) {
     return text.find(part) != std::string::npos;
@@ -51,9 +51,9 @@ bool Contains(const std::string& text, const char* part) {
 // The object of the contact that is not this component's own body.
 GameObject* OtherObject(const Collision& contact, const GameObject* self) {
     const PhysXComponent* own =
-        self != nullptr ? dynamic_cast<const PhysXComponent*>(
-                              self->GetComponent(ComponentType::Physics))
-                        : nullptr;
+        self != nullptr
+            ? dynamic_cast<const PhysXComponent*>(self->GetComponent(ComponentType::Physics))
+            : nullptr;
     const PhysXComponent* other =
         contact.m_first == own && own != nullptr ? contact.m_second : contact.m_first;
     return other != nullptr ? other->owner : nullptr;
@@ -74,8 +74,7 @@ void Blur(MessageHandler& sender, f32 amount) {
 
 } // namespace
 
-PlayerComponent::PlayerComponent(std::string objectType, ControlsSource* controls,
-                                 bool editorTest)
+PlayerComponent::PlayerComponent(std::string objectType, ControlsSource* controls, bool editorTest)
     : DefinitionComponent(std::move(objectType)), m_input_controls(controls),
       m_editor_test(editorTest), m_pitch(kHalfPi), m_camera_pitch(kHalfPi) {}
 
@@ -113,8 +112,8 @@ void PlayerComponent::SendToHandler(u32 type, u32 to) {
 }
 
 void PlayerComponent::Initialize() {
-    for (const u32 to : {HANDLER_AI_VIEW_PROCESS, HANDLER_BULLET_PROCESS,
-                         HANDLER_BUILDING_PROCESS, HANDLER_PHYSX_PROCESS}) {
+    for (const u32 to : {HANDLER_AI_VIEW_PROCESS, HANDLER_BULLET_PROCESS, HANDLER_BUILDING_PROCESS,
+                         HANDLER_PHYSX_PROCESS}) {
         Message<Component*> announce(MSG_PLAYER_COMPONENT, this);
         SendMessage(&announce, to);
     }
@@ -170,8 +169,8 @@ void PlayerComponent::Update(float dt) {
         const f32 b = 2.0f * (heading.x * heading.w + heading.y * heading.z);
         const f32 length = std::sqrt(a * a + b * b + c * c);
         if (length > 0.0f) {
-            m_yaw = 2.0f * std::numbers::pi_v<f32> - (std::atan2(-c / length, -a / length) +
-                                                      kHalfPi);
+            m_yaw =
+                2.0f * std::numbers::pi_v<f32> - (std::atan2(-c / length, -a / length) + kHalfPi);
         }
         m_pitch = kHalfPi;
         m_camera_pitch = kHalfPi;
@@ -375,8 +374,7 @@ void PlayerComponent::PlayerControlStep(float dt, Quaternion& heading) {
         return;
     }
     if (m_jumping && m_airborne && m_falling && owner->position == m_last_position) {
-        RadialForce nudge(owner->position + Vector(0.0f, 0.1f, 0.0f), 1.0f, 1.0f, 0.0f, 0, 0,
-                          0);
+        RadialForce nudge(owner->position + Vector(0.0f, 0.1f, 0.0f), 1.0f, 1.0f, 0.0f, 0, 0, 0);
         Message<RadialForce> push(MSG_PHYSICS_RADIAL_FORCE, nudge);
         SendMessage(&push, HANDLER_PHYSX_PROCESS);
     }
@@ -513,8 +511,7 @@ std::string PlayerComponent::MoneyText(double value) {
     std::string text = "$";
     char buffer[8];
     for (std::size_t i = groups.size(); i-- > 0;) {
-        std::snprintf(buffer, sizeof buffer, i + 1 == groups.size() ? "%d" : ",%03d",
-                      groups[i]);
+        std::snprintf(buffer, sizeof buffer, i + 1 == groups.size() ? "%d" : ",%03d", groups[i]);
         text += buffer;
     }
     std::snprintf(buffer, sizeof buffer, ".%02d", rest);

@@ -75,7 +75,8 @@ TEST_F(StoryLevel, EachSequencePausesItsListSwitchesTheAiAndHoldsTheRobotAsItsTa
     }
 }
 
-TEST_F(StoryLevel, TheFirstFrameFliesTheIntroAndItsEndUnpausesAllRestoresTheAiAndActivatesTriggers) {
+TEST_F(StoryLevel,
+       TheFirstFrameFliesTheIntroAndItsEndUnpausesAllRestoresTheAiAndActivatesTriggers) {
     Frames(1);
     EXPECT_TRUE(g_player_cutscene);
     EXPECT_EQ(g_game_camera.name, "Intro");
@@ -140,14 +141,12 @@ TEST_F(StoryLevel, TheMothershipWayBackRoundsTheGateOnlyFromFarOutBehindIt) {
     };
     // With yaw 0 and the pitch set level the eye is 42 behind the head in z.
     const Case cases[] = {
-        {150.0f, -400.0f, 0}, // r = 200
-        {200.0f, -400.0f, 1}, // r = 250
-        {350.0f, -400.0f, 1}, // r = 400
-        {351.0f, -400.0f, 2}, // r = 401
+        {150.0f, -400.0f, 0},  // r = 200
+        {200.0f, -400.0f, 1},  // r = 250
+        {350.0f, -400.0f, 1},  // r = 400
+        {351.0f, -400.0f, 2},  // r = 401
         {-450.0f, -400.0f, 1}, // r = 400
-        {-451.0f, -400.0f, 2},
-        {400.0f, -360.0f, 0},
-        {400.0f, -300.0f, 0},
+        {-451.0f, -400.0f, 2}, {400.0f, -360.0f, 0}, {400.0f, -300.0f, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.eyeX);

@@ -381,9 +381,14 @@ TEST_F(Robot, ExperienceOfZeroSendsNoText) {
 
 TEST(MoneyText, GroupsThousandsAndRoundsToWholeCents) {
     const std::pair<double, const char*> cases[] = {
-        {1234567.891, "$1,234,567.89"}, {1000.0, "$1,000.00"}, {0.5, "$0.50"},
-        {0.29, "$0.29"},                {0.999, "$1.00"},      {999999.999, "$1,000,000.00"},
-        {1000000.05, "$1,000,000.05"},  {12.0, "$12.00"},
+        {1234567.891, "$1,234,567.89"},
+        {1000.0, "$1,000.00"},
+        {0.5, "$0.50"},
+        {0.29, "$0.29"},
+        {0.999, "$1.00"},
+        {999999.999, "$1,000,000.00"},
+        {1000000.05, "$1,000,000.05"},
+        {12.0, "$12.00"},
     };
     for (const auto& [value, text] : cases) {
         EXPECT_EQ(PlayerComponent::MoneyText(value), text) << value;

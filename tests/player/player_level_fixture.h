@@ -153,9 +153,8 @@ class Level : public ::testing::Test {
     // Reports a contact between the two objects to the first one, as the physics does.
     void Touch(GameObject* at, GameObject* other, const Vector& point,
                u32 kind = Collision::kFirstDynamic) {
-        Message<Collision> report(MSG_PHYSICS_COLLISION,
-                                  Collision(point, Vector(0.0f, 1.0f, 0.0f), Body(at),
-                                            Body(other), kind, 2));
+        Message<Collision> report(MSG_PHYSICS_COLLISION, Collision(point, Vector(0.0f, 1.0f, 0.0f),
+                                                                   Body(at), Body(other), kind, 2));
         root.SendMessage(&report, at->id, HANDLER_PHYSX_PROCESS);
     }
 
