@@ -17,12 +17,9 @@ namespace {
 
 constexpr f32 kPi = std::numbers::pi_v<f32>;
 constexpr f32 kTwoPi = 2.0f * kPi;
-constexpr f32 kHeadHeight = 19.0f;
-constexpr f32 kOrbitRadius = 42.0f;
 constexpr f32 kTurnRate = 14.0f;
 constexpr f32 kOffsetRate = 2.0f;
 constexpr f32 kStrafeShift = 4.0f;
-constexpr f32 kListenerDistance = 20.0f;
 
 constexpr f32 kLookSensitivity = 0.5f;
 constexpr f32 kLaserSensitivity = 0.05f;
@@ -45,12 +42,18 @@ f32 Approach(f32 value, f32 goal, f32 rate) {
 
 } // namespace
 
+Vector PlayerComponent::Orbit() const {
+    return Vector(std::sin(m_yaw) * std::sin(m_camera_pitch), std::cos(m_camera_pitch),
+                  std::cos(m_yaw) * std::sin(m_camera_pitch)) *
+           kOrbitRadius;
+}
+
 void PlayerComponent::UpdateCamera(float dt, const Quaternion& q) {
     if (owner == nullptr) {
         return;
     }
     // The object's offset is the vector stored after its position.
-    const Vector base = owner->position - owner->lastPosition + Vector(0.0f, kHeadHeight, 0.0f);
+    const Vector base = owner->position - owner->lastPosition + Vector(0.0f, kCameraHeight, 0.0f);
     m_camera_target = base;
 
     Vector facing = Quaternion::GetDirection(q) * -1.0f;
@@ -100,10 +103,7 @@ void PlayerComponent::UpdateCamera(float dt, const Quaternion& q) {
     const Vector goal = right * (-move.x * (kStrafeShift / n));
     m_camera_offset += (goal - m_camera_offset) * (dt * kOffsetRate);
 
-    const Vector orbit =
-        Vector(std::sin(m_yaw) * std::sin(m_camera_pitch), std::cos(m_camera_pitch),
-               std::cos(m_yaw) * std::sin(m_camera_pitch)) *
-        kOrbitRadius;
+    const Vector orbit = Orbit();
     m_camera_eye = base + orbit + m_camera_offset;
     m_camera_target = base + m_camera_offset;
 

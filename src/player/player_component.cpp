@@ -21,6 +21,7 @@
 #include "game/radial_force.h"
 #include "platform/physics/types.h"
 #include "platform/system/crt_rand.h"
+#include "platform/system/log.h"
 #include "player/player_process.h"
 
 namespace {
@@ -127,6 +128,10 @@ void PlayerComponent::Initialize() {
     }
     if (m_input_controls != nullptr) {
         m_input_controls->ResetState();
+    }
+    if (owner != nullptr) {
+        sys::Log() << "PlayerComponent::Initialize: robot at " << owner->position.x << ", "
+                   << owner->position.y << ", " << owner->position.z;
     }
 }
 
@@ -294,9 +299,15 @@ void PlayerComponent::HoldStep(float dt, Quaternion& heading) {
         m_forward_tap_time = 0.5f;
         g_player_mode = 0;
     }
+    const bool handedBack = g_player_mode == 0;
     if (!g_player_cutscene) {
         UpdateMouseLook(heading);
         UpdateCamera(dt, heading);
+    }
+    if (handedBack && owner != nullptr) {
+        sys::Log() << "PlayerComponent: the player steers the robot at " << owner->position.x
+                   << ", " << owner->position.y << ", " << owner->position.z << "; camera eye "
+                   << m_camera_eye.x << ", " << m_camera_eye.y << ", " << m_camera_eye.z;
     }
     if (anim != nullptr) {
         anim->SetAnimationSpeed("Idle", kIdleSpeed);
@@ -461,12 +472,10 @@ void PlayerComponent::HandleMessage(BaseMessage* msg, u32 /*fromId*/) {
         SendToHandler(MSG_PLAYER_POWER_LEVEL, HANDLER_BUILDING_PROCESS);
         break;
     case MSG_PLAYER_XP:
-        if (const double* xp = msg->Payload<double>()) {
-            m_experience += *xp * 0.2;
-            if (m_experience != 0.0) {
-                Message<std::string> text(MSG_BUILDING_COUNT, MoneyText(m_experience));
-                SendMessage(&text, HANDLER_UI_PROCESS);
-            }
+        m_experience += msg->ValueOr<double>(0.0) * 0.2;
+        if (m_experience != 0.0) {
+            Message<std::string> text(MSG_BUILDING_COUNT, MoneyText(m_experience));
+            SendMessage(&text, HANDLER_UI_PROCESS);
         }
         break;
     default:
@@ -487,6 +496,10 @@ void PlayerComponent::Contact(const Collision& contact) {
                             type == "AI-Ground-TankObjective" || Contains(type, "CoilFence") ||
                             Contains(type, "GateBlocker");
         if (ground && contact.m_point.y - owner->position.y <= kGroundBelow) {
+            if (m_airborne) {
+                sys::Log() << "PlayerComponent: on the ground at " << owner->position.x << ", "
+                           << owner->position.y << ", " << owner->position.z;
+            }
             m_airborne = 0;
             m_touching = 1;
         }

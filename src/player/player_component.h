@@ -42,6 +42,11 @@ class PlayerComponent : public DefinitionComponent, public Allocator<PlayerCompo
     static constexpr u32 kRightArm = 2;
     static constexpr u32 kLeftArm = 3;
     static constexpr i32 kMaxPowerLevel = 7;
+    // The camera looks at a point this high above the robot from this far away, and the
+    // listener stands this far in front of the eye.
+    static constexpr f32 kCameraHeight = 19.0f;
+    static constexpr f32 kOrbitRadius = 42.0f;
+    static constexpr f32 kListenerDistance = 20.0f;
     // Right-arm actions.
     static constexpr i32 kArmPunching = 0;
     static constexpr i32 kArmFree = 4;
@@ -70,6 +75,8 @@ class PlayerComponent : public DefinitionComponent, public Allocator<PlayerCompo
     void UpdateMouseLook(Quaternion& heading);
     void UpdateCamera(float dt, const Quaternion& heading);
 
+    // From the point the camera looks at to its eye, by the camera's yaw and pitch.
+    Vector Orbit() const;
     // The owner's orientation without its base turn.
     Quaternion Heading() const;
     // The money text of an experience value: "$1,234,567.89".

@@ -12,6 +12,7 @@
 #include "game/player_info.h"
 #include "game/shell_globals.h"
 #include "graphics/game_camera.h"
+#include "platform/system/log.h"
 #include "player/player_component.h"
 
 bool g_player_cutscene = false;
@@ -20,9 +21,6 @@ bool g_player_invulnerable = false;
 
 namespace {
 
-constexpr f32 kHeadHeight = 19.0f;
-constexpr f32 kOrbitRadius = 42.0f;
-constexpr f32 kListenerDistance = 20.0f;
 constexpr f32 kDeathsOffAbove = -5.0f;
 constexpr f32 kIdleSpeed = 0.25f;
 constexpr f32 kTriggerDelay = 0.001f;
@@ -213,16 +211,17 @@ void PlayerProcess::HandleMessage(BaseMessage* msg, u32 /*fromId*/) {
             player->SendMessage(&notice, HANDLER_BUILDING_PROCESS);
         }
         break;
-    case MSG_PLAYER_XP:
-        if (const double* xp = msg->Payload<double>()) {
-            for (PlayerComponent* player : m_players) {
-                if (player->owner != nullptr) {
-                    Message<double> forward(MSG_PLAYER_XP, *xp);
-                    SendMessage(&forward, player->owner->id);
-                }
+    case MSG_PLAYER_XP: {
+        // Some senders give the experience as a float.
+        const double xp = msg->ValueOr<double>(0.0);
+        for (PlayerComponent* player : m_players) {
+            if (player->owner != nullptr) {
+                Message<double> forward(MSG_PLAYER_XP, xp);
+                SendMessage(&forward, player->owner->id);
             }
         }
         break;
+    }
     case MSG_CAMERA_BOSS_ARRIVE:
         StartSequence("UFO");
         break;
@@ -251,12 +250,9 @@ PlayerProcess::View PlayerProcess::RobotView() const {
     const Vector position =
         player->owner != nullptr ? player->owner->position : Vector(0.0f, 0.0f, 0.0f);
     View view;
-    view.head = position + Vector(0.0f, kHeadHeight, 0.0f);
+    view.head = position + Vector(0.0f, PlayerComponent::kCameraHeight, 0.0f);
     view.target = view.head + player->m_camera_offset;
-    const f32 a = player->m_yaw;
-    const f32 b = player->m_camera_pitch;
-    view.orbit =
-        Vector(std::sin(a) * std::sin(b), std::cos(b), std::cos(a) * std::sin(b)) * kOrbitRadius;
+    view.orbit = player->Orbit();
     view.eye = view.target + view.orbit;
     return view;
 }
@@ -308,6 +304,7 @@ void PlayerProcess::StartSequence(const std::string& name) {
         FillWin(camera, view.target, view.head, view.orbit, view.eye);
     }
     camera.duration = sequence->duration;
+    sys::Log() << "PlayerProcess: camera sequence " << camera.name << " starts";
     if (sequence->hold) {
         g_player_mode = 1;
     }
@@ -389,7 +386,8 @@ void PlayerProcess::SequenceStep(float dt) {
     SendMessage(&feed, HANDLER_GRAPHICS_PROCESS);
     Vector look = target - eye;
     look.Normalize();
-    Message<Vector> listener(MSG_SOUND_LISTENER_POSITION, eye + look * kListenerDistance);
+    Message<Vector> listener(MSG_SOUND_LISTENER_POSITION,
+                             eye + look * PlayerComponent::kListenerDistance);
     SendMessage(&listener, HANDLER_SOUND_PROCESS);
     if (robot && m_players.back()->m_animation_controller != nullptr) {
         m_players.back()->m_animation_controller->SetAnimationSpeed("Idle", kIdleSpeed);
@@ -397,6 +395,7 @@ void PlayerProcess::SequenceStep(float dt) {
 }
 
 void PlayerProcess::EndSequence() {
+    sys::Log() << "PlayerProcess: camera sequence " << g_game_camera.name << " ends";
     Message<std::vector<unsigned int>> unpause(MSG_LEVEL_UNPAUSE_PROCESSES,
                                                std::vector<unsigned int>());
     SendMessage(&unpause, HANDLER_LEVEL_STATE);
