@@ -40,8 +40,8 @@ TEST_F(RobotPhysics, TheRobotFallsToTheGroundStandsAndTheCameraFollowsIt) {
         Step(1);
         heardStep = heardStep || player->m_physics_stepped != 0;
         // Down near the ground, its contact reached the robot at its feet.
-        landed = landed || (robot->position.y < 10.0f && player->m_touching != 0 &&
-                            player->m_airborne == 0);
+        landed = landed ||
+                 (robot->position.y < 10.0f && player->m_touching != 0 && player->m_airborne == 0);
         players.Update(1.0f / 60.0f);
     }
     EXPECT_TRUE(heardStep);
