@@ -75,7 +75,8 @@ gorvane_library(gorvane_animation animation)
 target_link_libraries(gorvane_animation PUBLIC gorvane_game gorvane_physx gorvane_graphics)
 
 gorvane_library(gorvane_player player)
-target_link_libraries(gorvane_player PUBLIC gorvane_game gorvane_animation)
+target_link_libraries(gorvane_player PUBLIC gorvane_game gorvane_animation gorvane_physx
+                      gorvane_graphics)
 
 gorvane_library(gorvane_city city)
 target_link_libraries(gorvane_city PUBLIC gorvane_game)

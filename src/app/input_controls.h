@@ -13,11 +13,12 @@
 #include "app/random_input.h"
 #include "content/options.h"
 #include "core/process.h"
+#include "game/controls_source.h"
 #include "game/handler_id.h"
 #include "game/input_state.h"
 #include "platform/input/device.h"
 
-class InputControls : public Process {
+class InputControls : public Process, public ControlsSource {
   public:
     static constexpr u32 kHandlerId = HANDLER_INPUT_CONTROLS;
 
@@ -43,7 +44,7 @@ class InputControls : public Process {
     void HandleMessage(BaseMessage* msg, u32 fromId) override;
 
     // Clears the bound actions of controls, shift and control, the movement and the view.
-    void ResetState();
+    void ResetState() override;
     // Shows the arrow cursor, or hides it until the display counter is below 0.
     void ShowCursor(bool show);
     void SetDefaultControls();
@@ -54,7 +55,7 @@ class InputControls : public Process {
     void SetMode(Mode mode) { m_mode = mode; }
     Mode GetMode() const { return m_mode; }
 
-    const BoundControls& GetBoundControls() const { return m_bound; }
+    const BoundControls& GetBoundControls() const override { return m_bound; }
     const InputState& GetInputState() const { return m_state; }
     const KeyBindings& GetBindings() const { return *m_bindings; }
     bool MenuEnabled() const { return m_menu_enabled != 0; }

@@ -9,6 +9,7 @@
 #include "ai/ai_view_process.h"
 #include "ai/mothership_builder.h"
 #include "animation/animation_process.h"
+#include "app/input_controls.h"
 #include "app/state_setup.h"
 #include "audio/sound_instance.h"
 #include "audio/sound_process.h"

@@ -79,9 +79,8 @@ void MenuState::Initialize() {
 
 void MenuState::SendCamera() {
     PlayerInfo camera;
-    camera.m_vectors[0] = Vector(50.0f, -34.0f, 30.0f);
-    camera.m_vectors[1] = Vector(-12.0f, -22.0f, -72.0f);
-    camera.m_vectors[2] = Vector(0.0f, 0.0f, 0.0f);
+    camera.m_target = Vector(50.0f, -34.0f, 30.0f);
+    camera.m_eye = Vector(-12.0f, -22.0f, -72.0f);
     Message<PlayerInfo> msg(MSG_PLAYER_CAMERA, camera);
     SendMessage(&msg, HANDLER_GRAPHICS_PROCESS);
 }

@@ -1,13 +1,13 @@
 #pragma once
-// The robot's camera feed (MSG_PLAYER_CAMERA), which the renderer keeps as it is. The menu
-// sends a fixed one.
-#include "core/types.h"
+// The camera feed (MSG_PLAYER_CAMERA): the point the camera looks at, the eye, and the
+// player's controls of the frame. The robot sends it every frame of play, the camera
+// sequences send it with the controls all zero, and the menu sends a fixed shot; the renderer
+// keeps the last one.
 #include "core/vector.h"
+#include "game/bound_controls.h"
 
 struct PlayerInfo {
-    static constexpr u32 kValueCount = 6;
-    static constexpr u32 kVectorCount = 3;
-
-    f32 m_values[kValueCount] = {};
-    Vector m_vectors[kVectorCount];
+    Vector m_target;
+    Vector m_eye;
+    BoundControls m_controls;
 };

@@ -48,6 +48,10 @@ Vector GameCamera::EvaluatePath() {
         ++at;
     }
     PathSegment& segment = pathKeys[at];
+    if (segment.rebuild) {
+        segment.curve.ClearCaches();
+        segment.rebuild = false;
+    }
     float t = time;
     if (t < segment.startTime) {
         t = segment.startTime;

@@ -23,6 +23,9 @@ class GameCamera : public Entity {
         MeshPointLists curve;
         float startTime = 0.0f;
         float endTime = 0.0f;
+        // Set after the control points were changed: the curve is refitted before it is
+        // next evaluated.
+        bool rebuild = false;
     };
     struct TargetKey {
         Vector point;

@@ -1,20 +1,71 @@
 #pragma once
-// The level's player robot (handler 11): creates the "Player" and "PlayerChild" components.
-// The robot reads its controls straight from InputControls each frame.
+// The level's player robot (handler 11): creates the "Player" and "PlayerChild" components,
+// updates the robot before its parts, forwards power-ups and experience to the robot and
+// stages the four camera sequences on the game camera ("Intro", "UFO", "Mothership", "Win").
+// While a sequence runs, the other level processes it does not need are paused, and the
+// process feeds the renderer and the sound listener itself.
+#include <string>
+#include <vector>
+
 #include "core/component_list_process.h"
 #include "core/handler_ids.h"
+#include "core/vector.h"
 
-class InputControls;
+class ControlsSource;
+class PlayerChildComponent;
+class PlayerComponent;
+
+// A camera sequence runs: the robot is posed by it and takes no damage.
+extern bool g_player_cutscene;
+// The hand-over between the process and the robot: 0 player control, 1 entering a hold,
+// 2 held, 3 leaving a hold.
+extern i32 g_player_mode;
+// Deaths and damage are switched off (MSG_DISABLE_DEALTH).
+extern bool g_player_invulnerable;
 
 class PlayerProcess : public ComponentListProcess {
   public:
     static constexpr u32 kHandlerId = HANDLER_PLAYER_PROCESS;
+    static constexpr f32 kDeathsOff = -50000.0f;
 
-    PlayerProcess(InputControls* input, bool endless, bool tutorial)
-        : m_input(input), m_endless(endless), m_tutorial(tutorial) {}
+    // Clears the sequence state of the camera and switches deaths and damage on: each level
+    // starts with them on.
+    PlayerProcess(ControlsSource* input, bool endless, bool tutorial);
+    ~PlayerProcess() override;
+
+    void Update(float dt) override;
+    void HandleMessage(BaseMessage* msg, u32 fromId) override;
     Component* CreateComponent(StreamMap* parameters) override;
+    void RemoveComponent(Component* component) override;
 
-    InputControls* const m_input;
+    // Starts a sequence by its name; nothing without a robot.
+    void StartSequence(const std::string& name);
+
+    const std::vector<PlayerComponent*>& Players() const { return m_players; }
+    const std::vector<PlayerChildComponent*>& Children() const { return m_children; }
+
+    // The health at or below which the robot dies.
+    f32 m_death_toggle = 0.0f;
+    ControlsSource* const m_input;
+    const bool m_editor_test;
+    bool m_ai_disabled = false;
     const bool m_endless;
     const bool m_tutorial;
+    bool m_first_update = true;
+
+  private:
+    // The points a sequence starts and ends at, from the robot's own view.
+    struct View {
+        Vector target;
+        Vector head;
+        Vector orbit;
+        Vector eye;
+    };
+    View RobotView() const;
+    void SequenceStep(float dt);
+    void EndSequence();
+    void SendBuildingCountClear();
+
+    std::vector<PlayerComponent*> m_players;
+    std::vector<PlayerChildComponent*> m_children;
 };

@@ -351,9 +351,10 @@ TEST_F(LevelPlayStartTest, MainProcessesRunOnlyOnceLoadingIsOver) {
 TEST_F(LevelPlayStartTest, LeavingDuringTheFilmLeaderStopsItAndResumesTheGame) {
     level->Update(0.01f);
     level->Exit();
-    EXPECT_EQ(Lines(),
-              (Strings{"1:MSG_GRAPHICS_STOP_FILM_LEAD", "1:MSG_UNPAUSE_COMPONENT_UPDATE",
-                       "2:MSG_UNPAUSE_COMPONENT_UPDATE", "0:MSG_UNPAUSE_COMPONENT_UPDATE"}));
+    EXPECT_EQ(Lines(), (Strings{"1:MSG_GRAPHICS_STOP_FILM_LEAD", "1:MSG_UNPAUSE_COMPONENT_UPDATE",
+                                "2:MSG_UNPAUSE_COMPONENT_UPDATE", "0:MSG_UNPAUSE_COMPONENT_UPDATE",
+                                // The player process clears the count text it may have shown.
+                                "1:MSG_BUILDING_COUNT "}));
     EXPECT_FALSE(level->m_threaded_process_manager.HasProcesses());
     EXPECT_FALSE(level->m_process_manager.HasProcesses());
     EXPECT_TRUE(level->Objects().empty());
@@ -659,3 +660,59 @@ TEST_F(LevelStateTest, TowerSizesWithoutRoomMakeNoBlockAndThinOnesNoDoubles) {
 }
 
 } // namespace
+
+// A story level with its robot, past loading and the film leader.
+class StoryPlayTest : public LevelStateTest {
+  protected:
+    StoryPlayTest() {
+        Define("RobotBase", {"Player", "AnimationController"});
+        level = Started();
+        triggers.Bind(&level->Router(), HANDLER_TRIGGER_PROCESS);
+    }
+    ~StoryPlayTest() override { level->Exit(); }
+
+    long Count(const std::string& line) const {
+        const Strings lines = Lines();
+        return std::count(lines.begin(), lines.end(), line);
+    }
+
+    std::unique_ptr<LevelState> level;
+    StandIn triggers{journal, HANDLER_TRIGGER_PROCESS};
+};
+
+TEST_F(StoryPlayTest, TheIntroPausesTheOtherProcessesThenHandsTheCameraToTheRobot) {
+    ASSERT_NE(level->CreateObject("Robot"), nullptr);
+    Send(*level, MSG_LEVEL_FILM_LEAD_STARTED);
+    Send(*level, MSG_LEVEL_LOADING_COMPLETE);
+    level->Update(0.01f);
+    Send(*level, MSG_LEVEL_FILM_LEAD_ENDED);
+    auto* ai = ProcessWithId<AIViewProcess>(*level, HANDLER_AI_VIEW_PROCESS);
+    ASSERT_NE(ai, nullptr);
+    level->Update(0.1f);
+    EXPECT_TRUE(g_player_cutscene);
+    EXPECT_TRUE(ai->IsDisabled());
+    std::set<u32> running;
+    for (const auto& process : level->m_process_manager.processes) {
+        if (!process->paused) {
+            running.insert(process->id);
+        }
+    }
+    EXPECT_EQ(running, (std::set<u32>{HANDLER_PLAYER_PROCESS, HANDLER_PHYSX_PROCESS,
+                                      HANDLER_UI_PROCESS, HANDLER_ANIMATION_PROCESS}));
+
+    long activations = 0;
+    for (int frame = 0; frame < 400 && g_player_cutscene; ++frame) {
+        journal.Clear();
+        level->Update(0.1f);
+        activations += Count("21:MSG_TRIGGERS_ACTIVATE");
+        EXPECT_EQ(activations, g_player_cutscene ? 0 : 1);
+    }
+    EXPECT_FALSE(g_player_cutscene);
+    EXPECT_FALSE(ai->IsDisabled());
+    for (const auto& process : level->m_process_manager.processes) {
+        EXPECT_FALSE(process->paused) << process->id;
+    }
+    EXPECT_EQ(activations, 1);
+    // The frame that ended the intro placed the camera behind the robot.
+    EXPECT_EQ(Count("1:MSG_PLAYER_CAMERA"), 1);
+}

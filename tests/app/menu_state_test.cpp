@@ -51,9 +51,9 @@ TEST_F(MenuStateTest, StartsWithItsCameraSceneInputSoundAndFadeInThatOrder) {
                            "1:MSG_GRAPHICS_FADE_IN 1",
                        }));
     const PlayerInfo& camera = graphics.camera;
-    EXPECT_EQ(camera.m_vectors[0], Vector(50.0f, -34.0f, 30.0f));
-    EXPECT_EQ(camera.m_vectors[1], Vector(-12.0f, -22.0f, -72.0f));
-    EXPECT_EQ(camera.m_vectors[2], Vector(0.0f, 0.0f, 0.0f));
+    EXPECT_EQ(camera.m_target, Vector(50.0f, -34.0f, 30.0f));
+    EXPECT_EQ(camera.m_eye, Vector(-12.0f, -22.0f, -72.0f));
+    EXPECT_EQ(camera.m_controls.m_movement, Vector(0.0f, 0.0f, 0.0f));
     menu->Exit();
 }
 

@@ -268,7 +268,8 @@ TEST(ContentDefinitions, AssembledPartsCarryWhatTheAssemblyUses) {
     // mothership shares the base's physics body.
     const std::vector<std::pair<std::string, std::vector<ComponentType>>> parts = {
         {"RobotBase",
-         {ComponentType::Physics, ComponentType::Player, ComponentType::AnimationController}},
+         {ComponentType::Physics, ComponentType::Player, ComponentType::AnimationController,
+          ComponentType::SoundPlayer}},
         {"RobotBody", {ComponentType::Graphic, ComponentType::Physics, ComponentType::Joint}},
         {"RobotHead", {ComponentType::Graphic, ComponentType::Physics, ComponentType::Joint}},
         {"RobotRightArm", {ComponentType::Graphic, ComponentType::Physics, ComponentType::Joint}},

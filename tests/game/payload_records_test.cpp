@@ -65,18 +65,22 @@ TEST(PayloadRecords, CollisionAndRadialForceCopyWithTheirVectors) {
 
 TEST(PayloadRecords, PlayerCameraAndLaserBeamCopyWithTheirVectors) {
     PlayerInfo camera;
-    camera.m_values[5] = 7.0f;
-    camera.m_vectors[0] = Vector(50.0f, -34.0f, 30.0f);
-    camera.m_vectors[1] = Vector(-12.0f, -22.0f, -72.0f);
+    camera.m_target = Vector(50.0f, -34.0f, 30.0f);
+    camera.m_eye = Vector(-12.0f, -22.0f, -72.0f);
+    camera.m_controls.m_movement = Vector(1.0f, 0.0f, 0.0f);
+    camera.m_controls.m_controls[CONTROL_PUNCH] = 1;
+    camera.m_controls.m_mouse_x = 7.0f;
     const auto queued = QueuedCopy(camera);
-    EXPECT_FLOAT_EQ(queued->value.m_values[5], 7.0f);
-    ExpectVector(queued->value.m_vectors[0], 50.0f, -34.0f, 30.0f);
-    ExpectVector(queued->value.m_vectors[1], -12.0f, -22.0f, -72.0f);
-    ExpectVector(queued->value.m_vectors[2], 0.0f, 0.0f, 0.0f);
+    ExpectVector(queued->value.m_target, 50.0f, -34.0f, 30.0f);
+    ExpectVector(queued->value.m_eye, -12.0f, -22.0f, -72.0f);
+    ExpectVector(queued->value.m_controls.m_movement, 1.0f, 0.0f, 0.0f);
+    EXPECT_EQ(queued->value.m_controls.m_controls[CONTROL_PUNCH], 1);
+    EXPECT_FLOAT_EQ(queued->value.m_controls.m_mouse_x, 7.0f);
     // Assignment copies values over an existing record.
     PlayerInfo assigned;
     assigned = queued->value;
-    ExpectVector(assigned.m_vectors[1], -12.0f, -22.0f, -72.0f);
+    ExpectVector(assigned.m_eye, -12.0f, -22.0f, -72.0f);
+    EXPECT_EQ(assigned.m_controls.m_controls[CONTROL_PUNCH], 1);
 
     LaserBeamInfo beam;
     int component = 0;

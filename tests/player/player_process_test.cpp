@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "game/controls_source.h"
 #include "player/player_component.h"
 #include "player/player_process.h"
 #include "support/level_process_check.h"
@@ -21,10 +22,13 @@ TEST(LevelProcesses, PlayerProcessHasItsHandlerIdAndCreatesExactlyItsComponentTy
 }
 
 TEST(LevelProcesses, PlayerProcessKeepsItsConstructorArguments) {
-    int input = 0;
-    auto* controls = reinterpret_cast<InputControls*>(&input);
-    const PlayerProcess player(controls, true, false);
-    EXPECT_EQ(player.m_input, controls);
+    struct Controls : ControlsSource {
+        const BoundControls& GetBoundControls() const override { return bound; }
+        void ResetState() override {}
+        BoundControls bound;
+    } controls;
+    const PlayerProcess player(&controls, true, false);
+    EXPECT_EQ(player.m_input, &controls);
     EXPECT_TRUE(player.m_endless);
     EXPECT_FALSE(player.m_tutorial);
 }
