@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "PhysX/physx_component.h"
 #include "city/game_logic_component.h"
 #include "city/game_logic_tables.h"
 #include "content/particle_system_info.h"
@@ -14,7 +15,6 @@
 #include "game/remove_count.h"
 #include "game/sound_control.h"
 #include "game/spawn_struct.h"
-#include "PhysX/physx_component.h"
 #include "platform/system/crt_rand.h"
 
 namespace {
@@ -173,8 +173,8 @@ void GameLogicProcess::RemoveComponent(Component* component) {
     GameLogicComponent* const logic = *found;
     m_components.erase(found);
     const std::string& type = logic->m_object_type;
-    const bool coil = type.find("Coil") != std::string::npos &&
-                      type.find("Small") == std::string::npos;
+    const bool coil =
+        type.find("Coil") != std::string::npos && type.find("Small") == std::string::npos;
     if (coil && !m_tearing_down && logic->owner != nullptr) {
         PlayCoilBurst(*logic->owner);
     }

@@ -99,8 +99,8 @@ void SpawnPointComponent::Place(GameObject* object) const {
     if (type.find("AI-Ground-Citizen") != std::string::npos || type == "AI-Ground-CarGame") {
         // Backward, forward, right or left of the point, three chances in twelve each.
         // In quarter turns; a negative turn about +y faces the point's right.
-        static constexpr f32 kTurns[12] = {2.0f, 0.0f, -1.0f, 1.0f, 0.0f, 2.0f,
-                                           0.0f, -1.0f, 1.0f, 2.0f, 1.0f, -1.0f};
+        static constexpr f32 kTurns[12] = {2.0f, 0.0f,  -1.0f, 1.0f, 0.0f, 2.0f,
+                                           0.0f, -1.0f, 1.0f,  2.0f, 1.0f, -1.0f};
         const i32 r = crt::Rand() % 12;
         object->SetOrientation(Turned(owner->orientation, kTurns[r] * kQuarterTurn));
     } else {

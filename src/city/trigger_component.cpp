@@ -1,10 +1,10 @@
 #include "city/trigger_component.h"
 
+#include "PhysX/physx_component.h"
 #include "core/game_object.h"
 #include "core/handler_ids.h"
 #include "core/message.h"
 #include "game/collision.h"
-#include "PhysX/physx_component.h"
 
 void TriggerComponent::HandleMessage(BaseMessage* msg, u32) {
     if (msg->type != MSG_PHYSICS_COLLISION || m_triggered || m_object_type != kTankTrigger) {

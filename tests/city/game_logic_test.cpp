@@ -5,11 +5,14 @@
 #include <utility>
 #include <vector>
 
+#include "PhysX/physics_params.h"
+#include "PhysX/physx_component.h"
 #include "city/game_logic_component.h"
 #include "city/game_logic_process.h"
 #include "content/particle_system_info.h"
 #include "core/component_type.h"
 #include "core/game_object.h"
+#include "game/radial_force.h"
 #include "game/remove_count.h"
 #include "game_logic_fixture.h"
 
@@ -223,12 +226,18 @@ TEST_F(GameLogicTest, AgentCountIncreaseAndDecreaseMirrorEachOther) {
         int also;
     };
     const std::vector<Row> increases = {
-        {"AI-Ground-Tank", 0, -1},     {"AI-Fly-Helicopter", 1, -1},
-        {"AI-Ground-CitizenX", 3, -1}, {"AI-Fly-MediumUFO", 4, -1},
-        {"AI-Ground-Jeep", 6, -1},     {"AI-Ground-CarGame", 10, -1},
-        {"AI-Ground-Truck", 5, -1},    {"AI-Boss-Fly-MothershipBFGCore", 11, -1},
-        {"Missile", 2, -1},            {"AI-Seek-Missile", 2, -1},
-        {"AI-Fly-Transport", 7, 8},    {"AI-Boss-Fly-UFO", 9, -1},
+        {"AI-Ground-Tank", 0, -1},
+        {"AI-Fly-Helicopter", 1, -1},
+        {"AI-Ground-CitizenX", 3, -1},
+        {"AI-Fly-MediumUFO", 4, -1},
+        {"AI-Ground-Jeep", 6, -1},
+        {"AI-Ground-CarGame", 10, -1},
+        {"AI-Ground-Truck", 5, -1},
+        {"AI-Boss-Fly-MothershipBFGCore", 11, -1},
+        {"Missile", 2, -1},
+        {"AI-Seek-Missile", 2, -1},
+        {"AI-Fly-Transport", 7, 8},
+        {"AI-Boss-Fly-UFO", 9, -1},
         {"AI-Ground-Tank2", -1, -1},
     };
     for (const Row& row : increases) {
@@ -491,6 +500,37 @@ TEST_F(GameLogicTest, SkippingObjectivesWalksTheTable) {
     skip();
     EXPECT_FLOAT_EQ(logic.m_phaseTime, 1.0f);
     EXPECT_EQ(logic.m_objectiveIndex, 10);
+}
+
+TEST_F(GameLogicTest, TheBossUFOClearsItsArrivalAreaAndStopsColliding) {
+    GameLogicProcess& logic = Make(false);
+    logic.m_bossPosition = Vector(10.0f, 0.0f, 20.0f);
+    GameObject ufo("AI-Boss-Fly-UFO");
+    PhysXComponent body("AI-Boss-Fly-UFO", PhysicsParams{}, nullptr);
+    ufo.AddComponent(ComponentType::Physics, &body);
+    Send(MSG_LEVEL_OBJECT_CREATED, &ufo);
+    ufo.RemoveComponent(&body, false);
+
+    EXPECT_FALSE(body.IsCollisionEnabled());
+    ASSERT_EQ(m_physics.received.size(), 2u);
+    const RadialForce* wide = m_physics.received[0].message->Payload<RadialForce>();
+    const RadialForce* low = m_physics.received[1].message->Payload<RadialForce>();
+    ASSERT_NE(wide, nullptr);
+    ASSERT_NE(low, nullptr);
+    EXPECT_FLOAT_EQ(wide->m_center.y, 130.4f);
+    EXPECT_FLOAT_EQ(wide->m_radius, 50.0f);
+    EXPECT_FLOAT_EQ(wide->m_force, 10000.0f);
+    EXPECT_FLOAT_EQ(wide->m_duration, 3.0f);
+    EXPECT_FLOAT_EQ(low->m_center.x, 10.0f);
+    EXPECT_FLOAT_EQ(low->m_center.y, 115.4f);
+    EXPECT_FLOAT_EQ(low->m_radius, 40.0f);
+    EXPECT_FLOAT_EQ(low->m_force, 5000.0f);
+    EXPECT_FLOAT_EQ(low->m_duration, 1.0f);
+    for (const RadialForce* force : {wide, low}) {
+        EXPECT_EQ(force->m_exclude_id, body.GetId());
+        EXPECT_EQ(force->m_only_id, 0u);
+        EXPECT_EQ(force->m_mode, RadialForce::kForce);
+    }
 }
 
 // --- Components and coils ---

@@ -170,8 +170,7 @@ TEST_F(SpawnPointTest, APointInFrontOfThePlayerWaitsOneBehindOrBesideSpawns) {
 }
 
 TEST_F(SpawnPointTest, OneUnitPerIntervalPlusTheRandomHeadStart) {
-    SpawnPointComponent& point = MakePoint("AI-Ground-Tank", Vector(0.0f, 0.0f, -300.0f), 3,
-                                           10.0f);
+    SpawnPointComponent& point = MakePoint("AI-Ground-Tank", Vector(0.0f, 0.0f, -300.0f), 3, 10.0f);
     // The timer starts at 6: the first unit once the interval less 6 s has passed.
     point.Update(3.9f);
     EXPECT_EQ(Created(), 0u);

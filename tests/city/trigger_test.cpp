@@ -57,8 +57,8 @@ class TriggerTest : public ::testing::Test {
 
     void Contact(GameObject* trigger, PhysXComponent* other, u32 events) {
         static PhysXComponent self("TriggerTank", PhysicsParams{}, nullptr);
-        Message<Collision> msg(MSG_PHYSICS_COLLISION,
-                               Collision(Vector(), Vector(), &self, other, Collision::kNone, events));
+        Message<Collision> msg(MSG_PHYSICS_COLLISION, Collision(Vector(), Vector(), &self, other,
+                                                                Collision::kNone, events));
         trigger->router.SendMessage(&msg, trigger->id, HANDLER_PHYSX_PROCESS);
     }
     size_t DisableCount() const {

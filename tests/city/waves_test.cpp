@@ -47,10 +47,10 @@ TEST_F(GameLogicTest, WavesSetTheirTargetsAndTimes) {
         int waveMode;
     };
     const std::vector<Row> rows = {
-        {0, {10, 3, 0, 2, 2, 0}, 30.0f, 35.0f, 4},   {1, {12, 4, 0, 4, 3, 0}, 30.0f, 35.0f, 4},
-        {2, {16, 4, 0, 2, 2, 0}, 12.0f, 17.0f, 4},   {3, {8, 2, 0, 4, 12, 0}, 15.0f, 18.0f, 4},
-        {4, {12, 4, 1, 2, 2, 0}, 14.0f, 18.0f, 4},   {5, {10, 4, 0, 3, 2, 0}, 16.0f, 21.0f, 4},
-        {6, {9, 2, 0, 2, 4, 0}, 18.0f, 22.0f, 4},    {7, {6, 6, 0, 0, 0, 0}, 14.0f, 22.0f, 2},
+        {0, {10, 3, 0, 2, 2, 0}, 30.0f, 35.0f, 4},    {1, {12, 4, 0, 4, 3, 0}, 30.0f, 35.0f, 4},
+        {2, {16, 4, 0, 2, 2, 0}, 12.0f, 17.0f, 4},    {3, {8, 2, 0, 4, 12, 0}, 15.0f, 18.0f, 4},
+        {4, {12, 4, 1, 2, 2, 0}, 14.0f, 18.0f, 4},    {5, {10, 4, 0, 3, 2, 0}, 16.0f, 21.0f, 4},
+        {6, {9, 2, 0, 2, 4, 0}, 18.0f, 22.0f, 4},     {7, {6, 6, 0, 0, 0, 0}, 14.0f, 22.0f, 2},
         {8, {5, 0, 0, 0, 2, 0}, 6000.0f, 6010.0f, 6}, {9, {6, 0, 0, 0, 4, 0}, 6000.0f, 6010.0f, 4},
     };
     const int categories[] = {0, 1, 2, 5, 6, 7};
@@ -94,7 +94,7 @@ TEST_F(GameLogicTest, NextWaveFollowsTheModeAndNoneComesAfterWaveSeven) {
         int next;
     };
     const std::vector<Row> rows = {
-        {6, 4, 0}, {0, 4, 1}, {5, 4, 1}, {8, 6, 1}, {9, 4, 1}, {1, 4, 3},  {3, 4, 2},
+        {6, 4, 0}, {0, 4, 1}, {5, 4, 1}, {8, 6, 1}, {9, 4, 1},  {1, 4, 3}, {3, 4, 2},
         {2, 4, 0}, {2, 5, 4}, {4, 4, 0}, {4, 6, 5}, {10, 4, 0}, {7, 2, 7},
     };
     for (const Row& row : rows) {
@@ -128,14 +128,13 @@ TEST_F(GameLogicTest, AtMostSixRequestsAFrameLowestCategoriesFirst) {
         logic.m_spawnTimer[c] = 1.0f;
     }
     logic.SpawnNormal();
-    const std::vector<std::string> first = {"AI-Ground-Tank",    "AI-Fly-Helicopter",
-                                            "AI-Seek-Missile",   "AI-Ground-CitizenCardboard",
+    const std::vector<std::string> first = {"AI-Ground-Tank",   "AI-Fly-Helicopter",
+                                            "AI-Seek-Missile",  "AI-Ground-CitizenCardboard",
                                             "AI-Fly-MediumUFO", "AI-Ground-Truck"};
     EXPECT_EQ(TakeSpawns(), first);
     logic.SpawnNormal();
     const std::vector<std::string> second = {"AI-Ground-Jeep", "AI-Fly-Transport",
-                                             "AI-Ground-Tank-Swarm", "Boss",
-                                             "AI-Ground-CarGame"};
+                                             "AI-Ground-Tank-Swarm", "Boss", "AI-Ground-CarGame"};
     EXPECT_EQ(TakeSpawns(), second);
     logic.SpawnNormal();
     EXPECT_TRUE(TakeSpawns().empty());
@@ -261,8 +260,8 @@ TEST_F(GameLogicTest, EndlessStartsWithItsTablesAndGrowsTheMediumUFOs) {
 TEST_F(GameLogicTest, TenMinutesOfEndlessTargets) {
     GameLogicProcess& logic = Make(true);
     logic.Update(0.0f);
-    const char* names[] = {"tank", "heli", "missile", "citizen", "ufo", "truck",
-                           "jeep", "transport", "swarm", "boss", "car"};
+    const char* names[] = {"tank", "heli",      "missile", "citizen", "ufo", "truck",
+                           "jeep", "transport", "swarm",   "boss",    "car"};
     std::ostringstream header;
     header << "endless targets: minute";
     for (const char* name : names) {
