@@ -181,6 +181,20 @@ void GameLogicProcess::RemoveComponent(Component* component) {
     delete logic;
 }
 
+void GameLogicProcess::BeginTeardown() {
+    m_tearing_down = true;
+    if (m_sound_control != nullptr) {
+        for (SoundInstance* const instance : {m_music, m_introMusic}) {
+            if (instance != nullptr) {
+                m_sound_control->Stop(instance);
+                m_sound_control->MarkRelease(instance);
+            }
+        }
+    }
+    m_music = nullptr;
+    m_introMusic = nullptr;
+}
+
 void GameLogicProcess::PlayCoilBurst(const GameObject& coil) {
     static constexpr const char* kEffects[] = {"explosion", "ElectricSparks", "LaserExplosion",
                                                "missileexplosion"};

@@ -65,8 +65,9 @@ class GameLogicProcess : public ComponentProcess {
     // The story's objective script; its steps live elsewhere.
     void UpdateObjectives(float dt);
 
-    // The level is going: objects removed from now on go quietly.
-    void BeginTeardown() { m_tearing_down = true; }
+    // The level is going: its music stops and is handed back, and objects removed from now
+    // on go quietly.
+    void BeginTeardown();
     // How music and effect instances are played; none leaves the level silent.
     void SetSoundControl(SoundControl* control) { m_sound_control = control; }
     const std::vector<GameLogicComponent*>& Components() const { return m_components; }

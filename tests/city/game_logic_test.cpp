@@ -434,6 +434,21 @@ TEST_F(GameLogicTest, PauseAndResumeTouchOnlyUnfinishedMusic) {
     EXPECT_NE(logic.m_introMusic, nullptr);
 }
 
+TEST_F(GameLogicTest, TeardownStopsAndHandsBackTheMusic) {
+    GameLogicProcess& logic = Make(false);
+    Send(MSG_PLAY_MUSIC);
+    FakeInstance* intro = m_sound.Last();
+    Send(MSG_PLAY_AMBUSH_MUSIC);
+    FakeInstance* music = m_sound.Last();
+    logic.BeginTeardown();
+    for (const FakeInstance* instance : {intro, music}) {
+        EXPECT_TRUE(instance->stopped);
+        EXPECT_TRUE(instance->release);
+    }
+    EXPECT_EQ(logic.m_music, nullptr);
+    EXPECT_EQ(logic.m_introMusic, nullptr);
+}
+
 // --- Bosses and objectives ---
 
 TEST_F(GameLogicTest, BossesArePlacedByTypeName) {
