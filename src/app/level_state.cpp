@@ -12,6 +12,7 @@
 #include "app/input_controls.h"
 #include "app/state_setup.h"
 #include "audio/sound_instance.h"
+#include "audio/sound_instance_control.h"
 #include "audio/sound_process.h"
 #include "city/building_process.h"
 #include "city/bullet_process.h"
@@ -61,7 +62,22 @@ LevelState::LevelState(const std::string& name, GraphicsProcess* graphics, Sound
 }
 
 LevelState::~LevelState() {
+    // A level deleted without Exit goes the same way: objects hand their components back to
+    // live processes before the processes go.
+    DestroyLevelObjects();
     RemoveAllProcesses();
+    m_game_logic = nullptr;
+}
+
+void LevelState::DestroyLevelObjects() {
+    // A level left while it loads: the script's thread builds objects into this state, so it
+    // stops before the objects go.
+    m_threaded_process_manager.RemoveAllProcesses();
+    // Objects removed now are not destroyed in play: no coil bursts into the next state.
+    if (m_game_logic != nullptr) {
+        m_game_logic->BeginTeardown();
+    }
+    DestroyObjects();
 }
 
 void LevelState::Initialize() {
@@ -99,8 +115,10 @@ void LevelState::Initialize() {
 }
 
 void LevelState::AddProcesses() {
-    AddProcess(boost::shared_ptr<Process>(new GameLogicProcess(m_endless, m_tutorial)),
-               HANDLER_GAME_LOGIC_PROCESS);
+    const boost::shared_ptr<GameLogicProcess> logic(new GameLogicProcess(m_endless, m_tutorial));
+    logic->SetSoundControl(SoundInstanceControl::Instance());
+    m_game_logic = logic.get();
+    AddProcess(logic, HANDLER_GAME_LOGIC_PROCESS);
     AddProcess(boost::shared_ptr<Process>(new TriggerProcess()), HANDLER_TRIGGER_PROCESS);
     AddProcess(boost::shared_ptr<Process>(new AIViewProcess(m_tutorial)), HANDLER_AI_VIEW_PROCESS);
     AddProcess(boost::shared_ptr<Process>(new BulletProcess()), HANDLER_BULLET_PROCESS);
@@ -229,12 +247,10 @@ void LevelState::Exit() {
     }
     SendComponentUpdate(MSG_UNPAUSE_COMPONENT_UPDATE);
 
-    // A level left while it loads: the script's thread builds objects into this state, so it
-    // stops before the objects go.
-    m_threaded_process_manager.RemoveAllProcesses();
-    DestroyObjects();
+    DestroyLevelObjects();
     state_setup::MarkSoundsUnused(*this);
     RemoveAllProcesses();
+    m_game_logic = nullptr;
 
     if (m_graphics != nullptr) {
         for (const char* mesh : asset_path::kTubeMeshes) {

@@ -11,6 +11,7 @@
 #include "game/game_state.h"
 
 class AnimationProcess;
+class GameLogicProcess;
 class GraphicsPreloader;
 
 class LevelState : public GameState {
@@ -49,9 +50,12 @@ class LevelState : public GameState {
     void PlayFilmLeader();
     void StartPlay();
     void SendComponentUpdate(u32 type);
+    // Stops the loaders, tells the game logic the level is going, then deletes the objects.
+    void DestroyLevelObjects();
 
     std::unique_ptr<GraphicsPreloader> m_preloader;
     AnimationProcess* m_animation = nullptr;
+    GameLogicProcess* m_game_logic = nullptr;
     bool m_endless = false;
     bool m_tutorial = false;
 };

@@ -299,8 +299,15 @@ class LevelPlayStartTest : public LevelStateTest {
 
     const Strings kUnpause = {"1:MSG_UNPAUSE_COMPONENT_UPDATE", "2:MSG_UNPAUSE_COMPONENT_UPDATE",
                               "0:MSG_UNPAUSE_COMPONENT_UPDATE"};
-    const Strings kPlay = {"2:MSG_SOUND_UNMUTE_GROUP 0", "2:MSG_SOUND_UNMUTE_GROUP 1",
-                           "16:MSG_PLAY_MUSIC", "1:MSG_GRAPHICS_SET_THREE_DEE_SETTING 7"};
+    // The level's game logic gets the music message before the stand-in beside it and asks
+    // for the intro at once.
+    const Strings kPlay = {
+        "2:MSG_SOUND_UNMUTE_GROUP 0",
+        "2:MSG_SOUND_UNMUTE_GROUP 1",
+        "2:MSG_GET_SOUND_STREAM_INSTANCE ./assets/music/Game Intro [in game].mp3",
+        "16:MSG_SOUND_INSTANCE",
+        "16:MSG_PLAY_MUSIC",
+        "1:MSG_GRAPHICS_SET_THREE_DEE_SETTING 7"};
     std::unique_ptr<LevelState> level;
     StandIn music{journal, HANDLER_GAME_LOGIC_PROCESS};
 };

@@ -25,21 +25,11 @@ std::vector<ProcessCase> CityProcesses() {
          BulletProcess::kHandlerId,
          13,
          {{ComponentType::Bullet, Is<BulletComponent>}}},
-        {"GameLogicProcess",
-         [] { return std::make_unique<GameLogicProcess>(false, true); },
-         GameLogicProcess::kHandlerId,
-         16,
-         {{ComponentType::GameLogic, Is<GameLogicComponent>}}},
         {"BuildingProcess",
          [] { return std::make_unique<BuildingProcess>(false, false); },
          BuildingProcess::kHandlerId,
          17,
          {{ComponentType::Building, Is<BuildingComponent>}}},
-        {"TriggerProcess",
-         [] { return std::make_unique<TriggerProcess>(); },
-         TriggerProcess::kHandlerId,
-         21,
-         {{ComponentType::Trigger, Is<TriggerComponent>}}},
     };
 }
 

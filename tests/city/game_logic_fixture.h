@@ -1,0 +1,174 @@
+#pragma once
+// A game logic process on a router of its own, with recorders in place of the renderer,
+// the level, the physics, the player and the AI, and a fake sound process whose instances
+// are records of what was done with them.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "city/game_logic_process.h"
+#include "core/handler_ids.h"
+#include "core/message.h"
+#include "core/message_router.h"
+#include "game/sound_control.h"
+#include "game/spawn_struct.h"
+#include "platform/system/crt_rand.h"
+#include "support/component_fixture.h"
+
+namespace game_logic_fixture {
+
+struct FakeInstance {
+    std::string path;
+    f32 volume = 0.0f;
+    bool loop = false;
+    bool playing = false;
+    bool paused = false;
+    bool stopped = false;
+    u32 group = 0;
+    bool persistent = false;
+    bool finished = false;
+    bool release = false;
+    int plays = 0;
+};
+
+// Answers instance requests at once, as the sound process does; a path in m_missing gets
+// a null answer.
+class FakeSound : public MessageHandler, public SoundControl {
+  public:
+    void HandleMessage(BaseMessage* msg, u32 fromId) override {
+        if (msg->type == MSG_LOAD_SOUND_STREAM) {
+            m_loaded.push_back(msg->ValueOr<std::string>(""));
+            return;
+        }
+        if (msg->type != MSG_GET_SOUND_INSTANCE && msg->type != MSG_GET_SOUND_STREAM_INSTANCE) {
+            return;
+        }
+        const std::string path = msg->ValueOr<std::string>("");
+        SoundInstance* answer = nullptr;
+        if (m_missing.count(path) == 0) {
+            m_instances.push_back(std::make_unique<FakeInstance>());
+            m_instances.back()->path = path;
+            answer = Handle(m_instances.back().get());
+        }
+        Message<SoundInstance*> reply(MSG_SOUND_INSTANCE, answer);
+        router->SendMessage(&reply, fromId, id);
+    }
+
+    static SoundInstance* Handle(FakeInstance* fake) {
+        return reinterpret_cast<SoundInstance*>(fake);
+    }
+    static FakeInstance* Of(SoundInstance* instance) {
+        return reinterpret_cast<FakeInstance*>(instance);
+    }
+    static const FakeInstance* Of(const SoundInstance* instance) {
+        return reinterpret_cast<const FakeInstance*>(instance);
+    }
+
+    void Play(SoundInstance* i, f32 volume, bool loop) override {
+        Of(i)->volume = volume;
+        Of(i)->loop = loop;
+        Of(i)->playing = true;
+        Of(i)->plays += 1;
+    }
+    void Pause(SoundInstance* i) override { Of(i)->paused = true; }
+    void Resume(SoundInstance* i) override { Of(i)->paused = false; }
+    void Stop(SoundInstance* i) override {
+        Of(i)->playing = false;
+        Of(i)->stopped = true;
+    }
+    void SetGroup(SoundInstance* i, u32 group) override { Of(i)->group = group; }
+    void MarkPersistent(SoundInstance* i) override {
+        Of(i)->persistent = true;
+        Of(i)->finished = false;
+        Of(i)->release = false;
+    }
+    bool IsFinished(const SoundInstance* i) const override {
+        return Of(i)->persistent && Of(i)->finished;
+    }
+    void MarkRelease(SoundInstance* i) override { Of(i)->release = true; }
+
+    FakeInstance* Last() { return m_instances.empty() ? nullptr : m_instances.back().get(); }
+
+    std::vector<std::unique_ptr<FakeInstance>> m_instances;
+    std::vector<std::string> m_loaded;
+    std::map<std::string, bool> m_missing;
+};
+
+class GameLogicTest : public ::testing::Test {
+  protected:
+    void SetUp() override { crt::SeedRand(7); }
+
+    // A fresh process for the mode, bound with the recorders.
+    GameLogicProcess& Make(bool endless, bool tutorial = false) {
+        if (m_logic) {
+            m_router.RemoveHandler(m_logic.get());
+        }
+        m_router.ClearQueue();
+        m_logic = std::make_unique<GameLogicProcess>(endless, tutorial);
+        m_logic->SetSoundControl(&m_sound);
+        m_logic->Bind(&m_router, GameLogicProcess::kHandlerId);
+        return *m_logic;
+    }
+
+    void SetUpRouter() {
+        m_sound.Bind(&m_router, HANDLER_SOUND_PROCESS);
+        m_graphics.Bind(&m_router, HANDLER_GRAPHICS_PROCESS);
+        m_level.Bind(&m_router, HANDLER_LEVEL_STATE);
+        m_physics.Bind(&m_router, HANDLER_PHYSX_PROCESS);
+        m_player.Bind(&m_router, HANDLER_PLAYER_PROCESS);
+        m_ai.Bind(&m_router, HANDLER_AI_VIEW_PROCESS);
+    }
+
+    GameLogicTest() { SetUpRouter(); }
+    ~GameLogicTest() override {
+        if (m_logic) {
+            m_router.RemoveHandler(m_logic.get());
+        }
+    }
+
+    void Send(u32 type) {
+        BaseMessage msg(type);
+        m_router.SendMessage(&msg, GameLogicProcess::kHandlerId, HANDLER_LEVEL_STATE);
+    }
+    template <class T> void Send(u32 type, const T& value) {
+        Message<T> msg(type, value);
+        m_router.SendMessage(&msg, GameLogicProcess::kHandlerId, HANDLER_LEVEL_STATE);
+    }
+
+    // The type names of the spawn requests the AI received, in order, and forgets them.
+    std::vector<std::string> TakeSpawns() {
+        std::vector<std::string> names;
+        for (const auto& r : m_ai.received) {
+            if (const SpawnStruct* s = r.message->Payload<SpawnStruct>()) {
+                names.push_back(s->m_type_name);
+            }
+        }
+        m_ai.received.clear();
+        return names;
+    }
+
+    std::vector<double> XPSent() const {
+        std::vector<double> sent;
+        for (const auto& r : m_player.received) {
+            if (r.message->type == MSG_PLAYER_XP) {
+                sent.push_back(r.message->ValueOr<double>(-1.0));
+            }
+        }
+        return sent;
+    }
+
+    MessageRouter m_router;
+    FakeSound m_sound;
+    component_fixture::MessageRecorder m_graphics;
+    component_fixture::MessageRecorder m_level;
+    component_fixture::MessageRecorder m_physics;
+    component_fixture::MessageRecorder m_player;
+    component_fixture::MessageRecorder m_ai;
+    std::unique_ptr<GameLogicProcess> m_logic;
+};
+
+} // namespace game_logic_fixture
