@@ -43,15 +43,15 @@ SphereGeometry BuildSphere(float radius, u32 slices, u32 stacks) {
     for (u32 stack = 1; stack < stacks; ++stack) {
         const float phi = kPi * static_cast<float>(stack) / static_cast<float>(stacks);
         for (u32 slice = 0; slice < slices; ++slice) {
-            const float theta =
-                2.0f * kPi * static_cast<float>(slice) / static_cast<float>(slices);
-            add({std::sin(phi) * std::cos(theta), std::sin(phi) * std::sin(theta),
-                 std::cos(phi)});
+            const float theta = 2.0f * kPi * static_cast<float>(slice) / static_cast<float>(slices);
+            add({std::sin(phi) * std::cos(theta), std::sin(phi) * std::sin(theta), std::cos(phi)});
         }
     }
     add({0.0f, 0.0f, -1.0f});
     const u32 bottom = static_cast<u32>(sphere.positions.size()) - 1;
-    const auto ring = [slices](u32 stack, u32 slice) { return 1 + stack * slices + slice % slices; };
+    const auto ring = [slices](u32 stack, u32 slice) {
+        return 1 + stack * slices + slice % slices;
+    };
     for (u32 slice = 0; slice < slices; ++slice) {
         sphere.indices.insert(sphere.indices.end(), {0, ring(0, slice + 1), ring(0, slice)});
     }
@@ -88,8 +88,8 @@ std::unique_ptr<Sky> Sky::Create(gfx::Device& device, std::unique_ptr<gfx::Textu
     sky->m_triangles = static_cast<u32>(sphere.indices.size() / 3);
     sky->m_cube = std::move(cube);
 
-    for (auto [name, effect] :
-         {std::pair{kForwardEffect, &sky->m_forward}, std::pair{kDeferredEffect, &sky->m_deferred}}) {
+    for (auto [name, effect] : {std::pair{kForwardEffect, &sky->m_forward},
+                                std::pair{kDeferredEffect, &sky->m_deferred}}) {
         std::string errors;
         if (!CreateEffectFromPackage(&device, name, kEffectOptimizationFlag, *effect, &errors,
                                      shaderPackage)) {

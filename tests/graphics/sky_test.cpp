@@ -48,9 +48,9 @@ TEST_F(SkyGlTest, TheSkyFillsTheBackgroundWhateverTheFarPlane) {
     std::unique_ptr<gfx::Texture> cube = LoadCubeTextureFromPackage(assets + "/packages/art.kzp");
     ASSERT_TRUE(cube);
     static std::string reported;
-    std::unique_ptr<Sky> sky =
-        Sky::Create(*m_device, std::move(cube), [](const std::string& text) { reported = text; },
-                    (assets + "/packages/shaders.kzp").c_str());
+    std::unique_ptr<Sky> sky = Sky::Create(
+        *m_device, std::move(cube), [](const std::string& text) { reported = text; },
+        (assets + "/packages/shaders.kzp").c_str());
     ASSERT_TRUE(sky);
     EXPECT_TRUE(reported.empty()) << reported;
 
