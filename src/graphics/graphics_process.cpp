@@ -19,6 +19,7 @@
 #include "graphics/render_state_cache.h"
 #include "graphics/render_target_desc.h"
 #include "graphics/screenshot.h"
+#include "graphics/sky.h"
 #include "graphics/video_manager.h"
 #include "platform/gfx/device.h"
 #include "platform/input/keys.h"
@@ -34,7 +35,6 @@ constexpr u32 kInputId = HANDLER_INPUT_CONTROLS;
 constexpr u32 kLevelId = HANDLER_LEVEL_STATE;
 constexpr u32 kUiId = HANDLER_UI_PROCESS;
 
-constexpr float kMaxRealDt = 0.25f;
 constexpr auto kLostDeviceWait = std::chrono::milliseconds(20);
 
 void StartVideo(const char* name, gfx::Device* device) {
@@ -110,6 +110,8 @@ GraphicsProcess::~GraphicsProcess() {
     ParticleSystemManager::DestroyInstance();
     VideoManager::DestroyInstance();
     // GL objects go while the context is still there.
+    m_sky.reset();
+    m_fonts.Release();
     m_textures.Clear();
     m_effects.reset();
     m_device.reset();
@@ -135,6 +137,7 @@ bool GraphicsProcess::CreateDevice(window::Window* window) {
             RenderStateCache::Set(*m_device, gfx::kRsZEnable, 1);
             LoadObjectTechniques();
             LoadDepthBufferTechnique();
+            CreateSceneObjects();
         }
     }
     ParticleSystemManager::Instance()->LoadTemplates();
@@ -199,46 +202,6 @@ void GraphicsProcess::ReleaseDeviceResources() {
 
 void GraphicsProcess::RestoreDeviceResources() {
     VideoManager::Instance()->ReloadAll(m_device.get());
-}
-
-void GraphicsProcess::Update(float dt) {
-    RenderSettings& settings = g_render_settings;
-    {
-        const DeviceLock lock;
-        settings.sceneUpdate = settings.componentUpdate;
-    }
-    const auto now = std::chrono::steady_clock::now();
-    m_real_dt = std::min(kMaxRealDt, std::chrono::duration<float>(now - m_last_frame).count());
-    m_last_frame = now;
-
-    m_motion_blur_timer -= dt;
-    m_motion_blur_active = m_motion_blur_timer > 0.0f;
-    m_camera_shake_timer -= dt;
-    m_camera_shake_active = m_camera_shake_timer > 0.0f;
-
-    if (settings.exposurePending != 0) {
-        settings.exposure = settings.pendingExposure;
-        settings.exposurePending = 0;
-    }
-    if (settings.lightMultiplierPending != 0) {
-        settings.lightMultiplier = settings.pendingLightMultiplier;
-        settings.lightMultiplierPending = 0;
-    }
-
-    if (m_film_leader_playing != 0) {
-        UpdateFilmLeader(dt);
-    }
-    if (m_credits_playing != 0) {
-        UpdateCredits(dt);
-    }
-
-    if (m_device != nullptr) {
-        m_device->SetBackBufferTarget();
-        m_device->Clear(gfx::kClearTarget | gfx::kClearZBuffer | gfx::kClearStencil, 0xFF000000u,
-                        1.0f, 0);
-        m_device->Present();
-    }
-    m_first_frame = 0;
 }
 
 void GraphicsProcess::BeginOffscreenTarget(RenderTargetDesc& target) {

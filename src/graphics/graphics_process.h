@@ -16,7 +16,12 @@
 #include "core/types.h"
 #include "game/input_state.h"
 #include "graphics/device_mutex.h"
+#include "graphics/fading_quads.h"
+#include "graphics/laser_beams.h"
+#include "graphics/light.h"
 #include "graphics/mesh_records.h"
+#include "graphics/render_camera.h"
+#include "graphics/screen_fonts.h"
 #include "graphics/texture_cache.h"
 
 namespace gfx {
@@ -33,6 +38,7 @@ class GameObject;
 class GraphicsAnimationMap;
 class ObjectEffects;
 class RenderTargetDesc;
+class Sky;
 class SoundInstance;
 
 class GraphicsProcess : public ComponentProcess {
@@ -124,7 +130,30 @@ class GraphicsProcess : public ComponentProcess {
     // Set by the level editor when it starts.
     u8 m_level_editor_present = 0;
 
+    // The scene the frame draws.
+    LightList& Lights() { return m_lights; }
+    RenderCamera& Camera() { return m_render_camera; }
+    LaserBeams& Lasers() { return m_lasers; }
+    FadingQuads& FadingQuadGroups() { return m_fading_quads; }
+    Sky* GetSky() const { return m_sky.get(); }
+    const ScreenFonts& Fonts() const { return m_fonts; }
+    // The short-lived light of a nuclear explosion.
+    Light* AddNukeLight(const Vector& position);
+    void UpdateLaserBeams(float dt);
+    // Whether the object-list display of the debug key L is on.
+    bool ObjectListDisplay() const { return m_object_list_display != 0; }
+
   private:
+    // The frame's steps, in the order Update runs them.
+    void ApplyDebugKeys(float dt);
+    void UpdateScene(float dt, bool filmPlaying);
+    void UpdateCamera(float dt);
+    void DrawFrame(bool filmPlaying);
+    // The forward path's depth image: the sky's far depth, then the objects'.
+    void RenderSkyDepthBuffer(const Float4x4& viewProjection);
+    // The sun, the sky and the fonts, made with the device.
+    void CreateSceneObjects();
+
     // A message without payload, sent at once.
     void Post(u32 type, u32 toId);
 
@@ -166,4 +195,12 @@ class GraphicsProcess : public ComponentProcess {
     float m_camera_shake_timer = 0.0f;
     u8 m_motion_blur_active = 0;
     u8 m_camera_shake_active = 0;
+
+    LightList m_lights;
+    RenderCamera m_render_camera;
+    LaserBeams m_lasers;
+    FadingQuads m_fading_quads;
+    std::unique_ptr<Sky> m_sky;
+    ScreenFonts m_fonts;
+    u8 m_object_list_display = 0;
 };

@@ -12,7 +12,7 @@ namespace gfx {
 class Device;
 }
 
-class StatusText {
+class ScreenFonts {
   public:
     static constexpr const char* kFontName = "assets/art/fonts/dejavusans.ttf";
     static constexpr float kSmallHeight = 12.0f;
@@ -21,6 +21,11 @@ class StatusText {
     // Both fonts from the art package; false when the font is missing or unreadable.
     bool Load(const std::string& artPackage);
     bool IsLoaded() const { return m_small != nullptr && m_large != nullptr; }
+    // Drops both fonts (their atlases are GL objects).
+    void Release() {
+        m_small.reset();
+        m_large.reset();
+    }
 
     // Left 5, right 1015; top 0 when windowed, else the letterbox's top edge of a 16:10
     // picture on the back buffer (truncated); 650 high.

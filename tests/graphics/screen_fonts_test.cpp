@@ -3,14 +3,14 @@
 #include <string>
 
 #include "graphics/render_state_cache.h"
-#include "graphics/status_text.h"
+#include "graphics/screen_fonts.h"
 #include "support/gl_fixture.h"
 
 namespace {
 
 const std::string kArt = std::string(GORVANE_ASSETS_DIR) + "/packages/art.kzp";
 
-TEST(StatusText, TheRectangleSitsOnTheLetterboxInFullscreen) {
+TEST(ScreenFonts, TheRectangleSitsOnTheLetterboxInFullscreen) {
     struct Case {
         bool windowed;
         int width, height;
@@ -18,7 +18,7 @@ TEST(StatusText, TheRectangleSitsOnTheLetterboxInFullscreen) {
     };
     for (const Case& c : {Case{true, 1920, 1080, 0, 650}, Case{false, 1920, 1080, -60, 590},
                           Case{false, 1280, 1024, 112, 762}, Case{false, 1280, 800, 0, 650}}) {
-        const gfx::TextRect rect = StatusText::Rectangle(c.windowed, c.width, c.height);
+        const gfx::TextRect rect = ScreenFonts::Rectangle(c.windowed, c.width, c.height);
         EXPECT_EQ(rect.left, 5);
         EXPECT_EQ(rect.right, 1015);
         EXPECT_EQ(rect.top, c.top) << c.width << "x" << c.height;
@@ -26,8 +26,8 @@ TEST(StatusText, TheRectangleSitsOnTheLetterboxInFullscreen) {
     }
 }
 
-TEST(StatusText, BothFontsLoadAndTextIsCutAtTheRectangle) {
-    StatusText status;
+TEST(ScreenFonts, BothFontsLoadAndTextIsCutAtTheRectangle) {
+    ScreenFonts status;
     ASSERT_TRUE(status.Load(kArt));
     const gfx::Font& large = *status.Large();
     const auto quads = large.Layout("Buildings: 12", {0, 0, 1000, 100});
@@ -49,11 +49,11 @@ TEST(StatusText, BothFontsLoadAndTextIsCutAtTheRectangle) {
     EXPECT_FALSE(gfx::Font::Create({1, 2, 3}, 12.0f));
 }
 
-class StatusTextGlTest : public gl_fixture::DeviceTest {};
+class ScreenFontsGlTest : public gl_fixture::DeviceTest {};
 
-TEST_F(StatusTextGlTest, TheTextIsDrawnWhiteAndTheStatesArePutBack) {
+TEST_F(ScreenFontsGlTest, TheTextIsDrawnWhiteAndTheStatesArePutBack) {
     RenderStateCache::Restart();
-    StatusText status;
+    ScreenFonts status;
     ASSERT_TRUE(status.Load(kArt));
     m_device->Clear(gfx::kClearTarget, 0xFF000000u, 1.0f, 0);
     status.Draw(*m_device, "", true);

@@ -1,4 +1,4 @@
-#include "graphics/status_text.h"
+#include "graphics/screen_fonts.h"
 
 #include <vector>
 
@@ -7,7 +7,7 @@
 #include "platform/gfx/device.h"
 #include "platform/gfx/render_states.h"
 
-bool StatusText::Load(const std::string& artPackage) {
+bool ScreenFonts::Load(const std::string& artPackage) {
     FilePackage* files = FilePackage::Get(artPackage);
     u32 size = 0;
     const std::unique_ptr<u8[]> bytes =
@@ -21,7 +21,7 @@ bool StatusText::Load(const std::string& artPackage) {
     return IsLoaded();
 }
 
-gfx::TextRect StatusText::Rectangle(bool windowed, int backBufferWidth, int backBufferHeight) {
+gfx::TextRect ScreenFonts::Rectangle(bool windowed, int backBufferWidth, int backBufferHeight) {
     gfx::TextRect rect;
     rect.left = 5;
     rect.right = 1015;
@@ -33,7 +33,7 @@ gfx::TextRect StatusText::Rectangle(bool windowed, int backBufferWidth, int back
     return rect;
 }
 
-void StatusText::Draw(gfx::Device& device, const std::string& text, bool windowed) {
+void ScreenFonts::Draw(gfx::Device& device, const std::string& text, bool windowed) {
     if (text.empty() || m_large == nullptr) {
         return;
     }
