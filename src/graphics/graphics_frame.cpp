@@ -30,8 +30,12 @@ constexpr float kLightMultiplierStep = 0.01f;
 // How far behind the eye the sun sits, along its direction.
 constexpr float kSunDistance = 18200.0f;
 
-bool Pressed(const InputState& input, u8 key) { return input.m_keys[key] == INPUT_PRESSED; }
-bool Held(const InputState& input, u8 key) { return input.m_keys[key] == INPUT_HELD; }
+bool Pressed(const InputState& input, u8 key) {
+    return input.m_keys[key] == INPUT_PRESSED;
+}
+bool Held(const InputState& input, u8 key) {
+    return input.m_keys[key] == INPUT_HELD;
+}
 
 void ReportSkyError(const std::string& text) {
     sys::ShowMessageBox("", text, sys::MessageBoxIcon::Error);
@@ -43,6 +47,9 @@ void GraphicsProcess::CreateSceneObjects() {
     m_lights.Clear();
     m_lights.CreateSunLight();
     m_render_camera = RenderCamera(kFieldOfView);
+    if (m_device == nullptr) {
+        return;
+    }
     m_sky = Sky::Create(*m_device, LoadCubeTextureFromPackage(kArtPackage), ReportSkyError);
     if (!m_fonts.Load(kArtPackage)) {
         sys::LogLine("Graphics: the screen fonts could not be loaded");
@@ -210,8 +217,7 @@ void GraphicsProcess::DrawFrame(bool filmPlaying) {
     const RenderSettings& settings = g_render_settings;
     gfx::Device& device = *m_device;
     device.SetBackBufferTarget();
-    device.Clear(gfx::kClearTarget | gfx::kClearZBuffer | gfx::kClearStencil, 0xFF000000u, 1.0f,
-                 0);
+    device.Clear(gfx::kClearTarget | gfx::kClearZBuffer | gfx::kClearStencil, 0xFF000000u, 1.0f, 0);
 
     const Float4x4& view = m_render_camera.OrthonormalizeUp();
     device.SetTransform(gfx::TransformKind::View, view.m);

@@ -8,6 +8,7 @@
 #include "content/particle_system_info.h"
 #include "core/component_header.h"
 #include "core/component_type.h"
+#include "core/game_object.h"
 #include "core/handler_ids.h"
 #include "core/message.h"
 #include "core/stream_map.h"
@@ -137,9 +138,9 @@ bool GraphicsProcess::CreateDevice(window::Window* window) {
             RenderStateCache::Set(*m_device, gfx::kRsZEnable, 1);
             LoadObjectTechniques();
             LoadDepthBufferTechnique();
-            CreateSceneObjects();
         }
     }
+    CreateSceneObjects();
     ParticleSystemManager::Instance()->LoadTemplates();
     VideoManager::Instance();
     return m_device != nullptr;
@@ -276,7 +277,13 @@ Component* GraphicsProcess::CreateComponent(StreamMap* stream) {
     }
     stream->BeginRead();
     ComponentHeader header;
-    if (!header.Read(stream) || header.Type() != ComponentType::ParticleSystem) {
+    if (!header.Read(stream)) {
+        return nullptr;
+    }
+    if (header.Type() == ComponentType::Light) {
+        return CreateLightComponent(*stream, header.m_object_type);
+    }
+    if (header.Type() != ComponentType::ParticleSystem) {
         return nullptr;
     }
     std::string name;
@@ -291,10 +298,55 @@ Component* GraphicsProcess::CreateComponent(StreamMap* stream) {
 }
 
 void GraphicsProcess::RemoveComponent(Component* component) {
+    if (component == nullptr) {
+        return;
+    }
+    // Beams stretched on the object that is going would move a deleted object.
+    if (component->owner != nullptr) {
+        m_lasers.RemoveOwnedBy(component->owner);
+    }
     // A particle system ends through the manager; it only stops following the object that
     // is letting it go, which may be about to be deleted.
     if (ParticleSystemCPU* system = ParticleSystemManager::Instance()->FindSystem(component)) {
         system->owner = nullptr;
+        return;
+    }
+    if (auto* light = dynamic_cast<Light*>(component)) {
+        m_lights.Remove(light);
+    }
+}
+
+Component* GraphicsProcess::CreateLightComponent(StreamMap& stream, const std::string& objectType) {
+    const LightDefinition definition = ReadLightDefinition(stream);
+    auto* light = new Light(definition.enabled, objectType, definition.light);
+    light->m_volumetric_amount = definition.volumetricAmount;
+    light->m_offset = definition.offset;
+    light->m_always_visible = definition.alwaysVisible;
+    light->process = this;
+    m_lights.Add(light);
+    return light;
+}
+
+void GraphicsProcess::UpdateComponent(StreamMap* stream) {
+    if (stream == nullptr) {
+        return;
+    }
+    stream->BeginRead();
+    ComponentHeader header;
+    if (!header.Read(stream) || header.Type() != ComponentType::Light) {
+        return;
+    }
+    const LightDefinition definition = ReadLightDefinition(*stream);
+    for (Light* light : m_lights.Lights()) {
+        if (light->owner == nullptr || light->owner->name != header.m_object_type) {
+            continue;
+        }
+        light->m_light = definition.light;
+        light->m_base_direction = definition.light.direction;
+        light->m_enabled = definition.enabled;
+        light->m_offset = definition.offset;
+        light->m_volumetric_amount = definition.volumetricAmount;
+        light->m_always_visible = definition.alwaysVisible;
     }
 }
 
@@ -457,6 +509,21 @@ void GraphicsProcess::HandleMessage(BaseMessage* message, u32 fromId) {
     }
     case MSG_GRAPHICS_RANDOM_CAMERA_SHAKE:
         m_camera_shake_timer = message->ValueOr<float>(0.0f);
+        break;
+    case MSG_GRAPHICS_LASER_BEAM_CREATION:
+        if (const LaserBeamInfo* beam = message->Payload<LaserBeamInfo>()) {
+            m_lasers.Create(*beam);
+        }
+        break;
+    case MSG_GRAPHICS_LASER_BEAM_UPDATE:
+        if (const LaserBeamInfo* beam = message->Payload<LaserBeamInfo>()) {
+            m_lasers.Update(*beam);
+        }
+        break;
+    case MSG_GRAPHICS_LASER_BEAM_DELETION:
+        if (const LaserBeamInfo* beam = message->Payload<LaserBeamInfo>()) {
+            m_lasers.Delete(*beam);
+        }
         break;
     case MSG_GRAPHICS_SET_EXPOSURE_VALUE:
         settings.pendingExposure = message->ValueOr<float>(settings.pendingExposure);

@@ -69,6 +69,8 @@ class GraphicsProcess : public ComponentProcess {
     // "ParticleSystem" components now; null for every other type.
     Component* CreateComponent(StreamMap* stream) override;
     void RemoveComponent(Component* component) override;
+    // Re-applies an edited definition to the live components of its object type.
+    void UpdateComponent(StreamMap* stream) override;
     void HandleMessage(BaseMessage* message, u32 fromId) override;
 
     // False after the start-up error box when no device could be made.
@@ -151,8 +153,9 @@ class GraphicsProcess : public ComponentProcess {
     void DrawFrame(bool filmPlaying);
     // The forward path's depth image: the sky's far depth, then the objects'.
     void RenderSkyDepthBuffer(const Float4x4& viewProjection);
-    // The sun, the sky and the fonts, made with the device.
+    // The camera and the sun; with a device also the sky and the fonts.
     void CreateSceneObjects();
+    Component* CreateLightComponent(StreamMap& stream, const std::string& objectType);
 
     // A message without payload, sent at once.
     void Post(u32 type, u32 toId);

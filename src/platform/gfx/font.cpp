@@ -24,8 +24,7 @@ struct ScreenVertex {
 } // namespace
 
 std::unique_ptr<Font> Font::Create(const std::vector<u8>& ttf, float pixelHeight) {
-    if (ttf.empty() || !(pixelHeight > 0.0f) ||
-        stbtt_GetFontOffsetForIndex(ttf.data(), 0) < 0) {
+    if (ttf.empty() || !(pixelHeight > 0.0f) || stbtt_GetFontOffsetForIndex(ttf.data(), 0) < 0) {
         return nullptr;
     }
     stbtt_fontinfo info;
@@ -92,8 +91,8 @@ std::vector<Font::Quad> Font::Layout(const std::string& text, const TextRect& re
             continue;
         }
         const Glyph& g = m_glyphs[index];
-        Quad q{std::round(penX + g.xoff), std::round(baseline + g.yoff), 0, 0,
-               g.u0,                      g.v0,                          g.u1, g.v1};
+        Quad q{
+            std::round(penX + g.xoff), std::round(baseline + g.yoff), 0, 0, g.u0, g.v0, g.u1, g.v1};
         q.x1 = q.x0 + g.width;
         q.y1 = q.y0 + g.height;
         penX += g.advance;
