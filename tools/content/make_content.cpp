@@ -703,6 +703,9 @@ std::vector<Mesh> Meshes() {
          {alien, dark},
          {{0, 0, 0, 6, 4, 6, 0}, {0, 0, 4.5f, 1.5f, 1.5f, 5, 1}}},
         {"mothership_hatch", {dark}, {{0, 0, 0, 10, 1, 10, 0}}},
+        // One unit long along x and centred: the renderer stretches it between a beam's ends
+        // (with a negative x scale, so it is closed all round and shows from either side).
+        {"laser_beam", {{1.0f, 0.3f, 0.2f, 1.0f, ""}}, {{0, 0, 0, 1, 0.3f, 0.3f, 0}}},
     };
     // The mothership's turrets hang on tubes, and the robot's body cables are tubes too.
     static const char* const kTubeNames[] = {"mothership_tube0",
