@@ -104,12 +104,14 @@ GraphicsProcess::GraphicsProcess(window::Window* window, void* instance, int sho
 }
 
 GraphicsProcess::~GraphicsProcess() {
+    DeleteGraphicComponents();
     for (const auto& [name, map] : m_animation_maps) {
         ReleaseAnimationMap(map);
     }
     ParticleSystemManager::DestroyInstance();
     VideoManager::DestroyInstance();
     // GL objects go while the context is still there.
+    m_meshes.Clear();
     m_textures.Clear();
     m_effects.reset();
     m_device.reset();
@@ -313,9 +315,20 @@ Component* GraphicsProcess::CreateComponent(StreamMap* stream) {
     }
     stream->BeginRead();
     ComponentHeader header;
-    if (!header.Read(stream) || header.Type() != ComponentType::ParticleSystem) {
+    if (!header.Read(stream)) {
         return nullptr;
     }
+    switch (header.Type()) {
+    case ComponentType::Graphic:
+        return CreateGraphicComponent(header.m_object_type, stream);
+    case ComponentType::ParticleSystem:
+        return CreateParticleSystemComponent(stream);
+    default:
+        return nullptr;
+    }
+}
+
+Component* GraphicsProcess::CreateParticleSystemComponent(StreamMap* stream) {
     std::string name;
     stream->ReadString(name);
     ParticleSystemCPU* system =
@@ -328,6 +341,9 @@ Component* GraphicsProcess::CreateComponent(StreamMap* stream) {
 }
 
 void GraphicsProcess::RemoveComponent(Component* component) {
+    if (RemoveGraphicComponent(component)) {
+        return;
+    }
     // A particle system ends through the manager; it only stops following the object that
     // is letting it go, which may be about to be deleted.
     if (ParticleSystemCPU* system = ParticleSystemManager::Instance()->FindSystem(component)) {
@@ -335,19 +351,33 @@ void GraphicsProcess::RemoveComponent(Component* component) {
     }
 }
 
-StaticMeshRecord GraphicsProcess::LoadStaticMesh(const std::string&) {
-    const DeviceLock lock;
-    return {};
+void GraphicsProcess::UpdateComponent(StreamMap* stream) {
+    if (stream == nullptr) {
+        return;
+    }
+    stream->BeginRead();
+    ComponentHeader header;
+    if (!header.Read(stream)) {
+        return;
+    }
+    if (header.Type() == ComponentType::Graphic) {
+        UpdateGraphicComponents(header.m_object_type, stream);
+    }
 }
 
-AnimatedMeshRecord GraphicsProcess::LoadAnimatedMesh(const std::string&) {
+StaticMeshRecord GraphicsProcess::LoadStaticMesh(const std::string& name) {
     const DeviceLock lock;
-    return {};
+    return m_meshes.LoadStaticMesh(name);
 }
 
-AnimatedMeshRecord GraphicsProcess::LoadAnimatedMeshInstance(const std::string&) {
+AnimatedMeshRecord GraphicsProcess::LoadAnimatedMesh(const std::string& name) {
     const DeviceLock lock;
-    return {};
+    return m_meshes.LoadAnimatedMesh(name);
+}
+
+AnimatedMeshRecord GraphicsProcess::LoadAnimatedMeshInstance(const std::string& name) {
+    const DeviceLock lock;
+    return m_meshes.LoadAnimatedMeshInstance(name);
 }
 
 gfx::Texture* GraphicsProcess::GetTexture(const std::string& name) {
@@ -379,8 +409,9 @@ void GraphicsProcess::ReleaseAnimationMap(GraphicsAnimationMap* map) {
     }
 }
 
-void GraphicsProcess::UnloadMesh(const std::string&) {
+void GraphicsProcess::UnloadMesh(const std::string& name) {
     const DeviceLock lock;
+    m_meshes.UnloadMesh(name);
 }
 
 ObjectEffects& GraphicsProcess::Effects() {
