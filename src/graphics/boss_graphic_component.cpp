@@ -26,19 +26,19 @@ const Float4x4& ComposeTransformMatrix(const Float3& scale, const Quaternion& ro
     static Float4x4 result;
     scaling = Math::MatrixScaling(scale.x, scale.y, scale.z);
     turn = Math::MatrixRotationQuaternion(rotation);
-    result = Math::MatrixMultiply(Math::MatrixMultiply(scaling, turn),
-                                  Math::MatrixTranslation(translation.x, translation.y,
-                                                          translation.z));
+    result =
+        Math::MatrixMultiply(Math::MatrixMultiply(scaling, turn),
+                             Math::MatrixTranslation(translation.x, translation.y, translation.z));
     return result;
 }
 
-BossGraphicComponent::BossGraphicComponent(const std::string& objectType,
-                                           GraphicsProcess* graphics, gfx::Device* device,
-                                           const std::string& meshName, u8 definitionFlag1,
-                                           float specularPower, float hdrMultiplier, u8 animated,
-                                           u8 secondHierarchy, u8 definitionFlag2,
-                                           const char* bumpMapName, const char* specularMapName,
-                                           u8 definitionFlag3, u8 definitionFlag4)
+BossGraphicComponent::BossGraphicComponent(const std::string& objectType, GraphicsProcess* graphics,
+                                           gfx::Device* device, const std::string& meshName,
+                                           u8 definitionFlag1, float specularPower,
+                                           float hdrMultiplier, u8 animated, u8 secondHierarchy,
+                                           u8 definitionFlag2, const char* bumpMapName,
+                                           const char* specularMapName, u8 definitionFlag3,
+                                           u8 definitionFlag4)
     : GraphicComponent(objectType, graphics, device, meshName, definitionFlag1, specularPower,
                        hdrMultiplier, animated, secondHierarchy, "Boss", definitionFlag2,
                        bumpMapName, specularMapName, definitionFlag3, definitionFlag4) {

@@ -16,9 +16,8 @@ class BossGraphicComponent : public GraphicComponent {
 
     BossGraphicComponent(const std::string& objectType, GraphicsProcess* graphics,
                          gfx::Device* device, const std::string& meshName, u8 definitionFlag1,
-                         float specularPower, float hdrMultiplier, u8 animated,
-                         u8 secondHierarchy, u8 definitionFlag2 = 0,
-                         const char* bumpMapName = nullptr,
+                         float specularPower, float hdrMultiplier, u8 animated, u8 secondHierarchy,
+                         u8 definitionFlag2 = 0, const char* bumpMapName = nullptr,
                          const char* specularMapName = nullptr, u8 definitionFlag3 = 0,
                          u8 definitionFlag4 = 0);
 

@@ -18,18 +18,22 @@ namespace {
 
 // Their shadows are drawn a little smaller, so a building does not shadow its own walls.
 constexpr std::array<const char*, 10> kTrimmedShadowTypes = {
-    "PanelBuilding",     "BuildingApartment", "BuildingMarket", "BuildingStore",
-    "BuildingHighrise",  "BuildingSkyscraper", "BuildingSchool", "BuildingMegaStore",
+    "PanelBuilding",      "BuildingApartment",  "BuildingMarket", "BuildingStore",
+    "BuildingHighrise",   "BuildingSkyscraper", "BuildingSchool", "BuildingMegaStore",
     "BuildingBIGScraper", "BuildingEpic"};
 constexpr float kShadowTrim = 0.01f;
 
-Float4x4 Scaling(const Float3& s) { return Math::MatrixScaling(s.x, s.y, s.z); }
+Float4x4 Scaling(const Float3& s) {
+    return Math::MatrixScaling(s.x, s.y, s.z);
+}
 
 Float4x4 Compose(const Float4x4& a, const Float4x4& b, const Float4x4& c) {
     return Math::MatrixMultiply(Math::MatrixMultiply(a, b), c);
 }
 
-bool BoxIsEmpty(const BoxRecord& box) { return box.min.x > box.max.x; }
+bool BoxIsEmpty(const BoxRecord& box) {
+    return box.min.x > box.max.x;
+}
 
 } // namespace
 
@@ -41,8 +45,8 @@ GraphicComponent::GraphicComponent(const std::string& objectType, GraphicsProces
                                    const char* specularMapName, u8 definitionFlag3,
                                    u8 definitionFlag4)
     : m_object_type(objectType), m_specular_power(specularPower),
-      m_hdr_multiplier(hdrMultiplier),
-      m_definition_flags{definitionFlag1, definitionFlag2, definitionFlag3, definitionFlag4},
+      m_hdr_multiplier(hdrMultiplier), m_definition_flags{definitionFlag1, definitionFlag2,
+                                                          definitionFlag3, definitionFlag4},
       m_mesh_name(meshName), m_animated(animated), m_second_hierarchy(secondHierarchy),
       m_name(name), m_graphics(graphics), m_device(device) {
     BoundingBox::Reset(m_world_box);
@@ -64,7 +68,9 @@ GraphicComponent::GraphicComponent(const std::string& objectType, GraphicsProces
     m_has_bump_map = m_bump_map != nullptr ? 1 : 0;
 }
 
-GraphicComponent::~GraphicComponent() { FreeMesh(); }
+GraphicComponent::~GraphicComponent() {
+    FreeMesh();
+}
 
 void GraphicComponent::BuildMesh(const std::string& meshName, bool shareCitizen) {
     if (m_graphics == nullptr) {
@@ -442,16 +448,16 @@ void GraphicComponent::ComputeCollisionShapeMatrices() {
         const Float3 extent{(m_local_max.x - m_local_min.x) * owner->scale.x,
                             (m_local_max.y - m_local_min.y) * owner->scale.y,
                             (m_local_max.z - m_local_min.z) * owner->scale.z};
-        const Float3 centre = Math::Vec3TransformCoord(
-            {(m_local_min.x + m_local_max.x) / 2, (m_local_min.y + m_local_max.y) / 2,
-             (m_local_min.z + m_local_max.z) / 2},
-            rotation);
-        m_collision_box_matrix = Compose(
-            Math::MatrixScaling(std::max(extent.x, 0.01f), std::max(extent.y, 0.01f),
-                                std::max(extent.z, 0.01f)),
-            rotation,
-            Math::MatrixTranslation(centre.x + position.x, centre.y + position.y,
-                                    centre.z + position.z));
+        const Float3 centre = Math::Vec3TransformCoord({(m_local_min.x + m_local_max.x) / 2,
+                                                        (m_local_min.y + m_local_max.y) / 2,
+                                                        (m_local_min.z + m_local_max.z) / 2},
+                                                       rotation);
+        m_collision_box_matrix =
+            Compose(Math::MatrixScaling(std::max(extent.x, 0.01f), std::max(extent.y, 0.01f),
+                                        std::max(extent.z, 0.01f)),
+                    rotation,
+                    Math::MatrixTranslation(centre.x + position.x, centre.y + position.y,
+                                            centre.z + position.z));
     }
     m_has_collision_box = owner->boundingBox != nullptr ? 1 : 0;
     if (owner->boundingBox != nullptr) {
@@ -506,8 +512,7 @@ void GraphicComponent::SetBumpMapByName(const std::string& name) {
 }
 
 void GraphicComponent::SetSpecularMapByName(const std::string& name) {
-    m_specular_map =
-        name.empty() || m_graphics == nullptr ? nullptr : m_graphics->GetTexture(name);
+    m_specular_map = name.empty() || m_graphics == nullptr ? nullptr : m_graphics->GetTexture(name);
 }
 
 void GraphicComponent::SetBoundingBox(const BoxRecord& box) {

@@ -45,12 +45,12 @@ class GraphicComponent : public Component, public Allocator<GraphicComponent> {
     // definitionFlag1 is the cast-shadow flag; with secondHierarchy set the broken mesh
     // (name, or the mesh itself when name is empty) is loaded as a second hierarchy.
     // graphics may be null (no mesh is loaded: a component of tests and tools).
-    GraphicComponent(const std::string& objectType, GraphicsProcess* graphics,
-                     gfx::Device* device, const std::string& meshName, u8 definitionFlag1,
-                     float specularPower, float hdrMultiplier, u8 animated, u8 secondHierarchy,
-                     const std::string& name, u8 definitionFlag2 = 0,
-                     const char* bumpMapName = nullptr, const char* specularMapName = nullptr,
-                     u8 definitionFlag3 = 0, u8 definitionFlag4 = 0);
+    GraphicComponent(const std::string& objectType, GraphicsProcess* graphics, gfx::Device* device,
+                     const std::string& meshName, u8 definitionFlag1, float specularPower,
+                     float hdrMultiplier, u8 animated, u8 secondHierarchy, const std::string& name,
+                     u8 definitionFlag2 = 0, const char* bumpMapName = nullptr,
+                     const char* specularMapName = nullptr, u8 definitionFlag3 = 0,
+                     u8 definitionFlag4 = 0);
     ~GraphicComponent() override;
     GraphicComponent(const GraphicComponent&) = delete;
     GraphicComponent& operator=(const GraphicComponent&) = delete;
@@ -226,5 +226,7 @@ class GraphicComponent : public Component, public Allocator<GraphicComponent> {
     Float3 m_centre_offset;
 
   private:
-    static constexpr Float4x4 Identity() { return {{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}}; }
+    static constexpr Float4x4 Identity() {
+        return {{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}};
+    }
 };

@@ -42,7 +42,9 @@ struct GraphicParameters {
     }
 };
 
-bool IsBossType(const std::string& type) { return type == "Tiny" || type == "AI-Boss-Fly-UFO"; }
+bool IsBossType(const std::string& type) {
+    return type == "Tiny" || type == "AI-Boss-Fly-UFO";
+}
 
 } // namespace
 
@@ -50,17 +52,16 @@ Component* GraphicsProcess::CreateGraphicComponent(const std::string& objectType
                                                    StreamMap* stream) {
     GraphicParameters p;
     p.Read(stream);
-    const bool citizen =
-        objectType == GraphicComponent::kCitizenType && m_citizen_mesh_built == 0;
+    const bool citizen = objectType == GraphicComponent::kCitizenType && m_citizen_mesh_built == 0;
     GraphicComponent* component = nullptr;
     if (IsBossType(objectType)) {
-        component = new BossGraphicComponent(objectType, this, m_device.get(), p.mesh,
-                                             p.castShadow, p.specularPower, p.hdrMultiplier,
-                                             p.animated, p.breakable);
+        component =
+            new BossGraphicComponent(objectType, this, m_device.get(), p.mesh, p.castShadow,
+                                     p.specularPower, p.hdrMultiplier, p.animated, p.breakable);
     } else {
         component = new GraphicComponent(objectType, this, m_device.get(), p.mesh, p.castShadow,
-                                         p.specularPower, p.hdrMultiplier, p.animated,
-                                         p.breakable, p.brokenMesh);
+                                         p.specularPower, p.hdrMultiplier, p.animated, p.breakable,
+                                         p.brokenMesh);
     }
     component->SetBumpMapByName(p.bumpMap);
     component->SetSpecularMapByName(p.specularMap);

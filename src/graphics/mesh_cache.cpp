@@ -35,12 +35,11 @@ void MeasureMesh(gfx::Mesh& mesh, bool recentre, MeshBounds& bounds) {
     bounds.m_max = max;
     BoundingBox::ComputeCorners(bounds.m_box, min, max);
     bounds.m_sphere_centre = {(min.x + max.x) / 2, (min.y + max.y) / 2, (min.z + max.z) / 2};
-    bounds.m_sphere_radius =
-        Math::Vec3Length({max.x - min.x, max.y - min.y, max.z - min.z}) / 2.0f;
+    bounds.m_sphere_radius = Math::Vec3Length({max.x - min.x, max.y - min.y, max.z - min.z}) / 2.0f;
 }
 
-bool ReadXFileFromPackage(const std::string& package, const std::string& name,
-                          gfx::XFile& file, std::string* error) {
+bool ReadXFileFromPackage(const std::string& package, const std::string& name, gfx::XFile& file,
+                          std::string* error) {
     FilePackage* const files = FilePackage::Get(package);
     u32 size = 0;
     const std::unique_ptr<u8[]> bytes =
@@ -57,7 +56,9 @@ bool ReadXFileFromPackage(const std::string& package, const std::string& name,
 MeshCache::MeshCache(std::string package, TextureLookup textures)
     : m_package(std::move(package)), m_textures(std::move(textures)) {}
 
-MeshCache::~MeshCache() { Clear(); }
+MeshCache::~MeshCache() {
+    Clear();
+}
 
 void MeshCache::Clear() {
     m_static.clear();
@@ -156,4 +157,6 @@ AnimatedMeshRecord MeshCache::LoadAnimated(AnimatedMap& cache, const std::string
     return record;
 }
 
-void MeshCache::UnloadMesh(const std::string& name) { m_static.erase(name); }
+void MeshCache::UnloadMesh(const std::string& name) {
+    m_static.erase(name);
+}

@@ -24,8 +24,8 @@ class XFile;
 
 // Reads an .X file by its base name from the package; false with error set when it is not
 // there or cannot be parsed.
-bool ReadXFileFromPackage(const std::string& package, const std::string& name,
-                          gfx::XFile& file, std::string* error = nullptr);
+bool ReadXFileFromPackage(const std::string& package, const std::string& name, gfx::XFile& file,
+                          std::string* error = nullptr);
 
 // Fills the box pair, box record and sphere from the mesh's positions. With recentre the
 // vertices are first moved so the box is centred on the origin; the box centre before any

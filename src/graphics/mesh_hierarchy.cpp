@@ -10,7 +10,9 @@
 
 namespace {
 
-Float3 Load3(const float* v) { return {v[0], v[1], v[2]}; }
+Float3 Load3(const float* v) {
+    return {v[0], v[1], v[2]};
+}
 
 void AddScaled(float* out, const Float3& v, float weight) {
     out[0] += v.x * weight;
@@ -102,13 +104,10 @@ void SkinInfo::UpdateSkinnedMesh(const Float4x4* boneMatrices, const gfx::Mesh& 
                 std::memset(target.binormal, 0, sizeof(target.binormal));
             }
             const float w = bone.weights[i];
-            AddScaled(target.position, Math::Vec3TransformCoord(Load3(in[v].position), matrix),
-                      w);
+            AddScaled(target.position, Math::Vec3TransformCoord(Load3(in[v].position), matrix), w);
             AddScaled(target.normal, Math::Vec3TransformNormal(Load3(in[v].normal), matrix), w);
-            AddScaled(target.tangent, Math::Vec3TransformNormal(Load3(in[v].tangent), matrix),
-                      w);
-            AddScaled(target.binormal,
-                      Math::Vec3TransformNormal(Load3(in[v].binormal), matrix), w);
+            AddScaled(target.tangent, Math::Vec3TransformNormal(Load3(in[v].tangent), matrix), w);
+            AddScaled(target.binormal, Math::Vec3TransformNormal(Load3(in[v].binormal), matrix), w);
         }
     }
     for (u32 v = 0; v < count; ++v) {
@@ -160,7 +159,9 @@ MeshContainer* AllocMeshHierarchy::CreateMeshContainer(gfx::LoadedMesh&& mesh,
     return container;
 }
 
-void AllocMeshHierarchy::DestroyFrame(Frame* frame) { delete frame; }
+void AllocMeshHierarchy::DestroyFrame(Frame* frame) {
+    delete frame;
+}
 
 void AllocMeshHierarchy::DestroyMeshContainer(MeshContainer* container) {
     if (container == nullptr) {
@@ -297,10 +298,10 @@ void CollectSpheres(const Frame* frame, const Float4x4& parent,
                                      gfx::Mesh::kVertexStride, min, max);
             const Float3 centre{(min.x + max.x) / 2, (min.y + max.y) / 2, (min.z + max.z) / 2};
             const Float3 half{(max.x - min.x) / 2, (max.y - min.y) / 2, (max.z - min.z) / 2};
-            const float scale = std::max(
-                {Math::Vec3Length({combined.m[0], combined.m[1], combined.m[2]}),
-                 Math::Vec3Length({combined.m[4], combined.m[5], combined.m[6]}),
-                 Math::Vec3Length({combined.m[8], combined.m[9], combined.m[10]})});
+            const float scale =
+                std::max({Math::Vec3Length({combined.m[0], combined.m[1], combined.m[2]}),
+                          Math::Vec3Length({combined.m[4], combined.m[5], combined.m[6]}),
+                          Math::Vec3Length({combined.m[8], combined.m[9], combined.m[10]})});
             spheres.emplace_back(Math::Vec3TransformCoord(centre, combined),
                                  Math::Vec3Length(half) * scale);
         }

@@ -69,11 +69,9 @@ class GraphicComponentTest : public ::testing::Test {
     void SetUp() override {
         m_previous = std::filesystem::current_path();
         std::filesystem::current_path(m_folder.Path());
-        const auto package =
-            package_fixture::MakePackage(m_folder.Path() / "assets" / "packages", "art",
-                                         {{"meshes/box.x", kBox},
-                                          {"meshes/other.x", kBox},
-                                          {"meshes/walker.x", kWalker}});
+        const auto package = package_fixture::MakePackage(
+            m_folder.Path() / "assets" / "packages", "art",
+            {{"meshes/box.x", kBox}, {"meshes/other.x", kBox}, {"meshes/walker.x", kWalker}});
         ASSERT_FALSE(package.empty());
         testing::internal::CaptureStdout();
         m_graphics = std::make_unique<GraphicsProcess>(nullptr, nullptr, 0, 1024.0f, 3);
@@ -231,12 +229,12 @@ TEST_F(GraphicComponentTest, SkinningMovesTheWorkingMeshAfterABoneTurns) {
     EXPECT_EQ(p1[1], source[1] + 1.0f);
 
     // Turn the hip a quarter about y: the knee's vertices turn with it.
-    FindFrame(component->GetRootFrame(), "Hip")->m_transformation = Math::MatrixRotationY(
-        1.5707964f);
+    FindFrame(component->GetRootFrame(), "Hip")->m_transformation =
+        Math::MatrixRotationY(1.5707964f);
     component->UpdateSkinning(0.0f);
     const float* turned = container->m_working_mesh->Vertices()[2].position;
-    const Float3 expected = Math::Vec3TransformCoord(
-        {source[0], source[1] + 1.0f, source[2]}, Math::MatrixRotationY(1.5707964f));
+    const Float3 expected = Math::Vec3TransformCoord({source[0], source[1] + 1.0f, source[2]},
+                                                     Math::MatrixRotationY(1.5707964f));
     EXPECT_NEAR(turned[0], expected.x, 1e-5f);
     EXPECT_NEAR(turned[2], expected.z, 1e-5f);
     EXPECT_TRUE(container->m_working_mesh->IsDirty());
@@ -255,9 +253,9 @@ TEST_F(GraphicComponentTest, AnimatedWithoutSetsFallsBackToStatic) {
 
 TEST_F(GraphicComponentTest, BumpMappedComponentsComeFirstThenByDescendingRecord) {
     // The texture cannot be loaded, so no component really has a bump map: set one by hand.
-    GraphicComponent* const a = Create("A");                          // record 0
+    GraphicComponent* const a = Create("A");                                 // record 0
     GraphicComponent* const b = Create("B", WithMesh("assets/art/other.x")); // record 1
-    GraphicComponent* const c = Create("C");                          // record 0
+    GraphicComponent* const c = Create("C");                                 // record 0
     const auto& sorted = m_graphics->GraphicComponents();
     ASSERT_EQ(sorted.size(), 3u);
     EXPECT_EQ(sorted[0], b);
@@ -416,7 +414,8 @@ TEST(BossGraphicComponentTest, TurningBlendsEveryBoneButTheRoot) {
     // The bone keeps its position, and its rotation is the slerp to (just past) the target.
     EXPECT_NEAR(bone->m_combined.m[12], 1.0f, 1e-5f);
     EXPECT_NEAR(bone->m_combined.m[14], 8.0f, 1e-5f);
-    const Quaternion turned = Math::QuaternionSlerp(Quaternion{}, boss.Target(), boss.BlendFactor());
+    const Quaternion turned =
+        Math::QuaternionSlerp(Quaternion{}, boss.Target(), boss.BlendFactor());
     const Float4x4 expected = Math::MatrixRotationQuaternion(turned);
     const Float4x4 composed = ComposeTransformMatrix({1, 1, 1}, turned, {0, 0, 0});
     for (int i = 0; i < 11; ++i) {

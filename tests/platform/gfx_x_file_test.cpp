@@ -77,13 +77,14 @@ TEST(XFileTest, BrokenTextGivesAnErrorAndNoObjects) {
         {"xof 0303txt 0032\nMesh { \"open", "unterminated string"},
         {"xof 0303txt 0032\nMesh { 1; } }", "stray brace"},
         {"xof 0303txt 0032\n" + std::string(500, '{'), "brace soup"},
-        {"xof 0303txt 0032\n" + [] {
-             std::string deep;
-             for (int i = 0; i < 1000; ++i) {
-                 deep += "Frame {";
-             }
-             return deep;
-         }(),
+        {"xof 0303txt 0032\n" +
+             [] {
+                 std::string deep;
+                 for (int i = 0; i < 1000; ++i) {
+                     deep += "Frame {";
+                 }
+                 return deep;
+             }(),
          "nested deeper than any model"},
     };
     for (const auto& c : cases) {
@@ -126,8 +127,7 @@ TEST(XMeshTest, TwoMaterialsGiveTwoSubsetsInMaterialOrderAndTheQuadIsFanned) {
     for (int face = 0; face < 2; ++face) {
         for (int corner = 0; corner < 3; ++corner) {
             for (int axis = 0; axis < 3; ++axis) {
-                EXPECT_EQ(v[index[face * 3 + corner]].position[axis],
-                          expected[face][corner][axis]);
+                EXPECT_EQ(v[index[face * 3 + corner]].position[axis], expected[face][corner][axis]);
             }
         }
     }
@@ -143,9 +143,10 @@ TEST(XMeshTest, NormalsWithoutAFileListAreSmoothAndTangentsFollowTheTextureAxes)
         const float* n = vertex.normal;
         EXPECT_NEAR(std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]), 1.0f, 1e-5f);
         // Clockwise seen from above: the flat quad's corners face up.
-        if (vertex.position[1] == 0.0f && vertex.position[0] == 1.0f && vertex.position[2] == 1.0f) {
+        if (vertex.position[1] == 0.0f && vertex.position[0] == 1.0f &&
+            vertex.position[2] == 1.0f) {
             EXPECT_NEAR(n[1], 1.0f, 1e-5f);
-            EXPECT_NEAR(vertex.tangent[0], 1.0f, 1e-5f); // u grows along x
+            EXPECT_NEAR(vertex.tangent[0], 1.0f, 1e-5f);  // u grows along x
             EXPECT_NEAR(vertex.binormal[2], 1.0f, 1e-5f); // v grows along z
         }
     }
@@ -162,8 +163,9 @@ TEST(XMeshTest, BadFacesAreReportedAsText) {
         {"2; 3;0,1,2;;", "cut short"},
     };
     for (const auto& c : cases) {
-        const std::string text = std::string("xof 0303txt 0032\nMesh M { 3; 0;0;0;, 1;0;0;, 0;0;1;; ") +
-                                 c.faces + " }\n";
+        const std::string text =
+            std::string("xof 0303txt 0032\nMesh M { 3; 0;0;0;, 1;0;0;, 0;0;1;; ") + c.faces +
+            " }\n";
         const gfx::XFile file = Parsed(text);
         gfx::LoadedMesh loaded;
         std::string error;

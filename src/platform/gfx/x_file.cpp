@@ -71,9 +71,9 @@ class Lexer {
         }
         token.text = m_text.substr(start, m_pos - start);
         const char first = token.text.front();
-        const bool numeric = std::isdigit(static_cast<unsigned char>(first)) != 0 ||
-                             ((first == '-' || first == '+' || first == '.') &&
-                              token.text.size() > 1);
+        const bool numeric =
+            std::isdigit(static_cast<unsigned char>(first)) != 0 ||
+            ((first == '-' || first == '+' || first == '.') && token.text.size() > 1);
         if (numeric) {
             const char* begin = token.text.data() + (first == '+' ? 1 : 0);
             const char* end = token.text.data() + token.text.size();
@@ -91,8 +91,8 @@ class Lexer {
             const char c = m_text[m_pos];
             if (c == ';' || c == ',' || std::isspace(static_cast<unsigned char>(c)) != 0) {
                 ++m_pos;
-            } else if (c == '#' || (c == '/' && m_pos + 1 < m_text.size() &&
-                                    m_text[m_pos + 1] == '/')) {
+            } else if (c == '#' ||
+                       (c == '/' && m_pos + 1 < m_text.size() && m_text[m_pos + 1] == '/')) {
                 while (m_pos < m_text.size() && m_text[m_pos] != '\n') {
                     ++m_pos;
                 }
@@ -212,8 +212,7 @@ class Parser {
     // After '{': a name and/or identifier, then '}'.
     bool ParseReference(XData& data) {
         XData reference;
-        for (Token token = m_lexer.Next(); token.kind != TokenKind::Close;
-             token = m_lexer.Next()) {
+        for (Token token = m_lexer.Next(); token.kind != TokenKind::Close; token = m_lexer.Next()) {
             if (token.kind == TokenKind::Name && reference.reference.empty()) {
                 reference.reference = std::string(token.text);
             } else if (token.kind != TokenKind::Guid && token.kind != TokenKind::Name) {

@@ -14,13 +14,17 @@ namespace {
 
 using Vec3 = std::array<float, 3>;
 
-Vec3 Sub(const float* a, const float* b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
+Vec3 Sub(const float* a, const float* b) {
+    return {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
+}
 
 Vec3 Cross(const Vec3& a, const Vec3& b) {
     return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
 }
 
-float Dot(const float* a, const float* b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+float Dot(const float* a, const float* b) {
+    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+}
 
 // False (v untouched) for a vector too short to have a direction.
 bool Normalise(float* v) {
@@ -115,7 +119,8 @@ class MeshBuilder {
     explicit MeshBuilder(const XFile& file) : m_file(file) {}
 
     bool Add(const XData& data, const float* transform, bool keepSkin) {
-        const std::string label = "Mesh " + (data.name.empty() ? std::string("(unnamed)") : data.name);
+        const std::string label =
+            "Mesh " + (data.name.empty() ? std::string("(unnamed)") : data.name);
         Numbers numbers(data.numbers);
         const u32 positionCount = numbers.Count();
         std::vector<float> positions(3 * std::size_t(positionCount));
@@ -235,8 +240,7 @@ class MeshBuilder {
             std::vector<u32> corner(faces[f].size());
             for (std::size_t k = 0; k < faces[f].size(); ++k) {
                 const auto key = std::make_pair(faces[f][k], normalFaces[f][k]);
-                auto [found, added] =
-                    corners.emplace(key, static_cast<u32>(m_vertices.size()));
+                auto [found, added] = corners.emplace(key, static_cast<u32>(m_vertices.size()));
                 if (added) {
                     ObjectVertex vertex;
                     std::memcpy(vertex.position, &positions[3 * std::size_t(key.first)],
@@ -282,8 +286,8 @@ class MeshBuilder {
         for (std::size_t i = 0; i < order.size(); ++i) {
             const u32 material = m_triangle_materials[order[i]];
             if (table.empty() || table.back().attributeId != material) {
-                table.push_back({material, static_cast<u32>(i), 0, 0,
-                                 static_cast<u32>(m_vertices.size())});
+                table.push_back(
+                    {material, static_cast<u32>(i), 0, 0, static_cast<u32>(m_vertices.size())});
             }
             ++table.back().faceCount;
             for (u32 corner : m_triangles[order[i]]) {
@@ -386,8 +390,7 @@ class MeshBuilder {
             for (std::size_t k = 0; k < 3; ++k) {
                 for (int axis = 0; axis < 3; ++axis) {
                     tangents[3 * indices[i + k] + axis] += (e1[axis] * dv2 - e2[axis] * dv1) * r;
-                    binormals[3 * indices[i + k] + axis] +=
-                        (e2[axis] * du1 - e1[axis] * du2) * r;
+                    binormals[3 * indices[i + k] + axis] += (e2[axis] * du1 - e1[axis] * du2) * r;
                 }
             }
         }
