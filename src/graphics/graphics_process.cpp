@@ -105,6 +105,7 @@ GraphicsProcess::GraphicsProcess(window::Window* window, void* instance, int sho
 }
 
 GraphicsProcess::~GraphicsProcess() {
+    DeleteGraphicComponents();
     for (const auto& [name, map] : m_animation_maps) {
         ReleaseAnimationMap(map);
     }
@@ -113,6 +114,7 @@ GraphicsProcess::~GraphicsProcess() {
     // GL objects go while the context is still there.
     m_sky.reset();
     m_fonts.Release();
+    m_meshes.Clear();
     m_textures.Clear();
     m_effects.reset();
     m_device.reset();
@@ -280,12 +282,19 @@ Component* GraphicsProcess::CreateComponent(StreamMap* stream) {
     if (!header.Read(stream)) {
         return nullptr;
     }
-    if (header.Type() == ComponentType::Light) {
+    switch (header.Type()) {
+    case ComponentType::Graphic:
+        return CreateGraphicComponent(header.m_object_type, stream);
+    case ComponentType::ParticleSystem:
+        return CreateParticleSystemComponent(stream);
+    case ComponentType::Light:
         return CreateLightComponent(*stream, header.m_object_type);
-    }
-    if (header.Type() != ComponentType::ParticleSystem) {
+    default:
         return nullptr;
     }
+}
+
+Component* GraphicsProcess::CreateParticleSystemComponent(StreamMap* stream) {
     std::string name;
     stream->ReadString(name);
     ParticleSystemCPU* system =
@@ -304,6 +313,9 @@ void GraphicsProcess::RemoveComponent(Component* component) {
     // Beams stretched on the object that is going would move a deleted object.
     if (component->owner != nullptr) {
         m_lasers.RemoveOwnedBy(component->owner);
+    }
+    if (RemoveGraphicComponent(component)) {
+        return;
     }
     // A particle system ends through the manager; it only stops following the object that
     // is letting it go, which may be about to be deleted.
@@ -333,12 +345,20 @@ void GraphicsProcess::UpdateComponent(StreamMap* stream) {
     }
     stream->BeginRead();
     ComponentHeader header;
-    if (!header.Read(stream) || header.Type() != ComponentType::Light) {
+    if (!header.Read(stream)) {
         return;
     }
-    const LightDefinition definition = ReadLightDefinition(*stream);
+    if (header.Type() == ComponentType::Graphic) {
+        UpdateGraphicComponents(header.m_object_type, stream);
+    } else if (header.Type() == ComponentType::Light) {
+        UpdateLightComponents(header.m_object_type, *stream);
+    }
+}
+
+void GraphicsProcess::UpdateLightComponents(const std::string& objectType, StreamMap& stream) {
+    const LightDefinition definition = ReadLightDefinition(stream);
     for (Light* light : m_lights.Lights()) {
-        if (light->owner == nullptr || light->owner->name != header.m_object_type) {
+        if (light->owner == nullptr || light->owner->name != objectType) {
             continue;
         }
         light->m_light = definition.light;
@@ -350,19 +370,19 @@ void GraphicsProcess::UpdateComponent(StreamMap* stream) {
     }
 }
 
-StaticMeshRecord GraphicsProcess::LoadStaticMesh(const std::string&) {
+StaticMeshRecord GraphicsProcess::LoadStaticMesh(const std::string& name) {
     const DeviceLock lock;
-    return {};
+    return m_meshes.LoadStaticMesh(name);
 }
 
-AnimatedMeshRecord GraphicsProcess::LoadAnimatedMesh(const std::string&) {
+AnimatedMeshRecord GraphicsProcess::LoadAnimatedMesh(const std::string& name) {
     const DeviceLock lock;
-    return {};
+    return m_meshes.LoadAnimatedMesh(name);
 }
 
-AnimatedMeshRecord GraphicsProcess::LoadAnimatedMeshInstance(const std::string&) {
+AnimatedMeshRecord GraphicsProcess::LoadAnimatedMeshInstance(const std::string& name) {
     const DeviceLock lock;
-    return {};
+    return m_meshes.LoadAnimatedMeshInstance(name);
 }
 
 gfx::Texture* GraphicsProcess::GetTexture(const std::string& name) {
@@ -394,8 +414,9 @@ void GraphicsProcess::ReleaseAnimationMap(GraphicsAnimationMap* map) {
     }
 }
 
-void GraphicsProcess::UnloadMesh(const std::string&) {
+void GraphicsProcess::UnloadMesh(const std::string& name) {
     const DeviceLock lock;
+    m_meshes.UnloadMesh(name);
 }
 
 ObjectEffects& GraphicsProcess::Effects() {

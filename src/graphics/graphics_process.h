@@ -19,6 +19,7 @@
 #include "graphics/fading_quads.h"
 #include "graphics/laser_beams.h"
 #include "graphics/light.h"
+#include "graphics/mesh_cache.h"
 #include "graphics/mesh_records.h"
 #include "graphics/render_camera.h"
 #include "graphics/screen_fonts.h"
@@ -35,6 +36,7 @@ class Window;
 }
 
 class GameObject;
+class GraphicComponent;
 class GraphicsAnimationMap;
 class ObjectEffects;
 class RenderTargetDesc;
@@ -66,10 +68,10 @@ class GraphicsProcess : public ComponentProcess {
     void Update(float dt) override;
     // Prepares the level's objects once loading is over; also on MSG_GRAPHICS_INITIALIZE.
     void Initialize() override;
-    // "ParticleSystem" components now; null for every other type.
+    // "Graphic" and "ParticleSystem" components; null for every other type.
     Component* CreateComponent(StreamMap* stream) override;
     void RemoveComponent(Component* component) override;
-    // Re-applies an edited definition to the live components of its object type.
+    // Re-applies an edited definition to every live component of its object type.
     void UpdateComponent(StreamMap* stream) override;
     void HandleMessage(BaseMessage* message, u32 fromId) override;
 
@@ -94,8 +96,7 @@ class GraphicsProcess : public ComponentProcess {
     void PlayCredits();
     void UpdateCredits(float dt);
 
-    // The loaders' entry points; they take the device mutex. The mesh and animation caches
-    // come with the mesh work, so for now those hand out empty records and nulls.
+    // The loaders' entry points; they take the device mutex (see graphics/mesh_cache.h).
     StaticMeshRecord LoadStaticMesh(const std::string& name);
     AnimatedMeshRecord LoadAnimatedMesh(const std::string& name);
     AnimatedMeshRecord LoadAnimatedMeshInstance(const std::string& name);
@@ -129,6 +130,13 @@ class GraphicsProcess : public ComponentProcess {
     const InputState& EditorInput() const { return m_editor_input; }
     bool EditorInputRouting() const { return m_editor_input_routing != 0; }
 
+    // The graphic components, bump-mapped first, then by mesh record number (descending).
+    const std::vector<GraphicComponent*>& GraphicComponents() const { return m_graphic_components; }
+    // The first citizen's component, whose hierarchy all citizens share; null when none.
+    GraphicComponent* CitizenComponent() const { return m_citizen_component; }
+    bool CitizenMeshBuilt() const { return m_citizen_mesh_built != 0; }
+    void SetCitizenMeshBuilt(bool built) { m_citizen_mesh_built = built ? 1 : 0; }
+
     // Set by the level editor when it starts.
     u8 m_level_editor_present = 0;
 
@@ -156,6 +164,13 @@ class GraphicsProcess : public ComponentProcess {
     // The camera and the sun; with a device also the sky and the fonts.
     void CreateSceneObjects();
     Component* CreateLightComponent(StreamMap& stream, const std::string& objectType);
+    void UpdateLightComponents(const std::string& objectType, StreamMap& stream);
+    Component* CreateGraphicComponent(const std::string& objectType, StreamMap* stream);
+    Component* CreateParticleSystemComponent(StreamMap* stream);
+    bool RemoveGraphicComponent(Component* component);
+    void UpdateGraphicComponents(const std::string& objectType, StreamMap* stream);
+    void SortGraphicComponents();
+    void DeleteGraphicComponents();
 
     // A message without payload, sent at once.
     void Post(u32 type, u32 toId);
@@ -165,6 +180,8 @@ class GraphicsProcess : public ComponentProcess {
     // After the device, so its effects go first.
     std::unique_ptr<ObjectEffects> m_effects;
     TextureCache m_textures{kArtPackage};
+    // After the textures: its records point into the texture cache.
+    MeshCache m_meshes{kArtPackage, [this](const std::string& name) { return GetTexture(name); }};
     window::Window* m_window = nullptr;
     void* m_instance = nullptr;
     int m_show_command = 0;
@@ -189,6 +206,9 @@ class GraphicsProcess : public ComponentProcess {
     GameObject* m_level_object = nullptr;
     SoundInstance* m_sound_instance = nullptr;
     std::string m_status_text;
+    std::vector<GraphicComponent*> m_graphic_components;
+    u8 m_citizen_mesh_built = 0;
+    GraphicComponent* m_citizen_component = nullptr;
     // The first map built for each mesh that has animation sets; copies go out.
     std::map<std::string, GraphicsAnimationMap*> m_animation_maps;
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "content/file_package.h"
 #include "core/component.h"
 #include "core/game_object.h"
 #include "core/message.h"
@@ -218,6 +219,11 @@ class GraphicsFrameDevice : public ::testing::Test {
     void SetUp() override {
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         g_render_settings = RenderSettings{};
+        // Other tests register these relative paths while working in scratch folders.
+        for (const char* package :
+             {GraphicsProcess::kArtPackage, GraphicsProcess::kShaderPackage}) {
+            FilePackage::Get(package)->Open(package);
+        }
         window::g_quit = false;
         window::WindowDesc desc;
         desc.width = 64;
