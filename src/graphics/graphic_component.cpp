@@ -430,7 +430,8 @@ void GraphicComponent::DrawMeshSubsets(const GraphicDrawPass& pass) {
             if (texture == nullptr) {
                 pass.effect->SetFloatArray("gDiffuseMtrl", &m_materials[i].m_diffuse.x, 4);
             } else {
-                pass.effect->SetTexture("gTex", texture);
+                pass.effect->SetTexture(
+                    "gTex", pass.textureOverride != nullptr ? pass.textureOverride : texture);
             }
         }
         pass.effect->CommitChanges();

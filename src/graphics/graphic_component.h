@@ -35,6 +35,8 @@ struct GraphicDrawPass {
     bool inverseTranspose = true;
     // Depth only: no material values are set.
     bool depthOnly = false;
+    // Drawn in place of the textures of textured subsets (a video on a screen).
+    gfx::Texture* textureOverride = nullptr;
 };
 
 class GraphicComponent : public Component, public Allocator<GraphicComponent> {
@@ -162,6 +164,16 @@ class GraphicComponent : public Component, public Allocator<GraphicComponent> {
     u8 m_park = 0;
     u8 m_lit = 1;
     u8 m_skinning_enabled = 1;
+    // The culling and drawing state the renderer's passes keep here: whether the object
+    // casts a shadow now (the definition's flag is its start), whether a transparent or
+    // highlighted pass draws it instead of the main one, whether the main pass draws it
+    // without shadows this frame, its opacity in the forward passes, and per frustum the
+    // face test that last separated it.
+    u8 m_cast_shadow = 1;
+    u8 m_excluded = 0;
+    u8 m_unshadowed_draw = 0;
+    float m_alpha = 1.0f;
+    FrustumFaceMemory m_frustum_memory;
 
   protected:
     void BuildMesh(const std::string& meshName, bool shareCitizen);

@@ -27,8 +27,6 @@ namespace {
 constexpr float kMaxRealDt = 0.25f;
 constexpr float kExposureStep = 0.1f;
 constexpr float kLightMultiplierStep = 0.01f;
-// How far behind the eye the sun sits, along its direction.
-constexpr float kSunDistance = 18200.0f;
 
 bool Pressed(const InputState& input, u8 key) {
     return input.m_keys[key] == INPUT_PRESSED;
@@ -111,6 +109,7 @@ void GraphicsProcess::ApplyDebugKeys(float dt) {
             SendMessage(&set, kHandlerId);
         } else {
             settings.deferred = settings.deferred != 0 ? 0 : 1;
+            SetObjectTechniques();
         }
     }
     if (Pressed(input, input::key::Q)) {
@@ -166,18 +165,22 @@ void GraphicsProcess::UpdateScene(float dt, bool filmPlaying) {
     });
     UpdateLaserBeams(dt);
     m_fading_quads.Update(dt);
+    UpdateComponentsParallel(dt);
+    AdvanceAnimations(dt);
+    UpdateSkinning(dt);
     UpdateCamera(dt);
 
     m_render_camera.m_aspect = kAspectRatio;
-    (void)filmPlaying;
-    if (Light* sun = m_lights.MainLight()) {
-        const Float3& d = sun->m_light.direction;
-        const Float3& eye = m_render_camera.m_eye;
-        sun->m_light.position = {eye.x - d.x * kSunDistance, eye.y - d.y * kSunDistance,
-                                 eye.z - d.z * kSunDistance};
+    if (!filmPlaying) {
+        BuildDrawLists(dt);
+    } else {
+        m_visible.clear();
     }
-    // Nothing is drawn from the object lists yet, so the camera keeps the default range.
-    m_render_camera.ResetDepthRange();
+    if (m_visible.empty()) {
+        m_render_camera.ResetDepthRange();
+    } else {
+        m_render_camera.FitDepthRange(DepthFitBoxes());
+    }
     m_render_camera.ExtractPlanes(m_render_camera.m_view, m_render_camera.m_projection);
 }
 
@@ -210,6 +213,7 @@ void GraphicsProcess::RenderSkyDepthBuffer(const Float4x4& viewProjection) {
     }
     BeginOffscreenTarget(*target);
     m_sky->RenderDeferred(viewProjection, m_render_camera.m_eye, Sky::kDepthTechnique, 1.0f);
+    RenderDepthObjects(viewProjection);
     RestoreBackBuffer(*target);
 }
 
@@ -235,6 +239,12 @@ void GraphicsProcess::DrawFrame(bool filmPlaying) {
             m_sky->RenderDeferred(viewProjection, m_render_camera.m_eye, Sky::kDeferredTechnique,
                                   settings.lightMultiplier);
         }
+    }
+    if (!filmPlaying && settings.sceneUpdate != 0) {
+        // The sun's values reach the object effects here, so a turn or a change of
+        // intensity shows at once.
+        SetObjectTechniques();
+        RenderObjectLists();
     }
 
     device.SetBackBufferTarget();

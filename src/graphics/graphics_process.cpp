@@ -12,6 +12,7 @@
 #include "core/handler_ids.h"
 #include "core/message.h"
 #include "core/stream_map.h"
+#include "core/worker_pool.h"
 #include "graphics/animation_map_operations.h"
 #include "graphics/object_effects.h"
 #include "graphics/particle_system_cpu.h"

@@ -42,6 +42,8 @@ class ObjectEffects;
 class RenderTargetDesc;
 class Sky;
 class SoundInstance;
+class WorkerPool;
+struct GraphicDrawPass;
 
 class GraphicsProcess : public ComponentProcess {
   public:
@@ -153,6 +155,18 @@ class GraphicsProcess : public ComponentProcess {
     // Whether the object-list display of the debug key L is on.
     bool ObjectListDisplay() const { return m_object_list_display != 0; }
 
+    // How far behind the eye the sun sits, along its direction.
+    static constexpr float kSunDistance = 18200.0f;
+    // The object effects take the technique of the current path and the sun's values.
+    void SetObjectTechniques();
+    // Poses and skins one component now (a building just split).
+    void UpdateSkinningOf(GraphicComponent* component);
+    // The draw lists of the last cull.
+    const std::vector<GraphicComponent*>& VisibleList() const { return m_visible; }
+    const std::vector<GraphicComponent*>& NoShadowList() const { return m_no_shadow; }
+    const std::vector<GraphicComponent*>& ParkList() const { return m_park; }
+    u32 FacesDrawn() const { return m_faces_drawn; }
+
   private:
     // The frame's steps, in the order Update runs them.
     void ApplyDebugKeys(float dt);
@@ -164,6 +178,30 @@ class GraphicsProcess : public ComponentProcess {
     // The camera and the sun; with a device also the sky and the fonts.
     void CreateSceneObjects();
     Component* CreateLightComponent(StreamMap& stream, const std::string& objectType);
+
+    // Scene passes.
+    WorkerPool& ComponentPool();
+    WorkerPool& CullPool();
+    void UpdateComponentsParallel(float dt);
+    void AdvanceAnimations(float dt);
+    void UpdateSkinning(float dt);
+    void SkinComponent(GraphicComponent& component, float dt);
+    // Visible to the camera or in a shadow split: its skinning shows this frame.
+    bool IsDrawnThisFrame(const GraphicComponent& component) const;
+    void CullObjectsParallel();
+    void BuildDrawLists(float dt);
+    // The world boxes the depth range is fitted to.
+    std::vector<const BoxRecord*> DepthFitBoxes() const;
+    void RenderObjectLists();
+    void DrawLitObjects();
+    bool BeginObjectEffect(const GraphicComponent& component);
+    void SetMaterialParameters(const GraphicComponent& component);
+    float SpecularPowerOf(const GraphicComponent& component) const;
+    void SetObjectMatrices(gfx::Effect& effect, const Float4x4& world);
+    void DrawMeshComponent(GraphicComponent& component);
+    void DrawSkinnedComponent(GraphicComponent& component);
+    GraphicDrawPass ObjectPass() const;
+    void RenderDepthObjects(const Float4x4& viewProjection);
     void UpdateLightComponents(const std::string& objectType, StreamMap& stream);
     Component* CreateGraphicComponent(const std::string& objectType, StreamMap* stream);
     Component* CreateParticleSystemComponent(StreamMap* stream);
@@ -226,4 +264,22 @@ class GraphicsProcess : public ComponentProcess {
     std::unique_ptr<Sky> m_sky;
     ScreenFonts m_fonts;
     u8 m_object_list_display = 0;
+
+    std::vector<GraphicComponent*> m_visible;
+    std::vector<GraphicComponent*> m_no_shadow;
+    std::vector<GraphicComponent*> m_park;
+    std::unique_ptr<WorkerPool> m_component_pool;
+    std::unique_ptr<WorkerPool> m_cull_pool;
+    gfx::Effect* m_current_effect = nullptr;
+    // Debug switches: the scene draw (key 8) and the two bounds displays (keys 9 and 0).
+    u8 m_scene_draw = 1;
+    u8 m_bounds_display[2] = {};
+    // No shadow maps are made yet, so the object effects never sample them.
+    bool m_shadow_maps_ready = false;
+    u32 m_objects_seen = 0;
+    u32 m_objects_culled = 0;
+    u32 m_faces_drawn = 0;
+    u32 m_vertices_drawn = 0;
+    u32 m_depth_objects_counted = 0;
+    u32 m_depth_objects_skipped = 0;
 };
