@@ -28,6 +28,23 @@ constexpr float kMaxRealDt = 0.25f;
 constexpr float kExposureStep = 0.1f;
 constexpr float kLightMultiplierStep = 0.01f;
 
+// Writes the seconds between its making and its end into a frame timing.
+class StepTimer {
+  public:
+    explicit StepTimer(double& seconds)
+        : m_seconds(seconds), m_start(std::chrono::steady_clock::now()) {}
+    ~StepTimer() {
+        m_seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
+    }
+    StepTimer(const StepTimer&) = delete;
+    StepTimer& operator=(const StepTimer&) = delete;
+
+  private:
+    double& m_seconds;
+    std::chrono::steady_clock::time_point m_start;
+};
+
 bool Pressed(const InputState& input, u8 key) {
     return input.m_keys[key] == INPUT_PRESSED;
 }
@@ -165,13 +182,20 @@ void GraphicsProcess::UpdateScene(float dt, bool filmPlaying) {
     });
     UpdateLaserBeams(dt);
     m_fading_quads.Update(dt);
-    UpdateComponentsParallel(dt);
-    AdvanceAnimations(dt);
-    UpdateSkinning(dt);
+    {
+        const StepTimer timer(m_timings.componentUpdate);
+        UpdateComponentsParallel(dt);
+        AdvanceAnimations(dt);
+    }
+    {
+        const StepTimer timer(m_timings.skinning);
+        UpdateSkinning(dt);
+    }
     UpdateCamera(dt);
 
     m_render_camera.m_aspect = kAspectRatio;
     if (!filmPlaying) {
+        const StepTimer timer(m_timings.culling);
         BuildDrawLists(dt);
     } else {
         m_visible.clear();

@@ -166,6 +166,14 @@ class GraphicsProcess : public ComponentProcess {
     const std::vector<GraphicComponent*>& NoShadowList() const { return m_no_shadow; }
     const std::vector<GraphicComponent*>& ParkList() const { return m_park; }
     u32 FacesDrawn() const { return m_faces_drawn; }
+    // Seconds the last frame spent in its costly steps on the render thread.
+    struct FrameTimings {
+        double componentUpdate = 0.0;
+        double skinning = 0.0;
+        double culling = 0.0;
+        double particles = 0.0;
+    };
+    const FrameTimings& LastFrameTimings() const { return m_timings; }
 
   private:
     // The frame's steps, in the order Update runs them.
@@ -282,4 +290,5 @@ class GraphicsProcess : public ComponentProcess {
     u32 m_vertices_drawn = 0;
     u32 m_depth_objects_counted = 0;
     u32 m_depth_objects_skipped = 0;
+    FrameTimings m_timings;
 };

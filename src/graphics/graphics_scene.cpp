@@ -26,9 +26,13 @@ namespace {
 constexpr const char* kDriveInScreen = "Drive-In Screen";
 constexpr const char* kDriveInVideo = "./assets/video/introscreen.avi";
 
-bool Pressed(const InputState& input, u8 key) { return input.m_keys[key] == INPUT_PRESSED; }
+bool Pressed(const InputState& input, u8 key) {
+    return input.m_keys[key] == INPUT_PRESSED;
+}
 
-u8 Flip(u8 value) { return value != 0 ? 0 : 1; }
+u8 Flip(u8 value) {
+    return value != 0 ? 0 : 1;
+}
 
 } // namespace
 
@@ -87,7 +91,8 @@ void GraphicsProcess::UpdateSkinning(float dt) {
     AnimationMapOperations* operations = GetAnimationMapOperations();
     bool citizenSeen = false;
     for (GraphicComponent* component : m_graphic_components) {
-        if (component->owner != nullptr && component->owner->name == GraphicComponent::kCitizenType &&
+        if (component->owner != nullptr &&
+            component->owner->name == GraphicComponent::kCitizenType &&
             (component->OwnsCitizenMesh() || m_citizen_component != nullptr)) {
             citizenSeen = true;
             continue;
@@ -125,8 +130,7 @@ void GraphicsProcess::CullObjectsParallel() {
         for (std::size_t i = begin; i < end; ++i) {
             GraphicComponent& c = *all[i];
             c.SetCameraCulled(
-                RenderCamera::IsBoxInFrustum(c.GetWorldBox(), c.m_frustum_memory, frustum) ? 0
-                                                                                             : 1);
+                RenderCamera::IsBoxInFrustum(c.GetWorldBox(), c.m_frustum_memory, frustum) ? 0 : 1);
         }
     });
     const float fogRange = g_render_settings.fogRange;
@@ -269,7 +273,8 @@ void GraphicsProcess::DrawLitObjects() {
         // Material values go with the effect just begun and with every change of mesh record
         // or of the maps neighbours carry, so no component draws with another one's maps.
         if (newEffect || c->GetRecordNumber() != record || last == nullptr ||
-            last->GetBumpMap() != c->GetBumpMap() || last->GetSpecularMap() != c->GetSpecularMap()) {
+            last->GetBumpMap() != c->GetBumpMap() ||
+            last->GetSpecularMap() != c->GetSpecularMap()) {
             record = c->GetRecordNumber();
             SetMaterialParameters(*c);
         }
@@ -325,8 +330,8 @@ void GraphicsProcess::SetMaterialParameters(const GraphicComponent& component) {
 }
 
 float GraphicsProcess::SpecularPowerOf(const GraphicComponent& component) const {
-    const bool red = component.m_render_red != 0 &&
-                     (component.m_lit != 0 || g_render_settings.threeDee == 1);
+    const bool red =
+        component.m_render_red != 0 && (component.m_lit != 0 || g_render_settings.threeDee == 1);
     return red ? -component.GetSpecularPower() : component.GetSpecularPower();
 }
 
@@ -379,8 +384,7 @@ void GraphicsProcess::RenderDepthObjects(const Float4x4& viewProjection) {
             ++m_depth_objects_skipped;
             continue;
         }
-        const bool robot =
-            c->owner != nullptr && c->owner->name.find("Robot") != std::string::npos;
+        const bool robot = c->owner != nullptr && c->owner->name.find("Robot") != std::string::npos;
         effect->SetFloat("depth_mult", robot ? -1.0f : 1.0f);
         effect->SetMatrix("gWVP", (*c->GetWorldMatrix() * viewProjection).m);
         effect->CommitChanges();
