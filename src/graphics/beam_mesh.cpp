@@ -67,8 +67,7 @@ Vector BeamMesh::DifferenceCurve(float t) {
     const std::size_t count = differencePoints.size();
     for (std::size_t k = 0; k < count; ++k) {
         const u32 n = static_cast<u32>(count - 1);
-        const float weight = Binomial(n, static_cast<u32>(k)) *
-                             std::pow(t, static_cast<float>(k)) *
+        const float weight = Binomial(n, static_cast<u32>(k)) * std::pow(t, static_cast<float>(k)) *
                              std::pow(1.0f - t, static_cast<float>(n - k));
         sum += differencePoints[k] * weight;
     }

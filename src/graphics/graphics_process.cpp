@@ -574,6 +574,14 @@ void GraphicsProcess::HandleMessage(BaseMessage* message, u32 fromId) {
             SendMessage(&reply, fromId);
         }
         break;
+    case MSG_GRAPHICS_GET_COLLISION_MESH_DATA:
+        if (const auto* request = message->Payload<CollisionMeshRequest>()) {
+            if (request->first != nullptr) {
+                GetCollisionMeshData(*request->first, request->second.first,
+                                     request->second.second);
+            }
+        }
+        break;
     case MSG_GRAPHICS_PARTICLE_SYSTEM_VALID:
         // The same id carries the answer; only the question is answered.
         if (ParticleSystemCPU* const* system = message->Payload<ParticleSystemCPU*>()) {

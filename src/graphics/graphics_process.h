@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/asset_paths.h"
@@ -31,6 +32,9 @@ class Window;
 }
 
 class GameObject;
+struct PhysicsInfo;
+using CollisionMeshRequest =
+    std::pair<std::vector<PhysicsInfo>*, std::pair<std::string, GameObject*>>;
 class GraphicComponent;
 class GraphicsAnimationMap;
 class ObjectEffects;
@@ -101,6 +105,11 @@ class GraphicsProcess : public ComponentProcess {
     GraphicsAnimationMap* GetAnimationMap(const std::string& name);
     void ReleaseAnimationMap(GraphicsAnimationMap* map);
     void UnloadMesh(const std::string& name);
+    // Message 145: one record per mesh container of the named mesh file; with no file name
+    // (empty, "true" or "false"), of the object's graphic component: its broken pieces when
+    // it has them, else its own mesh file.
+    void GetCollisionMeshData(std::vector<PhysicsInfo>& out, const std::string& meshName,
+                              GameObject* object);
     // The effect loaders; each effect is loaded once and kept until the process ends.
     void LoadObjectTechniques();
     void LoadDepthBufferTechnique();

@@ -10,7 +10,10 @@
 #include "core/component_type.h"
 #include "core/game_object.h"
 #include "core/math_functions.h"
+#include "core/message.h"
+#include "core/message_types.h"
 #include "core/stream_map.h"
+#include "game/physics_info.h"
 #include "graphics/boss_graphic_component.h"
 #include "graphics/graphic_component.h"
 #include "graphics/graphics_process.h"
@@ -63,15 +66,31 @@ Parameters WithMesh(const std::string& mesh) {
     return p;
 }
 
+// Two pieces: a wall moved by its frame and a ball.
+const char* const kPieces = R"(xof 0303txt 0032
+Frame Pieces {
+ Frame Wall {
+  FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 10,0,0,1;; }
+  Mesh WallMesh { 4; 0;0;0;, 2;0;0;, 0;4;0;, 0;0;6;; 4; 3;0,2,1;, 3;0,1,3;, 3;0,3,2;, 3;1,2,3;; }
+ }
+ Frame Ball {
+  Mesh BallSphereMesh { 4; 0;0;0;, 1;0;0;, 0;1;0;, 0;0;1;; 4; 3;0,2,1;, 3;0,1,3;, 3;0,3,2;, 3;1,2,3;; }
+ }
+}
+)";
+
 // The renderer with an art package in a scratch working folder, as the game finds it.
 class GraphicComponentTest : public ::testing::Test {
   protected:
     void SetUp() override {
         m_previous = std::filesystem::current_path();
         std::filesystem::current_path(m_folder.Path());
-        const auto package = package_fixture::MakePackage(
-            m_folder.Path() / "assets" / "packages", "art",
-            {{"meshes/box.x", kBox}, {"meshes/other.x", kBox}, {"meshes/walker.x", kWalker}});
+        const auto package =
+            package_fixture::MakePackage(m_folder.Path() / "assets" / "packages", "art",
+                                         {{"meshes/box.x", kBox},
+                                          {"meshes/other.x", kBox},
+                                          {"meshes/walker.x", kWalker},
+                                          {"meshes/pieces.x", kPieces}});
         ASSERT_FALSE(package.empty());
         testing::internal::CaptureStdout();
         m_graphics = std::make_unique<GraphicsProcess>(nullptr, nullptr, 0, 1024.0f, 3);
@@ -362,6 +381,33 @@ TEST_F(GraphicComponentTest, ShadowSplitVisibilityCountsOnlyTheUsedSplits) {
     EXPECT_FALSE(component->IsInAnyShadowSplit());
     component->SetVisibleInSplit(g_shadow_split_count - 1, 1);
     EXPECT_TRUE(component->IsInAnyShadowSplit());
+}
+
+TEST_F(GraphicComponentTest, CollisionMeshDataGivesOneShapePerContainer) {
+    std::vector<PhysicsInfo> records;
+    Message<CollisionMeshRequest> ask(MSG_GRAPHICS_GET_COLLISION_MESH_DATA,
+                                      {&records, {"assets/art/pieces.x", nullptr}});
+    m_graphics->HandleMessage(&ask, 0);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].m_name, "WallMesh");
+    EXPECT_EQ(records[0].m_dimensions[1], 2.0f);
+    EXPECT_EQ(records[0].m_translation[0], 11.0f); // box centre (1,2,3) moved by the frame
+    EXPECT_EQ(records[0].m_translation[2], 3.0f);
+    EXPECT_EQ(records[0].m_mass, 48.0f);
+    EXPECT_EQ(records[1].m_name, PhysicsInfo::kSphereName);
+
+    // Through the object: its own mesh, or its broken pieces when it has them.
+    Parameters breakable;
+    breakable.breakable = "assets/art/pieces.x";
+    for (const Parameters& p : {Parameters(), breakable}) {
+        GraphicComponent* const component = Create("Crate", p);
+        component->owner->AddComponent(ComponentType::Graphic, component);
+        records.clear();
+        Message<CollisionMeshRequest> byObject(MSG_GRAPHICS_GET_COLLISION_MESH_DATA,
+                                               {&records, {"", component->owner}});
+        m_graphics->HandleMessage(&byObject, 0);
+        EXPECT_EQ(records.size(), p.breakable == "false" ? 1u : 2u);
+    }
 }
 
 TEST(BossGraphicComponentTest, TheBlendFactorRisesByStepsAndStopsJustAboveOne) {

@@ -29,8 +29,7 @@ std::unique_ptr<gfx::Mesh> Halves() {
     }
     const std::vector<u32> indices{0, 1, 2, 0, 2, 3, 4, 5, 6, 4, 6, 7};
     return std::make_unique<gfx::Mesh>(
-        vertices, indices,
-        std::vector<gfx::AttributeRange>{{0, 0, 2, 0, 8}, {1, 2, 2, 0, 8}});
+        vertices, indices, std::vector<gfx::AttributeRange>{{0, 0, 2, 0, 8}, {1, 2, 2, 0, 8}});
 }
 
 class MeshDraw : public GfxMeshDrawTest {
