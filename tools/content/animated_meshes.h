@@ -128,34 +128,30 @@ void WriteAnimatedMesh(const fs::path& folder, const AnimatedMesh& mesh) {
             all.push_back(part.box);
             owner.push_back(part.bone);
         }
-        WriteMeshObject(file, std::string(mesh.name) + "Skin", BoxGeometry(all, 10.0f),
-                        mesh.materials, [&] {
-                            for (int bone = 0; bone < static_cast<int>(mesh.bones.size());
-                                 ++bone) {
-                                std::vector<int> vertices;
-                                for (std::size_t p = 0; p < owner.size(); ++p) {
-                                    for (int v = 0; v < 24 && owner[p] == bone; ++v) {
-                                        vertices.push_back(static_cast<int>(p) * 24 + v);
-                                    }
-                                }
-                                std::fprintf(file, "  SkinWeights {\n   \"%s\";\n   %zu;\n   ",
-                                             mesh.bones[bone].name, vertices.size());
-                                for (std::size_t i = 0; i < vertices.size(); ++i) {
-                                    std::fprintf(file, "%d%s", vertices[i],
-                                                 i + 1 < vertices.size() ? "," : "");
-                                }
-                                std::fputs(";\n   ", file);
-                                for (std::size_t i = 0; i < vertices.size(); ++i) {
-                                    std::fprintf(file, "1.000000%s",
-                                                 i + 1 < vertices.size() ? "," : "");
-                                }
-                                const Vec3 at = BoneWorldPosition(mesh, bone);
-                                std::fputs(";\n   ", file);
-                                WriteMatrix(file, TurnMatrix({0, 1, 0}, 0.0f,
-                                                             {-at.x, -at.y, -at.z}));
-                                std::fputs(";;\n  }\n", file);
-                            }
-                        });
+        WriteMeshObject(
+            file, std::string(mesh.name) + "Skin", BoxGeometry(all, 10.0f), mesh.materials, [&] {
+                for (int bone = 0; bone < static_cast<int>(mesh.bones.size()); ++bone) {
+                    std::vector<int> vertices;
+                    for (std::size_t p = 0; p < owner.size(); ++p) {
+                        for (int v = 0; v < 24 && owner[p] == bone; ++v) {
+                            vertices.push_back(static_cast<int>(p) * 24 + v);
+                        }
+                    }
+                    std::fprintf(file, "  SkinWeights {\n   \"%s\";\n   %zu;\n   ",
+                                 mesh.bones[bone].name, vertices.size());
+                    for (std::size_t i = 0; i < vertices.size(); ++i) {
+                        std::fprintf(file, "%d%s", vertices[i], i + 1 < vertices.size() ? "," : "");
+                    }
+                    std::fputs(";\n   ", file);
+                    for (std::size_t i = 0; i < vertices.size(); ++i) {
+                        std::fprintf(file, "1.000000%s", i + 1 < vertices.size() ? "," : "");
+                    }
+                    const Vec3 at = BoneWorldPosition(mesh, bone);
+                    std::fputs(";\n   ", file);
+                    WriteMatrix(file, TurnMatrix({0, 1, 0}, 0.0f, {-at.x, -at.y, -at.z}));
+                    std::fputs(";;\n  }\n", file);
+                }
+            });
     }
     std::fputs("}\n", file);
 
@@ -187,8 +183,8 @@ void WriteUnitSphere(const fs::path& folder, const Material& material) {
     for (int ring = 0; ring <= kRings; ++ring) {
         const float theta = std::numbers::pi_v<float> * static_cast<float>(ring) / kRings;
         for (int segment = 0; segment <= kSegments; ++segment) {
-            const float phi = 2.0f * std::numbers::pi_v<float> * static_cast<float>(segment) /
-                              kSegments;
+            const float phi =
+                2.0f * std::numbers::pi_v<float> * static_cast<float>(segment) / kSegments;
             const Vec3 p{std::sin(theta) * std::cos(phi), std::cos(theta),
                          std::sin(theta) * std::sin(phi)};
             g.positions.push_back(p);
@@ -218,7 +214,8 @@ void WriteUnitSphere(const fs::path& folder, const Material& material) {
     if (file == nullptr) {
         Fail("cannot write " + path.string());
     }
-    std::fprintf(file, "xof 0303txt 0032\n\nFrame unitsphere {\n FrameTransformMatrix {\n  %s\n }\n",
+    std::fprintf(file,
+                 "xof 0303txt 0032\n\nFrame unitsphere {\n FrameTransformMatrix {\n  %s\n }\n",
                  kIdentityMatrixText);
     WriteMeshObject(file, "unitsphereMesh", g, {material});
     std::fputs("}\n", file);
@@ -332,14 +329,14 @@ std::vector<AnimatedMesh> AnimatedMeshes() {
     // The bowling alley broken: its walls, its roof and the big ball on the roof, each a
     // piece of its own.
     const Material concrete{0.85f, 0.82f, 0.78f, 8.0f, "windows.png"};
-    meshes.push_back({"building_bowling_alley_pieces",
-                      {concrete, dark},
-                      {{"Walls", -1, {0, 0, 0}}, {"Roof", -1, {0, 5.5f, 0}},
-                       {"BallSphere", -1, {0, 8, -10.5f}}},
-                      {{{0, 0, 0, 30, 10, 20, 0}, 0},
-                       {{0, 5.5f, 0, 31, 1, 21, 1}, 1},
-                       {{0, 8, -10.5f, 4, 4, 1, 1}, 2}},
-                      false,
-                      {}});
+    meshes.push_back(
+        {"building_bowling_alley_pieces",
+         {concrete, dark},
+         {{"Walls", -1, {0, 0, 0}}, {"Roof", -1, {0, 5.5f, 0}}, {"BallSphere", -1, {0, 8, -10.5f}}},
+         {{{0, 0, 0, 30, 10, 20, 0}, 0},
+          {{0, 5.5f, 0, 31, 1, 21, 1}, 1},
+          {{0, 8, -10.5f, 4, 4, 1, 1}, 2}},
+         false,
+         {}});
     return meshes;
 }
