@@ -9,8 +9,11 @@
 
 #include "core/component_type.h"
 #include "core/game_object.h"
+#include "core/handler_ids.h"
 #include "core/math_functions.h"
 #include "core/message.h"
+#include "core/message_handler.h"
+#include "core/message_router.h"
 #include "core/message_types.h"
 #include "core/stream_map.h"
 #include "game/physics_info.h"
@@ -408,6 +411,83 @@ TEST_F(GraphicComponentTest, CollisionMeshDataGivesOneShapePerContainer) {
         m_graphics->HandleMessage(&byObject, 0);
         EXPECT_EQ(records.size(), p.breakable == "false" ? 1u : 2u);
     }
+}
+
+// The running level: makes each object asked for with a graphic component of the box.
+class FakeLevel : public MessageHandler {
+  public:
+    explicit FakeLevel(GraphicsProcess* graphics) : m_graphics(graphics) {}
+
+    void HandleMessage(BaseMessage* message, u32 fromId) override {
+        const std::string* type = message->Payload<std::string>();
+        if (message->type != MSG_LEVEL_CREATE_OBJECT || type == nullptr) {
+            return;
+        }
+        auto object = std::make_unique<GameObject>(*type);
+        StreamMap stream;
+        stream.AddString("Object", *type);
+        stream.AddString("Component", "Graphic");
+        stream.AddString("Mesh", "assets/art/box.x");
+        testing::internal::CaptureStdout();
+        Component* const component = m_graphics->CreateComponent(&stream);
+        testing::internal::GetCapturedStdout();
+        object->AddComponent(ComponentType::Graphic, component);
+        Message<GameObject*> reply(MSG_LEVEL_OBJECT_CREATED, object.get());
+        m_objects.push_back(std::move(object));
+        SendMessage(&reply, fromId);
+    }
+
+    GraphicsProcess* m_graphics;
+    std::vector<std::unique_ptr<GameObject>> m_objects;
+};
+
+TEST_F(GraphicComponentTest, BreakingMakesOneObjectPerPieceInFrameOrder) {
+    MessageRouter router;
+    m_graphics->Bind(&router, GraphicsProcess::kHandlerId);
+    FakeLevel level(m_graphics.get());
+    level.Bind(&router, HANDLER_LEVEL_STATE);
+
+    Parameters plain;
+    GraphicComponent* const solid = Create("BuildingBowlingAlley", plain);
+    Message<std::pair<GraphicComponent*, bool>> ignored(MSG_GRAPHICS_BREAK_OBJECT, {solid, true});
+    m_graphics->HandleMessage(&ignored, 0);
+    EXPECT_TRUE(level.m_objects.empty()); // not breakable
+
+    const struct {
+        const char* type;
+        const char* ballType;
+    } cases[] = {{"BuildingBowlingAlley", "BuildingBowlingBall"},
+                 {"BuildingStore", "BuildingBlock"}};
+    for (const auto& c : cases) {
+        level.m_objects.clear();
+        Parameters breakable;
+        breakable.hdr = 3.0f;
+        breakable.breakable = "assets/art/pieces.x";
+        GraphicComponent* const broken = Create(c.type, breakable);
+        broken->owner->position = Vector(100, 0, 0);
+        broken->Update(0.0f);
+        Message<std::pair<GraphicComponent*, bool>> message(MSG_GRAPHICS_BREAK_OBJECT,
+                                                            {broken, true});
+        m_graphics->HandleMessage(&message, 0);
+        EXPECT_TRUE(m_graphics->LastBreakFlag());
+        ASSERT_EQ(level.m_objects.size(), 2u) << c.type;
+        EXPECT_EQ(level.m_objects[0]->name, "BuildingBlock");
+        EXPECT_EQ(level.m_objects[1]->name, c.ballType);
+        auto* const wall = dynamic_cast<GraphicComponent*>(
+            level.m_objects[0]->GetComponent(ComponentType::Graphic));
+        ASSERT_NE(wall, nullptr);
+        EXPECT_EQ(wall->GetMesh(), FirstMeshContainer(broken->GetSecondRootFrame())->m_mesh);
+        EXPECT_EQ(wall->GetHdrMultiplier(), 3.0f);
+        EXPECT_FALSE(wall->IsAnimated());
+        EXPECT_EQ(wall->GetSecondHierarchy(), 0);
+        // The wall's frame sits 10 along x in a mesh re-centred by (1, 2, 3).
+        EXPECT_EQ(level.m_objects[0]->position.x, 109.0f);
+        EXPECT_EQ(level.m_objects[0]->position.y, -2.0f);
+        EXPECT_TRUE(level.m_objects[0]->positionChanged);
+    }
+    level.m_objects.clear();
+    m_objects.clear();
+    m_graphics->Bind(nullptr, GraphicsProcess::kHandlerId); // the router goes first
 }
 
 TEST(BossGraphicComponentTest, TheBlendFactorRisesByStepsAndStopsJustAboveOne) {
