@@ -498,6 +498,39 @@ void GraphicComponent::SetGeneratedMesh(gfx::Mesh* mesh, const MeshMaterialRecor
     m_sphere_radius = bounds.m_sphere_radius;
 }
 
+void GraphicComponent::SetPieceMesh(const MeshContainer& container,
+                                    const GraphicComponent& broken) {
+    FreeMesh();
+    m_mesh = container.m_mesh;
+    m_materials = container.m_materials;
+    m_textures = container.m_textures;
+    m_subset_count = container.m_material_count;
+    m_face_count = m_mesh != nullptr ? m_mesh->FaceCount() : 0;
+    m_vertex_count = m_mesh != nullptr ? m_mesh->VertexCount() : 0;
+    if (m_mesh != nullptr) {
+        MeshBounds bounds;
+        MeasureMesh(*m_mesh, false, bounds);
+        m_local_min = m_local_min2 = bounds.m_min;
+        m_local_max = m_local_max2 = bounds.m_max;
+        m_local_box = bounds.m_box;
+        m_sphere_centre = bounds.m_sphere_centre;
+        m_sphere_radius = bounds.m_sphere_radius;
+    }
+    // Drawn as it stands in its frame: no centre offset.
+    m_centre_offset = {};
+    m_centre_offset_matrix = Identity();
+    m_hdr_multiplier = broken.m_hdr_multiplier;
+    m_render_red = broken.m_render_red;
+    m_definition_flags[0] = broken.m_definition_flags[0];
+    m_specular_power = broken.m_specular_power;
+    m_record_number = broken.m_record_number;
+    SetBumpMap(broken.m_bump_map);
+    m_specular_map = broken.m_specular_map;
+    m_animated = 0;
+    m_second_hierarchy = 0;
+    m_second_root = nullptr;
+}
+
 bool GraphicComponent::IsInAnyShadowSplit() const {
     const u32 splits = std::min<u32>(g_shadow_split_count, kMaxShadowSplits);
     for (u32 i = 0; i < splits; ++i) {

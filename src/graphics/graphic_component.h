@@ -81,6 +81,9 @@ class GraphicComponent : public Component, public Allocator<GraphicComponent> {
     // A mesh made at run time (breaking): re-centred on its box like a loaded one.
     void SetGeneratedMesh(gfx::Mesh* mesh, const MeshMaterialRecord* materials,
                           gfx::Texture* const* textures, u32 subsetCount);
+    // A piece of a broken object: the container's mesh as it stands (shared with the pieces
+    // hierarchy, never moved) and the broken component's material values.
+    void SetPieceMesh(const MeshContainer& container, const GraphicComponent& broken);
     bool IsInAnyShadowSplit() const;
     void SetBumpMapByName(const std::string& name);
     void SetSpecularMapByName(const std::string& name);

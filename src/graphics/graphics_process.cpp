@@ -595,6 +595,21 @@ void GraphicsProcess::HandleMessage(BaseMessage* message, u32 fromId) {
             SendMessage(&reply, fromId);
         }
         break;
+    case MSG_GRAPHICS_BREAK_OBJECT:
+        if (const auto* broken = message->Payload<std::pair<GraphicComponent*, bool>>()) {
+            BreakObject(broken->first, broken->second);
+        } else if (GraphicComponent* const* component = message->Payload<GraphicComponent*>()) {
+            BreakObject(*component, false);
+        }
+        break;
+    case MSG_GRAPHICS_GET_COLLISION_MESH_DATA:
+        if (const auto* request = message->Payload<CollisionMeshRequest>()) {
+            if (request->first != nullptr) {
+                GetCollisionMeshData(*request->first, request->second.first,
+                                     request->second.second);
+            }
+        }
+        break;
     case MSG_GRAPHICS_PARTICLE_SYSTEM_VALID:
         // The same id carries the answer; only the question is answered.
         if (ParticleSystemCPU* const* system = message->Payload<ParticleSystemCPU*>()) {

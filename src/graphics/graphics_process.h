@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/asset_paths.h"
@@ -36,7 +37,12 @@ class Window;
 }
 
 class GameObject;
+struct PhysicsInfo;
+using CollisionMeshRequest =
+    std::pair<std::vector<PhysicsInfo>*, std::pair<std::string, GameObject*>>;
 class GraphicComponent;
+struct Frame;
+struct MeshContainer;
 class GraphicsAnimationMap;
 class ObjectEffects;
 class RenderTargetDesc;
@@ -109,6 +115,20 @@ class GraphicsProcess : public ComponentProcess {
     GraphicsAnimationMap* GetAnimationMap(const std::string& name);
     void ReleaseAnimationMap(GraphicsAnimationMap* map);
     void UnloadMesh(const std::string& name);
+    // Message 145: one record per mesh container of the named mesh file; with no file name
+    // (empty, "true" or "false"), of the object's graphic component: its broken pieces when
+    // it has them, else its own mesh file.
+    void GetCollisionMeshData(std::vector<PhysicsInfo>& out, const std::string& meshName,
+                              GameObject* object);
+    // Message 128: each mesh container of the component's pieces hierarchy becomes a level
+    // object ("BuildingBlock", or "BuildingBowlingBall" for the bowling alley's ball) placed
+    // where the piece was drawn. Nothing for a component that is not breakable.
+    void BreakObject(GraphicComponent* component, bool flag);
+    void BreakFrame(Frame* frame, GraphicComponent* broken);
+    void BreakPiece(const std::string& name, MeshContainer* container, Frame* frame,
+                    GraphicComponent* broken);
+    // The flag of the last break, for the pieces' physics.
+    bool LastBreakFlag() const { return m_break_flag; }
     // The effect loaders; each effect is loaded once and kept until the process ends.
     void LoadObjectTechniques();
     void LoadDepthBufferTechnique();
@@ -254,6 +274,7 @@ class GraphicsProcess : public ComponentProcess {
     std::string m_status_text;
     std::vector<GraphicComponent*> m_graphic_components;
     u8 m_citizen_mesh_built = 0;
+    bool m_break_flag = false;
     GraphicComponent* m_citizen_component = nullptr;
     // The first map built for each mesh that has animation sets; copies go out.
     std::map<std::string, GraphicsAnimationMap*> m_animation_maps;

@@ -1,12 +1,18 @@
 // The "Graphic" components of the renderer: creation from an object definition, removal,
 // re-application of an edited definition, and their draw order.
 #include <algorithm>
+#include <cmath>
 
+#include "core/component_type.h"
 #include "core/game_object.h"
+#include "core/math_functions.h"
 #include "core/stream_map.h"
+#include "game/physics_info.h"
 #include "graphics/boss_graphic_component.h"
 #include "graphics/graphic_component.h"
 #include "graphics/graphics_process.h"
+#include "graphics/mesh_hierarchy.h"
+#include "platform/gfx/mesh.h"
 
 namespace {
 
@@ -44,6 +50,48 @@ struct GraphicParameters {
 
 bool IsBossType(const std::string& type) {
     return type == "Tiny" || type == "AI-Boss-Fly-UFO";
+}
+
+// One box per mesh container, placed by its frame's combined matrix: half extents of the
+// container's mesh box scaled by the frame, the box centre as translation, mass the box
+// volume. A container whose name holds "Sphere" becomes a sphere.
+void AppendCollisionShapes(const Frame* frame, std::vector<PhysicsInfo>& out) {
+    for (; frame != nullptr; frame = frame->m_sibling) {
+        for (const MeshContainer* c = frame->m_mesh_container; c != nullptr; c = c->m_next) {
+            if (c->m_mesh == nullptr || c->m_mesh->VertexCount() == 0) {
+                continue;
+            }
+            Float3 min;
+            Float3 max;
+            Math::ComputeBoundingBox(c->m_mesh->Vertices()[0].position, c->m_mesh->VertexCount(),
+                                     gfx::Mesh::kVertexStride, min, max);
+            Float3 scale;
+            Quaternion rotation;
+            Float3 translation;
+            Math::MatrixDecompose(frame->m_combined, scale, rotation, translation);
+            const Float4x4 turn = Math::MatrixRotationQuaternion(rotation);
+            const Float3 centre = Math::Vec3TransformCoord(
+                {(min.x + max.x) / 2, (min.y + max.y) / 2, (min.z + max.z) / 2}, frame->m_combined);
+            PhysicsInfo info;
+            info.m_dimensions[0] = (max.x - min.x) / 2 * std::fabs(scale.x);
+            info.m_dimensions[1] = (max.y - min.y) / 2 * std::fabs(scale.y);
+            info.m_dimensions[2] = (max.z - min.z) / 2 * std::fabs(scale.z);
+            for (int row = 0; row < 3; ++row) {
+                for (int column = 0; column < 3; ++column) {
+                    info.m_rotation[row * 3 + column] = turn.m[row * 4 + column];
+                }
+            }
+            info.m_translation[0] = centre.x;
+            info.m_translation[1] = centre.y;
+            info.m_translation[2] = centre.z;
+            info.m_name = c->m_name.find(PhysicsInfo::kSphereName) != std::string::npos
+                              ? PhysicsInfo::kSphereName
+                              : c->m_name;
+            info.m_mass = 8.0f * info.m_dimensions[0] * info.m_dimensions[1] * info.m_dimensions[2];
+            out.push_back(info);
+        }
+        AppendCollisionShapes(frame->m_first_child, out);
+    }
 }
 
 } // namespace
@@ -128,4 +176,29 @@ void GraphicsProcess::DeleteGraphicComponents() {
     m_graphic_components.clear();
     m_citizen_component = nullptr;
     m_citizen_mesh_built = 0;
+}
+
+void GraphicsProcess::GetCollisionMeshData(std::vector<PhysicsInfo>& out,
+                                           const std::string& meshName, GameObject* object) {
+    std::string name = meshName == "true" || meshName == "false" ? std::string() : meshName;
+    if (name.empty() && object != nullptr) {
+        auto* const graphic =
+            dynamic_cast<GraphicComponent*>(object->GetComponent(ComponentType::Graphic));
+        if (graphic == nullptr) {
+            return;
+        }
+        if (graphic->GetSecondRootFrame() != nullptr) {
+            // The pieces as the component holds them, already placed.
+            AppendCollisionShapes(graphic->GetSecondRootFrame(), out);
+            return;
+        }
+        name = graphic->GetMeshName();
+    }
+    if (name.empty()) {
+        return;
+    }
+    Frame* const root = LoadAnimatedMesh(name).m_root;
+    const DeviceLock lock;
+    ::UpdateFrameMatrices(root, nullptr);
+    AppendCollisionShapes(root, out);
 }

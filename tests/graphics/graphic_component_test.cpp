@@ -9,8 +9,14 @@
 
 #include "core/component_type.h"
 #include "core/game_object.h"
+#include "core/handler_ids.h"
 #include "core/math_functions.h"
+#include "core/message.h"
+#include "core/message_handler.h"
+#include "core/message_router.h"
+#include "core/message_types.h"
 #include "core/stream_map.h"
+#include "game/physics_info.h"
 #include "graphics/boss_graphic_component.h"
 #include "graphics/graphic_component.h"
 #include "graphics/graphics_process.h"
@@ -63,15 +69,31 @@ Parameters WithMesh(const std::string& mesh) {
     return p;
 }
 
+// Two pieces: a wall moved by its frame and a ball.
+const char* const kPieces = R"(xof 0303txt 0032
+Frame Pieces {
+ Frame Wall {
+  FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 10,0,0,1;; }
+  Mesh WallMesh { 4; 0;0;0;, 2;0;0;, 0;4;0;, 0;0;6;; 4; 3;0,2,1;, 3;0,1,3;, 3;0,3,2;, 3;1,2,3;; }
+ }
+ Frame Ball {
+  Mesh BallSphereMesh { 4; 0;0;0;, 1;0;0;, 0;1;0;, 0;0;1;; 4; 3;0,2,1;, 3;0,1,3;, 3;0,3,2;, 3;1,2,3;; }
+ }
+}
+)";
+
 // The renderer with an art package in a scratch working folder, as the game finds it.
 class GraphicComponentTest : public ::testing::Test {
   protected:
     void SetUp() override {
         m_previous = std::filesystem::current_path();
         std::filesystem::current_path(m_folder.Path());
-        const auto package = package_fixture::MakePackage(
-            m_folder.Path() / "assets" / "packages", "art",
-            {{"meshes/box.x", kBox}, {"meshes/other.x", kBox}, {"meshes/walker.x", kWalker}});
+        const auto package =
+            package_fixture::MakePackage(m_folder.Path() / "assets" / "packages", "art",
+                                         {{"meshes/box.x", kBox},
+                                          {"meshes/other.x", kBox},
+                                          {"meshes/walker.x", kWalker},
+                                          {"meshes/pieces.x", kPieces}});
         ASSERT_FALSE(package.empty());
         testing::internal::CaptureStdout();
         m_graphics = std::make_unique<GraphicsProcess>(nullptr, nullptr, 0, 1024.0f, 3);
@@ -362,6 +384,110 @@ TEST_F(GraphicComponentTest, ShadowSplitVisibilityCountsOnlyTheUsedSplits) {
     EXPECT_FALSE(component->IsInAnyShadowSplit());
     component->SetVisibleInSplit(g_shadow_split_count - 1, 1);
     EXPECT_TRUE(component->IsInAnyShadowSplit());
+}
+
+TEST_F(GraphicComponentTest, CollisionMeshDataGivesOneShapePerContainer) {
+    std::vector<PhysicsInfo> records;
+    Message<CollisionMeshRequest> ask(MSG_GRAPHICS_GET_COLLISION_MESH_DATA,
+                                      {&records, {"assets/art/pieces.x", nullptr}});
+    m_graphics->HandleMessage(&ask, 0);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].m_name, "WallMesh");
+    EXPECT_EQ(records[0].m_dimensions[1], 2.0f);
+    EXPECT_EQ(records[0].m_translation[0], 11.0f); // box centre (1,2,3) moved by the frame
+    EXPECT_EQ(records[0].m_translation[2], 3.0f);
+    EXPECT_EQ(records[0].m_mass, 48.0f);
+    EXPECT_EQ(records[1].m_name, PhysicsInfo::kSphereName);
+
+    // Through the object: its own mesh, or its broken pieces when it has them.
+    Parameters breakable;
+    breakable.breakable = "assets/art/pieces.x";
+    for (const Parameters& p : {Parameters(), breakable}) {
+        GraphicComponent* const component = Create("Crate", p);
+        component->owner->AddComponent(ComponentType::Graphic, component);
+        records.clear();
+        Message<CollisionMeshRequest> byObject(MSG_GRAPHICS_GET_COLLISION_MESH_DATA,
+                                               {&records, {"", component->owner}});
+        m_graphics->HandleMessage(&byObject, 0);
+        EXPECT_EQ(records.size(), p.breakable == "false" ? 1u : 2u);
+    }
+}
+
+// The running level: makes each object asked for with a graphic component of the box.
+class FakeLevel : public MessageHandler {
+  public:
+    explicit FakeLevel(GraphicsProcess* graphics) : m_graphics(graphics) {}
+
+    void HandleMessage(BaseMessage* message, u32 fromId) override {
+        const std::string* type = message->Payload<std::string>();
+        if (message->type != MSG_LEVEL_CREATE_OBJECT || type == nullptr) {
+            return;
+        }
+        auto object = std::make_unique<GameObject>(*type);
+        StreamMap stream;
+        stream.AddString("Object", *type);
+        stream.AddString("Component", "Graphic");
+        stream.AddString("Mesh", "assets/art/box.x");
+        testing::internal::CaptureStdout();
+        Component* const component = m_graphics->CreateComponent(&stream);
+        testing::internal::GetCapturedStdout();
+        object->AddComponent(ComponentType::Graphic, component);
+        Message<GameObject*> reply(MSG_LEVEL_OBJECT_CREATED, object.get());
+        m_objects.push_back(std::move(object));
+        SendMessage(&reply, fromId);
+    }
+
+    GraphicsProcess* m_graphics;
+    std::vector<std::unique_ptr<GameObject>> m_objects;
+};
+
+TEST_F(GraphicComponentTest, BreakingMakesOneObjectPerPieceInFrameOrder) {
+    MessageRouter router;
+    m_graphics->Bind(&router, GraphicsProcess::kHandlerId);
+    FakeLevel level(m_graphics.get());
+    level.Bind(&router, HANDLER_LEVEL_STATE);
+
+    Parameters plain;
+    GraphicComponent* const solid = Create("BuildingBowlingAlley", plain);
+    Message<std::pair<GraphicComponent*, bool>> ignored(MSG_GRAPHICS_BREAK_OBJECT, {solid, true});
+    m_graphics->HandleMessage(&ignored, 0);
+    EXPECT_TRUE(level.m_objects.empty()); // not breakable
+
+    const struct {
+        const char* type;
+        const char* ballType;
+    } cases[] = {{"BuildingBowlingAlley", "BuildingBowlingBall"},
+                 {"BuildingStore", "BuildingBlock"}};
+    for (const auto& c : cases) {
+        level.m_objects.clear();
+        Parameters breakable;
+        breakable.hdr = 3.0f;
+        breakable.breakable = "assets/art/pieces.x";
+        GraphicComponent* const broken = Create(c.type, breakable);
+        broken->owner->position = Vector(100, 0, 0);
+        broken->Update(0.0f);
+        Message<std::pair<GraphicComponent*, bool>> message(MSG_GRAPHICS_BREAK_OBJECT,
+                                                            {broken, true});
+        m_graphics->HandleMessage(&message, 0);
+        EXPECT_TRUE(m_graphics->LastBreakFlag());
+        ASSERT_EQ(level.m_objects.size(), 2u) << c.type;
+        EXPECT_EQ(level.m_objects[0]->name, "BuildingBlock");
+        EXPECT_EQ(level.m_objects[1]->name, c.ballType);
+        auto* const wall = dynamic_cast<GraphicComponent*>(
+            level.m_objects[0]->GetComponent(ComponentType::Graphic));
+        ASSERT_NE(wall, nullptr);
+        EXPECT_EQ(wall->GetMesh(), FirstMeshContainer(broken->GetSecondRootFrame())->m_mesh);
+        EXPECT_EQ(wall->GetHdrMultiplier(), 3.0f);
+        EXPECT_FALSE(wall->IsAnimated());
+        EXPECT_EQ(wall->GetSecondHierarchy(), 0);
+        // The wall's frame sits 10 along x in a mesh re-centred by (1, 2, 3).
+        EXPECT_EQ(level.m_objects[0]->position.x, 109.0f);
+        EXPECT_EQ(level.m_objects[0]->position.y, -2.0f);
+        EXPECT_TRUE(level.m_objects[0]->positionChanged);
+    }
+    level.m_objects.clear();
+    m_objects.clear();
+    m_graphics->Bind(nullptr, GraphicsProcess::kHandlerId); // the router goes first
 }
 
 TEST(BossGraphicComponentTest, TheBlendFactorRisesByStepsAndStopsJustAboveOne) {
