@@ -13,3 +13,7 @@ endforeach()
 if(TARGET bench_physics_scene)
   target_link_libraries(bench_physics_scene PRIVATE gorvane_physx PkgConfig::BULLET)
 endif()
+# The frame benchmark draws the city with the renderer.
+if(TARGET bench_frame)
+  target_link_libraries(bench_frame PRIVATE gorvane_graphics)
+endif()

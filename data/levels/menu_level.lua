@@ -5,11 +5,16 @@
 -- Object types are named in double quotes, one to a line: the resource loader reads the
 -- script that way to find what to load while the intro screens show.
 
--- Creates an object of the type, sets its position and lets its components take it.
+-- The menu's fixed camera stands at (-12, -22, -72) and looks at (50, -34, 30), so the
+-- scene is laid out around that point, on a street 40 units below the origin.
+local originX, originY, originZ = 50, -40, 30
+
+-- Creates an object of the type, sets its position relative to the scene's origin and lets
+-- its components take it.
 local function Place(typeName, x, y, z)
     local object = LuaGameObject(CreateGameObject(typeName))
     if Valid(object:GetObject()) then
-        object:SetPosition(x, y, z)
+        object:SetPosition(originX + x, originY + y, originZ + z)
         object:FinalizeMore()
     end
     return object

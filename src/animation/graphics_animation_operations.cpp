@@ -31,6 +31,18 @@ class Operations final : public AnimationMapOperations {
             delete map;
         }
     }
+    void Play(GraphicsAnimationMap& map, const std::string& name, bool loop) override {
+        PlayAnimation(map, name, loop);
+    }
+    void PlayAt(GraphicsAnimationMap& map, u32 n) override { PlayAnimationAt(map, n); }
+    void SetTimeAt(GraphicsAnimationMap& map, u32 n, float t) override {
+        SetAnimationTimeAt(map, n, t);
+    }
+    void SetSpeedAll(GraphicsAnimationMap& map, float speed) override {
+        SetAnimationSpeedAll(map, speed);
+    }
+    void SpeedUpFirst(GraphicsAnimationMap& map) override { SpeedUpFirstAnimation(map); }
+    void PauseSecond(GraphicsAnimationMap& map) override { PauseSecondAnimation(map); }
 };
 
 } // namespace

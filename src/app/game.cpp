@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "animation/graphics_animation_operations.h"
+#include "animation/x_animation_set_source.h"
 #include "app/input_controls.h"
 #include "app/intro_state.h"
 #include "app/level_state.h"
@@ -101,6 +102,8 @@ Game::Game(GameEnvironment environment) : m_environment(std::move(environment)) 
     Bind(&m_router, HANDLER_GAME);
     // The renderer reaches the meshes' animation maps through these.
     RegisterGraphicsAnimationOperations();
+    // Their animation sets come out of the art package's .X files.
+    RegisterXAnimationSetSource();
     m_lua.Bind(&m_router, HANDLER_LUA_HANDLER);
 
     const boost::shared_ptr<ParserProcess> parser(new ParserProcess());

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/math_types.h"
+#include "core/types.h"
 
 class GraphicsAnimationMap;
 
@@ -28,6 +29,14 @@ class AnimationMapOperations {
                        Float4x4& matrix) const = 0;
     // Deletes the map with its sets; null is ignored.
     virtual void Release(GraphicsAnimationMap* map) = 0;
+
+    // Starting sets, as graphic components do for their object types.
+    virtual void Play(GraphicsAnimationMap& map, const std::string& name, bool loop) = 0;
+    virtual void PlayAt(GraphicsAnimationMap& map, u32 n) = 0;
+    virtual void SetTimeAt(GraphicsAnimationMap& map, u32 n, float t) = 0;
+    virtual void SetSpeedAll(GraphicsAnimationMap& map, float speed) = 0;
+    virtual void SpeedUpFirst(GraphicsAnimationMap& map) = 0;
+    virtual void PauseSecond(GraphicsAnimationMap& map) = 0;
 };
 
 // Not owned; null until registered, and the renderer then has no animation maps.

@@ -8,9 +8,11 @@
 #include "content/particle_system_info.h"
 #include "core/component_header.h"
 #include "core/component_type.h"
+#include "core/game_object.h"
 #include "core/handler_ids.h"
 #include "core/message.h"
 #include "core/stream_map.h"
+#include "core/worker_pool.h"
 #include "graphics/animation_map_operations.h"
 #include "graphics/object_effects.h"
 #include "graphics/particle_system_cpu.h"
@@ -19,6 +21,7 @@
 #include "graphics/render_state_cache.h"
 #include "graphics/render_target_desc.h"
 #include "graphics/screenshot.h"
+#include "graphics/sky.h"
 #include "graphics/video_manager.h"
 #include "platform/gfx/device.h"
 #include "platform/input/keys.h"
@@ -34,7 +37,6 @@ constexpr u32 kInputId = HANDLER_INPUT_CONTROLS;
 constexpr u32 kLevelId = HANDLER_LEVEL_STATE;
 constexpr u32 kUiId = HANDLER_UI_PROCESS;
 
-constexpr float kMaxRealDt = 0.25f;
 constexpr auto kLostDeviceWait = std::chrono::milliseconds(20);
 
 void StartVideo(const char* name, gfx::Device* device) {
@@ -104,12 +106,16 @@ GraphicsProcess::GraphicsProcess(window::Window* window, void* instance, int sho
 }
 
 GraphicsProcess::~GraphicsProcess() {
+    DeleteGraphicComponents();
     for (const auto& [name, map] : m_animation_maps) {
         ReleaseAnimationMap(map);
     }
     ParticleSystemManager::DestroyInstance();
     VideoManager::DestroyInstance();
     // GL objects go while the context is still there.
+    m_sky.reset();
+    m_fonts.Release();
+    m_meshes.Clear();
     m_textures.Clear();
     m_effects.reset();
     m_device.reset();
@@ -137,6 +143,7 @@ bool GraphicsProcess::CreateDevice(window::Window* window) {
             LoadDepthBufferTechnique();
         }
     }
+    CreateSceneObjects();
     ParticleSystemManager::Instance()->LoadTemplates();
     VideoManager::Instance();
     return m_device != nullptr;
@@ -199,46 +206,6 @@ void GraphicsProcess::ReleaseDeviceResources() {
 
 void GraphicsProcess::RestoreDeviceResources() {
     VideoManager::Instance()->ReloadAll(m_device.get());
-}
-
-void GraphicsProcess::Update(float dt) {
-    RenderSettings& settings = g_render_settings;
-    {
-        const DeviceLock lock;
-        settings.sceneUpdate = settings.componentUpdate;
-    }
-    const auto now = std::chrono::steady_clock::now();
-    m_real_dt = std::min(kMaxRealDt, std::chrono::duration<float>(now - m_last_frame).count());
-    m_last_frame = now;
-
-    m_motion_blur_timer -= dt;
-    m_motion_blur_active = m_motion_blur_timer > 0.0f;
-    m_camera_shake_timer -= dt;
-    m_camera_shake_active = m_camera_shake_timer > 0.0f;
-
-    if (settings.exposurePending != 0) {
-        settings.exposure = settings.pendingExposure;
-        settings.exposurePending = 0;
-    }
-    if (settings.lightMultiplierPending != 0) {
-        settings.lightMultiplier = settings.pendingLightMultiplier;
-        settings.lightMultiplierPending = 0;
-    }
-
-    if (m_film_leader_playing != 0) {
-        UpdateFilmLeader(dt);
-    }
-    if (m_credits_playing != 0) {
-        UpdateCredits(dt);
-    }
-
-    if (m_device != nullptr) {
-        m_device->SetBackBufferTarget();
-        m_device->Clear(gfx::kClearTarget | gfx::kClearZBuffer | gfx::kClearStencil, 0xFF000000u,
-                        1.0f, 0);
-        m_device->Present();
-    }
-    m_first_frame = 0;
 }
 
 void GraphicsProcess::BeginOffscreenTarget(RenderTargetDesc& target) {
@@ -313,9 +280,22 @@ Component* GraphicsProcess::CreateComponent(StreamMap* stream) {
     }
     stream->BeginRead();
     ComponentHeader header;
-    if (!header.Read(stream) || header.Type() != ComponentType::ParticleSystem) {
+    if (!header.Read(stream)) {
         return nullptr;
     }
+    switch (header.Type()) {
+    case ComponentType::Graphic:
+        return CreateGraphicComponent(header.m_object_type, stream);
+    case ComponentType::ParticleSystem:
+        return CreateParticleSystemComponent(stream);
+    case ComponentType::Light:
+        return CreateLightComponent(*stream, header.m_object_type);
+    default:
+        return nullptr;
+    }
+}
+
+Component* GraphicsProcess::CreateParticleSystemComponent(StreamMap* stream) {
     std::string name;
     stream->ReadString(name);
     ParticleSystemCPU* system =
@@ -328,26 +308,82 @@ Component* GraphicsProcess::CreateComponent(StreamMap* stream) {
 }
 
 void GraphicsProcess::RemoveComponent(Component* component) {
+    if (component == nullptr) {
+        return;
+    }
+    // Beams stretched on the object that is going would move a deleted object.
+    if (component->owner != nullptr) {
+        m_lasers.RemoveOwnedBy(component->owner);
+    }
+    if (RemoveGraphicComponent(component)) {
+        return;
+    }
     // A particle system ends through the manager; it only stops following the object that
     // is letting it go, which may be about to be deleted.
     if (ParticleSystemCPU* system = ParticleSystemManager::Instance()->FindSystem(component)) {
         system->owner = nullptr;
+        return;
+    }
+    if (auto* light = dynamic_cast<Light*>(component)) {
+        m_lights.Remove(light);
     }
 }
 
-StaticMeshRecord GraphicsProcess::LoadStaticMesh(const std::string&) {
-    const DeviceLock lock;
-    return {};
+Component* GraphicsProcess::CreateLightComponent(StreamMap& stream, const std::string& objectType) {
+    const LightDefinition definition = ReadLightDefinition(stream);
+    auto* light = new Light(definition.enabled, objectType, definition.light);
+    light->m_volumetric_amount = definition.volumetricAmount;
+    light->m_offset = definition.offset;
+    light->m_always_visible = definition.alwaysVisible;
+    light->process = this;
+    m_lights.Add(light);
+    return light;
 }
 
-AnimatedMeshRecord GraphicsProcess::LoadAnimatedMesh(const std::string&) {
-    const DeviceLock lock;
-    return {};
+void GraphicsProcess::UpdateComponent(StreamMap* stream) {
+    if (stream == nullptr) {
+        return;
+    }
+    stream->BeginRead();
+    ComponentHeader header;
+    if (!header.Read(stream)) {
+        return;
+    }
+    if (header.Type() == ComponentType::Graphic) {
+        UpdateGraphicComponents(header.m_object_type, stream);
+    } else if (header.Type() == ComponentType::Light) {
+        UpdateLightComponents(header.m_object_type, *stream);
+    }
 }
 
-AnimatedMeshRecord GraphicsProcess::LoadAnimatedMeshInstance(const std::string&) {
+void GraphicsProcess::UpdateLightComponents(const std::string& objectType, StreamMap& stream) {
+    const LightDefinition definition = ReadLightDefinition(stream);
+    for (Light* light : m_lights.Lights()) {
+        if (light->owner == nullptr || light->owner->name != objectType) {
+            continue;
+        }
+        light->m_light = definition.light;
+        light->m_base_direction = definition.light.direction;
+        light->m_enabled = definition.enabled;
+        light->m_offset = definition.offset;
+        light->m_volumetric_amount = definition.volumetricAmount;
+        light->m_always_visible = definition.alwaysVisible;
+    }
+}
+
+StaticMeshRecord GraphicsProcess::LoadStaticMesh(const std::string& name) {
     const DeviceLock lock;
-    return {};
+    return m_meshes.LoadStaticMesh(name);
+}
+
+AnimatedMeshRecord GraphicsProcess::LoadAnimatedMesh(const std::string& name) {
+    const DeviceLock lock;
+    return m_meshes.LoadAnimatedMesh(name);
+}
+
+AnimatedMeshRecord GraphicsProcess::LoadAnimatedMeshInstance(const std::string& name) {
+    const DeviceLock lock;
+    return m_meshes.LoadAnimatedMeshInstance(name);
 }
 
 gfx::Texture* GraphicsProcess::GetTexture(const std::string& name) {
@@ -379,8 +415,9 @@ void GraphicsProcess::ReleaseAnimationMap(GraphicsAnimationMap* map) {
     }
 }
 
-void GraphicsProcess::UnloadMesh(const std::string&) {
+void GraphicsProcess::UnloadMesh(const std::string& name) {
     const DeviceLock lock;
+    m_meshes.UnloadMesh(name);
 }
 
 ObjectEffects& GraphicsProcess::Effects() {
@@ -495,6 +532,21 @@ void GraphicsProcess::HandleMessage(BaseMessage* message, u32 fromId) {
     case MSG_GRAPHICS_RANDOM_CAMERA_SHAKE:
         m_camera_shake_timer = message->ValueOr<float>(0.0f);
         break;
+    case MSG_GRAPHICS_LASER_BEAM_CREATION:
+        if (const LaserBeamInfo* beam = message->Payload<LaserBeamInfo>()) {
+            m_lasers.Create(*beam);
+        }
+        break;
+    case MSG_GRAPHICS_LASER_BEAM_UPDATE:
+        if (const LaserBeamInfo* beam = message->Payload<LaserBeamInfo>()) {
+            m_lasers.Update(*beam);
+        }
+        break;
+    case MSG_GRAPHICS_LASER_BEAM_DELETION:
+        if (const LaserBeamInfo* beam = message->Payload<LaserBeamInfo>()) {
+            m_lasers.Delete(*beam);
+        }
+        break;
     case MSG_GRAPHICS_SET_EXPOSURE_VALUE:
         settings.pendingExposure = message->ValueOr<float>(settings.pendingExposure);
         settings.exposurePending = 1;
@@ -541,6 +593,21 @@ void GraphicsProcess::HandleMessage(BaseMessage* message, u32 fromId) {
             Message<GraphicsAnimationMap*> reply(MSG_GRAPHICS_GRAPHICS_ANIMATION,
                                                  GetAnimationMap(*mesh));
             SendMessage(&reply, fromId);
+        }
+        break;
+    case MSG_GRAPHICS_BREAK_OBJECT:
+        if (const auto* broken = message->Payload<std::pair<GraphicComponent*, bool>>()) {
+            BreakObject(broken->first, broken->second);
+        } else if (GraphicComponent* const* component = message->Payload<GraphicComponent*>()) {
+            BreakObject(*component, false);
+        }
+        break;
+    case MSG_GRAPHICS_GET_COLLISION_MESH_DATA:
+        if (const auto* request = message->Payload<CollisionMeshRequest>()) {
+            if (request->first != nullptr) {
+                GetCollisionMeshData(*request->first, request->second.first,
+                                     request->second.second);
+            }
         }
         break;
     case MSG_GRAPHICS_PARTICLE_SYSTEM_VALID:

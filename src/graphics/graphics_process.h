@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/asset_paths.h"
@@ -16,7 +17,13 @@
 #include "core/types.h"
 #include "game/input_state.h"
 #include "graphics/device_mutex.h"
+#include "graphics/fading_quads.h"
+#include "graphics/laser_beams.h"
+#include "graphics/light.h"
+#include "graphics/mesh_cache.h"
 #include "graphics/mesh_records.h"
+#include "graphics/render_camera.h"
+#include "graphics/screen_fonts.h"
 #include "graphics/texture_cache.h"
 
 namespace gfx {
@@ -30,10 +37,19 @@ class Window;
 }
 
 class GameObject;
+struct PhysicsInfo;
+using CollisionMeshRequest =
+    std::pair<std::vector<PhysicsInfo>*, std::pair<std::string, GameObject*>>;
+class GraphicComponent;
+struct Frame;
+struct MeshContainer;
 class GraphicsAnimationMap;
 class ObjectEffects;
 class RenderTargetDesc;
+class Sky;
 class SoundInstance;
+class WorkerPool;
+struct GraphicDrawPass;
 
 class GraphicsProcess : public ComponentProcess {
   public:
@@ -60,9 +76,11 @@ class GraphicsProcess : public ComponentProcess {
     void Update(float dt) override;
     // Prepares the level's objects once loading is over; also on MSG_GRAPHICS_INITIALIZE.
     void Initialize() override;
-    // "ParticleSystem" components now; null for every other type.
+    // "Graphic" and "ParticleSystem" components; null for every other type.
     Component* CreateComponent(StreamMap* stream) override;
     void RemoveComponent(Component* component) override;
+    // Re-applies an edited definition to every live component of its object type.
+    void UpdateComponent(StreamMap* stream) override;
     void HandleMessage(BaseMessage* message, u32 fromId) override;
 
     // False after the start-up error box when no device could be made.
@@ -86,8 +104,7 @@ class GraphicsProcess : public ComponentProcess {
     void PlayCredits();
     void UpdateCredits(float dt);
 
-    // The loaders' entry points; they take the device mutex. The mesh and animation caches
-    // come with the mesh work, so for now those hand out empty records and nulls.
+    // The loaders' entry points; they take the device mutex (see graphics/mesh_cache.h).
     StaticMeshRecord LoadStaticMesh(const std::string& name);
     AnimatedMeshRecord LoadAnimatedMesh(const std::string& name);
     AnimatedMeshRecord LoadAnimatedMeshInstance(const std::string& name);
@@ -98,6 +115,20 @@ class GraphicsProcess : public ComponentProcess {
     GraphicsAnimationMap* GetAnimationMap(const std::string& name);
     void ReleaseAnimationMap(GraphicsAnimationMap* map);
     void UnloadMesh(const std::string& name);
+    // Message 145: one record per mesh container of the named mesh file; with no file name
+    // (empty, "true" or "false"), of the object's graphic component: its broken pieces when
+    // it has them, else its own mesh file.
+    void GetCollisionMeshData(std::vector<PhysicsInfo>& out, const std::string& meshName,
+                              GameObject* object);
+    // Message 128: each mesh container of the component's pieces hierarchy becomes a level
+    // object ("BuildingBlock", or "BuildingBowlingBall" for the bowling alley's ball) placed
+    // where the piece was drawn. Nothing for a component that is not breakable.
+    void BreakObject(GraphicComponent* component, bool flag);
+    void BreakFrame(Frame* frame, GraphicComponent* broken);
+    void BreakPiece(const std::string& name, MeshContainer* container, Frame* frame,
+                    GraphicComponent* broken);
+    // The flag of the last break, for the pieces' physics.
+    bool LastBreakFlag() const { return m_break_flag; }
     // The effect loaders; each effect is loaded once and kept until the process ends.
     void LoadObjectTechniques();
     void LoadDepthBufferTechnique();
@@ -121,10 +152,92 @@ class GraphicsProcess : public ComponentProcess {
     const InputState& EditorInput() const { return m_editor_input; }
     bool EditorInputRouting() const { return m_editor_input_routing != 0; }
 
+    // The graphic components, bump-mapped first, then by mesh record number (descending).
+    const std::vector<GraphicComponent*>& GraphicComponents() const { return m_graphic_components; }
+    // The first citizen's component, whose hierarchy all citizens share; null when none.
+    GraphicComponent* CitizenComponent() const { return m_citizen_component; }
+    bool CitizenMeshBuilt() const { return m_citizen_mesh_built != 0; }
+    void SetCitizenMeshBuilt(bool built) { m_citizen_mesh_built = built ? 1 : 0; }
+
     // Set by the level editor when it starts.
     u8 m_level_editor_present = 0;
 
+    // The scene the frame draws.
+    LightList& Lights() { return m_lights; }
+    RenderCamera& Camera() { return m_render_camera; }
+    LaserBeams& Lasers() { return m_lasers; }
+    FadingQuads& FadingQuadGroups() { return m_fading_quads; }
+    Sky* GetSky() const { return m_sky.get(); }
+    const ScreenFonts& Fonts() const { return m_fonts; }
+    // The short-lived light of a nuclear explosion.
+    Light* AddNukeLight(const Vector& position);
+    void UpdateLaserBeams(float dt);
+    // Whether the object-list display of the debug key L is on.
+    bool ObjectListDisplay() const { return m_object_list_display != 0; }
+
+    // How far behind the eye the sun sits, along its direction.
+    static constexpr float kSunDistance = 18200.0f;
+    // The object effects take the technique of the current path and the sun's values.
+    void SetObjectTechniques();
+    // Poses and skins one component now (a building just split).
+    void UpdateSkinningOf(GraphicComponent* component);
+    // The draw lists of the last cull.
+    const std::vector<GraphicComponent*>& VisibleList() const { return m_visible; }
+    const std::vector<GraphicComponent*>& NoShadowList() const { return m_no_shadow; }
+    const std::vector<GraphicComponent*>& ParkList() const { return m_park; }
+    u32 FacesDrawn() const { return m_faces_drawn; }
+    // Seconds the last frame spent in its costly steps on the render thread.
+    struct FrameTimings {
+        double componentUpdate = 0.0;
+        double skinning = 0.0;
+        double culling = 0.0;
+        double particles = 0.0;
+    };
+    const FrameTimings& LastFrameTimings() const { return m_timings; }
+
   private:
+    // The frame's steps, in the order Update runs them.
+    void ApplyDebugKeys(float dt);
+    void UpdateScene(float dt, bool filmPlaying);
+    void UpdateCamera(float dt);
+    void DrawFrame(bool filmPlaying);
+    // The forward path's depth image: the sky's far depth, then the objects'.
+    void RenderSkyDepthBuffer(const Float4x4& viewProjection);
+    // The camera and the sun; with a device also the sky and the fonts.
+    void CreateSceneObjects();
+    Component* CreateLightComponent(StreamMap& stream, const std::string& objectType);
+
+    // Scene passes.
+    WorkerPool& ComponentPool();
+    WorkerPool& CullPool();
+    void UpdateComponentsParallel(float dt);
+    void AdvanceAnimations(float dt);
+    void UpdateSkinning(float dt);
+    void SkinComponent(GraphicComponent& component, float dt);
+    // Visible to the camera or in a shadow split: its skinning shows this frame.
+    bool IsDrawnThisFrame(const GraphicComponent& component) const;
+    void CullObjectsParallel();
+    void BuildDrawLists(float dt);
+    // The world boxes the depth range is fitted to.
+    std::vector<const BoxRecord*> DepthFitBoxes() const;
+    void RenderObjectLists();
+    void DrawLitObjects();
+    bool BeginObjectEffect(const GraphicComponent& component);
+    void SetMaterialParameters(const GraphicComponent& component);
+    float SpecularPowerOf(const GraphicComponent& component) const;
+    void SetObjectMatrices(gfx::Effect& effect, const Float4x4& world);
+    void DrawMeshComponent(GraphicComponent& component);
+    void DrawSkinnedComponent(GraphicComponent& component);
+    GraphicDrawPass ObjectPass() const;
+    void RenderDepthObjects(const Float4x4& viewProjection);
+    void UpdateLightComponents(const std::string& objectType, StreamMap& stream);
+    Component* CreateGraphicComponent(const std::string& objectType, StreamMap* stream);
+    Component* CreateParticleSystemComponent(StreamMap* stream);
+    bool RemoveGraphicComponent(Component* component);
+    void UpdateGraphicComponents(const std::string& objectType, StreamMap* stream);
+    void SortGraphicComponents();
+    void DeleteGraphicComponents();
+
     // A message without payload, sent at once.
     void Post(u32 type, u32 toId);
 
@@ -133,6 +246,8 @@ class GraphicsProcess : public ComponentProcess {
     // After the device, so its effects go first.
     std::unique_ptr<ObjectEffects> m_effects;
     TextureCache m_textures{kArtPackage};
+    // After the textures: its records point into the texture cache.
+    MeshCache m_meshes{kArtPackage, [this](const std::string& name) { return GetTexture(name); }};
     window::Window* m_window = nullptr;
     void* m_instance = nullptr;
     int m_show_command = 0;
@@ -157,6 +272,10 @@ class GraphicsProcess : public ComponentProcess {
     GameObject* m_level_object = nullptr;
     SoundInstance* m_sound_instance = nullptr;
     std::string m_status_text;
+    std::vector<GraphicComponent*> m_graphic_components;
+    u8 m_citizen_mesh_built = 0;
+    bool m_break_flag = false;
+    GraphicComponent* m_citizen_component = nullptr;
     // The first map built for each mesh that has animation sets; copies go out.
     std::map<std::string, GraphicsAnimationMap*> m_animation_maps;
 
@@ -166,4 +285,31 @@ class GraphicsProcess : public ComponentProcess {
     float m_camera_shake_timer = 0.0f;
     u8 m_motion_blur_active = 0;
     u8 m_camera_shake_active = 0;
+
+    LightList m_lights;
+    RenderCamera m_render_camera;
+    LaserBeams m_lasers;
+    FadingQuads m_fading_quads;
+    std::unique_ptr<Sky> m_sky;
+    ScreenFonts m_fonts;
+    u8 m_object_list_display = 0;
+
+    std::vector<GraphicComponent*> m_visible;
+    std::vector<GraphicComponent*> m_no_shadow;
+    std::vector<GraphicComponent*> m_park;
+    std::unique_ptr<WorkerPool> m_component_pool;
+    std::unique_ptr<WorkerPool> m_cull_pool;
+    gfx::Effect* m_current_effect = nullptr;
+    // Debug switches: the scene draw (key 8) and the two bounds displays (keys 9 and 0).
+    u8 m_scene_draw = 1;
+    u8 m_bounds_display[2] = {};
+    // No shadow maps are made yet, so the object effects never sample them.
+    bool m_shadow_maps_ready = false;
+    u32 m_objects_seen = 0;
+    u32 m_objects_culled = 0;
+    u32 m_faces_drawn = 0;
+    u32 m_vertices_drawn = 0;
+    u32 m_depth_objects_counted = 0;
+    u32 m_depth_objects_skipped = 0;
+    FrameTimings m_timings;
 };

@@ -533,9 +533,17 @@ float Dot(Vec3 a, Vec3 b) {
     return a.x * b.x + a.y * b.y + a.z * b.z;
 }
 
-// A text .X file with one frame holding one mesh made of boxes, four vertices and two
-// triangles per face; faces wind clockwise seen from outside, as the renderer expects.
-void WriteMesh(const fs::path& folder, const Mesh& mesh) {
+// The triangles of a set of boxes, four vertices and two triangles per face; faces wind
+// clockwise seen from outside, as the renderer expects.
+struct Geometry {
+    std::vector<Vec3> positions;
+    std::vector<Vec3> normals;
+    std::vector<std::pair<float, float>> uvs;
+    std::vector<std::array<int, 3>> triangles;
+    std::vector<int> triangleMaterials;
+};
+
+Geometry BoxGeometry(const std::vector<Part>& parts, float tile) {
     struct Face {
         Vec3 normal, u, v;
     };
@@ -544,12 +552,9 @@ void WriteMesh(const fs::path& folder, const Mesh& mesh) {
         {{0, 1, 0}, {1, 0, 0}, {0, 0, 1}}, {{0, -1, 0}, {1, 0, 0}, {0, 0, 1}},
         {{0, 0, 1}, {1, 0, 0}, {0, 1, 0}}, {{0, 0, -1}, {1, 0, 0}, {0, 1, 0}},
     };
-    std::vector<Vec3> positions;
-    std::vector<Vec3> normals;
-    std::vector<std::pair<float, float>> uvs;
-    std::vector<std::array<int, 3>> triangles;
-    std::vector<int> triangleMaterials;
-    for (const Part& part : mesh.parts) {
+    Geometry g;
+    auto& positions = g.positions;
+    for (const Part& part : parts) {
         const Vec3 half{part.sx * 0.5f, part.sy * 0.5f, part.sz * 0.5f};
         for (const Face& face : faces) {
             const auto scaled = [&](Vec3 axis, float sign) {
@@ -565,9 +570,9 @@ void WriteMesh(const fs::path& folder, const Mesh& mesh) {
                 const Vec3 b = scaled(face.v, corner[1]);
                 positions.push_back({part.cx + n.x + a.x + b.x, part.cy + n.y + a.y + b.y,
                                      part.cz + n.z + a.z + b.z});
-                normals.push_back(face.normal);
-                uvs.emplace_back((corner[0] + 1.0f) * 0.5f * extentU / mesh.tile,
-                                 (1.0f - corner[1]) * 0.5f * extentV / mesh.tile);
+                g.normals.push_back(face.normal);
+                g.uvs.emplace_back((corner[0] + 1.0f) * 0.5f * extentU / tile,
+                                   (1.0f - corner[1]) * 0.5f * extentV / tile);
             }
             std::array<int, 3> t0{first, first + 1, first + 2};
             std::array<int, 3> t1{first, first + 2, first + 3};
@@ -581,19 +586,20 @@ void WriteMesh(const fs::path& folder, const Mesh& mesh) {
                 std::swap(t0[1], t0[2]);
                 std::swap(t1[1], t1[2]);
             }
-            triangles.push_back(t0);
-            triangles.push_back(t1);
-            triangleMaterials.push_back(part.material);
-            triangleMaterials.push_back(part.material);
+            g.triangles.push_back(t0);
+            g.triangles.push_back(t1);
+            g.triangleMaterials.push_back(part.material);
+            g.triangleMaterials.push_back(part.material);
         }
     }
+    return g;
+}
 
-    fs::create_directories(folder);
-    const fs::path path = folder / (std::string(mesh.name) + ".x");
-    std::FILE* file = std::fopen(path.string().c_str(), "w");
-    if (file == nullptr) {
-        Fail("cannot write " + path.string());
-    }
+// One Mesh data object; `extra` writes further child objects (skin weights) before its
+// closing brace.
+void WriteMeshObject(std::FILE* file, const std::string& name, const Geometry& g,
+                     const std::vector<Material>& materials,
+                     const std::function<void()>& extra = nullptr) {
     const auto list = [file](std::size_t count, const std::function<void(std::size_t)>& item) {
         for (std::size_t i = 0; i < count; ++i) {
             std::fputs("  ", file);
@@ -601,35 +607,32 @@ void WriteMesh(const fs::path& folder, const Mesh& mesh) {
             std::fputs(i + 1 < count ? ",\n" : ";\n", file);
         }
     };
-    std::fprintf(file, "xof 0303txt 0032\n\nFrame %s {\n FrameTransformMatrix {\n", mesh.name);
-    std::fputs("  1.000000,0.000000,0.000000,0.000000,0.000000,1.000000,0.000000,0.000000,"
-               "0.000000,0.000000,1.000000,0.000000,0.000000,0.000000,0.000000,1.000000;;\n }\n",
-               file);
-    std::fprintf(file, "\n Mesh %sMesh {\n  %zu;\n", mesh.name, positions.size());
-    list(positions.size(), [&](std::size_t i) {
-        std::fprintf(file, "%f;%f;%f;", positions[i].x, positions[i].y, positions[i].z);
+    std::fprintf(file, "\n Mesh %s {\n  %zu;\n", name.c_str(), g.positions.size());
+    list(g.positions.size(), [&](std::size_t i) {
+        std::fprintf(file, "%f;%f;%f;", g.positions[i].x, g.positions[i].y, g.positions[i].z);
     });
-    std::fprintf(file, "  %zu;\n", triangles.size());
+    std::fprintf(file, "  %zu;\n", g.triangles.size());
     const auto writeTriangles = [&] {
-        list(triangles.size(), [&](std::size_t i) {
-            std::fprintf(file, "3;%d,%d,%d;", triangles[i][0], triangles[i][1], triangles[i][2]);
+        list(g.triangles.size(), [&](std::size_t i) {
+            std::fprintf(file, "3;%d,%d,%d;", g.triangles[i][0], g.triangles[i][1],
+                         g.triangles[i][2]);
         });
     };
     writeTriangles();
-    std::fprintf(file, "\n  MeshNormals {\n  %zu;\n", normals.size());
-    list(normals.size(), [&](std::size_t i) {
-        std::fprintf(file, "%f;%f;%f;", normals[i].x, normals[i].y, normals[i].z);
+    std::fprintf(file, "\n  MeshNormals {\n  %zu;\n", g.normals.size());
+    list(g.normals.size(), [&](std::size_t i) {
+        std::fprintf(file, "%f;%f;%f;", g.normals[i].x, g.normals[i].y, g.normals[i].z);
     });
-    std::fprintf(file, "  %zu;\n", triangles.size());
+    std::fprintf(file, "  %zu;\n", g.triangles.size());
     writeTriangles();
-    std::fprintf(file, "  }\n\n  MeshTextureCoords {\n  %zu;\n", uvs.size());
-    list(uvs.size(),
-         [&](std::size_t i) { std::fprintf(file, "%f;%f;", uvs[i].first, uvs[i].second); });
-    std::fprintf(file, "  }\n\n  MeshMaterialList {\n  %zu;\n  %zu;\n", mesh.materials.size(),
-                 triangleMaterials.size());
-    list(triangleMaterials.size(),
-         [&](std::size_t i) { std::fprintf(file, "%d", triangleMaterials[i]); });
-    for (const Material& m : mesh.materials) {
+    std::fprintf(file, "  }\n\n  MeshTextureCoords {\n  %zu;\n", g.uvs.size());
+    list(g.uvs.size(),
+         [&](std::size_t i) { std::fprintf(file, "%f;%f;", g.uvs[i].first, g.uvs[i].second); });
+    std::fprintf(file, "  }\n\n  MeshMaterialList {\n  %zu;\n  %zu;\n", materials.size(),
+                 g.triangleMaterials.size());
+    list(g.triangleMaterials.size(),
+         [&](std::size_t i) { std::fprintf(file, "%d", g.triangleMaterials[i]); });
+    for (const Material& m : materials) {
         std::fprintf(file, "\n  Material {\n   %f;%f;%f;1.000000;;\n   %f;\n", m.r, m.g, m.b,
                      m.power);
         std::fputs("   0.300000;0.300000;0.300000;;\n   0.000000;0.000000;0.000000;;\n", file);
@@ -638,11 +641,36 @@ void WriteMesh(const fs::path& folder, const Mesh& mesh) {
         }
         std::fputs("  }\n", file);
     }
-    std::fputs("  }\n }\n}\n", file);
+    std::fputs("  }\n", file);
+    if (extra) {
+        extra();
+    }
+    std::fputs(" }\n", file);
+}
+
+const char* const kIdentityMatrixText =
+    "1.000000,0.000000,0.000000,0.000000,0.000000,1.000000,0.000000,0.000000,"
+    "0.000000,0.000000,1.000000,0.000000,0.000000,0.000000,0.000000,1.000000;;";
+
+// A text .X file with one frame holding one mesh made of boxes.
+void WriteMesh(const fs::path& folder, const Mesh& mesh) {
+    fs::create_directories(folder);
+    const fs::path path = folder / (std::string(mesh.name) + ".x");
+    std::FILE* file = std::fopen(path.string().c_str(), "w");
+    if (file == nullptr) {
+        Fail("cannot write " + path.string());
+    }
+    std::fprintf(file, "xof 0303txt 0032\n\nFrame %s {\n FrameTransformMatrix {\n", mesh.name);
+    std::fprintf(file, "  %s\n }\n", kIdentityMatrixText);
+    WriteMeshObject(file, std::string(mesh.name) + "Mesh", BoxGeometry(mesh.parts, mesh.tile),
+                    mesh.materials);
+    std::fputs("}\n", file);
     if (std::fclose(file) != 0) {
         Fail("cannot write " + path.string());
     }
 }
+
+#include "animated_meshes.h"
 
 std::vector<Mesh> Meshes() {
     const Material concrete{0.85f, 0.82f, 0.78f, 8.0f, "windows.png"};
@@ -650,12 +678,16 @@ std::vector<Mesh> Meshes() {
     const Material steel{0.35f, 0.45f, 0.65f, 32.0f, "metal.png"};
     const Material dark{0.15f, 0.15f, 0.18f, 16.0f, ""};
     const Material glow{1.0f, 0.25f, 0.15f, 64.0f, ""};
-    const Material olive{0.35f, 0.4f, 0.2f, 16.0f, "metal.png"};
     const Material alien{0.55f, 0.6f, 0.65f, 48.0f, "metal.png"};
     const Material green{0.3f, 1.0f, 0.4f, 64.0f, ""};
 
     std::vector<Mesh> meshes = {
         {"box", {roof}, {{0, 0, 0, 2, 2, 2, 0}}},
+        {"unitcube", {roof}, {{0, 0, 0, 1, 1, 1, 0}}},
+        {"building_bowling_alley",
+         {concrete, roof},
+         {{0, 0, 0, 30, 10, 20, 0}, {0, 5.5f, 0, 31, 1, 21, 1}, {0, 8, -10.5f, 4, 4, 1, 1}}},
+        {"bowling_ball", {{0.2f, 0.1f, 0.5f, 64.0f, ""}}, {{0, 0, 0, 2, 2, 2, 0}}},
         {"ground", {{1, 1, 1, 2.0f, "asphalt.png"}}, {{0, -0.5f, 0, 2000, 1, 2000, 0}}, 20.0f},
         {"building_block", {concrete}, {{0, 0, 0, 10, 10, 10, 0}}},
         {"building_apartment",
@@ -685,26 +717,21 @@ std::vector<Mesh> Meshes() {
         {"robot_leg", {steel, dark}, {{0, 0, 0, 3, 9, 3.5f, 0}, {0, -5, 0.75f, 3.4f, 1, 5, 1}}},
         {"robot_health", {green}, {{0, 0, 0, 0.5f, 0.3f, 0.2f, 0}}},
 
-        {"tank",
-         {olive, dark},
-         {{0, 0, 0, 8, 3, 10, 0}, {0, 2.5f, -1, 5, 2, 5, 0}, {0, 2.5f, 4.5f, 1, 1, 6, 1}}},
-        {"helicopter",
-         {olive, dark},
-         {{0, 0, 0, 4, 4, 10, 0}, {0, 1, -8, 1, 1, 8, 0}, {0, 2.6f, 0, 14, 0.2f, 1, 1}}},
         {"transport",
          {{0.45f, 0.47f, 0.5f, 16.0f, "metal.png"}, dark},
          {{0, 0, 0, 8, 6, 18, 0}, {0, 3.6f, 5, 16, 0.2f, 1, 1}, {0, 3.6f, -5, 16, 0.2f, 1, 1}}},
         {"citizen_cardboard", {{0.7f, 0.55f, 0.35f, 2.0f, ""}}, {{0, 0, 0, 1, 2, 0.2f, 0}}},
         {"medium_ufo", {alien, glow}, {{0, 0, 0, 12, 2, 12, 0}, {0, 1.8f, 0, 5, 2, 5, 1}}},
-        {"ufo_boss", {alien, glow}, {{0, 0, 0, 40, 6, 40, 0}, {0, 5, 0, 14, 6, 14, 1}}},
         {"ufo_child", {alien, glow}, {{0, 0, 0, 4, 1.5f, 4, 0}, {0, -1, 0, 1.5f, 0.5f, 1.5f, 1}}},
-        {"mothership_base", {alien, dark}, {{0, 0, 0, 120, 20, 120, 0}, {0, -11, 0, 90, 2, 90, 1}}},
         {"mothership_bfg", {alien, dark}, {{0, 0, 0, 10, 10, 30, 0}, {0, 0, 16, 6, 6, 4, 1}}},
         {"mothership_bfg_core", {glow}, {{0, 0, 0, 8, 8, 8, 0}}},
         {"mothership_turret",
          {alien, dark},
          {{0, 0, 0, 6, 4, 6, 0}, {0, 0, 4.5f, 1.5f, 1.5f, 5, 1}}},
         {"mothership_hatch", {dark}, {{0, 0, 0, 10, 1, 10, 0}}},
+        // One unit long along x and centred: the renderer stretches it between a beam's ends
+        // (with a negative x scale, so it is closed all round and shows from either side).
+        {"laser_beam", {{1.0f, 0.3f, 0.2f, 1.0f, ""}}, {{0, 0, 0, 1, 0.3f, 0.3f, 0}}},
     };
     // The mothership's turrets hang on tubes, and the robot's body cables are tubes too.
     static const char* const kTubeNames[] = {"mothership_tube0",
@@ -1359,6 +1386,10 @@ int main(int argc, char** argv) {
         for (const Mesh& mesh : Meshes()) {
             WriteMesh(data / "art" / "meshes", mesh);
         }
+        for (const AnimatedMesh& mesh : AnimatedMeshes()) {
+            WriteAnimatedMesh(data / "art" / "meshes", mesh);
+        }
+        WriteUnitSphere(data / "art" / "meshes", {0.25f, 0.25f, 0.28f, 4.0f, ""});
         WriteAnimations(data / "art" / "animations");
         WriteSounds(data / "sounds");
         WriteVideos(data / "video");

@@ -1,0 +1,187 @@
+// One frame of the renderer on the city of the feature film's level at 1280x800, headless
+// on the offscreen driver (Mesa llvmpipe without a display): the time of
+// GraphicsProcess::Update with the component update, skinning and culling steps as
+// counters. The city is placed as the level script places it; the camera looks over it
+// from above the robot, as the player's camera does.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "content/file_package.h"
+#include "content/game_object_definition_map.h"
+#include "core/component_type.h"
+#include "core/game_object.h"
+#include "core/message.h"
+#include "core/message_router.h"
+#include "game/player_info.h"
+#include "graphics/graphics_process.h"
+#include "platform/window/window.h"
+
+namespace {
+
+struct Placement {
+    const char* type;
+    float x, y, z;
+};
+
+std::vector<Placement> CityPlacements() {
+    std::vector<Placement> city = {
+        {"Ground", 0, -0.5f, 0},
+        {"RobotLeg", -2, 5, 0},
+        {"RobotLeg", 2, 5, 0},
+        {"RobotBody", 0, 14.5f, 0},
+        {"RobotHead", 0, 21, 0},
+        {"RobotRightArm", 5.5f, 14, 0},
+        {"RobotLeftArm", -5.5f, 14, 0},
+        {"BuildingApartment", 60, 20.5f, 40},
+        {"BuildingApartment", 60, 20.5f, -40},
+        {"BuildingApartment", 120, 20.5f, 0},
+        {"BuildingHighrise", -70, 36, 60},
+        {"BuildingHighrise", 100, 36, -90},
+        {"BuildingStore", -60, 6, -40},
+        {"BuildingStore", 0, 6, 110},
+        {"SmokeStack", -120, 15.5f, -20},
+    };
+    for (const float z : {-60.0f, -20.0f, 20.0f, 60.0f}) {
+        city.push_back({"StreetLight", -25, 6.1f, z});
+        city.push_back({"StreetLight", 25, 6.1f, z});
+    }
+    // The three hollow towers of building blocks, roofed.
+    const auto tower = [&city](int nx, int ny, int nz, float x, float z) {
+        for (int j = 0; j < ny; ++j) {
+            for (int i = 0; i < nx; ++i) {
+                for (int k = 0; k < nz; ++k) {
+                    const bool wall = i == 0 || k == 0 || i == nx - 1 || k == nz - 1;
+                    if (wall || j == ny - 1) {
+                        city.push_back({"BuildingBlock", x + (i - nx / 2.0f) * 10.01f + 5.005f,
+                                        j * 10.01f + 5.005f,
+                                        z + (k - nz / 2.0f) * 10.01f + 5.005f});
+                    }
+                }
+            }
+        }
+    };
+    tower(3, 3, 3, 40, 100);
+    tower(4, 2, 3, -50, 110);
+    tower(3, 4, 3, 0, -100);
+    return city;
+}
+
+class City {
+  public:
+    bool Build() {
+        if (chdir(GORVANE_BINARY_DIR) != 0) {
+            return false;
+        }
+        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        window::WindowDesc desc;
+        desc.width = 1280;
+        desc.height = 800;
+        desc.openGL = true;
+        m_window = window::Window::Create(desc);
+        if (m_window == nullptr) {
+            return false;
+        }
+        m_graphics = std::make_unique<GraphicsProcess>(m_window.get(), nullptr, 0, 1024.0f, 3);
+        if (m_graphics->GetDevice() == nullptr) {
+            return false;
+        }
+        m_graphics->Bind(&m_router, GraphicsProcess::kHandlerId);
+
+        FilePackage* levels = FilePackage::Get("./assets/packages/levels.kzp");
+        u32 size = 0;
+        const std::unique_ptr<u8[]> text = levels->GetFile("game_objects.xml", size);
+        GameObjectDefinitionMap definitions;
+        if (text == nullptr ||
+            !ReadGameObjectDefinitions(reinterpret_cast<const char*>(text.get()), size,
+                                       definitions)) {
+            return false;
+        }
+        for (const Placement& p : CityPlacements()) {
+            const auto found = definitions.find(p.type);
+            if (found == definitions.end()) {
+                continue;
+            }
+            auto object = std::make_unique<GameObject>(p.type);
+            object->position = Vector(p.x, p.y, p.z);
+            for (auto& [type, stream] : found->second) {
+                if (type != ComponentType::Graphic && type != ComponentType::Light) {
+                    continue;
+                }
+                StreamMap copy = stream;
+                object->AddComponent(static_cast<u32>(type), m_graphics->CreateComponent(&copy));
+            }
+            object->InitializeComponents();
+            m_objects.push_back(std::move(object));
+        }
+        PlayerInfo camera;
+        camera.m_vectors[0] = Vector(0.0f, 12.0f, 30.0f);
+        camera.m_vectors[1] = Vector(-10.0f, 45.0f, -70.0f);
+        Message<PlayerInfo> feed(MSG_PLAYER_CAMERA, camera);
+        m_graphics->HandleMessage(&feed, 0);
+        return true;
+    }
+
+    ~City() {
+        for (auto& object : m_objects) {
+            for (auto& [type, list] : object->components) {
+                for (Component* component : list) {
+                    m_graphics->RemoveComponent(component);
+                }
+                list.clear();
+            }
+        }
+        m_objects.clear();
+        m_graphics.reset();
+        m_window.reset();
+    }
+
+    GraphicsProcess& Graphics() { return *m_graphics; }
+    std::size_t ObjectCount() const { return m_objects.size(); }
+
+  private:
+    MessageRouter m_router;
+    std::unique_ptr<window::Window> m_window;
+    std::unique_ptr<GraphicsProcess> m_graphics;
+    std::vector<std::unique_ptr<GameObject>> m_objects;
+};
+
+void BM_CityFrame(benchmark::State& state) {
+    City city;
+    if (!city.Build()) {
+        state.SkipWithError("no device or no content: build the game's assets first");
+        return;
+    }
+    GraphicsProcess& graphics = city.Graphics();
+    // The first frame is black and the next ones upload meshes and textures.
+    for (int i = 0; i < 3; ++i) {
+        graphics.Update(1.0f / 30.0f);
+    }
+    double componentUpdate = 0.0;
+    double skinning = 0.0;
+    double culling = 0.0;
+    for (auto _ : state) {
+        graphics.Update(1.0f / 30.0f);
+        const GraphicsProcess::FrameTimings& t = graphics.LastFrameTimings();
+        componentUpdate += t.componentUpdate;
+        skinning += t.skinning;
+        culling += t.culling;
+    }
+    const double frames = static_cast<double>(state.iterations());
+    state.counters["objects"] = static_cast<double>(city.ObjectCount());
+    state.counters["visible"] = static_cast<double>(graphics.VisibleList().size());
+    state.counters["update_ms"] = componentUpdate / frames * 1000.0;
+    state.counters["skinning_ms"] = skinning / frames * 1000.0;
+    state.counters["culling_ms"] = culling / frames * 1000.0;
+    state.counters["fps"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_CityFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
+
+} // namespace
+
+BENCHMARK_MAIN();

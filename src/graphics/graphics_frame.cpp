@@ -1,0 +1,280 @@
+// One frame of the renderer, step by step: the debug keys, the time-driven effects, the
+// scene update (lights, lasers, camera), and the drawing of the sky and the overlays.
+
+#include <algorithm>
+#include <chrono>
+
+#include "core/game_object.h"
+#include "core/math_functions.h"
+#include "core/message.h"
+#include "game/player_info.h"
+#include "graphics/graphics_process.h"
+#include "graphics/object_effects.h"
+#include "graphics/particle_system_manager.h"
+#include "graphics/render_settings.h"
+#include "graphics/render_state_cache.h"
+#include "graphics/render_target_desc.h"
+#include "graphics/sky.h"
+#include "graphics/texture_cache.h"
+#include "platform/gfx/device.h"
+#include "platform/gfx/effect.h"
+#include "platform/input/keys.h"
+#include "platform/system/log.h"
+#include "platform/system/message_box.h"
+
+namespace {
+
+constexpr float kMaxRealDt = 0.25f;
+constexpr float kExposureStep = 0.1f;
+constexpr float kLightMultiplierStep = 0.01f;
+
+// Writes the seconds between its making and its end into a frame timing.
+class StepTimer {
+  public:
+    explicit StepTimer(double& seconds)
+        : m_seconds(seconds), m_start(std::chrono::steady_clock::now()) {}
+    ~StepTimer() {
+        m_seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
+    }
+    StepTimer(const StepTimer&) = delete;
+    StepTimer& operator=(const StepTimer&) = delete;
+
+  private:
+    double& m_seconds;
+    std::chrono::steady_clock::time_point m_start;
+};
+
+bool Pressed(const InputState& input, u8 key) {
+    return input.m_keys[key] == INPUT_PRESSED;
+}
+bool Held(const InputState& input, u8 key) {
+    return input.m_keys[key] == INPUT_HELD;
+}
+
+void ReportSkyError(const std::string& text) {
+    sys::ShowMessageBox("", text, sys::MessageBoxIcon::Error);
+}
+
+} // namespace
+
+void GraphicsProcess::CreateSceneObjects() {
+    m_lights.Clear();
+    m_lights.CreateSunLight();
+    m_render_camera = RenderCamera(kFieldOfView);
+    if (m_device == nullptr) {
+        return;
+    }
+    m_sky = Sky::Create(*m_device, LoadCubeTextureFromPackage(kArtPackage), ReportSkyError);
+    if (!m_fonts.Load(kArtPackage)) {
+        sys::LogLine("Graphics: the screen fonts could not be loaded");
+    }
+}
+
+Light* GraphicsProcess::AddNukeLight(const Vector& position) {
+    return m_lights.AddNukeLight(position);
+}
+
+void GraphicsProcess::UpdateLaserBeams(float dt) {
+    m_lasers.Advance(dt, [](const char* name, const Vector& position) {
+        ParticleSystemManager::Instance()->CreateParticleSystem(name, &position);
+    });
+}
+
+void GraphicsProcess::Update(float dt) {
+    RenderSettings& settings = g_render_settings;
+    {
+        const DeviceLock lock;
+        settings.sceneUpdate = settings.componentUpdate;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    m_real_dt = std::min(kMaxRealDt, std::chrono::duration<float>(now - m_last_frame).count());
+    m_last_frame = now;
+
+    m_motion_blur_timer -= dt;
+    m_motion_blur_active = m_motion_blur_timer > 0.0f;
+    m_camera_shake_timer -= dt;
+    m_camera_shake_active = m_camera_shake_timer > 0.0f;
+
+    ApplyDebugKeys(dt);
+
+    if (m_film_leader_playing != 0) {
+        UpdateFilmLeader(dt);
+    }
+    if (m_credits_playing != 0) {
+        UpdateCredits(dt);
+    }
+    const bool filmPlaying = m_film_leader_playing != 0 || m_credits_playing != 0;
+    if (settings.sceneUpdate != 0) {
+        UpdateScene(dt, filmPlaying);
+    }
+    if (m_device != nullptr) {
+        DrawFrame(filmPlaying);
+    }
+    m_first_frame = 0;
+}
+
+void GraphicsProcess::ApplyDebugKeys(float dt) {
+    RenderSettings& settings = g_render_settings;
+    const InputState& input = m_graphics_input;
+    if (Pressed(input, input::key::F)) {
+        if (Held(input, input::key::LeftShift)) {
+            bool quality = false;
+            Message<bool*> get(MSG_GRAPHICS_GET_USE_NORMAL_DEFERRED_SHADER_QUALITY, &quality);
+            SendMessage(&get, kHandlerId);
+            Message<bool> set(MSG_GRAPHICS_SET_USE_NORMAL_DEFERRED_SHADER_QUALITY, !quality);
+            SendMessage(&set, kHandlerId);
+        } else {
+            settings.deferred = settings.deferred != 0 ? 0 : 1;
+            SetObjectTechniques();
+        }
+    }
+    if (Pressed(input, input::key::Q)) {
+        settings.shadows = settings.shadows != 0 ? 0 : 1;
+        for (gfx::Effect* effect : {Effects().Phong(), Effects().Bump()}) {
+            if (effect != nullptr) {
+                effect->SetBool("render_shadows", settings.shadows != 0);
+            }
+        }
+    }
+    if (Pressed(input, input::key::Z)) {
+        settings.editorOff = settings.editorOff != 0 ? 0 : 1;
+        settings.editorOffDust = settings.editorOffDust != 0 ? 0 : 1;
+    }
+    if (Pressed(input, input::key::L)) {
+        m_object_list_display = m_object_list_display != 0 ? 0 : 1;
+    }
+    if (Held(input, input::key::E)) {
+        const bool minus = Held(input, input::key::NumpadMinus);
+        const bool plus = Held(input, input::key::NumpadPlus);
+        if (minus) {
+            settings.exposure -= kExposureStep;
+        }
+        if (plus) {
+            settings.exposure += kExposureStep;
+        }
+        sys::Log() << "Exposure: " << settings.exposure;
+    }
+    if (settings.exposurePending != 0) {
+        settings.exposure = settings.pendingExposure;
+        settings.exposurePending = 0;
+    }
+    if (Held(input, input::key::C)) {
+        if (Held(input, input::key::NumpadPlus)) {
+            settings.lightMultiplier += kLightMultiplierStep;
+        }
+        if (Held(input, input::key::NumpadMinus)) {
+            settings.lightMultiplier -= kLightMultiplierStep;
+        }
+        sys::Log() << "Light multiplier: " << settings.lightMultiplier;
+    }
+    if (settings.lightMultiplierPending != 0) {
+        settings.lightMultiplier = settings.pendingLightMultiplier;
+        settings.lightMultiplierPending = 0;
+    }
+    (void)dt;
+}
+
+void GraphicsProcess::UpdateScene(float dt, bool filmPlaying) {
+    const float fogRange = g_render_settings.fogRange;
+    m_lights.Update(dt, m_graphics_input, [this, fogRange](Light& light) {
+        return IsLightVisible(m_render_camera, light, fogRange);
+    });
+    UpdateLaserBeams(dt);
+    m_fading_quads.Update(dt);
+    {
+        const StepTimer timer(m_timings.componentUpdate);
+        UpdateComponentsParallel(dt);
+        AdvanceAnimations(dt);
+    }
+    {
+        const StepTimer timer(m_timings.skinning);
+        UpdateSkinning(dt);
+    }
+    UpdateCamera(dt);
+
+    m_render_camera.m_aspect = kAspectRatio;
+    if (!filmPlaying) {
+        const StepTimer timer(m_timings.culling);
+        BuildDrawLists(dt);
+    } else {
+        m_visible.clear();
+    }
+    if (m_visible.empty()) {
+        m_render_camera.ResetDepthRange();
+    } else {
+        m_render_camera.FitDepthRange(DepthFitBoxes());
+    }
+    m_render_camera.ExtractPlanes(m_render_camera.m_view, m_render_camera.m_projection);
+}
+
+void GraphicsProcess::UpdateCamera(float dt) {
+    if (m_free_camera != 0) {
+        const InputState input = m_graphics_input;
+        m_render_camera.UpdateFreeFly(input, dt);
+        return;
+    }
+    // The player camera record carries the point looked at first, then the eye.
+    if (m_player_camera != nullptr) {
+        if (const PlayerInfo* info = m_player_camera->Payload<PlayerInfo>()) {
+            m_render_camera.SetPose(info->m_vectors[1], info->m_vectors[0]);
+        }
+    }
+    if (m_camera_shake_active != 0) {
+        // A long shake shakes hard, the end of one only jitters.
+        if (m_camera_shake_timer > 0.5f) {
+            m_render_camera.ShakeRandom(dt);
+        } else {
+            m_render_camera.ShakeJitter(dt);
+        }
+    }
+}
+
+void GraphicsProcess::RenderSkyDepthBuffer(const Float4x4& viewProjection) {
+    RenderTargetDesc* target = Effects().DepthTarget();
+    if (target == nullptr || m_sky == nullptr) {
+        return;
+    }
+    BeginOffscreenTarget(*target);
+    m_sky->RenderDeferred(viewProjection, m_render_camera.m_eye, Sky::kDepthTechnique, 1.0f);
+    RenderDepthObjects(viewProjection);
+    RestoreBackBuffer(*target);
+}
+
+void GraphicsProcess::DrawFrame(bool filmPlaying) {
+    const RenderSettings& settings = g_render_settings;
+    gfx::Device& device = *m_device;
+    device.SetBackBufferTarget();
+    device.Clear(gfx::kClearTarget | gfx::kClearZBuffer | gfx::kClearStencil, 0xFF000000u, 1.0f, 0);
+
+    const Float4x4& view = m_render_camera.OrthonormalizeUp();
+    device.SetTransform(gfx::TransformKind::View, view.m);
+    const Float4x4 viewProjection = view * m_render_camera.m_projection;
+    const bool forward = settings.deferred == 0;
+    if (forward && settings.editorOff != 0) {
+        RenderSkyDepthBuffer(viewProjection);
+    }
+    device.SetTransform(gfx::TransformKind::Projection, m_render_camera.m_projection.m);
+
+    if (m_sky != nullptr && !filmPlaying) {
+        if (forward) {
+            m_sky->Render(viewProjection, m_render_camera.m_eye);
+        } else {
+            m_sky->RenderDeferred(viewProjection, m_render_camera.m_eye, Sky::kDeferredTechnique,
+                                  settings.lightMultiplier);
+        }
+    }
+    if (!filmPlaying && settings.sceneUpdate != 0) {
+        // The sun's values reach the object effects here, so a turn or a change of
+        // intensity shows at once.
+        SetObjectTechniques();
+        RenderObjectLists();
+    }
+
+    device.SetBackBufferTarget();
+    m_fonts.Draw(device, m_status_text, !m_fullscreen);
+    if (m_first_frame != 0) {
+        device.Clear(gfx::kClearTarget, 0xFF000000u, 1.0f, 0);
+    }
+    device.Present();
+}
