@@ -13,3 +13,8 @@ endforeach()
 if(TARGET bench_physics_scene)
   target_link_libraries(bench_physics_scene PRIVATE gorvane_physx PkgConfig::BULLET)
 endif()
+# The composition benchmark draws on a device of its own.
+if(TARGET bench_post_chain)
+  target_link_libraries(bench_post_chain PRIVATE gorvane_graphics)
+  add_dependencies(bench_post_chain gorvane_assets)
+endif()
