@@ -33,7 +33,6 @@ class Window;
 class GameObject;
 class GraphicsAnimationMap;
 class ObjectEffects;
-class PostProcessChain;
 class RenderTargetDesc;
 class SoundInstance;
 

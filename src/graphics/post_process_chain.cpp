@@ -195,7 +195,7 @@ std::unique_ptr<RenderTargetDesc> ScreenTarget(gfx::Device& device) {
     return target;
 }
 
-void DrawQuadThrough(gfx::Device& device, gfx::Effect& effect, const ScreenVertex* quad,
+void DrawQuadThrough(gfx::Device& device, gfx::Effect& effect, const FinalQuadVertex* quad,
                      gfx::Texture* source, bool finalPass) {
     device.SetVertexLayout(gfx::VertexLayout::ScreenTexture);
     if (!finalPass) {
@@ -213,7 +213,7 @@ void DrawQuadThrough(gfx::Device& device, gfx::Effect& effect, const ScreenVerte
             RenderStateCache::SetSampler(device, 0, gfx::kSampMagFilter, gfx::kFilterLinear);
             RenderStateCache::SetSampler(device, 0, gfx::kSampMipFilter, gfx::kFilterNone);
         }
-        device.DrawPrimitiveUP(gfx::PrimitiveType::TriangleStrip, 2, quad, sizeof(ScreenVertex));
+        device.DrawPrimitiveUP(gfx::PrimitiveType::TriangleStrip, 2, quad, sizeof(FinalQuadVertex));
         effect.EndPass();
     }
     effect.End();

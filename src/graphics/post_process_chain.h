@@ -82,13 +82,13 @@ inline constexpr f32 kScreenAspect = 1.6f;
 // All of a width x height back buffer; narrower than 16:10, the middle 16:10 band.
 gfx::Viewport MakeScreenViewport(i32 width, i32 height);
 
-struct ScreenVertex {
+struct FinalQuadVertex {
     f32 x, y, z, rhw, u, v;
 };
 struct FinalQuad {
     // Below 3:2 the back buffer is cleared to black first.
     bool clear = false;
-    ScreenVertex vertices[4];
+    FinalQuadVertex vertices[4];
 };
 // The quad the image is drawn onto the back buffer with, moved by the jitter offset; without
 // the letterbox, the quad that covers all of a target of that size.

@@ -422,7 +422,7 @@ TEST(LetterboxTest, NarrowScreensGetThe16To10Band) {
     }
     // The jitter moves all four corners.
     const FinalQuad moved = MakeFinalQuad(1280, 800, 0.0f, 6.0f);
-    for (const ScreenVertex& v : moved.vertices) {
+    for (const FinalQuadVertex& v : moved.vertices) {
         EXPECT_TRUE(v.y == 5.5f || v.y == 805.5f) << v.y;
     }
 }
