@@ -97,9 +97,8 @@ class City {
         u32 size = 0;
         const std::unique_ptr<u8[]> text = levels->GetFile("game_objects.xml", size);
         GameObjectDefinitionMap definitions;
-        if (text == nullptr ||
-            !ReadGameObjectDefinitions(reinterpret_cast<const char*>(text.get()), size,
-                                       definitions)) {
+        if (text == nullptr || !ReadGameObjectDefinitions(reinterpret_cast<const char*>(text.get()),
+                                                          size, definitions)) {
             return false;
         }
         for (const Placement& p : CityPlacements()) {
@@ -120,8 +119,8 @@ class City {
             m_objects.push_back(std::move(object));
         }
         PlayerInfo camera;
-        camera.m_vectors[0] = Vector(0.0f, 12.0f, 30.0f);
-        camera.m_vectors[1] = Vector(-10.0f, 45.0f, -70.0f);
+        camera.m_target = Vector(0.0f, 12.0f, 30.0f);
+        camera.m_eye = Vector(-10.0f, 45.0f, -70.0f);
         Message<PlayerInfo> feed(MSG_PLAYER_CAMERA, camera);
         m_graphics->HandleMessage(&feed, 0);
         return true;

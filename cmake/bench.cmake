@@ -16,4 +16,10 @@ endif()
 # The frame benchmark draws the city with the renderer.
 if(TARGET bench_frame)
   target_link_libraries(bench_frame PRIVATE gorvane_graphics)
+  add_dependencies(bench_frame gorvane_assets)
+endif()
+# The composition benchmark draws on a device of its own.
+if(TARGET bench_post_chain)
+  target_link_libraries(bench_post_chain PRIVATE gorvane_graphics)
+  add_dependencies(bench_post_chain gorvane_assets)
 endif()

@@ -144,6 +144,7 @@ void GraphicsProcess::ApplyDebugKeys(float dt) {
     if (Pressed(input, input::key::L)) {
         m_object_list_display = m_object_list_display != 0 ? 0 : 1;
     }
+    ApplyExposureKeys();
     if (Held(input, input::key::E)) {
         const bool minus = Held(input, input::key::NumpadMinus);
         const bool plus = Held(input, input::key::NumpadPlus);
@@ -214,10 +215,10 @@ void GraphicsProcess::UpdateCamera(float dt) {
         m_render_camera.UpdateFreeFly(input, dt);
         return;
     }
-    // The player camera record carries the point looked at first, then the eye.
+    // The player camera record carries the point looked at and the eye.
     if (m_player_camera != nullptr) {
         if (const PlayerInfo* info = m_player_camera->Payload<PlayerInfo>()) {
-            m_render_camera.SetPose(info->m_vectors[1], info->m_vectors[0]);
+            m_render_camera.SetPose(info->m_eye, info->m_target);
         }
     }
     if (m_camera_shake_active != 0) {
@@ -256,6 +257,13 @@ void GraphicsProcess::DrawFrame(bool filmPlaying) {
     }
     device.SetTransform(gfx::TransformKind::Projection, m_render_camera.m_projection.m);
 
+    // The forward path draws its scene into the chain's target when the chain composes it.
+    const bool throughChain = forward && m_post_chain != nullptr && settings.editorOff != 0;
+    if (throughChain) {
+        m_post_chain->BeginSceneTarget();
+        device.Clear(gfx::kClearTarget | gfx::kClearZBuffer | gfx::kClearStencil, 0xFF000000u, 1.0f,
+                     0);
+    }
     if (m_sky != nullptr && !filmPlaying) {
         if (forward) {
             m_sky->Render(viewProjection, m_render_camera.m_eye);
@@ -271,6 +279,11 @@ void GraphicsProcess::DrawFrame(bool filmPlaying) {
         RenderObjectLists();
     }
 
+    if (throughChain) {
+        m_post_chain->EndSceneTarget();
+        device.SetBackBufferTarget();
+        ComposeFinalImage(nullptr, nullptr, filmPlaying);
+    }
     device.SetBackBufferTarget();
     m_fonts.Draw(device, m_status_text, !m_fullscreen);
     if (m_first_frame != 0) {

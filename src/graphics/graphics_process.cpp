@@ -17,6 +17,7 @@
 #include "graphics/object_effects.h"
 #include "graphics/particle_system_cpu.h"
 #include "graphics/particle_system_manager.h"
+#include "graphics/post_process_chain.h"
 #include "graphics/render_settings.h"
 #include "graphics/render_state_cache.h"
 #include "graphics/render_target_desc.h"
@@ -37,6 +38,10 @@ constexpr u32 kInputId = HANDLER_INPUT_CONTROLS;
 constexpr u32 kLevelId = HANDLER_LEVEL_STATE;
 constexpr u32 kUiId = HANDLER_UI_PROCESS;
 
+// The exposure fades of the debug keys E+Up and E+Down.
+constexpr float kDebugExposureTarget = -5.0f;
+constexpr float kDebugExposureFadeIn = 3.0f;
+constexpr float kDebugExposureFadeOut = 5.0f;
 constexpr auto kLostDeviceWait = std::chrono::milliseconds(20);
 
 void StartVideo(const char* name, gfx::Device* device) {
@@ -113,6 +118,7 @@ GraphicsProcess::~GraphicsProcess() {
     ParticleSystemManager::DestroyInstance();
     VideoManager::DestroyInstance();
     // GL objects go while the context is still there.
+    m_post_chain.reset();
     m_sky.reset();
     m_fonts.Release();
     m_meshes.Clear();
@@ -141,6 +147,7 @@ bool GraphicsProcess::CreateDevice(window::Window* window) {
             RenderStateCache::Set(*m_device, gfx::kRsZEnable, 1);
             LoadObjectTechniques();
             LoadDepthBufferTechnique();
+            CreatePostProcessChain();
         }
     }
     CreateSceneObjects();
@@ -202,9 +209,17 @@ void GraphicsProcess::ApplyResolution() {
 
 void GraphicsProcess::ReleaseDeviceResources() {
     VideoManager::Instance()->ReleaseAll();
+    if (m_post_chain != nullptr) {
+        m_post_chain->OnLostDevice();
+    }
 }
 
 void GraphicsProcess::RestoreDeviceResources() {
+    if (m_post_chain != nullptr) {
+        // The back buffer may have a new size.
+        m_post_chain->Resize();
+        m_post_chain->OnResetDevice();
+    }
     VideoManager::Instance()->ReloadAll(m_device.get());
 }
 
@@ -547,9 +562,23 @@ void GraphicsProcess::HandleMessage(BaseMessage* message, u32 fromId) {
             m_lasers.Delete(*beam);
         }
         break;
+    case MSG_GRAPHICS_EXPOSURE_CHANGE_START:
+        if (const auto* fade = message->Payload<std::pair<float, float>>()) {
+            m_exposure_fade.FadeExposureIn(fade->first, fade->second);
+        }
+        break;
+    case MSG_GRAPHICS_EXPOSURE_CHANGE_END:
+        m_exposure_fade.FadeExposureOut(message->ValueOr<float>(0.0f));
+        break;
+    case MSG_GRAPHICS_EXPOSURE_TEMP_CHANGE:
+        if (const auto* parameters = message->Payload<std::vector<float>>()) {
+            m_exposure_fade.StartExposureFade(*parameters);
+        }
+        break;
     case MSG_GRAPHICS_SET_EXPOSURE_VALUE:
         settings.pendingExposure = message->ValueOr<float>(settings.pendingExposure);
         settings.exposurePending = 1;
+        m_exposure_fade.CancelDelayedFade();
         break;
     case MSG_GRAPHICS_GET_EXPOSURE_VALUE: {
         Message<float> reply(MSG_GRAPHICS_EXPOSURE_VALUE, settings.exposurePending != 0
@@ -652,5 +681,50 @@ void GraphicsProcess::HandleMessage(BaseMessage* message, u32 fromId) {
         break;
     default:
         break;
+    }
+}
+
+void GraphicsProcess::CreatePostProcessChain() {
+    m_post_chain = std::make_unique<PostProcessChain>(
+        *m_device, m_textures.Get(PostProcessChain::kNoiseTextureName), &m_exposure_fade);
+}
+
+void GraphicsProcess::ComposeFinalImage(gfx::Texture* deferredResult, gfx::Texture* sceneDepth,
+                                        bool skipBloom) {
+    if (m_device == nullptr || m_post_chain == nullptr) {
+        return;
+    }
+    ComposeInputs inputs;
+    inputs.input = &m_graphics_input;
+    inputs.depthTexture = sceneDepth;
+    if (inputs.depthTexture == nullptr && m_effects != nullptr &&
+        m_effects->DepthTarget() != nullptr) {
+        inputs.depthTexture = m_effects->DepthTarget()->Texture();
+    }
+    inputs.deferredResult = deferredResult;
+    inputs.cameraPosition[0] = m_render_camera.m_eye.x;
+    inputs.cameraPosition[1] = m_render_camera.m_eye.y;
+    inputs.cameraPosition[2] = m_render_camera.m_eye.z;
+    inputs.view = m_render_camera.m_view;
+    inputs.projection = m_render_camera.m_projection;
+    inputs.frameTime = m_real_dt;
+    inputs.skipBloom = skipBloom;
+    inputs.cameraShake = m_camera_shake_active != 0;
+    m_post_chain->Compose(inputs);
+}
+
+void GraphicsProcess::ApplyExposureKeys() {
+    const i32* keys = m_graphics_input.m_keys;
+    if (keys[input::key::E] != INPUT_HELD) {
+        return;
+    }
+    if (keys[input::key::Up] == INPUT_PRESSED) {
+        Message<std::pair<float, float>> start(MSG_GRAPHICS_EXPOSURE_CHANGE_START,
+                                               {kDebugExposureTarget, kDebugExposureFadeIn});
+        HandleMessage(&start, kHandlerId);
+    }
+    if (keys[input::key::Down] == INPUT_PRESSED) {
+        Message<float> end(MSG_GRAPHICS_EXPOSURE_CHANGE_END, kDebugExposureFadeOut);
+        HandleMessage(&end, kHandlerId);
     }
 }

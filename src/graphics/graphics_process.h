@@ -22,6 +22,7 @@
 #include "graphics/light.h"
 #include "graphics/mesh_cache.h"
 #include "graphics/mesh_records.h"
+#include "graphics/post_process_chain.h"
 #include "graphics/render_camera.h"
 #include "graphics/screen_fonts.h"
 #include "graphics/texture_cache.h"
@@ -95,6 +96,16 @@ class GraphicsProcess : public ComponentProcess {
     // Off-screen targets: see the free functions of graphics/render_target_desc.h.
     void BeginOffscreenTarget(RenderTargetDesc& target);
     void RestoreBackBuffer(RenderTargetDesc& target);
+
+    // The last drawing step of a frame, with the back buffer bound: the scene (the deferred
+    // path's lit image, or with null the forward scene drawn between the chain's
+    // BeginSceneTarget and EndSceneTarget) through bloom and the post-process chain onto the
+    // back buffer. sceneDepth: the forward depth target or the deferred position map; null
+    // takes the depth target of LoadDepthBufferTechnique. skipBloom while a film plays.
+    void ComposeFinalImage(gfx::Texture* deferredResult, gfx::Texture* sceneDepth, bool skipBloom);
+    // Null without a device.
+    PostProcessChain* PostChain() const { return m_post_chain.get(); }
+    const ExposureFade& ExposureFades() const { return m_exposure_fade; }
 
     // Message 121: the last frame of the back buffer to "Screenshots/screenshotNNN.bmp".
     void SaveScreenshot();
@@ -240,6 +251,9 @@ class GraphicsProcess : public ComponentProcess {
 
     // A message without payload, sent at once.
     void Post(u32 type, u32 toId);
+    void CreatePostProcessChain();
+    // E with Up or Down: the debug exposure fades.
+    void ApplyExposureKeys();
 
     DeviceMutex m_device_mutex;
     std::unique_ptr<gfx::Device> m_device;
@@ -248,6 +262,10 @@ class GraphicsProcess : public ComponentProcess {
     TextureCache m_textures{kArtPackage};
     // After the textures: its records point into the texture cache.
     MeshCache m_meshes{kArtPackage, [this](const std::string& name) { return GetTexture(name); }};
+    // Before the chain, which follows it.
+    ExposureFade m_exposure_fade;
+    // Goes before the textures and the device (see the destructor).
+    std::unique_ptr<PostProcessChain> m_post_chain;
     window::Window* m_window = nullptr;
     void* m_instance = nullptr;
     int m_show_command = 0;

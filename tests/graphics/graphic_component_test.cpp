@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "content/file_package.h"
 #include "core/component_type.h"
 #include "core/game_object.h"
 #include "core/handler_ids.h"
@@ -95,6 +96,9 @@ class GraphicComponentTest : public ::testing::Test {
                                           {"meshes/walker.x", kWalker},
                                           {"meshes/pieces.x", kPieces}});
         ASSERT_FALSE(package.empty());
+        // The package registry keeps what an earlier test registered under this relative
+        // path; this test's package takes its place until TearDown puts the game's back.
+        ReopenArtPackage();
         testing::internal::CaptureStdout();
         m_graphics = std::make_unique<GraphicsProcess>(nullptr, nullptr, 0, 1024.0f, 3);
         testing::internal::GetCapturedStdout();
@@ -103,6 +107,10 @@ class GraphicComponentTest : public ::testing::Test {
         m_objects.clear();
         m_graphics.reset();
         std::filesystem::current_path(m_previous);
+        ReopenArtPackage();
+    }
+    static void ReopenArtPackage() {
+        FilePackage::Get(GraphicsProcess::kArtPackage)->Open(GraphicsProcess::kArtPackage);
     }
 
     static StreamMap GraphicStream(const std::string& objectType, const Parameters& p) {

@@ -164,8 +164,8 @@ TEST_F(GraphicsFrame, DebugKeysFlipTheirFlagsOnThePressOnly) {
 
 TEST_F(GraphicsFrame, TheCameraTakesTheEyeAndTargetOfThePlayerFeed) {
     PlayerInfo camera;
-    camera.m_vectors[0] = Vector(50.0f, -34.0f, 30.0f);
-    camera.m_vectors[1] = Vector(-12.0f, -22.0f, -72.0f);
+    camera.m_target = Vector(50.0f, -34.0f, 30.0f);
+    camera.m_eye = Vector(-12.0f, -22.0f, -72.0f);
     Send(Message<PlayerInfo>(MSG_PLAYER_CAMERA, camera));
     graphics->Update(0.016f);
     const RenderCamera& render = graphics->Camera();

@@ -28,6 +28,7 @@ extern "C" {
 #include <string>
 #include <vector>
 
+#include "film_grain.h"
 #include "robot_clips.h"
 
 namespace fs = std::filesystem;
@@ -1383,6 +1384,9 @@ int main(int argc, char** argv) {
         WriteNoiseVolume(data / "art" / "textures");
         WriteSmokePuff(data / "art" / "textures");
         WriteGrid(data / "art" / "textures");
+        if (!WriteFilmGrain(data / "art")) {
+            Fail("cannot write the film grain");
+        }
         for (const Mesh& mesh : Meshes()) {
             WriteMesh(data / "art" / "meshes", mesh);
         }

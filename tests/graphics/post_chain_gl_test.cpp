@@ -1,0 +1,246 @@
+// The bloom and the post-process chain on the real device (Mesa llvmpipe), checked by the
+// pixels they leave.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "graphics/hdr_bloom.h"
+#include "graphics/post_process_chain.h"
+#include "graphics/render_settings.h"
+#include "graphics/render_state_cache.h"
+#include "graphics/screen_quad.h"
+#include "platform/gfx/device.h"
+#include "platform/gfx/image.h"
+#include "platform/gfx/pixel_shader.h"
+#include "platform/gfx/texture.h"
+#include "platform/input/keys.h"
+#include "platform/window/window.h"
+#include "support/gl_fixture.h"
+
+namespace {
+
+using gl_fixture::PixelAt;
+using gl_fixture::Rgba;
+
+const std::string kPackage = std::string(GORVANE_ASSETS_DIR) + "/packages/shaders.kzp";
+
+std::unique_ptr<gfx::Texture> Solid(u8 r, u8 g, u8 b, i32 size) {
+    gfx::Image image;
+    image.width = size;
+    image.height = size;
+    for (i32 i = 0; i < size * size; ++i) {
+        image.pixels.insert(image.pixels.end(), {r, g, b, 255});
+    }
+    return gfx::Texture::FromImage(std::move(image), false);
+}
+
+void ExpectNear(const Rgba& actual, const Rgba& expected, int tolerance) {
+    EXPECT_NEAR(actual.r, expected.r, tolerance) << actual;
+    EXPECT_NEAR(actual.g, expected.g, tolerance) << actual;
+    EXPECT_NEAR(actual.b, expected.b, tolerance) << actual;
+}
+
+// The chain on a device of its own, with every setting at its start value.
+struct ChainRig {
+    explicit ChainRig(gfx::Device& device)
+        : device(device), noise(Solid(128, 128, 128, 4)),
+          chain(device, noise.get(), nullptr, kPackage.c_str()) {
+        chain.SetJitterEnabled(false);
+    }
+    void DrawScene(u32 argb) {
+        chain.BeginSceneTarget();
+        device.Clear(gfx::kClearTarget, argb, 1.0f, 0);
+        chain.EndSceneTarget();
+        device.SetBackBufferTarget();
+        device.Clear(gfx::kClearTarget, 0xFF00FF00u, 1.0f, 0);
+    }
+    void Compose(float frameTime = 0.01f) {
+        ComposeInputs inputs;
+        inputs.frameTime = frameTime;
+        chain.Compose(inputs);
+    }
+    void LoopEffectsOff() {
+        for (std::size_t i = 0; i + 1 < chain.Effects().size(); ++i) {
+            chain.Effects()[i]->SetEnabledFlag(false);
+        }
+    }
+
+    gfx::Device& device;
+    std::unique_ptr<gfx::Texture> noise;
+    PostProcessChain chain;
+};
+
+class PostChainGlTest : public gl_fixture::DeviceTest {
+  protected:
+    void SetUp() override {
+        DeviceTest::SetUp();
+        RenderStateCache::Restart();
+        g_render_settings = RenderSettings{};
+        SetExposure(4.0f);
+    }
+    void TearDown() override {
+        g_render_settings = RenderSettings{};
+        SetExposure(4.0f);
+        RenderStateCache::Restart();
+        DeviceTest::TearDown();
+    }
+};
+
+TEST_F(PostChainGlTest, ABrightPatchBloomsIntoItsNeighbours) {
+    // An HDR scene: black with one 8x8 patch eight times brighter than white.
+    std::string error;
+    auto patch = gfx::PixelShader::Create(*m_device, "patch.fxo", R"(fragment Patch {{
+in vec2 v_uv;
+void main() {
+    ivec2 at = ivec2(gl_FragCoord.xy);
+    bool inside = all(greaterThanEqual(at, ivec2(24, 16))) && all(lessThan(at, ivec2(32, 24)));
+    o_colour0 = vec4(inside ? vec3(8.0) : vec3(0.0), 1.0);
+}
+}}
+)",
+                                          "Patch", &error);
+    ASSERT_NE(patch, nullptr) << error;
+    auto scene = m_device->CreateRenderTexture(kWidth, kHeight, gfx::Format::RGBA16F, 1);
+    m_device->SetRenderTarget(0, scene->GetSurface());
+    m_device->SetProgram(patch->Name());
+    DrawScreenQuad(*m_device);
+    m_device->SetProgram(0);
+    m_device->SetBackBufferTarget();
+
+    HdrBloom bloom(*m_device, kPackage.c_str());
+    RenderStateCache::SetSampler(*m_device, 1, gfx::kSampAddressU, gfx::kAddressMirror);
+    gfx::Texture* result = bloom.Render(scene.get());
+    ASSERT_EQ(result, bloom.FinalTexture());
+    // What the bloom changed on the device is back.
+    EXPECT_EQ(m_device->GetRenderTarget(0), m_device->BackBufferSurface());
+    EXPECT_EQ(RenderStateCache::GetSampler(*m_device, 1, gfx::kSampAddressU), gfx::kAddressMirror);
+    EXPECT_EQ(m_device->GetTexture(2), nullptr);
+
+    const std::vector<u8> pixels = m_device->ReadSurface(*result->GetSurface());
+    const Rgba inside = PixelAt(pixels, kWidth, 28, 20);
+    const Rgba near = PixelAt(pixels, kWidth, 35, 20);
+    const Rgba nearLeft = PixelAt(pixels, kWidth, 20, 20);
+    const Rgba far = PixelAt(pixels, kWidth, 63, 0);
+    EXPECT_GT(inside.r, 240) << inside;
+    EXPECT_GT(near.r, 10) << near;
+    EXPECT_GT(nearLeft.r, 10) << nearLeft;
+    EXPECT_LT(far.r, near.r) << far;
+    EXPECT_EQ(near.r, near.b);
+}
+
+TEST_F(PostChainGlTest, WithEveryLoopEffectOffTheSceneStillReachesTheBackBuffer) {
+    ChainRig rig(*m_device);
+    rig.chain.SetBloomOn(false);
+    rig.LoopEffectsOff();
+    // F5 would turn the grain off: the final pass runs whatever its flag.
+    rig.chain.Effects().back()->SetEnabledFlag(false);
+    rig.DrawScene(0xFF806040u);
+    rig.Compose();
+    for (const auto& [x, row] : {std::pair{0, 0}, std::pair{63, 39}, std::pair{30, 20}}) {
+        ExpectNear(BackBufferPixel(x, row), {128, 96, 64, 255}, 2);
+    }
+    EXPECT_EQ(RenderStateCache::Get(*m_device, gfx::kRsZEnable), 1u);
+}
+
+TEST_F(PostChainGlTest, TheLoopEffectsAlternateTargetsAndKeepAFlatImageFlat) {
+    ChainRig rig(*m_device);
+    rig.chain.SetBloomOn(false);
+    // Setting 1: depth of field and both blurs, each reading the other target.
+    rig.DrawScene(0xFF806040u);
+    rig.Compose();
+    ExpectNear(BackBufferPixel(30, 20), {128, 96, 64, 255}, 3);
+    ExpectNear(BackBufferPixel(0, 39), {128, 96, 64, 255}, 3);
+}
+
+// A fade is applied once: by depth of field when it runs, else by the final pass.
+TEST_F(PostChainGlTest, AFadeIsAppliedExactlyOnce) {
+    for (const bool depthOfField : {true, false}) {
+        ChainRig rig(*m_device);
+        rig.chain.SetBloomOn(false);
+        rig.LoopEffectsOff();
+        rig.chain.Effects()[2]->SetEnabledFlag(depthOfField);
+        g_render_settings.colourFadeRate = -1.0f;
+        rig.DrawScene(0xFF808080u);
+        rig.Compose(0.5f);
+        EXPECT_FLOAT_EQ(rig.chain.ColourMultiplier(), 0.5f);
+        ExpectNear(BackBufferPixel(30, 20), {64, 64, 64, 255}, 3);
+        g_render_settings = RenderSettings{};
+    }
+}
+
+TEST_F(PostChainGlTest, AFadeToBlackAtThreeDeeSettingThreeEndsBlack) {
+    ChainRig rig(*m_device);
+    g_render_settings.threeDee = 3;
+    rig.DrawScene(0xFF808080u);
+    rig.Compose();
+    EXPECT_GT(BackBufferPixel(30, 20).r, 100);
+    g_render_settings.colourFadeRate = -0.2f;
+    for (int frame = 0; frame < 4; ++frame) {
+        rig.DrawScene(0xFF808080u);
+        rig.Compose(0.1f);
+    }
+    EXPECT_EQ(g_render_settings.colourFadeRate, 0.0f);
+    const std::vector<u8> pixels = m_device->ReadBackBuffer();
+    for (i32 row = 0; row < kHeight; ++row) {
+        for (i32 x = 0; x < kWidth; ++x) {
+            ASSERT_EQ(PixelAt(pixels, kWidth, x, row), (Rgba{0, 0, 0, 255})) << x << "," << row;
+        }
+    }
+}
+
+TEST_F(PostChainGlTest, BloomOffByKeyAndBackOnWhenAsked) {
+    ChainRig rig(*m_device);
+    InputState input;
+    input.m_keys[input::key::H] = INPUT_PRESSED;
+    ComposeInputs inputs;
+    inputs.input = &input;
+    rig.DrawScene(0xFF808080u);
+    rig.chain.Compose(inputs);
+    EXPECT_FALSE(rig.chain.BloomOn());
+    // Without the bloom the scene is not tone-mapped: it arrives as drawn.
+    ExpectNear(BackBufferPixel(30, 20), {128, 128, 128, 255}, 3);
+    rig.chain.OnLostDevice();
+    EXPECT_EQ(rig.chain.Bloom(), nullptr);
+    rig.chain.Resize();
+    rig.chain.OnResetDevice();
+    rig.chain.Compose(inputs);
+    EXPECT_TRUE(rig.chain.BloomOn());
+    EXPECT_NE(rig.chain.Bloom(), nullptr);
+}
+
+// A 4:3 back buffer of its own: black bars above and below the 16:10 band.
+TEST(PostChainLetterboxTest, AtFourToThreeTheBarsAreBlack) {
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    window::WindowDesc desc;
+    desc.width = 64;
+    desc.height = 48;
+    auto window = window::Window::Create(desc);
+    ASSERT_NE(window, nullptr);
+    std::string error;
+    auto device = gfx::Device::Create(*window, &error);
+    ASSERT_NE(device, nullptr) << error;
+    RenderStateCache::Restart();
+    g_render_settings = RenderSettings{};
+    {
+        ChainRig rig(*device);
+        rig.chain.SetBloomOn(false);
+        rig.LoopEffectsOff();
+        rig.DrawScene(0xFFC0C0C0u);
+        rig.Compose();
+        const std::vector<u8> pixels = device->ReadBackBuffer();
+        for (i32 x = 0; x < 64; ++x) {
+            for (const i32 row : {0, 1, 2, 3, 44, 45, 46, 47}) {
+                ASSERT_EQ(PixelAt(pixels, 64, x, row), (Rgba{0, 0, 0, 255})) << x << "," << row;
+            }
+            for (const i32 row : {6, 24, 41}) {
+                ExpectNear(PixelAt(pixels, 64, x, row), {192, 192, 192, 255}, 3);
+            }
+        }
+    }
+    RenderStateCache::Restart();
+}
+
+} // namespace
