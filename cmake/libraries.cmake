@@ -78,7 +78,7 @@ gorvane_library(gorvane_player player)
 target_link_libraries(gorvane_player PUBLIC gorvane_game gorvane_animation)
 
 gorvane_library(gorvane_city city)
-target_link_libraries(gorvane_city PUBLIC gorvane_game)
+target_link_libraries(gorvane_city PUBLIC gorvane_game gorvane_physx)
 
 gorvane_library(gorvane_ai ai)
 target_link_libraries(gorvane_ai PUBLIC gorvane_game gorvane_city gorvane_animation)
