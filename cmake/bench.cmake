@@ -13,3 +13,7 @@ endforeach()
 if(TARGET bench_physics_scene)
   target_link_libraries(bench_physics_scene PRIVATE gorvane_physx PkgConfig::BULLET)
 endif()
+# The city benchmark runs the building process and its quadtree.
+if(TARGET bench_city_buildings)
+  target_link_libraries(bench_city_buildings PRIVATE gorvane_city)
+endif()

@@ -9,10 +9,12 @@
 #include "ai/ai_view_process.h"
 #include "ai/mothership_builder.h"
 #include "animation/animation_process.h"
+#include "app/level_building_services.h"
 #include "app/state_setup.h"
 #include "audio/sound_instance.h"
 #include "audio/sound_process.h"
 #include "city/building_process.h"
+#include "city/building_services.h"
 #include "city/bullet_process.h"
 #include "city/game_logic_process.h"
 #include "city/tower_builder.h"
@@ -61,6 +63,9 @@ LevelState::LevelState(const std::string& name, GraphicsProcess* graphics, Sound
 
 LevelState::~LevelState() {
     RemoveAllProcesses();
+    if (m_building_services != nullptr) {
+        BuildingServices::Install(nullptr);
+    }
 }
 
 void LevelState::Initialize() {
@@ -69,6 +74,8 @@ void LevelState::Initialize() {
     m_endless = m_name.find("endless") != std::string::npos;
     m_tutorial = m_name.find("tutorial") != std::string::npos;
 
+    m_building_services = std::make_unique<LevelBuildingServices>(m_sound);
+    BuildingServices::Install(m_building_services.get());
     AddProcesses();
     MapComponents();
     state_setup::CopyDefinitions(*this);

@@ -12,6 +12,7 @@
 
 class AnimationProcess;
 class GraphicsPreloader;
+class LevelBuildingServices;
 
 class LevelState : public GameState {
   public:
@@ -51,6 +52,8 @@ class LevelState : public GameState {
     void SendComponentUpdate(u32 type);
 
     std::unique_ptr<GraphicsPreloader> m_preloader;
+    // Installed for the buildings while the level lives.
+    std::unique_ptr<LevelBuildingServices> m_building_services;
     AnimationProcess* m_animation = nullptr;
     bool m_endless = false;
     bool m_tutorial = false;

@@ -51,9 +51,9 @@ bool IsArm(const std::string& type) {
 }
 
 BuildingComponent* BuildingOf(GameObject* object) {
-    return object != nullptr ? dynamic_cast<BuildingComponent*>(
-                                   object->GetComponent(ComponentType::Building))
-                             : nullptr;
+    return object != nullptr
+               ? dynamic_cast<BuildingComponent*>(object->GetComponent(ComponentType::Building))
+               : nullptr;
 }
 
 std::string ImpactSound() {
@@ -159,9 +159,8 @@ void BuildingComponent::Update(float dt) {
             // body passes through it (the robot's group); afterwards both are its own again.
             if (PhysXComponent* physics = Physics()) {
                 if (m_throw_time < m_throw_ramp) {
-                    physics->SetId(m_building_process != nullptr
-                                       ? m_building_process->RobotPhysicsId()
-                                       : 0u);
+                    physics->SetId(
+                        m_building_process != nullptr ? m_building_process->RobotPhysicsId() : 0u);
                     physics->SetGroupsMask(0u);
                 } else {
                     physics->SetId(m_physics_id);
@@ -178,7 +177,8 @@ void BuildingComponent::Update(float dt) {
                 m_remove = true;
             }
             if (services.Graphic(owner) != nullptr) {
-                services.SetDamageShade(owner, gas ? 1.0f + 0.5f * m_timer : 0.75f - 0.25f * m_timer);
+                services.SetDamageShade(owner,
+                                        gas ? 1.0f + 0.5f * m_timer : 0.75f - 0.25f * m_timer);
             }
         } else {
             if (m_loose && m_timer > 0.0f) {
@@ -347,8 +347,9 @@ void BuildingComponent::OnStartTouch(GameObject* other, const std::string& type)
 }
 
 void BuildingComponent::OnTouch(const Collision& contact, const std::string& type) {
-    const bool mesh = (contact.m_first != nullptr && contact.m_first->GetCollisionMesh() != "false") ||
-                      (contact.m_second != nullptr && contact.m_second->GetCollisionMesh() != "false");
+    const bool mesh =
+        (contact.m_first != nullptr && contact.m_first->GetCollisionMesh() != "false") ||
+        (contact.m_second != nullptr && contact.m_second->GetCollisionMesh() != "false");
     if (mesh) {
         m_health -= ThrowFactor() * s_damage_multiplier * 0.1f;
     }
@@ -358,8 +359,7 @@ void BuildingComponent::OnTouch(const Collision& contact, const std::string& typ
 }
 
 void BuildingComponent::OnForce(float force) {
-    const float k =
-        m_loose ? 0.65f + static_cast<float>(crt::Rand() % 100) * 0.0015f : 1.0f;
+    const float k = m_loose ? 0.65f + static_cast<float>(crt::Rand() % 100) * 0.0015f : 1.0f;
     // A building defined without health would take infinite damage; it collapses on its
     // first update anyway.
     if (m_max_health > 0.0f) {

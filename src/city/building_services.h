@@ -46,8 +46,7 @@ class BuildingServices {
 
     // The sound player: whether there is one, and one play of the path at a volume.
     virtual bool HasSoundPlayer(GameObject* /*object*/) { return false; }
-    virtual void PlaySound(GameObject* /*object*/, const std::string& /*path*/, float /*volume*/) {
-    }
+    virtual void PlaySound(GameObject* /*object*/, const std::string& /*path*/, float /*volume*/) {}
 
     // The objective marker (a particle system named "Objective") of the object.
     virtual bool HasObjectiveMarker(GameObject* /*object*/) { return false; }

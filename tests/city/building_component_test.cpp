@@ -38,9 +38,11 @@ TEST_F(BuildingDamage, StartOfTouchByWhatTouches) {
         {"base against a car", "RobotBase", "BuildingCarRed", 24.0f, 0.4f},
         {"same type, slow", "BuildingHighrise", "BuildingHighrise", 0.45f, 0.6f},
         {"other type, fast", "BuildingStore", "BuildingHighrise", 3.0f, 0.6f, false, false, 10.0f},
-        {"loose piece, fast", "BuildingBlock", "BuildingHighrise", 0.075f, 0.48f, true, false, 10.0f},
+        {"loose piece, fast", "BuildingBlock", "BuildingHighrise", 0.075f, 0.48f, true, false,
+         10.0f},
         {"thrown building", "BuildingStore", "BuildingHighrise", 3.0f, 0.8f, false, true, 10.0f},
-        {"bowling ball", "BuildingBowlingBall", "BuildingHighrise", 22.5f, 0.6f, false, false, 10.0f},
+        {"bowling ball", "BuildingBowlingBall", "BuildingHighrise", 22.5f, 0.6f, false, false,
+         10.0f},
         {"the plane", "InvisiblePlane", "BuildingHighrise", 0.2f, 0.0f},
         {"the plane under a gas station", "InvisiblePlane", "BuildingGasStation", 6.2f, 0.0f},
         {"UFO boss", "AI-Boss-Fly-UFO", "BuildingHighrise", 8.2f, 0.6f},
@@ -49,8 +51,8 @@ TEST_F(BuildingDamage, StartOfTouchByWhatTouches) {
         {"driving tank", "AI-Ground-Tank", "BuildingHighrise", 0.0f, -1.0f},
         {"thrown tank", "AI-Ground-Tank", "BuildingHighrise", 4.2f, 0.6f, false, false, 0.0f, true},
         {"driving car", "AI-Ground-CarSedan", "BuildingHighrise", 0.0f, -1.0f},
-        {"thrown helicopter", "AI-Fly-Helicopter", "BuildingHighrise", 4.2f, 0.6f, false, false, 0.0f,
-         true},
+        {"thrown helicopter", "AI-Fly-Helicopter", "BuildingHighrise", 4.2f, 0.6f, false, false,
+         0.0f, true},
         {"citizen", "AI-Ground-Citizen", "BuildingHighrise", 0.0f, -1.0f},
         {"missile", "Missile", "BuildingHighrise", 0.2f, 0.6f},
         {"cardboard", "CardBoardCityBox", "BuildingHighrise", 0.2f, 0.5f},
@@ -312,8 +314,9 @@ TEST_F(BuildingDamage, ARealThrowMissesTheLegsDuringTheRampAndHitsThemAfter) {
     const auto throwInto = [&](float rampTime) {
         GameObject* leg = Make("RobotLeg", {}, Vector(0.0f, 0.0f, 0.0f));
         component_fixture::MessageRecorder& legHears = Listen(leg);
-        GameObject* house = MakeBuilding("BuildingStore",
-                                         Shape().At(Vector(0.0f, 0.0f, 0.5f)).Extents(Vector(1.0f, 1.0f, 1.0f)));
+        GameObject* house =
+            MakeBuilding("BuildingStore",
+                         Shape().At(Vector(0.0f, 0.0f, 0.5f)).Extents(Vector(1.0f, 1.0f, 1.0f)));
         BuildingComponent* b = BuildingOf(house);
         b->m_thrown = true;
         b->m_throw_time = rampTime;

@@ -34,7 +34,8 @@ class BuildingQueries : public city_level::City {
 };
 
 TEST_F(BuildingQueries, TwoRequestsForTheBuildingsShapeTheTreeOnce) {
-    MakeBuilding("BuildingHighrise", Shape().At(Vector(10.0f, 0.0f, 20.0f)).Extents(Vector(3.0f, 10.0f, 4.0f)));
+    MakeBuilding("BuildingHighrise",
+                 Shape().At(Vector(10.0f, 0.0f, 20.0f)).Extents(Vector(3.0f, 10.0f, 4.0f)));
     testing::internal::CaptureStdout();
     const std::vector<Tree*> trees = [&] {
         GetBuildings();
@@ -71,11 +72,13 @@ TEST_F(BuildingQueries, TheNearerSlightlyOffAxisBuildingWinsTheGrab) {
     const float tenDegrees = 10.0f * 3.14159265f / 180.0f;
     const Vector tiny(0.001f, 0.001f, 0.001f);
     GameObject* ahead = MakeBuilding(
-        "BuildingStore",
-        Shape().Grabbable().At(eye + Vector(0.0f, 0.0f, 20.0f)).Extents(tiny));
-    GameObject* aside = MakeBuilding(
-        "BuildingStore",
-        Shape().Grabbable().At(eye + Vector(std::sin(tenDegrees), 0.0f, std::cos(tenDegrees)) * 10.0f).Extents(tiny));
+        "BuildingStore", Shape().Grabbable().At(eye + Vector(0.0f, 0.0f, 20.0f)).Extents(tiny));
+    GameObject* aside =
+        MakeBuilding("BuildingStore",
+                     Shape()
+                         .Grabbable()
+                         .At(eye + Vector(std::sin(tenDegrees), 0.0f, std::cos(tenDegrees)) * 10.0f)
+                         .Extents(tiny));
     GetBuildings();
     EXPECT_EQ(Grab(robot, Vector(0.0f, 0.0f, 1.0f)), aside);
     BuildingOf(aside)->m_held = true;
@@ -105,8 +108,8 @@ TEST_F(BuildingQueries, LoosePiecesAreOfferedOnlyWhenNoHouseQualifies) {
     MakeBuilding("BuildingBlock", piece); // too small to hold
     GetBuildings();
     EXPECT_EQ(Grab(robot, Vector(0.0f, 0.0f, 1.0f)), block);
-    GameObject* house = MakeBuilding(
-        "BuildingStore", Shape().Grabbable().At(Vector(0.0f, 15.0f, 25.0f)));
+    GameObject* house =
+        MakeBuilding("BuildingStore", Shape().Grabbable().At(Vector(0.0f, 15.0f, 25.0f)));
     buildings->UpdateQuadtree(0.0f);
     EXPECT_EQ(Grab(robot, Vector(0.0f, 0.0f, 1.0f)), house);
 }
@@ -168,7 +171,8 @@ TEST_F(BuildingQueries, ComponentsAreKeptInCreationOrderAndHandedBack) {
     EXPECT_EQ(buildings->m_buildings,
               (std::vector<BuildingComponent*>{BuildingOf(a), BuildingOf(b), BuildingOf(c)}));
     Remove(b);
-    EXPECT_EQ(buildings->m_buildings, (std::vector<BuildingComponent*>{BuildingOf(a), BuildingOf(c)}));
+    EXPECT_EQ(buildings->m_buildings,
+              (std::vector<BuildingComponent*>{BuildingOf(a), BuildingOf(c)}));
     DefinitionComponent stranger("Stranger");
     buildings->RemoveComponent(&stranger);
     EXPECT_EQ(buildings->m_buildings.size(), 2u);
@@ -267,9 +271,9 @@ TEST_F(BuildingDestruction, WithSpawningStoppedRemovalGoesOnButNothingRises) {
 TEST_F(BuildingDestruction, ABuildingOnTopRisesOnlyWhileTheOneBelowStands) {
     MakeRobot();
     GameObject* below = MakeBuilding("BuildingStore", Shape().At(Vector(0.0f, 0.0f, 300.0f)));
-    GameObject* above = MakeBuilding(
-        "BuildingRoofGarden",
-        Shape().At(Vector(0.0f, 15.0f, 300.0f)).Extents(Vector(5.0f, 5.0f, 5.0f)));
+    GameObject* above =
+        MakeBuilding("BuildingRoofGarden",
+                     Shape().At(Vector(0.0f, 15.0f, 300.0f)).Extents(Vector(5.0f, 5.0f, 5.0f)));
     Frames(1);
     ASSERT_EQ(buildings->m_spawn_records.size(), 2u);
     EXPECT_EQ(buildings->m_spawn_records[1].supports, (std::vector<i32>{0}));
@@ -314,7 +318,8 @@ TEST_F(BuildingDestruction, TheReactorSendsFourteenWideningPulses) {
     const u32 own = BuildingOf(reactor)->m_physics_id;
     buildings->Update(0.1f);
     buildings->Update(0.1f);
-    const std::vector<RadialForce> now = Payloads<RadialForce>(HANDLER_PHYSX_PROCESS, MSG_PHYSICS_RADIAL_FORCE);
+    const std::vector<RadialForce> now =
+        Payloads<RadialForce>(HANDLER_PHYSX_PROCESS, MSG_PHYSICS_RADIAL_FORCE);
     ASSERT_EQ(now.size(), 2u);
     EXPECT_EQ(now[0].m_only_id, own);
     EXPECT_EQ(now[0].m_mode, RadialForce::kMassImpulse);
@@ -322,7 +327,8 @@ TEST_F(BuildingDestruction, TheReactorSendsFourteenWideningPulses) {
     EXPECT_EQ(now[1].m_exclude_id, own);
     EXPECT_FLOAT_EQ(now[1].m_duration, 5.0f);
     root.Update(3.0f);
-    const std::vector<RadialForce> all = Payloads<RadialForce>(HANDLER_PHYSX_PROCESS, MSG_PHYSICS_RADIAL_FORCE);
+    const std::vector<RadialForce> all =
+        Payloads<RadialForce>(HANDLER_PHYSX_PROCESS, MSG_PHYSICS_RADIAL_FORCE);
     ASSERT_EQ(all.size(), 16u);
     std::vector<RadialForce> pulses(all.begin() + 2, all.end());
     std::sort(pulses.begin(), pulses.end(),
@@ -360,9 +366,14 @@ TEST_F(BuildingDestruction, EffectsByType) {
         {"BuildingReactorCenter", true, {}, 1, 1, 16, {explosion}},
         {"BuildingHighrise", true, {"explosion"}, 1, 0, 0, {}},
         {"BuildingBlock", false, {"dust_small"}, 0, 0, 0, {}},
-        {"BuildingPowerRelayStation", true,
-         {"explosion", "PowerRelaySparks", "PowerRelaySparks", "PowerRelaySparks", "PowerRelaySparks"},
-         1, 0, 0, {"assets/sound fx/electrical_explosion.mp3"}},
+        {"BuildingPowerRelayStation",
+         true,
+         {"explosion", "PowerRelaySparks", "PowerRelaySparks", "PowerRelaySparks",
+          "PowerRelaySparks"},
+         1,
+         0,
+         0,
+         {"assets/sound fx/electrical_explosion.mp3"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.type);
@@ -396,7 +407,7 @@ TEST_F(BuildingDestruction, BreakingAsksForPiecesWhileTheMultiplierIsBelowAHundr
     Destroy(house);
     Frames(2);
     const auto breaks = Payloads<std::pair<GraphicComponent*, bool>>(HANDLER_GRAPHICS_PROCESS,
-                                                                      MSG_GRAPHICS_BREAK_OBJECT);
+                                                                     MSG_GRAPHICS_BREAK_OBJECT);
     ASSERT_EQ(breaks.size(), 1u);
     EXPECT_EQ(breaks[0].first, reinterpret_cast<GraphicComponent*>(house));
     EXPECT_TRUE(breaks[0].second);

@@ -266,7 +266,8 @@ class City : public physics_level::Level {
                 if (!failCreation) {
                     GameObject* made = city->MakeBuilding(*type, shape);
                     Message<GameObject*> reply(MSG_LEVEL_OBJECT_CREATED, made);
-                    city->root.SendMessage(&reply, BuildingProcess::kHandlerId, HANDLER_LEVEL_STATE);
+                    city->root.SendMessage(&reply, BuildingProcess::kHandlerId,
+                                           HANDLER_LEVEL_STATE);
                 }
             } else if (msg->type == MSG_LEVEL_DELETE_OBJECT) {
                 GameObject* object = *msg->Payload<GameObject*>();
