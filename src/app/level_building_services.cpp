@@ -3,8 +3,12 @@
 #include "audio/sound_instance.h"
 #include "audio/sound_player.h"
 #include "audio/sound_process.h"
+#include "content/game_object_definition_map.h"
+#include "content/parser_process.h"
+#include "core/bounds.h"
 #include "core/component_type.h"
 #include "core/game_object.h"
+#include "graphics/graphic_definition.h"
 
 namespace {
 
@@ -15,6 +19,42 @@ SoundPlayer* PlayerOf(GameObject* object) {
 }
 
 } // namespace
+
+bool LevelBuildingServices::HasGraphic(GameObject* object) {
+    return object != nullptr && object->GetComponent(ComponentType::Graphic) != nullptr;
+}
+
+bool LevelBuildingServices::IsGraphicAnchored(GameObject* object) {
+    if (object == nullptr || m_parser == nullptr) {
+        return true;
+    }
+    // The definitions the level was made from; nothing is read here.
+    const GameObjectDefinitionMap* definitions = &m_parser->m_definitions;
+    const auto type = definitions->find(object->name);
+    if (type == definitions->end()) {
+        return true;
+    }
+    const auto graphic = type->second.find(ComponentType::Graphic);
+    if (graphic == type->second.end()) {
+        return true;
+    }
+    StreamMap stream = graphic->second;
+    stream.BeginRead();
+    std::string names;
+    stream.ReadString(names);
+    stream.ReadString(names);
+    return GraphicDefinition::Read(stream).m_anchored;
+}
+
+bool LevelBuildingServices::GetMeshBounds(GameObject* object, Vector* min, Vector* max) {
+    // The object's own box stands in for its mesh's until graphics keep mesh bounds.
+    if (object == nullptr || object->boundingBox == nullptr) {
+        return false;
+    }
+    *max = object->boundingBox->m_extents;
+    *min = *max * -1.0f;
+    return true;
+}
 
 void LevelBuildingServices::PreloadSound(const std::string& path) {
     if (m_sound != nullptr) {

@@ -74,7 +74,7 @@ void LevelState::Initialize() {
     m_endless = m_name.find("endless") != std::string::npos;
     m_tutorial = m_name.find("tutorial") != std::string::npos;
 
-    m_building_services = std::make_unique<LevelBuildingServices>(m_sound);
+    m_building_services = std::make_unique<LevelBuildingServices>(m_sound, m_parser);
     BuildingServices::Install(m_building_services.get());
     AddProcesses();
     MapComponents();

@@ -122,7 +122,7 @@ void BuildingComponent::Initialize() {
         Message<std::string> spawned(MSG_OBJECT_LEVEL_SPAWN, m_object_type);
         SendMessage(&spawned, HANDLER_GAME_LOGIC_PROCESS);
     }
-    if (services.Graphic(owner) != nullptr && !services.IsGraphicAnchored(owner)) {
+    if (services.HasGraphic(owner) && !services.IsGraphicAnchored(owner)) {
         m_loose = true;
     }
     if (services.HasObjectiveMarker(owner)) {
@@ -176,7 +176,7 @@ void BuildingComponent::Update(float dt) {
             if (m_timer >= end) {
                 m_remove = true;
             }
-            if (services.Graphic(owner) != nullptr) {
+            if (services.HasGraphic(owner)) {
                 services.SetDamageShade(owner,
                                         gas ? 1.0f + 0.5f * m_timer : 0.75f - 0.25f * m_timer);
             }
@@ -200,7 +200,7 @@ void BuildingComponent::Update(float dt) {
             if ((m_loose && m_timer >= kCrumbleEnd) || m_health <= 0.0f) {
                 StartCollapse();
             }
-            if (services.Graphic(owner) != nullptr) {
+            if (services.HasGraphic(owner)) {
                 const float share = m_max_health > 0.0f ? m_health / m_max_health : 0.0f;
                 const float v = m_loose ? (share + m_timer * 0.2f) * 0.5f : share;
                 services.SetDamageShade(owner, 0.75f + 0.25f * v);

@@ -273,7 +273,7 @@ void BuildingProcess::InitializeQuadtree() {
         float d = 0.0f;
         Vector lo;
         Vector hi;
-        if (services.Graphic(object) != nullptr && services.GetMeshBounds(object, &lo, &hi)) {
+        if (services.HasGraphic(object) && services.GetMeshBounds(object, &lo, &hi)) {
             const float w = hi.x - lo.x;
             const float l = hi.z - lo.z;
             d = std::sqrt(w * w + l * l);
@@ -616,8 +616,9 @@ void BuildingProcess::DestructionEffects(BuildingComponent* building) {
         }
     };
 
+    const bool hasGraphic = services.HasGraphic(object);
     if (type == "BuildingReactor") {
-        if (graphic != nullptr) {
+        if (hasGraphic) {
             services.SetDamageShade(object, 1.0f);
         }
         PlaySoundAt(kMediumExplosion, p, 0.9f);
@@ -629,7 +630,7 @@ void BuildingProcess::DestructionEffects(BuildingComponent* building) {
         return;
     }
     if (Contains(type, "BuildingGas") || type == "BuildingReactorCenter") {
-        if (graphic != nullptr) {
+        if (hasGraphic) {
             services.SetDamageShade(object, 1.0f);
         }
         PlaySoundAt(kMediumExplosion, p, 0.9f);
@@ -642,7 +643,7 @@ void BuildingProcess::DestructionEffects(BuildingComponent* building) {
         SendMessage(&shatter, HANDLER_GRAPHICS_PROCESS);
         return;
     }
-    if (graphic != nullptr && services.IsGraphicAnchored(object)) {
+    if (hasGraphic && services.IsGraphicAnchored(object)) {
         SendParticles("explosion", p);
         Message<std::pair<GraphicComponent*, bool>> shatter(MSG_GRAPHICS_BREAK_OBJECT,
                                                             {graphic, g < 100.0f});

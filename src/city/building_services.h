@@ -27,6 +27,7 @@ class BuildingServices {
     // The graphic component (null without one), its anchored flag, the minimum and
     // maximum corners of its mesh's bounding box, and its damage shade.
     virtual GraphicComponent* Graphic(GameObject* /*object*/) { return nullptr; }
+    virtual bool HasGraphic(GameObject* object) { return Graphic(object) != nullptr; }
     virtual bool IsGraphicAnchored(GameObject* /*object*/) { return true; }
     virtual bool GetMeshBounds(GameObject* /*object*/, Vector* /*min*/, Vector* /*max*/) {
         return false;
@@ -54,6 +55,8 @@ class BuildingServices {
     virtual void AddObjectiveMarker(GameObject* /*object*/) {}
     // Takes the marker off the object and destroys it.
     virtual void RemoveObjectiveMarker(GameObject* /*object*/) {}
+    // Places the marker at an offset from the object and advances it a moment (0.0001 s) so
+    // that the new place takes at once.
     virtual void SetObjectiveOffset(GameObject* /*object*/, const Vector& /*offset*/) {}
     // Sets the marker's lifetime range and advances it by dt.
     virtual void SetObjectiveLife(GameObject* /*object*/, float /*life*/, float /*dt*/) {}
