@@ -16,6 +16,7 @@
 #include "city/building_process.h"
 #include "city/building_services.h"
 #include "core/bounds.h"
+#include "core/component_type.h"
 #include "core/game_object.h"
 #include "core/message.h"
 #include "core/message_router.h"
