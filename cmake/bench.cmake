@@ -23,3 +23,7 @@ if(TARGET bench_post_chain)
   target_link_libraries(bench_post_chain PRIVATE gorvane_graphics)
   add_dependencies(bench_post_chain gorvane_assets)
 endif()
+# The city benchmark runs the building process and its quadtree.
+if(TARGET bench_city_buildings)
+  target_link_libraries(bench_city_buildings PRIVATE gorvane_city)
+endif()

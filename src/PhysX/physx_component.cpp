@@ -345,6 +345,16 @@ void PhysXComponent::SetGravityEnabled(bool enabled) {
     }
 }
 
+void PhysXComponent::SetGroupsMask(u32 mask) {
+    if (m_actor != nullptr) {
+        m_actor->SetGroupsMask(mask);
+    }
+}
+
+u32 PhysXComponent::GetGroupsMask() const {
+    return m_actor != nullptr ? m_actor->GroupsMask() : 0u;
+}
+
 void PhysXComponent::SetKinematic(bool kinematic) {
     m_kinematic = kinematic;
     if (m_actor != nullptr) {

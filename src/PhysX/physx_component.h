@@ -57,6 +57,10 @@ class PhysXComponent : public DefinitionComponent,
     void SetCollisionEnabled(bool enabled);
     void SetGravityEnabled(bool enabled);
     void SetKinematic(bool kinematic);
+    // The actor's collision group: two bodies touch only when their masks differ. A change
+    // drops the actor's current pairs.
+    void SetGroupsMask(u32 mask);
+    u32 GetGroupsMask() const;
     void UnfreezeAll();
     void FreezeAll();
     void FreezePositionY();
@@ -91,6 +95,8 @@ class PhysXComponent : public DefinitionComponent,
     float GetDamping() const { return m_damping; }
     float GetReserved() const { return m_reserved; }
     float GetMassDivisor() const { return m_mass_divisor; }
+    // "false" unless the body uses a mesh collision shape.
+    const std::string& GetCollisionMesh() const { return m_collision_mesh; }
 
   private:
     PhysXProcess* const m_process;

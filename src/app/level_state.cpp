@@ -10,11 +10,13 @@
 #include "ai/mothership_builder.h"
 #include "animation/animation_process.h"
 #include "app/input_controls.h"
+#include "app/level_building_services.h"
 #include "app/state_setup.h"
 #include "audio/sound_instance.h"
 #include "audio/sound_instance_control.h"
 #include "audio/sound_process.h"
 #include "city/building_process.h"
+#include "city/building_services.h"
 #include "city/bullet_process.h"
 #include "city/game_logic_process.h"
 #include "city/tower_builder.h"
@@ -67,6 +69,9 @@ LevelState::~LevelState() {
     DestroyLevelObjects();
     RemoveAllProcesses();
     m_game_logic = nullptr;
+    if (m_building_services != nullptr) {
+        BuildingServices::Install(nullptr);
+    }
 }
 
 void LevelState::DestroyLevelObjects() {
@@ -86,6 +91,8 @@ void LevelState::Initialize() {
     m_endless = m_name.find("endless") != std::string::npos;
     m_tutorial = m_name.find("tutorial") != std::string::npos;
 
+    m_building_services = std::make_unique<LevelBuildingServices>(m_sound, m_parser);
+    BuildingServices::Install(m_building_services.get());
     AddProcesses();
     MapComponents();
     state_setup::CopyDefinitions(*this);

@@ -13,6 +13,7 @@
 class AnimationProcess;
 class GameLogicProcess;
 class GraphicsPreloader;
+class LevelBuildingServices;
 
 class LevelState : public GameState {
   public:
@@ -54,6 +55,8 @@ class LevelState : public GameState {
     void DestroyLevelObjects();
 
     std::unique_ptr<GraphicsPreloader> m_preloader;
+    // Installed for the buildings while the level lives.
+    std::unique_ptr<LevelBuildingServices> m_building_services;
     AnimationProcess* m_animation = nullptr;
     GameLogicProcess* m_game_logic = nullptr;
     bool m_endless = false;

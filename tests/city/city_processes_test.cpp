@@ -25,11 +25,6 @@ std::vector<ProcessCase> CityProcesses() {
          BulletProcess::kHandlerId,
          13,
          {{ComponentType::Bullet, Is<BulletComponent>}}},
-        {"BuildingProcess",
-         [] { return std::make_unique<BuildingProcess>(false, false); },
-         BuildingProcess::kHandlerId,
-         17,
-         {{ComponentType::Building, Is<BuildingComponent>}}},
     };
 }
 
@@ -46,6 +41,32 @@ TEST(LevelProcesses, CityProcessesKeepTheirConstructorArguments) {
     const BuildingProcess buildings(true, false);
     EXPECT_TRUE(buildings.m_state_flag);
     EXPECT_FALSE(buildings.m_endless);
+}
+
+// The building process keeps its buildings in a list of its own, in creation order.
+TEST(LevelProcesses, BuildingProcessHasItsHandlerIdAndCreatesOnlyBuildings) {
+    EXPECT_EQ(BuildingProcess::kHandlerId, 17u);
+    BuildingProcess process(false, false);
+    std::vector<Component*> made;
+    for (u32 type = 0; type < ComponentType::kCount; ++type) {
+        SCOPED_TRACE(ComponentType::Name(type));
+        StreamMap stream =
+            component_fixture::ComponentStream("Some-Object", ComponentType::Name(type));
+        Component* component = process.CreateComponent(&stream);
+        if (type != ComponentType::Building) {
+            EXPECT_EQ(component, nullptr);
+            continue;
+        }
+        ASSERT_NE(component, nullptr);
+        EXPECT_NE(dynamic_cast<BuildingComponent*>(component), nullptr);
+        EXPECT_EQ(component->process, &process);
+        made.push_back(component);
+    }
+    EXPECT_EQ(process.BuildingCount(), 1u);
+    for (Component* component : made) {
+        process.RemoveComponent(component);
+    }
+    EXPECT_EQ(process.BuildingCount(), 0u);
 }
 
 } // namespace

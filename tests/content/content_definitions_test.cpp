@@ -208,6 +208,12 @@ TEST(ContentDefinitions, ComponentsCarryTheParametersTheirProcessesRead) {
                     EXPECT_EQ(AiStates().count(params[i].value), 1u) << params[i].value;
                 }
             }
+            if (kind == ComponentType::Graphic && params.size() == expected.size() + 1) {
+                // The optional last one: whether the object stands fixed in the city.
+                extra = 1;
+                EXPECT_EQ(params.back().name, "Anchored");
+                EXPECT_EQ(params.back().type, "bool");
+            }
             EXPECT_EQ(params.size(), expected.size() + extra);
             if (kind == ComponentType::SpawnPoint) {
                 EXPECT_EQ(definitions.count(params[0].value), 1u) << params[0].value;
