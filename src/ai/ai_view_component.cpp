@@ -61,8 +61,7 @@ AI_Movement* MakeMovement(MovementKind kind, AIViewComponent* owner) {
 AIViewComponent::AIViewComponent(const std::string& objectType, const StreamMap& stream)
     : DefinitionComponent(objectType), m_stream(stream) {}
 
-AIViewComponent::AIViewComponent(const std::string& objectType)
-    : DefinitionComponent(objectType) {}
+AIViewComponent::AIViewComponent(const std::string& objectType) : DefinitionComponent(objectType) {}
 
 AIViewComponent::~AIViewComponent() {
     m_object = nullptr;

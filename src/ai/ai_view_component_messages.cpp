@@ -42,11 +42,15 @@ constexpr ArrivalRow kArrivalRows[] = {
     {{"AI-Ground-Jeep", NameRule::Is}, Arrival::Change, STATE_JEEP_ATTACK, STATE_NULL},
     {{"AI-Fly-Helicopter", NameRule::Is}, Arrival::Change, STATE_HELICOPTER_ATTACK, STATE_NULL},
     {{"AI-Fly-Transport", NameRule::Is}, Arrival::Change, STATE_TRANSPORT_DROP, STATE_NULL},
-    {{"AI-Boss-Fly-MothershipBase", NameRule::Is}, Arrival::Change, STATE_MOTHERSHIP_ATTACK,
+    {{"AI-Boss-Fly-MothershipBase", NameRule::Is},
+     Arrival::Change,
+     STATE_MOTHERSHIP_ATTACK,
      STATE_MOTHERSHIP_DIE},
     {{"AI-Boss-Fly-UFO", NameRule::Is}, Arrival::Change, STATE_UFO_ATTACK, STATE_UFO_DIE},
     {{"AI-Fly-MediumUFO", NameRule::Is}, Arrival::Change, STATE_MEDIUM_UFO_ATTACK, STATE_NULL},
-    {{"AI-Boss-Fly-Flythra", NameRule::Is}, Arrival::Change, STATE_FLYTHRA_ATTACK,
+    {{"AI-Boss-Fly-Flythra", NameRule::Is},
+     Arrival::Change,
+     STATE_FLYTHRA_ATTACK,
      STATE_FLYTHRA_DIE},
     {{"AI-Seek-Missile", NameRule::Is}, Arrival::Missile, STATE_NULL, STATE_NULL},
 };
@@ -238,9 +242,9 @@ void AIViewComponent::OnObjectCreated(GameObject* created) {
         }
         created->SetScale(row.scale);
         const bool turret = name == "AI-Boss-Fly-MothershipTurret";
-        const Vector point =
-            turret ? at + RotateByUnit(unit->orientation, Vector(0.0f, -15.0f, 0.0f))
-                   : Vector(at.x, at.y - row.drop, at.z);
+        const Vector point = turret
+                                 ? at + RotateByUnit(unit->orientation, Vector(0.0f, -15.0f, 0.0f))
+                                 : Vector(at.x, at.y - row.drop, at.z);
         created->SetPosition(point);
         CopyGroup(unit, created);
         created->NotifyComponents();
@@ -391,8 +395,8 @@ void AIViewComponent::OnCollision(BaseMessage* msg) {
         return;
     }
     AIViewComponent* const otherUnit = UnitOf(other);
-    const bool thrownHit = (otherUnit != nullptr && otherUnit->InState(STATE_THROWN)) ||
-                           InState(STATE_THROWN);
+    const bool thrownHit =
+        (otherUnit != nullptr && otherUnit->InState(STATE_THROWN)) || InState(STATE_THROWN);
     if (Contains(otherName, "AI-") && !Contains(otherName, "AI-Ground-Citizen") && thrownHit) {
         if (Contains(name, "Boss-") || name == "AI-Fly-MediumUFO") {
             TakeDamage(35);

@@ -33,7 +33,8 @@ void PlayShot(AIViewComponent& unit, const char* path, float volume) {
 } // namespace
 
 void FireUnitWeapon(bool* shootAnimPlayed, State* state, float* weaponTimer) {
-    if (state == nullptr || state->m_machine == nullptr || state->m_machine->GetOwner() == nullptr) {
+    if (state == nullptr || state->m_machine == nullptr ||
+        state->m_machine->GetOwner() == nullptr) {
         return;
     }
     AIViewComponent& unit = *state->m_machine->GetOwner();

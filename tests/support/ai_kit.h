@@ -330,7 +330,8 @@ class Kit {
         list.clear();
         list.emplace(ComponentType::AIView, UnitStream(type, params));
         if (body) {
-            list.emplace(ComponentType::Physics, component_fixture::ComponentStream(type, "Physics"));
+            list.emplace(ComponentType::Physics,
+                         component_fixture::ComponentStream(type, "Physics"));
         }
     }
     void DefineSpawnPoint(const std::string& type, const std::string& spawnType) {
