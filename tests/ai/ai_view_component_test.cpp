@@ -322,7 +322,8 @@ TEST_F(UnitTest, TrackUnitsCycleTheirWaypointsOnArrival) {
     car->m_waypoints = {Vector(1, 0, 0), Vector(2, 0, 0), Vector(3, 0, 0)};
     BaseMessage arrival(MSG_SEEK_ARRIVAL);
     car->HandleMessage(&arrival, car->id);
-    EXPECT_EQ(car->m_waypoints, (std::list<Vector>{Vector(2, 0, 0), Vector(3, 0, 0), Vector(1, 0, 0)}));
+    EXPECT_EQ(car->m_waypoints,
+              (std::list<Vector>{Vector(2, 0, 0), Vector(3, 0, 0), Vector(1, 0, 0)}));
 }
 
 TEST_F(UnitTest, GrabAndThrowSkipCitizensAndBosses) {
@@ -449,8 +450,8 @@ struct ContactTest : UnitTest {
     void Touch(AIViewComponent* unit, GameObject* other, bool unitFirst = true) {
         PhysXComponent* a = BodyFor(unit->owner);
         PhysXComponent* b = BodyFor(other);
-        Collision c(Vector(), Vector(), unitFirst ? a : b, unitFirst ? b : a, Collision::kBothDynamic,
-                    2);
+        Collision c(Vector(), Vector(), unitFirst ? a : b, unitFirst ? b : a,
+                    Collision::kBothDynamic, 2);
         Message<Collision> msg(MSG_PHYSICS_COLLISION, c);
         unit->HandleMessage(&msg, 9);
     }
@@ -551,8 +552,10 @@ TEST_F(ShotTest, TruckShotsLeaveFromSixPoints) {
         points.insert({rocket->position.x - 10.0f, rocket->position.y});
         kit.level.DeleteObject(rocket);
     }
-    EXPECT_EQ(points, (std::set<std::pair<float, float>>{
-                          {-3.0f, 2.0f}, {0.0f, 2.0f}, {3.0f, 2.0f}, {6.0f, 1.0f}, {0.0f, 1.0f}, {3.0f, 1.0f}}));
+    EXPECT_EQ(
+        points,
+        (std::set<std::pair<float, float>>{
+            {-3.0f, 2.0f}, {0.0f, 2.0f}, {3.0f, 2.0f}, {6.0f, 1.0f}, {0.0f, 1.0f}, {3.0f, 1.0f}}));
 }
 
 TEST_F(ShotTest, HelicopterRocketPassesThroughItsHelicopter) {
@@ -561,8 +564,8 @@ TEST_F(ShotTest, HelicopterRocketPassesThroughItsHelicopter) {
     GameObject* rocket = Shot();
     Message<GameObject*> created(MSG_LEVEL_OBJECT_CREATED, rocket);
     heli->HandleMessage(&created, 6);
-    const auto pairs =
-        kit.Payloads<std::pair<std::pair<GameObject*, GameObject*>, bool>>(9, MSG_PHYSICS_SET_OBJECTS_COLLIDABLE);
+    const auto pairs = kit.Payloads<std::pair<std::pair<GameObject*, GameObject*>, bool>>(
+        9, MSG_PHYSICS_SET_OBJECTS_COLLIDABLE);
     ASSERT_EQ(pairs.size(), 1u);
     EXPECT_EQ(pairs[0].first.first, rocket);
     EXPECT_EQ(pairs[0].first.second, heli->owner);
@@ -571,8 +574,8 @@ TEST_F(ShotTest, HelicopterRocketPassesThroughItsHelicopter) {
 
 TEST_F(ShotTest, NullCreatedObjectIsOnlyStored) {
     kit.MakeRobot();
-    for (const char* type : {"AI-Ground-Tank", "AI-Fly-Helicopter", "AI-Ground-Truck", "Tiny",
-                             "AI-Boss-Fly-UFO"}) {
+    for (const char* type :
+         {"AI-Ground-Tank", "AI-Fly-Helicopter", "AI-Ground-Truck", "Tiny", "AI-Boss-Fly-UFO"}) {
         SCOPED_TRACE(type);
         AIViewComponent* unit = Make(type);
         unit->m_createdObject = unit->owner;

@@ -304,7 +304,6 @@ class Kit {
         StateLog().clear();
         RegisterAllLoggingStates();
         level.AddProcess(boost::shared_ptr<Process>(ai), AIViewProcess::kHandlerId);
-        ai->Bind(&level.Router(), AIViewProcess::kHandlerId);
         ai->SetServices(&look, &audio, &spawnLink);
         level.SetComponentProcess(ComponentType::AIView, ai);
         level.SetComponentProcess(ComponentType::SpawnPoint, ai);
