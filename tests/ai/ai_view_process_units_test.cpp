@@ -245,7 +245,8 @@ struct SpawnTest : ProcessTest {
     ai_kit::FakeSpawnPoint& Point(const std::string& spawnType, const Vector& at) {
         kit.DefineSpawnPoint("Spawner", spawnType);
         GameObject* object = kit.Spawn("Spawner", at);
-        auto& point = static_cast<ai_kit::FakeSpawnPoint&>(*object->GetComponent(ComponentType::SpawnPoint));
+        auto& point =
+            static_cast<ai_kit::FakeSpawnPoint&>(*object->GetComponent(ComponentType::SpawnPoint));
         point.at = at;
         return point;
     }
@@ -314,7 +315,8 @@ TEST(SpawnTutorial, TutorialCitizenSpawnerGetsItsParameters) {
     Kit kit(true);
     kit.DefineSpawnPoint("CitizenSpawner", "AI-Ground-Citizen");
     GameObject* object = kit.Spawn("CitizenSpawner");
-    auto& point = static_cast<ai_kit::FakeSpawnPoint&>(*object->GetComponent(ComponentType::SpawnPoint));
+    auto& point =
+        static_cast<ai_kit::FakeSpawnPoint&>(*object->GetComponent(ComponentType::SpawnPoint));
     EXPECT_EQ(point.first, 0.0f);
     EXPECT_EQ(point.second, 400.0f);
 }
