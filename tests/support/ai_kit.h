@@ -105,7 +105,18 @@ inline StreamMap UnitStream(const std::string& type, const UnitParams& p) {
 class RecordingBody : public DefinitionComponent, public PhysicsBody {
   public:
     using DefinitionComponent::DefinitionComponent;
-    void Move(const Vector& v) override { moves.push_back(v); }
+    // Recorded; with g_integrate the move is also taken as this frame's displacement, which
+    // is all a scene of driving units needs of a physics world.
+    void Move(const Vector& v) override {
+        moves.push_back(v);
+        if (Integrate() && owner != nullptr) {
+            owner->position += v;
+        }
+    }
+    static bool& Integrate() {
+        static bool integrate = false;
+        return integrate;
+    }
     std::vector<Vector> moves;
 };
 
@@ -319,6 +330,7 @@ class Kit {
     ~Kit() {
         level.DestroyObjects();
         ClearStateFactories();
+        RecordingBody::Integrate() = false;
     }
     Kit(const Kit&) = delete;
     Kit& operator=(const Kit&) = delete;
