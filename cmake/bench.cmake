@@ -13,3 +13,7 @@ endforeach()
 if(TARGET bench_physics_scene)
   target_link_libraries(bench_physics_scene PRIVATE gorvane_physx PkgConfig::BULLET)
 endif()
+# The AI frame drives the AI process over its own units and buildings.
+if(TARGET bench_ai_update)
+  target_link_libraries(bench_ai_update PRIVATE gorvane_ai)
+endif()

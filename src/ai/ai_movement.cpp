@@ -17,16 +17,12 @@ namespace {
 
 constexpr float kSeparation = 70.0f;
 
-bool Separates(const std::string& a, const std::string& b) {
-    const bool ground = Contains(a, "Ground-") && Contains(b, "Ground-") &&
-                        a != "AI-Ground-Citizen" && b != "AI-Ground-Citizen";
-    return ground || (Contains(a, "Fly-") && Contains(b, "Fly-"));
-}
-
 // The nearest hit of a ray against a sphere: its single root, or the smaller of two.
 bool RayHit(const Vector& origin, const Vector& centre, const Vector& direction, float radius,
             float& distance) {
-    std::vector<float> hits;
+    // Reused: this runs three times per building near every moving unit every frame.
+    thread_local std::vector<float> hits;
+    hits.clear();
     const int count = Math::RaySphereIntersect(origin, centre, direction, radius, &hits);
     if (count == 0 || hits.empty()) {
         return false;
@@ -44,21 +40,25 @@ void AI_Movement::AvoidBuildings(AIViewProcess& process) {
         return;
     }
     const Vector p = self->position;
-    const std::string& name = self->name;
+    const u8 separation = m_owner->m_separation_class;
     for (AIViewComponent* unit : process.m_units) {
-        if (unit == m_owner || unit->owner == nullptr || !Separates(name, unit->owner->name)) {
+        if ((unit->m_separation_class & separation) == 0 || unit == m_owner ||
+            unit->owner == nullptr) {
             continue;
         }
-        const Vector e = p - unit->owner->position;
-        const float d2 = e.LengthSquared();
+        const Vector& q = unit->owner->position;
+        const float d2 =
+            (p.x - q.x) * (p.x - q.x) + (p.y - q.y) * (p.y - q.y) + (p.z - q.z) * (p.z - q.z);
         if (d2 < kSeparation * kSeparation && d2 > 0.0f) {
+            const Vector e = p - q;
             const float d = e.Length();
             m_avoid += (e / d) * (kSeparation / d);
         }
     }
 
     if (process.m_buildings != nullptr) {
-        std::vector<GameObject*> buildings;
+        thread_local std::vector<GameObject*> buildings;
+        buildings.clear();
         process.m_buildings->Collect(p, kSeparation, buildings);
         const Vector forward = -Quaternion::GetDirection(self->orientation);
         const Vector side = forward.Cross(Vector(0.0f, 1.0f, 0.0f));

@@ -56,6 +56,11 @@ AI_Movement* MakeMovement(MovementKind kind, AIViewComponent* owner) {
     return nullptr;
 }
 
+u8 SeparationClass(const std::string& name) {
+    const bool ground = Contains(name, "Ground-") && name != "AI-Ground-Citizen";
+    return static_cast<u8>((ground ? 1u : 0u) | (Contains(name, "Fly-") ? 2u : 0u));
+}
+
 } // namespace
 
 AIViewComponent::AIViewComponent(const std::string& objectType, const StreamMap& stream)
@@ -138,6 +143,7 @@ void AIViewComponent::Initialize() {
         m_health = 135;
     }
 
+    m_separation_class = SeparationClass(name);
     m_soundInstance = nullptr;
     MovementKind kind = MovementKind::None;
     for (const MovementRow& row : kMovementRows) {

@@ -75,6 +75,9 @@ class AIViewComponent : public DefinitionComponent, public Allocator<AIViewCompo
     SoundInstance* m_soundInstance = nullptr;
     f32 m_timeSinceHit = 0.201f;
     f32 m_hitCooldown = 0.201f;
+    // Which units push each other apart, from the type name once it is known: bit 0 ground
+    // units other than the plain citizen, bit 1 flyers. Two units push when they share a bit.
+    u8 m_separation_class = 0;
 
   private:
     void OnSeekArrival();

@@ -101,10 +101,8 @@ TEST_F(WeaponTest, TrucksAndJeepsFireOnEveryCallAndLongerNamesNever) {
         std::size_t shots;
     };
     const Case cases[] = {
-        {"AI-Ground-Jeep", "Bullet", 2},
-        {"AI-Ground-Truck", "Rocket", 2},
-        {"AI-Ground-JeepX", "Bullet", 0},
-        {"AI-Fly-HelicopterX", "Rocket", 0},
+        {"AI-Ground-Jeep", "Bullet", 2},   {"AI-Ground-Truck", "Rocket", 2},
+        {"AI-Ground-JeepX", "Bullet", 0},  {"AI-Fly-HelicopterX", "Rocket", 0},
         {"AI-Ground-TruckX", "Rocket", 0},
     };
     for (const Case& c : cases) {
