@@ -117,7 +117,8 @@ struct World {
         ai.Bind(&router, AIViewProcess::kHandlerId);
         GameObject* robot = Object("Robot", Vector());
         robot->AddComponent(ComponentType::Player, players.Make("Robot"));
-        Message<Component*> player(MSG_PLAYER_COMPONENT, robot->GetComponent(ComponentType::Player));
+        Message<Component*> player(MSG_PLAYER_COMPONENT,
+                                   robot->GetComponent(ComponentType::Player));
         ai.HandleMessage(&player, 11);
 
         // About 300 buildings on a street grid, 40 apart, leaving the robot's square free.
@@ -138,9 +139,9 @@ struct World {
 
         for (int i = 0; i < kUnits; ++i) {
             const bool citizen = i >= kTanks + kHelicopters;
-            const std::string type = i < kTanks   ? "AI-Ground-Tank"
-                                     : !citizen   ? "AI-Fly-Helicopter"
-                                                  : "AI-Ground-Citizen";
+            const std::string type = i < kTanks ? "AI-Ground-Tank"
+                                     : !citizen ? "AI-Fly-Helicopter"
+                                                : "AI-Ground-Citizen";
             const float reach = citizen ? 200.0f : 380.0f;
             const float height = i >= kTanks && !citizen ? 60.0f : 2.0f;
             GameObject* unit =
@@ -149,8 +150,8 @@ struct World {
             unit->AddComponent(ComponentType::AIView, ai.CreateComponent(&stream));
             unit->AddComponent(ComponentType::Physics, bodies.Make(type));
             unit->InitializeComponents();
-            static_cast<AIViewComponent*>(unit->GetComponent(ComponentType::AIView))->m_waypoints = {
-                Vector()};
+            static_cast<AIViewComponent*>(unit->GetComponent(ComponentType::AIView))
+                ->m_waypoints = {Vector()};
         }
     }
     ~World() {

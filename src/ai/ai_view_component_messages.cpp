@@ -109,6 +109,30 @@ Vector AimFrom(GameObject* target, GameObject* shot, f32 up, f32 side) {
     return (shot->position - aimPoint).Normalize();
 }
 
+// How a rocket or bullet is sent at the robot: the aim point's height above the robot and its
+// sideways jitter (the same for x and z) are drawn in this order, then the shot is aimed from
+// the aim point through itself and pushed back along that line.
+struct Launch {
+    f32 upLo;
+    f32 upHi;
+    f32 jitter;
+    f32 speed;
+    // A scale given to the shot before it is set up; 0 keeps its own.
+    f32 scale = 0.0f;
+};
+
+void AimAndLaunch(GameObject* target, GameObject* shot, const Launch& launch) {
+    const f32 up = Math::RandomRange(launch.upLo, launch.upHi);
+    const f32 side = Math::RandomRange(-launch.jitter, launch.jitter);
+    const Vector d = AimFrom(target, shot, up, side);
+    shot->SetOrientation(OrientationAlong(d));
+    if (launch.scale > 0.0f) {
+        shot->SetScale(Vector(launch.scale, launch.scale, launch.scale));
+    }
+    shot->NotifyComponents();
+    shot->MovePhysics(-d * launch.speed);
+}
+
 } // namespace
 
 void AIViewComponent::HandleMessage(BaseMessage* msg, u32 fromId) {
@@ -271,12 +295,7 @@ void AIViewComponent::OnObjectCreated(GameObject* created) {
         const Quaternion& q = unit->orientation;
         created->SetPosition(Vector(at.x, at.y - 0.4f, at.z) + Quaternion::GetDirection(q) +
                              Quaternion::GetRight(q) * side);
-        const f32 up = Math::RandomRange(14.0f, 18.0f);
-        const f32 jitter = Math::RandomRange(-2.0f, 2.0f);
-        const Vector d = AimFrom(m_target, created, up, jitter);
-        created->SetOrientation(OrientationAlong(d));
-        created->NotifyComponents();
-        created->MovePhysics(-d * 90.0f);
+        AimAndLaunch(m_target, created, {14.0f, 18.0f, 2.0f, 90.0f});
         Message<std::pair<std::pair<GameObject*, GameObject*>, bool>> passThrough(
             MSG_PHYSICS_SET_OBJECTS_COLLIDABLE, {{created, unit}, false});
         SendMessage(&passThrough, HANDLER_PHYSX_PROCESS);
@@ -286,31 +305,15 @@ void AIViewComponent::OnObjectCreated(GameObject* created) {
         const f32 x = static_cast<f32>((k - 1) % 3) * 3.0f;
         created->SetPosition(at + Vector(x, 2.0f - static_cast<f32>(k / 3), 0.0f));
         CopyGroup(unit, created);
-        const f32 up = Math::RandomRange(12.0f, 20.0f);
-        const f32 jitter = Math::RandomRange(-3.0f, 3.0f);
-        const Vector d = AimFrom(m_target, created, up, jitter);
-        created->SetOrientation(OrientationAlong(d));
-        created->NotifyComponents();
-        created->MovePhysics(-d * 75.0f);
+        AimAndLaunch(m_target, created, {12.0f, 20.0f, 3.0f, 75.0f});
     } else if (name == "AI-Ground-Jeep") {
         created->SetPosition(at + Vector(3.0f, 4.0f, 0.0f));
         CopyGroup(unit, created);
-        const f32 up = Math::RandomRange(13.0f, 14.0f);
-        const f32 jitter = Math::RandomRange(-0.2f, 0.2f);
-        const Vector d = AimFrom(m_target, created, up, jitter);
-        created->SetOrientation(OrientationAlong(d));
-        created->SetScale(Vector(2.0f, 2.0f, 2.0f));
-        created->NotifyComponents();
-        created->MovePhysics(-d * 75.0f);
+        AimAndLaunch(m_target, created, {13.0f, 14.0f, 0.2f, 75.0f, 2.0f});
     } else if (Contains(name, "AI-Ground-Tank")) {
         created->SetPosition(at + RotateByUnit(unit->orientation, Vector(0.0f, 2.0f, -6.0f)));
         CopyGroup(unit, created);
-        const f32 up = Math::RandomRange(12.0f, 20.0f);
-        const f32 jitter = Math::RandomRange(-3.0f, 3.0f);
-        const Vector d = AimFrom(m_target, created, up, jitter);
-        created->SetOrientation(OrientationAlong(d));
-        created->NotifyComponents();
-        created->MovePhysics(-d * 75.0f);
+        AimAndLaunch(m_target, created, {12.0f, 20.0f, 3.0f, 75.0f});
     } else if (name == "Tiny") {
         created->SetPosition(at + Quaternion::GetDirection(unit->orientation) * 4.5f);
         const Vector robot = m_target != nullptr ? m_target->position : Vector();

@@ -10,6 +10,7 @@
 #include "ai/mothership_builder.h"
 #include "animation/animation_process.h"
 #include "app/state_setup.h"
+#include "app/unit_audio.h"
 #include "audio/sound_instance.h"
 #include "audio/sound_process.h"
 #include "city/building_process.h"
@@ -101,7 +102,9 @@ void LevelState::AddProcesses() {
     AddProcess(boost::shared_ptr<Process>(new GameLogicProcess(m_endless, m_tutorial)),
                HANDLER_GAME_LOGIC_PROCESS);
     AddProcess(boost::shared_ptr<Process>(new TriggerProcess()), HANDLER_TRIGGER_PROCESS);
-    AddProcess(boost::shared_ptr<Process>(new AIViewProcess(m_tutorial)), HANDLER_AI_VIEW_PROCESS);
+    auto* const ai = new AIViewProcess(m_tutorial);
+    ai->SetServices(nullptr, SoundPlayerUnitAudio(), nullptr);
+    AddProcess(boost::shared_ptr<Process>(ai), HANDLER_AI_VIEW_PROCESS);
     AddProcess(boost::shared_ptr<Process>(new BulletProcess()), HANDLER_BULLET_PROCESS);
     AddProcess(boost::shared_ptr<Process>(new PhysXProcess()), HANDLER_PHYSX_PROCESS);
     const boost::shared_ptr<AnimationProcess> animation(new AnimationProcess());

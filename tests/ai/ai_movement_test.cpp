@@ -4,7 +4,7 @@
 #include <string>
 
 #include "ai/ai_movement.h"
-#include "support/ai_kit.h"
+#include "ai_kit.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "ai_kit.h"
 #include "content/particle_system_info.h"
-#include "support/ai_kit.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include "PhysX/physx_component.h"
 #include "ai/ai_movement.h"
+#include "ai_kit.h"
 #include "game/collision.h"
-#include "support/ai_kit.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "ai_kit.h"
 #include "content/particle_system_info.h"
 #include "game/remove_count.h"
-#include "support/ai_kit.h"
 
 namespace {
 

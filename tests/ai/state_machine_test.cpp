@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "ai/state_id.h"
-#include "support/ai_kit.h"
+#include "ai_kit.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "ai/unit_weapon.h"
-#include "support/ai_kit.h"
+#include "ai_kit.h"
 
 namespace {
 
