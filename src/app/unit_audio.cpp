@@ -38,7 +38,8 @@ class SoundPlayerAudio : public UnitAudio {
     }
     static Sound* Load(GameObject& object, const std::string& path) {
         SoundPlayer* const player = PlayerOf(object);
-        auto* const sounds = player != nullptr ? dynamic_cast<SoundProcess*>(player->process) : nullptr;
+        auto* const sounds =
+            player != nullptr ? dynamic_cast<SoundProcess*>(player->process) : nullptr;
         return sounds != nullptr ? sounds->LoadSound(path, false) : nullptr;
     }
 };

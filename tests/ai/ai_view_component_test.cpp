@@ -138,6 +138,13 @@ TEST_F(UnitTest, MovementModelAndEngineLoopFollowTheTypeName) {
     }
 }
 
+TEST_F(UnitTest, NoSoundPlayerMeansNoEngineLoop) {
+    kit.audio.players = false;
+    AIViewComponent* tank = Make("AI-Ground-Tank");
+    EXPECT_EQ(tank->m_soundInstance, nullptr);
+    EXPECT_TRUE(kit.audio.played.empty());
+}
+
 TEST_F(UnitTest, MediumUfoHasFixedHealthInEndlessModeOnly) {
     UnitParams p;
     p.health = 80;

@@ -152,6 +152,19 @@ TEST_F(ProcessTest, DeathEffectsAndSoundsByKind) {
     }
 }
 
+TEST_F(ProcessTest, DyingSaucerTakesItsBeamsWithIt) {
+    kit.MakeRobot();
+    GameObject* ufo = Make("AI-Fly-MediumUFO");
+    GameObject* beam = kit.level.Adopt(new GameObject("LaserBeam"));
+    Kit::Unit(ufo)->m_stateMachine->m_beams.push_back(BeamRecord{beam, Vector(), 0.0f, 0.0f});
+    const std::size_t objects = kit.level.Objects().size();
+    Kit::Unit(ufo)->m_expired = true;
+    kit.ai->Update(0.01f);
+    EXPECT_EQ(kit.Count(1, MSG_GRAPHICS_LASER_BEAM_DELETION), 1u);
+    // The beam and the saucer are gone.
+    EXPECT_EQ(objects - kit.level.Objects().size(), 2u);
+}
+
 TEST_F(ProcessTest, KillAllSparesTinyAndBosses) {
     kit.MakeRobot();
     AIViewComponent* tank = Kit::Unit(Make("AI-Ground-Tank"));
