@@ -27,3 +27,7 @@ endif()
 if(TARGET bench_city_buildings)
   target_link_libraries(bench_city_buildings PRIVATE gorvane_city)
 endif()
+# The AI frame drives the AI process over its own units and buildings.
+if(TARGET bench_ai_update)
+  target_link_libraries(bench_ai_update PRIVATE gorvane_ai)
+endif()

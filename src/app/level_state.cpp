@@ -12,6 +12,7 @@
 #include "app/input_controls.h"
 #include "app/level_building_services.h"
 #include "app/state_setup.h"
+#include "app/unit_audio.h"
 #include "audio/sound_instance.h"
 #include "audio/sound_instance_control.h"
 #include "audio/sound_process.h"
@@ -127,7 +128,9 @@ void LevelState::AddProcesses() {
     m_game_logic = logic.get();
     AddProcess(logic, HANDLER_GAME_LOGIC_PROCESS);
     AddProcess(boost::shared_ptr<Process>(new TriggerProcess()), HANDLER_TRIGGER_PROCESS);
-    AddProcess(boost::shared_ptr<Process>(new AIViewProcess(m_tutorial)), HANDLER_AI_VIEW_PROCESS);
+    auto* const ai = new AIViewProcess(m_tutorial);
+    ai->SetServices(nullptr, SoundPlayerUnitAudio(), nullptr);
+    AddProcess(boost::shared_ptr<Process>(ai), HANDLER_AI_VIEW_PROCESS);
     AddProcess(boost::shared_ptr<Process>(new BulletProcess()), HANDLER_BULLET_PROCESS);
     AddProcess(boost::shared_ptr<Process>(new PhysXProcess()), HANDLER_PHYSX_PROCESS);
     const boost::shared_ptr<AnimationProcess> animation(new AnimationProcess());

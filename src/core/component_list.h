@@ -26,6 +26,13 @@ class ComponentList {
         return component;
     }
 
+    // Keeps a component made elsewhere (by a factory the process was handed) as if Create had
+    // made it.
+    void Adopt(ComponentProcess* owner, Component* component) {
+        component->process = owner;
+        m_components.push_back(component);
+    }
+
     // Takes the component out of the list and deletes it; false (nothing deleted) when the
     // list does not hold it.
     bool Remove(Component* component);

@@ -1,0 +1,52 @@
+#include "app/unit_audio.h"
+
+#include "ai/unit_services.h"
+#include "audio/sound_instance.h"
+#include "audio/sound_player.h"
+#include "audio/sound_process.h"
+#include "core/component_type.h"
+#include "core/game_object.h"
+
+namespace {
+
+class SoundPlayerAudio : public UnitAudio {
+  public:
+    bool Preload(GameObject& object, const std::string& path) override {
+        return Load(object, path) != nullptr || PlayerOf(object) != nullptr;
+    }
+    SoundInstance* PlayerInstance(GameObject& object, const std::string& path) override {
+        SoundPlayer* const player = PlayerOf(object);
+        if (player == nullptr) {
+            return nullptr;
+        }
+        return player->GetSoundInstance(Load(object, path));
+    }
+    void Play(SoundInstance* instance, f32 volume, bool loop) override {
+        if (instance != nullptr) {
+            instance->Play(volume, loop);
+        }
+    }
+    void PlayAt(SoundInstance* instance, f32 volume, const Vector& position) override {
+        if (instance != nullptr) {
+            instance->PlayAt(volume, position);
+        }
+    }
+
+  private:
+    static SoundPlayer* PlayerOf(GameObject& object) {
+        return dynamic_cast<SoundPlayer*>(object.GetComponent(ComponentType::SoundPlayer));
+    }
+    static Sound* Load(GameObject& object, const std::string& path) {
+        SoundPlayer* const player = PlayerOf(object);
+        auto* const sounds =
+            player != nullptr ? dynamic_cast<SoundProcess*>(player->process) : nullptr;
+        return sounds != nullptr ? sounds->LoadSound(path, false) : nullptr;
+    }
+};
+
+} // namespace
+
+UnitAudio* SoundPlayerUnitAudio() {
+    static SoundPlayerAudio audio;
+    return &audio;
+}
