@@ -19,6 +19,10 @@
 #include "graphics/render_state_cache.h"
 #include "graphics/render_target_desc.h"
 #include "graphics/screenshot.h"
+#include "graphics/sprite_batch.h"
+#include "graphics/sprite_component.h"
+#include "graphics/text_graphic.h"
+#include "graphics/text_graphic_manager.h"
 #include "graphics/video_manager.h"
 #include "platform/gfx/device.h"
 #include "platform/input/keys.h"
@@ -107,6 +111,13 @@ GraphicsProcess::~GraphicsProcess() {
     for (const auto& [name, map] : m_animation_maps) {
         ReleaseAnimationMap(map);
     }
+    // Texts first: their letters are in the sprite list.
+    m_text_graphics.reset();
+    for (SpriteComponent* sprite : m_sprites) {
+        delete sprite;
+    }
+    m_sprites.clear();
+    m_sprite_batch.reset();
     ParticleSystemManager::DestroyInstance();
     VideoManager::DestroyInstance();
     // GL objects go while the context is still there.
@@ -231,11 +242,15 @@ void GraphicsProcess::Update(float dt) {
     if (m_credits_playing != 0) {
         UpdateCredits(dt);
     }
+    UpdateDebugText(dt);
 
     if (m_device != nullptr) {
         m_device->SetBackBufferTarget();
         m_device->Clear(gfx::kClearTarget | gfx::kClearZBuffer | gfx::kClearStencil, 0xFF000000u,
                         1.0f, 0);
+        if (settings.sceneUpdate != 0) {
+            DrawSprites();
+        }
         m_device->Present();
     }
     m_first_frame = 0;
@@ -313,7 +328,13 @@ Component* GraphicsProcess::CreateComponent(StreamMap* stream) {
     }
     stream->BeginRead();
     ComponentHeader header;
-    if (!header.Read(stream) || header.Type() != ComponentType::ParticleSystem) {
+    if (!header.Read(stream)) {
+        return nullptr;
+    }
+    if (header.Type() == ComponentType::Sprite) {
+        return CreateSpriteComponent(stream);
+    }
+    if (header.Type() != ComponentType::ParticleSystem) {
         return nullptr;
     }
     std::string name;
@@ -332,7 +353,9 @@ void GraphicsProcess::RemoveComponent(Component* component) {
     // is letting it go, which may be about to be deleted.
     if (ParticleSystemCPU* system = ParticleSystemManager::Instance()->FindSystem(component)) {
         system->owner = nullptr;
+        return;
     }
+    RemoveSprite(component);
 }
 
 StaticMeshRecord GraphicsProcess::LoadStaticMesh(const std::string&) {
@@ -579,6 +602,17 @@ void GraphicsProcess::HandleMessage(BaseMessage* message, u32 fromId) {
         break;
     case MSG_GRAPHICS_SET_USE_NORMAL_DEFERRED_SHADER_QUALITY:
         SetFlag(settings.normalDeferredShaderQuality, message);
+        break;
+    case MSG_GRAPHICS_DISPLAY_GRAPHICS_TEXT:
+        if (TextGraphicStruct* const* request = message->Payload<TextGraphicStruct*>()) {
+            if (TextGraphicStruct* text = *request) {
+                text->textGraphic =
+                    TextGraphics().Display(text->text, text->topLeft, text->bottomRight);
+            }
+        }
+        break;
+    case MSG_GRAPHICS_UNDISPLAY_GRAPHICS_TEXT:
+        TextGraphics().Undisplay(message->ValueOr<TextGraphic*>(nullptr));
         break;
     case MSG_SOUND_INSTANCE:
         m_sound_instance = message->ValueOr<SoundInstance*>(nullptr);

@@ -34,6 +34,10 @@ class GraphicsAnimationMap;
 class ObjectEffects;
 class RenderTargetDesc;
 class SoundInstance;
+class SpriteBatch;
+class SpriteComponent;
+class TextGraphic;
+class TextGraphicManager;
 
 class GraphicsProcess : public ComponentProcess {
   public:
@@ -121,6 +125,19 @@ class GraphicsProcess : public ComponentProcess {
     const InputState& EditorInput() const { return m_editor_input; }
     bool EditorInputRouting() const { return m_editor_input_routing != 0; }
 
+    // Screen sprites: the "Sprite" components, the letters of texts and their drawing.
+    SpriteComponent* CreateSpriteComponent(StreamMap* stream);
+    // Takes a sprite into the list drawn every frame; RemoveComponent deletes it again.
+    void AddSprite(SpriteComponent* sprite);
+    // False when the component is no sprite of this process.
+    bool RemoveSprite(Component* component);
+    const std::vector<SpriteComponent*>& Sprites() const { return m_sprites; }
+    TextGraphicManager& TextGraphics();
+    // The frame's screen-sprite step: every sprite, larger depth first.
+    void DrawSprites();
+    // Debug key T: shows, moves and removes a test text.
+    void UpdateDebugText(float dt);
+
     // Set by the level editor when it starts.
     u8 m_level_editor_present = 0;
 
@@ -159,6 +176,14 @@ class GraphicsProcess : public ComponentProcess {
     std::string m_status_text;
     // The first map built for each mesh that has animation sets; copies go out.
     std::map<std::string, GraphicsAnimationMap*> m_animation_maps;
+
+    std::vector<SpriteComponent*> m_sprites;
+    std::unique_ptr<SpriteBatch> m_sprite_batch;
+    std::unique_ptr<TextGraphicManager> m_text_graphics;
+    // The debug text of key T and its corners.
+    TextGraphic* m_debug_text = nullptr;
+    bool m_debug_text_placed = false;
+    float m_debug_text_corners[2][2] = {{20.0f, 40.0f}, {50.0f, 70.0f}};
 
     std::chrono::steady_clock::time_point m_last_frame;
     float m_real_dt = 0.0f;
