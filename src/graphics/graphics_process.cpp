@@ -242,12 +242,19 @@ void GraphicsProcess::Update(float dt) {
     if (m_credits_playing != 0) {
         UpdateCredits(dt);
     }
+    HandleLogoVideoKey();
     UpdateDebugText(dt);
+    UpdateScreenVideos(dt);
 
     if (m_device != nullptr) {
         m_device->SetBackBufferTarget();
         m_device->Clear(gfx::kClearTarget | gfx::kClearZBuffer | gfx::kClearStencil, 0xFF000000u,
                         1.0f, 0);
+        if (m_film_leader_playing != 0 || m_credits_playing != 0) {
+            RenderFilmVideoQuad();
+        } else {
+            DrawVideoBackdrop();
+        }
         if (settings.sceneUpdate != 0) {
             DrawSprites();
         }

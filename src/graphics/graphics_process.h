@@ -46,6 +46,7 @@ class GraphicsProcess : public ComponentProcess {
     static constexpr const char* kShaderPackage = asset_path::kShaderPackage;
     static constexpr const char* kFilmLeaderVideo = asset_path::kFilmLeaderVideo;
     static constexpr const char* kCreditsVideo = asset_path::kCreditsVideo;
+    static constexpr const char* kIntroVideo = asset_path::kIntroVideo;
     static constexpr const char* kStartupErrorText =
         "There's been an error starting the graphics engine. Please verify that your hardware "
         "meets the minimum system requirements.";
@@ -138,6 +139,16 @@ class GraphicsProcess : public ComponentProcess {
     // Debug key T: shows, moves and removes a test text.
     void UpdateDebugText(float dt);
 
+    // Videos on screen. The film leader or credits frame over the whole screen while one of
+    // them plays; otherwise the logo video, or else the menu's video, behind the sprites.
+    void RenderFilmVideoQuad();
+    void DrawVideoBackdrop();
+    // Advances the videos that no film sequence advances.
+    void UpdateScreenVideos(float dt);
+    // Debug key V: loads and plays, pauses, or with Left Alt unloads the logo video.
+    void HandleLogoVideoKey();
+    bool IsLogoVideoLoaded() const { return m_logo_video_loaded != 0; }
+
     // Set by the level editor when it starts.
     u8 m_level_editor_present = 0;
 
@@ -171,6 +182,7 @@ class GraphicsProcess : public ComponentProcess {
     u8 m_editor_input_routing = 0;
     u8 m_film_leader_playing = 0;
     u8 m_credits_playing = 0;
+    u8 m_logo_video_loaded = 0;
     GameObject* m_level_object = nullptr;
     SoundInstance* m_sound_instance = nullptr;
     std::string m_status_text;
