@@ -242,9 +242,14 @@ void GraphicsProcess::Update(float dt) {
     if (m_credits_playing != 0) {
         UpdateCredits(dt);
     }
+    HandleParticleKeys();
     HandleLogoVideoKey();
     UpdateDebugText(dt);
     UpdateScreenVideos(dt);
+    if (settings.sceneUpdate != 0) {
+        UpdateParticles(dt);
+        HandleParticleEffectKeys();
+    }
 
     if (m_device != nullptr) {
         m_device->SetBackBufferTarget();
@@ -356,10 +361,13 @@ Component* GraphicsProcess::CreateComponent(StreamMap* stream) {
 }
 
 void GraphicsProcess::RemoveComponent(Component* component) {
-    // A particle system ends through the manager; it only stops following the object that
-    // is letting it go, which may be about to be deleted.
-    if (ParticleSystemCPU* system = ParticleSystemManager::Instance()->FindSystem(component)) {
+    // A particle system ends through the manager: it stops following the object that is
+    // letting it go (which may be about to be deleted) and stops emitting where it was, and
+    // the manager lets it go once its particles are gone.
+    ParticleSystemManager* particles = ParticleSystemManager::Instance();
+    if (ParticleSystemCPU* system = particles->FindSystem(component)) {
         system->owner = nullptr;
+        particles->DeactivateSystem(system);
         return;
     }
     RemoveSprite(component);

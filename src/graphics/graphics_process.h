@@ -149,6 +149,14 @@ class GraphicsProcess : public ComponentProcess {
     void HandleLogoVideoKey();
     bool IsLogoVideoLoaded() const { return m_logo_video_loaded != 0; }
 
+    // Particles: the frame's update (while particles are on and no film plays) and the
+    // debug keys (P switches particles; 1 to 4 start templates, 5 the nuke script, K ends
+    // every system, M stops and restarts emission).
+    void UpdateParticles(float dt);
+    void HandleParticleKeys();
+    void HandleParticleEffectKeys();
+    bool ParticleEmissionStopped() const { return m_particle_emission_stopped != 0; }
+
     // Set by the level editor when it starts.
     u8 m_level_editor_present = 0;
 
@@ -183,6 +191,7 @@ class GraphicsProcess : public ComponentProcess {
     u8 m_film_leader_playing = 0;
     u8 m_credits_playing = 0;
     u8 m_logo_video_loaded = 0;
+    u8 m_particle_emission_stopped = 0;
     GameObject* m_level_object = nullptr;
     SoundInstance* m_sound_instance = nullptr;
     std::string m_status_text;

@@ -4,7 +4,9 @@
 // template name; a live system ends through this manager, never through its owner.
 
 #include <list>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "core/asset_paths.h"
 #include "core/types.h"
@@ -12,6 +14,8 @@
 
 class Component;
 class ParticleSystemCPU;
+class WorkerPool;
+struct ParticleCamera;
 
 class ParticleSystemManager {
   public:
@@ -44,11 +48,23 @@ class ParticleSystemManager {
     // Deletes every template and every live system.
     void Clear();
 
+    // One frame: finished systems without living particles go first, then every active
+    // system is simulated, the list split over the workers in contiguous ranges.
+    void Update(float dt);
+    // The workers the next updates use (one per processor unless set).
+    void UseWorkers(u32 count);
+    u32 WorkerCount() const;
+    // The camera every system's quads face, from the renderer's frame.
+    void SetCamera(const ParticleCamera& camera);
+    // The renderer's emission switch, copied into every live system (a toggle that reached
+    // only one system would leave the others emitting).
+    void ApplyEmissionToggle(u8 stopped);
+
     const std::list<ParticleSystemCPU*>& Templates() const { return m_templates; }
     const std::list<ParticleSystemCPU*>& Systems() const { return m_systems; }
 
   private:
-    ParticleSystemManager() = default;
+    ParticleSystemManager();
     ParticleSystemCPU* Start(const ParticleSystemCPU& templ, const Vector* position);
     // Takes the system off the object that owns it, if any.
     static void Detach(ParticleSystemCPU* system);
@@ -56,4 +72,7 @@ class ParticleSystemManager {
 
     std::list<ParticleSystemCPU*> m_templates;
     std::list<ParticleSystemCPU*> m_systems;
+    std::unique_ptr<WorkerPool> m_workers;
+    std::unique_ptr<ParticleCamera> m_camera;
+    std::vector<ParticleSystemCPU*> m_batch;
 };

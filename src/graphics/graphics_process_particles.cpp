@@ -1,0 +1,64 @@
+// The renderer's particle steps: the frame's particle update and the particle debug keys.
+#include <string>
+#include <utility>
+
+#include "core/message.h"
+#include "core/vector.h"
+#include "graphics/graphics_process.h"
+#include "graphics/particle_system_cpu.h"
+#include "graphics/particle_system_manager.h"
+#include "graphics/render_settings.h"
+#include "platform/input/keys.h"
+
+namespace {
+
+constexpr const char* kNukeScript = "./assets/particles/nuke.lua";
+
+bool Pressed(const InputState& input, u8 key) {
+    return input.m_keys[key] == INPUT_PRESSED;
+}
+
+} // namespace
+
+void GraphicsProcess::HandleParticleKeys() {
+    const InputState& input = m_graphics_input;
+    RenderSettings& settings = g_render_settings;
+    if (Pressed(input, input::key::P)) {
+        settings.particles = settings.particles != 0 ? 0 : 1;
+    }
+}
+
+void GraphicsProcess::HandleParticleEffectKeys() {
+    const InputState& input = m_graphics_input;
+    ParticleSystemManager* manager = ParticleSystemManager::Instance();
+    const u8 digits[] = {input::key::Digit1, input::key::Digit2, input::key::Digit3,
+                         input::key::Digit4};
+    for (u32 i = 0; i < 4; ++i) {
+        if (Pressed(input, digits[i])) {
+            manager->CreateParticleSystemByIndex(i, nullptr);
+        }
+    }
+    if (Pressed(input, input::key::Digit5)) {
+        Message<std::pair<std::string, Vector>> script(
+            MSG_PARTICLE_SYSTEM_SCRIPT_CREATE_SCRIPT_VECTOR,
+            std::make_pair(std::string(kNukeScript), Vector(-50.0f, 0.0f, 600.0f)));
+        if (router != nullptr) {
+            SendMessage(&script, HANDLER_PARTICLE_SYSTEM_SCRIPT_PROCESS);
+        }
+    }
+    if (Pressed(input, input::key::K)) {
+        manager->DetachAll();
+    }
+    if (Pressed(input, input::key::M)) {
+        m_particle_emission_stopped = m_particle_emission_stopped != 0 ? 0 : 1;
+        manager->ApplyEmissionToggle(m_particle_emission_stopped);
+    }
+}
+
+void GraphicsProcess::UpdateParticles(float dt) {
+    const RenderSettings& settings = g_render_settings;
+    if (settings.particles == 0 || m_film_leader_playing != 0 || m_credits_playing != 0) {
+        return;
+    }
+    ParticleSystemManager::Instance()->Update(dt);
+}
