@@ -153,6 +153,10 @@ class GraphicsProcess : public ComponentProcess {
     // debug keys (P switches particles; 1 to 4 start templates, 5 the nuke script, K ends
     // every system, M stops and restarts emission).
     void UpdateParticles(float dt);
+    // For the scene frame: the camera the next particle update turns the quads to, and the
+    // particles drawn into the bound target (row-major matrices for row vectors).
+    void SetParticleCamera(const f32* eye, const f32* view);
+    void RenderParticles(const f32* eye, const f32* view, const f32* projection);
     void HandleParticleKeys();
     void HandleParticleEffectKeys();
     bool ParticleEmissionStopped() const { return m_particle_emission_stopped != 0; }

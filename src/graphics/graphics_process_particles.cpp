@@ -62,3 +62,22 @@ void GraphicsProcess::UpdateParticles(float dt) {
     }
     ParticleSystemManager::Instance()->Update(dt);
 }
+
+void GraphicsProcess::RenderParticles(const f32* eye, const f32* view, const f32* projection) {
+    const RenderSettings& settings = g_render_settings;
+    if (settings.particles == 0 || m_film_leader_playing != 0 || m_credits_playing != 0) {
+        return;
+    }
+    ParticleSystemManager::Instance()->Render(*this, eye, view, projection);
+}
+
+void GraphicsProcess::SetParticleCamera(const f32* eye, const f32* view) {
+    // The columns of a view matrix for row vectors are the camera's axes in the world.
+    ParticleCamera camera;
+    for (int a = 0; a < 3; ++a) {
+        camera.eye[a] = eye[a];
+        camera.right[a] = view[a * 4 + 0];
+        camera.up[a] = view[a * 4 + 1];
+    }
+    ParticleSystemManager::Instance()->SetCamera(camera);
+}

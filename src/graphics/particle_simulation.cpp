@@ -287,10 +287,12 @@ void ParticleSystemCPU::WriteVertices(Particle& particle, ParticleVertex* corner
     const ParticleVertex topRight = corner(1.0f, 1.0f, u1, v0);
     const ParticleVertex bottomLeft = corner(-1.0f, -1.0f, u0, v1);
     const ParticleVertex bottomRight = corner(1.0f, -1.0f, u1, v1);
+    // Counter-clockwise as seen from the eye: the renderer culls clockwise faces of
+    // billboards, so a quad that turned away would not show.
     corners[0] = topLeft;
-    corners[1] = topRight;
-    corners[2] = bottomLeft;
-    corners[3] = bottomLeft;
-    corners[4] = topRight;
+    corners[1] = bottomLeft;
+    corners[2] = topRight;
+    corners[3] = topRight;
+    corners[4] = bottomLeft;
     corners[5] = bottomRight;
 }

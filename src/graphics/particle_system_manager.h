@@ -13,6 +13,7 @@
 #include "core/vector.h"
 
 class Component;
+class GraphicsProcess;
 class ParticleSystemCPU;
 class WorkerPool;
 struct ParticleCamera;
@@ -60,6 +61,17 @@ class ParticleSystemManager {
     // only one system would leave the others emitting).
     void ApplyEmissionToggle(u8 stopped);
 
+    // Draws every active, visible system back to front into the bound target; the live list
+    // keeps the drawing order until the next sort. Matrices are row-major, for row vectors.
+    void Render(GraphicsProcess& graphics, const f32* eye, const f32* view, const f32* projection);
+    // Larger keys are drawn first: the squared distance of the emitter plus "ZOrder".
+    static f32 SortKey(const ParticleSystemCPU& system, const f32* eye);
+    void SortBackToFront(const f32* eye);
+    u32 DrawnParticles() const { return m_drawn_particles; }
+
+    static constexpr const char* kObjectiveLightEffect =
+        "graphics/shaders/particle_objective_light.fx";
+
     const std::list<ParticleSystemCPU*>& Templates() const { return m_templates; }
     const std::list<ParticleSystemCPU*>& Systems() const { return m_systems; }
 
@@ -75,4 +87,5 @@ class ParticleSystemManager {
     std::unique_ptr<WorkerPool> m_workers;
     std::unique_ptr<ParticleCamera> m_camera;
     std::vector<ParticleSystemCPU*> m_batch;
+    u32 m_drawn_particles = 0;
 };

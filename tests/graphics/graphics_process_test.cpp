@@ -677,3 +677,53 @@ TEST_F(GraphicsProcessMessages, KeyVLoadsPausesAndUnloadsTheLogoVideo) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(GraphicsProcessDevice, AParticleIsDrawnFacingTheCameraAndFadesWithDistance) {
+    gfx::Device* device = graphics->GetDevice();
+    ASSERT_NE(device, nullptr);
+    g_render_settings = RenderSettings{};
+    package_fixture::ScratchFolder folder;
+    const auto package =
+        package_fixture::MakePackage(folder.Path(), "particles",
+                                     {{"dot.txt", "SystemName = Dot\nNumParticles = 1\n"
+                                                  "TextureName = assets/art/whitesquare.bmp\n"}});
+    ParticleSystemManager* manager = ParticleSystemManager::Instance();
+    manager->Clear();
+    manager->LoadTemplates(package.string());
+    ParticleSystemCPU* dot = manager->CreateParticleSystem("Dot", nullptr);
+    ASSERT_NE(dot, nullptr);
+    ASSERT_EQ(dot->particles.size(), 1u);
+
+    const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    // 90 degrees high, near 1, far 1000, left-handed, looking down +z.
+    const float aspect = 48.0f / 30.0f;
+    const float q = 1000.0f / 999.0f;
+    const float projection[16] = {1.0f / aspect, 0, 0, 0, 0, 1, 0, 0, 0, 0, q, 1, 0, 0, -q, 0};
+    const float eye[3] = {0.0f, 0.0f, 0.0f};
+    const auto centre = [&](float distance) {
+        Particle& p = dot->particles[0];
+        p = Particle{};
+        p.age = 0.0f;
+        p.life = 100.0f;
+        p.position[2] = distance;
+        p.size = distance * 0.2f; // the same size on screen at every distance
+        dot->WriteVertices(p, dot->vertices.data());
+        dot->invisible = 0;
+        device->SetBackBufferTarget();
+        device->Clear(gfx::kClearTarget | gfx::kClearZBuffer, 0xFF000000u, 1.0f, 0);
+        testing::internal::CaptureStdout();
+        manager->Render(*graphics, eye, identity, projection);
+        testing::internal::GetCapturedStdout();
+        return device->ReadBackBuffer()[(15u * 48u + 24u) * 4u];
+    };
+    EXPECT_GT(centre(10.0f), 240);      // alpha 0.975
+    EXPECT_NEAR(centre(300.0f), 64, 4); // a quarter of the way to nothing: alpha 0.25
+    EXPECT_EQ(centre(500.0f), 0);       // beyond the fog range
+    EXPECT_EQ(manager->DrawnParticles(), 1u);
+    // The corner of the screen stays clear: the quad is small.
+    EXPECT_EQ(device->ReadBackBuffer()[0], 0);
+}
+
+} // namespace

@@ -300,4 +300,18 @@ TEST_F(ParticleManagerUpdate, KeysStartSystemsSwitchEmissionAndParticles) {
     g_render_settings = RenderSettings{};
 }
 
+TEST_F(ParticleManagerUpdate, SystemsAreSortedFarthestFirstWithTheirZOrderInPlace) {
+    const Vector near(0.0f, 0.0f, 5.0f);
+    const Vector far(0.0f, 0.0f, 10.0f);
+    ParticleSystemCPU* a = manager->CreateParticleSystem("Smoke", &near);
+    ParticleSystemCPU* b = manager->CreateParticleSystem("Smoke", &far);
+    ParticleSystemCPU* c = manager->CreateParticleSystem("Smoke", &near);
+    c->settings.zOrder = 100.0f; // 25 + 100 beats 100
+    const f32 eye[3] = {0.0f, 0.0f, 0.0f};
+    EXPECT_FLOAT_EQ(ParticleSystemManager::SortKey(*c, eye), 125.0f);
+    manager->SortBackToFront(eye);
+    const std::list<ParticleSystemCPU*> expected = {c, b, a};
+    EXPECT_EQ(manager->Systems(), expected);
+}
+
 } // namespace
