@@ -12,6 +12,7 @@
 #include "core/message.h"
 #include "core/stream_map.h"
 #include "graphics/animation_map_operations.h"
+#include "graphics/film_effects.h"
 #include "graphics/object_effects.h"
 #include "graphics/particle_system_cpu.h"
 #include "graphics/particle_system_manager.h"
@@ -101,6 +102,11 @@ GraphicsProcess::GraphicsProcess(window::Window* window, void* instance, int sho
     m_show_command = showCommand;
     RestoreDeviceResources();
     g_graphics = this;
+    if (m_device != nullptr) {
+        m_sprite_batch = std::make_unique<SpriteBatch>(m_device.get());
+        m_film_dust = std::make_unique<FilmDust>(this, m_sprite_batch.get());
+        m_film_burn = std::make_unique<FilmBurn>(this, m_sprite_batch.get());
+    }
 
     FilePackage::Get(kArtPackage);
     FilePackage::Get(kShaderPackage);
@@ -113,6 +119,8 @@ GraphicsProcess::~GraphicsProcess() {
     }
     // Texts first: their letters are in the sprite list.
     m_text_graphics.reset();
+    m_film_dust.reset();
+    m_film_burn.reset();
     for (SpriteComponent* sprite : m_sprites) {
         delete sprite;
     }
@@ -243,6 +251,7 @@ void GraphicsProcess::Update(float dt) {
         UpdateCredits(dt);
     }
     HandleParticleKeys();
+    UpdateFilmEffects(m_real_dt);
     HandleLogoVideoKey();
     UpdateDebugText(dt);
     UpdateScreenVideos(dt);
@@ -260,6 +269,7 @@ void GraphicsProcess::Update(float dt) {
         } else {
             DrawVideoBackdrop();
         }
+        RenderFilmEffects();
         if (settings.sceneUpdate != 0) {
             DrawSprites();
         }

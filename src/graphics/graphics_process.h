@@ -34,6 +34,8 @@ class GraphicsAnimationMap;
 class ObjectEffects;
 class RenderTargetDesc;
 class SoundInstance;
+class FilmBurn;
+class FilmDust;
 class SpriteBatch;
 class SpriteComponent;
 class TextGraphic;
@@ -161,6 +163,13 @@ class GraphicsProcess : public ComponentProcess {
     void HandleParticleEffectKeys();
     bool ParticleEmissionStopped() const { return m_particle_emission_stopped != 0; }
 
+    // The film overlays (made with the device): their updates on the real frame time, key B
+    // that starts the burn, and their drawing.
+    void UpdateFilmEffects(float realDt);
+    void RenderFilmEffects();
+    FilmDust* GetFilmDust() const { return m_film_dust.get(); }
+    FilmBurn* GetFilmBurn() const { return m_film_burn.get(); }
+
     // Set by the level editor when it starts.
     u8 m_level_editor_present = 0;
 
@@ -205,6 +214,8 @@ class GraphicsProcess : public ComponentProcess {
     std::vector<SpriteComponent*> m_sprites;
     std::unique_ptr<SpriteBatch> m_sprite_batch;
     std::unique_ptr<TextGraphicManager> m_text_graphics;
+    std::unique_ptr<FilmDust> m_film_dust;
+    std::unique_ptr<FilmBurn> m_film_burn;
     // The debug text of key T and its corners.
     TextGraphic* m_debug_text = nullptr;
     bool m_debug_text_placed = false;

@@ -4,7 +4,9 @@
 #include <string>
 
 #include "core/stream_map.h"
+#include "graphics/film_effects.h"
 #include "graphics/graphics_process.h"
+#include "graphics/render_settings.h"
 #include "graphics/sprite_batch.h"
 #include "graphics/sprite_component.h"
 #include "graphics/text_graphic_manager.h"
@@ -114,5 +116,26 @@ void GraphicsProcess::UpdateDebugText(float dt) {
         if (std::find(texts.begin(), texts.end(), m_debug_text) != texts.end()) {
             m_debug_text->LayOut(corners[0], corners[1]);
         }
+    }
+}
+
+void GraphicsProcess::UpdateFilmEffects(float realDt) {
+    if (m_graphics_input.m_keys[input::key::B] == INPUT_PRESSED && m_film_burn != nullptr) {
+        m_film_burn->Start();
+    }
+    if (m_film_dust != nullptr && g_render_settings.editorOffDust != 0) {
+        m_film_dust->Update(realDt);
+    }
+    if (m_film_burn != nullptr) {
+        m_film_burn->Update(realDt);
+    }
+}
+
+void GraphicsProcess::RenderFilmEffects() {
+    if (m_film_dust != nullptr && g_render_settings.editorOffDust != 0) {
+        m_film_dust->Render();
+    }
+    if (m_film_burn != nullptr) {
+        m_film_burn->Render();
     }
 }
