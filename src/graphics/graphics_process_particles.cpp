@@ -1,6 +1,7 @@
 // The renderer's particle steps: the frame's particle update and the particle debug keys.
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "core/message.h"
 #include "core/vector.h"
@@ -13,6 +14,7 @@
 namespace {
 
 constexpr const char* kNukeScript = "./assets/particles/nuke.lua";
+constexpr const char* kDemolitionSound = "assets/sound fx/building_demolition_2.mp3";
 
 bool Pressed(const InputState& input, u8 key) {
     return input.m_keys[key] == INPUT_PRESSED;
@@ -25,6 +27,9 @@ void GraphicsProcess::HandleParticleKeys() {
     RenderSettings& settings = g_render_settings;
     if (Pressed(input, input::key::P)) {
         settings.particles = settings.particles != 0 ? 0 : 1;
+    }
+    if (Pressed(input, input::key::R)) {
+        ParticleSystemManager::Instance()->ReloadTemplates();
     }
 }
 
@@ -52,6 +57,21 @@ void GraphicsProcess::HandleParticleEffectKeys() {
     if (Pressed(input, input::key::M)) {
         m_particle_emission_stopped = m_particle_emission_stopped != 0 ? 0 : 1;
         manager->ApplyEmissionToggle(m_particle_emission_stopped);
+    }
+    if (Pressed(input, input::key::N)) {
+        const Vector first(10.0f, 20.0f, 10.0f);
+        const Vector second(20.0f, 10.0f, 10.0f);
+        manager->CreateParticleSystem("BossExplosion1", &first);
+        manager->CreateParticleSystem("BossExplosion2", &second);
+        if (router != nullptr) {
+            Message<std::vector<float>> flash(MSG_GRAPHICS_EXPOSURE_TEMP_CHANGE,
+                                              std::vector<float>{8.0f, 1.8f, 8.0f, 1.0f});
+            SendMessage(&flash, kHandlerId);
+            // The sound process answers with the instance, which is kept for playing.
+            m_sound_instance = nullptr;
+            Message<std::string> sound(MSG_GET_SOUND_INSTANCE, std::string(kDemolitionSound));
+            SendMessage(&sound, HANDLER_SOUND_PROCESS);
+        }
     }
 }
 

@@ -56,6 +56,7 @@ ParticleSystemManager::~ParticleSystemManager() {
 }
 
 void ParticleSystemManager::LoadTemplates(const std::string& packagePath) {
+    m_package = packagePath;
     const FilePackage* package = FilePackage::Get(packagePath);
     if (package == nullptr) {
         return;
@@ -73,6 +74,22 @@ void ParticleSystemManager::LoadTemplates(const std::string& packagePath) {
 }
 
 ParticleSystemManager::ParticleSystemManager() : m_camera(std::make_unique<ParticleCamera>()) {}
+
+bool ParticleSystemManager::ReloadSystem(ParticleSystemCPU* system) {
+    const std::string name = system->settings.definitionName;
+    const bool parsed = system->LoadDefinition(name.c_str(), m_package);
+    system->Initialize();
+    return parsed;
+}
+
+void ParticleSystemManager::ReloadTemplates() {
+    for (ParticleSystemCPU* system : m_systems) {
+        ReloadSystem(system);
+    }
+    for (ParticleSystemCPU* templ : m_templates) {
+        ReloadSystem(templ);
+    }
+}
 
 void ParticleSystemManager::UseWorkers(u32 count) {
     m_workers = std::make_unique<WorkerPool>(count);

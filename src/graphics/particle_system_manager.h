@@ -49,6 +49,18 @@ class ParticleSystemManager {
     // Deletes every template and every live system.
     void Clear();
 
+    // Reads the system's own definition file again and starts its particles afresh; false
+    // when the file does not parse.
+    bool ReloadSystem(ParticleSystemCPU* system);
+    // Every live system and every template (the debug reload).
+    void ReloadTemplates();
+
+    // "BossExplosion1" and "BossExplosion2" at the position.
+    void CreateBossExplosion(const Vector& position);
+    // The nuke's flash and four rings of smoke around p, each ring born later than the one
+    // inside it; templates that are missing are passed over.
+    void CreateNukeExplosion(const Vector& p);
+
     // One frame: finished systems without living particles go first, then every active
     // system is simulated, the list split over the workers in contiguous ranges.
     void Update(float dt);
@@ -84,6 +96,7 @@ class ParticleSystemManager {
 
     std::list<ParticleSystemCPU*> m_templates;
     std::list<ParticleSystemCPU*> m_systems;
+    std::string m_package = asset_path::kParticlesPackage;
     std::unique_ptr<WorkerPool> m_workers;
     std::unique_ptr<ParticleCamera> m_camera;
     std::vector<ParticleSystemCPU*> m_batch;

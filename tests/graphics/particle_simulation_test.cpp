@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "core/component_type.h"
@@ -184,16 +187,17 @@ TEST(ParticleSimulation, AnAttachedEmitterFollowsItsOwnerWithItsOffset) {
 class ParticleManagerUpdate : public ::testing::Test {
   protected:
     void SetUp() override {
-        const auto package = package_fixture::MakePackage(
+        m_package = package_fixture::MakePackage(
             m_folder.Path(), "particles",
             {{"spark.txt", "SystemName = Spark\nNumParticles = 4\nEmitRate = 10\n"
                            "SystemLife = 300\nLifeInitialLow = 0.5\nLifeInitialHigh = 0.5\n"},
              {"smoke.txt", "SystemName = Smoke\nNumParticles = 4\nSystemLife = -1\n"}});
-        manager->LoadTemplates(package.string());
+        manager->LoadTemplates(m_package.string());
     }
     void TearDown() override { ParticleSystemManager::DestroyInstance(); }
 
     package_fixture::ScratchFolder m_folder;
+    std::filesystem::path m_package;
     ParticleSystemManager* manager = ParticleSystemManager::Instance();
 };
 
@@ -274,6 +278,9 @@ TEST_F(ParticleManagerUpdate, KeysStartSystemsSwitchEmissionAndParticles) {
     testing::internal::CaptureStdout();
     GraphicsProcess graphics(nullptr, nullptr, 0, 1024.0f, 3);
     testing::internal::GetCapturedStdout();
+    // The renderer loaded the game's own templates; only the test's two count here.
+    manager->Clear();
+    manager->LoadTemplates(m_package.string());
     manager->UseWorkers(1);
     const auto press = [&graphics](u8 key) {
         InputState input;
@@ -312,6 +319,48 @@ TEST_F(ParticleManagerUpdate, SystemsAreSortedFarthestFirstWithTheirZOrderInPlac
     manager->SortBackToFront(eye);
     const std::list<ParticleSystemCPU*> expected = {c, b, a};
     EXPECT_EQ(manager->Systems(), expected);
+}
+
+} // namespace
+
+namespace {
+
+TEST(ParticleExplosions, TheNukeBuildsItsRingsWithLaterBirthsOutwards) {
+    package_fixture::ScratchFolder folder;
+    std::map<std::string, std::string> files;
+    for (const char* name :
+         {"nuke1", "nuke2", "nuke3", "nuke4", "BossExplosion1", "BossExplosion2"}) {
+        files[std::string(name) + ".txt"] =
+            std::string("SystemName = ") + name + "\nNumParticles = 1\n";
+    }
+    ParticleSystemManager* manager = ParticleSystemManager::Instance();
+    manager->LoadTemplates(
+        package_fixture::MakePackage(folder.Path(), "particles", files).string());
+    manager->CreateNukeExplosion(Vector(100.0f, 5.0f, 50.0f));
+    // Four at the centre, then rings of 4 x 2, 10, 15 and 20.
+    const std::vector<ParticleSystemCPU*> systems(manager->Systems().begin(),
+                                                  manager->Systems().end());
+    ASSERT_EQ(systems.size(), 4u + 8u + 10u + 15u + 20u);
+    EXPECT_EQ(systems[1]->settings.systemName, "nuke3");
+    EXPECT_EQ(systems[4]->settings.systemName, "nuke2");
+    EXPECT_EQ(systems[5]->settings.systemName, "nuke1");
+    EXPECT_FLOAT_EQ(systems[4]->position.x, 103.0f); // ring 1, point 0: R 3
+    EXPECT_FLOAT_EQ(systems[4]->position.y, 5.0f);
+    EXPECT_FLOAT_EQ(systems[4]->settings.bornDelayLow, 0.1f);
+    EXPECT_FLOAT_EQ(systems[5]->settings.bornDelayHigh, 0.2f);
+    EXPECT_FLOAT_EQ(systems[6]->position.z, 53.0f); // a quarter turn on
+    const ParticleSystemCPU* outer = systems.back();
+    EXPECT_FLOAT_EQ(outer->settings.bornDelayLow, 0.7f);
+    EXPECT_FLOAT_EQ(outer->settings.bornDelayHigh, 0.8f);
+    EXPECT_NEAR(std::hypot(outer->position.x - 100.0f, outer->position.z - 50.0f), 16.0f, 1e-3f);
+    EXPECT_EQ(systems[0]->settings.bornDelayHigh, 0.0f); // the centre is born at once
+
+    manager->DetachAll();
+    manager->CreateBossExplosion(Vector(1.0f, 2.0f, 3.0f));
+    ASSERT_EQ(manager->Systems().size(), 2u);
+    EXPECT_EQ(manager->Systems().back()->settings.systemName, "BossExplosion2");
+    EXPECT_FLOAT_EQ(manager->Systems().back()->position.z, 3.0f);
+    ParticleSystemManager::DestroyInstance();
 }
 
 } // namespace
