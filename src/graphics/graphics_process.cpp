@@ -24,6 +24,7 @@
 #include "graphics/sprite_component.h"
 #include "graphics/text_graphic.h"
 #include "graphics/text_graphic_manager.h"
+#include "graphics/vertical_lines.h"
 #include "graphics/video_manager.h"
 #include "platform/gfx/device.h"
 #include "platform/input/keys.h"
@@ -106,6 +107,8 @@ GraphicsProcess::GraphicsProcess(window::Window* window, void* instance, int sho
         m_sprite_batch = std::make_unique<SpriteBatch>(m_device.get());
         m_film_dust = std::make_unique<FilmDust>(this, m_sprite_batch.get());
         m_film_burn = std::make_unique<FilmBurn>(this, m_sprite_batch.get());
+        m_vertical_lines = std::make_unique<VerticalLines>(this, m_sprite_batch.get(),
+                                                           m_device->BackBufferHeight());
     }
 
     FilePackage::Get(kArtPackage);
@@ -121,6 +124,7 @@ GraphicsProcess::~GraphicsProcess() {
     m_text_graphics.reset();
     m_film_dust.reset();
     m_film_burn.reset();
+    m_vertical_lines.reset();
     for (SpriteComponent* sprite : m_sprites) {
         delete sprite;
     }
@@ -202,6 +206,9 @@ void GraphicsProcess::ResizeWindow(bool fullscreen) {
         m_device->Reset();
     }
     RestoreDeviceResources();
+    if (m_vertical_lines != nullptr && m_device != nullptr) {
+        m_vertical_lines->Resize(m_device->BackBufferHeight());
+    }
     if (router != nullptr) {
         Message<bool> windowed(MSG_GRAPHICS_WINDOWED, !fullscreen);
         SendMessage(&windowed, kUiId);
@@ -269,6 +276,7 @@ void GraphicsProcess::Update(float dt) {
         } else {
             DrawVideoBackdrop();
         }
+        RenderScratchLines();
         RenderFilmEffects();
         if (settings.sceneUpdate != 0) {
             DrawSprites();

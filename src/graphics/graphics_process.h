@@ -40,6 +40,7 @@ class SpriteBatch;
 class SpriteComponent;
 class TextGraphic;
 class TextGraphicManager;
+class VerticalLines;
 
 class GraphicsProcess : public ComponentProcess {
   public:
@@ -164,11 +165,14 @@ class GraphicsProcess : public ComponentProcess {
     bool ParticleEmissionStopped() const { return m_particle_emission_stopped != 0; }
 
     // The film overlays (made with the device): their updates on the real frame time, key B
-    // that starts the burn, and their drawing.
+    // that starts the burn, and their drawing. The scratch lines are drawn with the composed
+    // picture, the dust and the burn over it.
+    void RenderScratchLines();
     void UpdateFilmEffects(float realDt);
     void RenderFilmEffects();
     FilmDust* GetFilmDust() const { return m_film_dust.get(); }
     FilmBurn* GetFilmBurn() const { return m_film_burn.get(); }
+    VerticalLines* GetVerticalLines() const { return m_vertical_lines.get(); }
 
     // Set by the level editor when it starts.
     u8 m_level_editor_present = 0;
@@ -216,6 +220,7 @@ class GraphicsProcess : public ComponentProcess {
     std::unique_ptr<TextGraphicManager> m_text_graphics;
     std::unique_ptr<FilmDust> m_film_dust;
     std::unique_ptr<FilmBurn> m_film_burn;
+    std::unique_ptr<VerticalLines> m_vertical_lines;
     // The debug text of key T and its corners.
     TextGraphic* m_debug_text = nullptr;
     bool m_debug_text_placed = false;

@@ -1,5 +1,5 @@
 // The renderer's screen sprites and texts: the "Sprite" components, the letters of displayed
-// texts, their drawing step and the debug text.
+// texts, their drawing step and the debug text; and the film overlays drawn as sprites.
 #include <algorithm>
 #include <string>
 
@@ -10,6 +10,8 @@
 #include "graphics/sprite_batch.h"
 #include "graphics/sprite_component.h"
 #include "graphics/text_graphic_manager.h"
+#include "graphics/vertical_lines.h"
+#include "platform/gfx/device.h"
 #include "platform/input/keys.h"
 
 namespace {
@@ -126,8 +128,17 @@ void GraphicsProcess::UpdateFilmEffects(float realDt) {
     if (m_film_dust != nullptr && g_render_settings.editorOffDust != 0) {
         m_film_dust->Update(realDt);
     }
+    if (m_vertical_lines != nullptr && g_render_settings.editorOff != 0) {
+        m_vertical_lines->Update(realDt, m_device->BackBufferWidth());
+    }
     if (m_film_burn != nullptr) {
         m_film_burn->Update(realDt);
+    }
+}
+
+void GraphicsProcess::RenderScratchLines() {
+    if (m_vertical_lines != nullptr && g_render_settings.editorOff != 0) {
+        m_vertical_lines->Draw();
     }
 }
 

@@ -470,7 +470,9 @@ class GraphicsProcessDevice : public ::testing::Test {
         testing::internal::CaptureStdout();
         graphics = std::make_unique<GraphicsProcess>(m_window.get(), nullptr, 0, 2048.0f, 4);
         testing::internal::GetCapturedStdout();
-        // Film dust follows the wall clock; the pictures these tests check must not.
+        // Film dust and scratches follow the wall clock; the pictures these tests check must
+        // not.
+        g_render_settings.editorOff = 0;
         g_render_settings.editorOffDust = 0;
     }
     void TearDown() override {
