@@ -97,6 +97,7 @@ void GraphicsProcess::Update(float dt) {
     m_camera_shake_active = m_camera_shake_timer > 0.0f;
 
     ApplyDebugKeys(dt);
+    UpdateFilmEffects(m_real_dt);
 
     if (m_film_leader_playing != 0) {
         UpdateFilmLeader(dt);
@@ -104,6 +105,7 @@ void GraphicsProcess::Update(float dt) {
     if (m_credits_playing != 0) {
         UpdateCredits(dt);
     }
+    UpdateScreenVideos(dt);
     const bool filmPlaying = m_film_leader_playing != 0 || m_credits_playing != 0;
     if (settings.sceneUpdate != 0) {
         UpdateScene(dt, filmPlaying);
@@ -117,6 +119,7 @@ void GraphicsProcess::Update(float dt) {
 void GraphicsProcess::ApplyDebugKeys(float dt) {
     RenderSettings& settings = g_render_settings;
     const InputState& input = m_graphics_input;
+    HandleParticleKeys();
     if (Pressed(input, input::key::F)) {
         if (Held(input, input::key::LeftShift)) {
             bool quality = false;
@@ -144,7 +147,9 @@ void GraphicsProcess::ApplyDebugKeys(float dt) {
     if (Pressed(input, input::key::L)) {
         m_object_list_display = m_object_list_display != 0 ? 0 : 1;
     }
+    HandleLogoVideoKey();
     ApplyExposureKeys();
+    UpdateDebugText(dt);
     if (Held(input, input::key::E)) {
         const bool minus = Held(input, input::key::NumpadMinus);
         const bool plus = Held(input, input::key::NumpadPlus);
@@ -173,14 +178,19 @@ void GraphicsProcess::ApplyDebugKeys(float dt) {
         settings.lightMultiplier = settings.pendingLightMultiplier;
         settings.lightMultiplierPending = 0;
     }
-    (void)dt;
 }
 
 void GraphicsProcess::UpdateScene(float dt, bool filmPlaying) {
+    {
+        const StepTimer timer(m_timings.particles);
+        SetParticleCamera(&m_render_camera.m_eye.x, m_render_camera.m_view.m);
+        UpdateParticles(dt);
+    }
     const float fogRange = g_render_settings.fogRange;
     m_lights.Update(dt, m_graphics_input, [this, fogRange](Light& light) {
         return IsLightVisible(m_render_camera, light, fogRange);
     });
+    HandleParticleEffectKeys();
     UpdateLaserBeams(dt);
     m_fading_quads.Update(dt);
     {
@@ -278,6 +288,9 @@ void GraphicsProcess::DrawFrame(bool filmPlaying) {
         SetObjectTechniques();
         RenderObjectLists();
     }
+    if (forward && !filmPlaying) {
+        RenderParticles(&m_render_camera.m_eye.x, view.m, m_render_camera.m_projection.m);
+    }
 
     if (throughChain) {
         m_post_chain->EndSceneTarget();
@@ -285,6 +298,16 @@ void GraphicsProcess::DrawFrame(bool filmPlaying) {
         ComposeFinalImage(nullptr, nullptr, filmPlaying);
     }
     device.SetBackBufferTarget();
+    if (filmPlaying) {
+        RenderFilmVideoQuad();
+    } else {
+        DrawVideoBackdrop();
+    }
+    RenderScratchLines();
+    RenderFilmEffects();
+    if (settings.sceneUpdate != 0) {
+        DrawSprites();
+    }
     m_fonts.Draw(device, m_status_text, !m_fullscreen);
     if (m_first_frame != 0) {
         device.Clear(gfx::kClearTarget, 0xFF000000u, 1.0f, 0);

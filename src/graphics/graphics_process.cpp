@@ -14,6 +14,7 @@
 #include "core/stream_map.h"
 #include "core/worker_pool.h"
 #include "graphics/animation_map_operations.h"
+#include "graphics/film_effects.h"
 #include "graphics/object_effects.h"
 #include "graphics/particle_system_cpu.h"
 #include "graphics/particle_system_manager.h"
@@ -23,6 +24,11 @@
 #include "graphics/render_target_desc.h"
 #include "graphics/screenshot.h"
 #include "graphics/sky.h"
+#include "graphics/sprite_batch.h"
+#include "graphics/sprite_component.h"
+#include "graphics/text_graphic.h"
+#include "graphics/text_graphic_manager.h"
+#include "graphics/vertical_lines.h"
 #include "graphics/video_manager.h"
 #include "platform/gfx/device.h"
 #include "platform/input/keys.h"
@@ -104,6 +110,13 @@ GraphicsProcess::GraphicsProcess(window::Window* window, void* instance, int sho
     m_show_command = showCommand;
     RestoreDeviceResources();
     g_graphics = this;
+    if (m_device != nullptr) {
+        m_sprite_batch = std::make_unique<SpriteBatch>(m_device.get());
+        m_film_dust = std::make_unique<FilmDust>(this, m_sprite_batch.get());
+        m_film_burn = std::make_unique<FilmBurn>(this, m_sprite_batch.get());
+        m_vertical_lines = std::make_unique<VerticalLines>(this, m_sprite_batch.get(),
+                                                           m_device->BackBufferHeight());
+    }
 
     FilePackage::Get(kArtPackage);
     FilePackage::Get(kShaderPackage);
@@ -115,6 +128,16 @@ GraphicsProcess::~GraphicsProcess() {
     for (const auto& [name, map] : m_animation_maps) {
         ReleaseAnimationMap(map);
     }
+    // Texts first: their letters are in the sprite list.
+    m_text_graphics.reset();
+    m_film_dust.reset();
+    m_film_burn.reset();
+    m_vertical_lines.reset();
+    for (SpriteComponent* sprite : m_sprites) {
+        delete sprite;
+    }
+    m_sprites.clear();
+    m_sprite_batch.reset();
     ParticleSystemManager::DestroyInstance();
     VideoManager::DestroyInstance();
     // GL objects go while the context is still there.
@@ -197,6 +220,9 @@ void GraphicsProcess::ResizeWindow(bool fullscreen) {
         m_device->Reset();
     }
     RestoreDeviceResources();
+    if (m_vertical_lines != nullptr && m_device != nullptr) {
+        m_vertical_lines->Resize(m_device->BackBufferHeight());
+    }
     if (router != nullptr) {
         Message<bool> windowed(MSG_GRAPHICS_WINDOWED, !fullscreen);
         SendMessage(&windowed, kUiId);
@@ -305,6 +331,8 @@ Component* GraphicsProcess::CreateComponent(StreamMap* stream) {
         return CreateParticleSystemComponent(stream);
     case ComponentType::Light:
         return CreateLightComponent(*stream, header.m_object_type);
+    case ComponentType::Sprite:
+        return CreateSpriteComponent(stream);
     default:
         return nullptr;
     }
@@ -333,15 +361,20 @@ void GraphicsProcess::RemoveComponent(Component* component) {
     if (RemoveGraphicComponent(component)) {
         return;
     }
-    // A particle system ends through the manager; it only stops following the object that
-    // is letting it go, which may be about to be deleted.
-    if (ParticleSystemCPU* system = ParticleSystemManager::Instance()->FindSystem(component)) {
+    // A particle system ends through the manager: it stops following the object that is
+    // letting it go (which may be about to be deleted) and stops emitting where it was, and
+    // the manager lets it go once its particles are gone.
+    ParticleSystemManager* particles = ParticleSystemManager::Instance();
+    if (ParticleSystemCPU* system = particles->FindSystem(component)) {
         system->owner = nullptr;
+        particles->DeactivateSystem(system);
         return;
     }
     if (auto* light = dynamic_cast<Light*>(component)) {
         m_lights.Remove(light);
+        return;
     }
+    RemoveSprite(component);
 }
 
 Component* GraphicsProcess::CreateLightComponent(StreamMap& stream, const std::string& objectType) {
@@ -675,6 +708,17 @@ void GraphicsProcess::HandleMessage(BaseMessage* message, u32 fromId) {
         break;
     case MSG_GRAPHICS_SET_USE_NORMAL_DEFERRED_SHADER_QUALITY:
         SetFlag(settings.normalDeferredShaderQuality, message);
+        break;
+    case MSG_GRAPHICS_DISPLAY_GRAPHICS_TEXT:
+        if (TextGraphicStruct* const* request = message->Payload<TextGraphicStruct*>()) {
+            if (TextGraphicStruct* text = *request) {
+                text->textGraphic =
+                    TextGraphics().Display(text->text, text->topLeft, text->bottomRight);
+            }
+        }
+        break;
+    case MSG_GRAPHICS_UNDISPLAY_GRAPHICS_TEXT:
+        TextGraphics().Undisplay(message->ValueOr<TextGraphic*>(nullptr));
         break;
     case MSG_SOUND_INSTANCE:
         m_sound_instance = message->ValueOr<SoundInstance*>(nullptr);

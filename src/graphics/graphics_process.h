@@ -51,6 +51,13 @@ class Sky;
 class SoundInstance;
 class WorkerPool;
 struct GraphicDrawPass;
+class FilmBurn;
+class FilmDust;
+class SpriteBatch;
+class SpriteComponent;
+class TextGraphic;
+class TextGraphicManager;
+class VerticalLines;
 
 class GraphicsProcess : public ComponentProcess {
   public:
@@ -59,6 +66,7 @@ class GraphicsProcess : public ComponentProcess {
     static constexpr const char* kShaderPackage = asset_path::kShaderPackage;
     static constexpr const char* kFilmLeaderVideo = asset_path::kFilmLeaderVideo;
     static constexpr const char* kCreditsVideo = asset_path::kCreditsVideo;
+    static constexpr const char* kIntroVideo = asset_path::kIntroVideo;
     static constexpr const char* kStartupErrorText =
         "There's been an error starting the graphics engine. Please verify that your hardware "
         "meets the minimum system requirements.";
@@ -169,6 +177,51 @@ class GraphicsProcess : public ComponentProcess {
     GraphicComponent* CitizenComponent() const { return m_citizen_component; }
     bool CitizenMeshBuilt() const { return m_citizen_mesh_built != 0; }
     void SetCitizenMeshBuilt(bool built) { m_citizen_mesh_built = built ? 1 : 0; }
+
+    // Screen sprites: the "Sprite" components, the letters of texts and their drawing.
+    SpriteComponent* CreateSpriteComponent(StreamMap* stream);
+    // Takes a sprite into the list drawn every frame; RemoveComponent deletes it again.
+    void AddSprite(SpriteComponent* sprite);
+    // False when the component is no sprite of this process.
+    bool RemoveSprite(Component* component);
+    const std::vector<SpriteComponent*>& Sprites() const { return m_sprites; }
+    TextGraphicManager& TextGraphics();
+    // The frame's screen-sprite step: every sprite, larger depth first.
+    void DrawSprites();
+    // Debug key T: shows, moves and removes a test text.
+    void UpdateDebugText(float dt);
+
+    // Videos on screen. The film leader or credits frame over the whole screen while one of
+    // them plays; otherwise the logo video (debug key V) behind the sprites.
+    void RenderFilmVideoQuad();
+    void DrawVideoBackdrop();
+    // Advances the videos that no film sequence advances.
+    void UpdateScreenVideos(float dt);
+    // Debug key V: loads and plays, pauses, or with Left Alt unloads the logo video.
+    void HandleLogoVideoKey();
+    bool IsLogoVideoLoaded() const { return m_logo_video_loaded != 0; }
+
+    // Particles: the frame's update (while particles are on and no film plays) and the
+    // debug keys (P switches particles; 1 to 4 start templates, 5 the nuke script, K ends
+    // every system, M stops and restarts emission).
+    void UpdateParticles(float dt);
+    // For the scene frame: the camera the next particle update turns the quads to, and the
+    // particles drawn into the bound target (row-major matrices for row vectors).
+    void SetParticleCamera(const f32* eye, const f32* view);
+    void RenderParticles(const f32* eye, const f32* view, const f32* projection);
+    void HandleParticleKeys();
+    void HandleParticleEffectKeys();
+    bool ParticleEmissionStopped() const { return m_particle_emission_stopped != 0; }
+
+    // The film overlays (made with the device): their updates on the real frame time, key B
+    // that starts the burn, and their drawing. The scratch lines are drawn with the composed
+    // picture, the dust and the burn over it.
+    void RenderScratchLines();
+    void UpdateFilmEffects(float realDt);
+    void RenderFilmEffects();
+    FilmDust* GetFilmDust() const { return m_film_dust.get(); }
+    FilmBurn* GetFilmBurn() const { return m_film_burn.get(); }
+    VerticalLines* GetVerticalLines() const { return m_vertical_lines.get(); }
 
     // Set by the level editor when it starts.
     u8 m_level_editor_present = 0;
@@ -287,6 +340,8 @@ class GraphicsProcess : public ComponentProcess {
     u8 m_editor_input_routing = 0;
     u8 m_film_leader_playing = 0;
     u8 m_credits_playing = 0;
+    u8 m_logo_video_loaded = 0;
+    u8 m_particle_emission_stopped = 0;
     GameObject* m_level_object = nullptr;
     SoundInstance* m_sound_instance = nullptr;
     std::string m_status_text;
@@ -296,6 +351,17 @@ class GraphicsProcess : public ComponentProcess {
     GraphicComponent* m_citizen_component = nullptr;
     // The first map built for each mesh that has animation sets; copies go out.
     std::map<std::string, GraphicsAnimationMap*> m_animation_maps;
+
+    std::vector<SpriteComponent*> m_sprites;
+    std::unique_ptr<SpriteBatch> m_sprite_batch;
+    std::unique_ptr<TextGraphicManager> m_text_graphics;
+    std::unique_ptr<FilmDust> m_film_dust;
+    std::unique_ptr<FilmBurn> m_film_burn;
+    std::unique_ptr<VerticalLines> m_vertical_lines;
+    // The debug text of key T and its corners.
+    TextGraphic* m_debug_text = nullptr;
+    bool m_debug_text_placed = false;
+    float m_debug_text_corners[2][2] = {{20.0f, 40.0f}, {50.0f, 70.0f}};
 
     std::chrono::steady_clock::time_point m_last_frame;
     float m_real_dt = 0.0f;

@@ -164,6 +164,7 @@ void ParticleSystemCPU::Initialize() {
         settings.numParticles > 0 ? static_cast<std::size_t>(settings.numParticles) : 0;
     try {
         particles.assign(count, Particle{});
+        vertices.assign(count * 6, ParticleVertex{});
     } catch (const std::bad_alloc&) {
         // A count typed wrong in a definition file must not end the game: the system just
         // shows nothing.
@@ -171,6 +172,8 @@ void ParticleSystemCPU::Initialize() {
                    << " particles";
         particles.clear();
         particles.shrink_to_fit();
+        vertices.clear();
+        vertices.shrink_to_fit();
     }
 }
 

@@ -93,6 +93,25 @@ struct Particle {
     f32 spriteTimer = 0.0f;
 };
 
+// One corner of a particle quad: position, A8R8G8B8 colour, texture coordinate; six a
+// particle (two triangles). A dead particle's corners have colour 0.
+struct ParticleVertex {
+    f32 x = 0.0f;
+    f32 y = 0.0f;
+    f32 z = 0.0f;
+    u32 colour = 0;
+    f32 u = 0.0f;
+    f32 v = 0.0f;
+};
+static_assert(sizeof(ParticleVertex) == 24);
+
+// What the quads are turned to: the eye and the camera's right and up axes in the world.
+struct ParticleCamera {
+    f32 eye[3] = {0.0f, 0.0f, 0.0f};
+    f32 right[3] = {1.0f, 0.0f, 0.0f};
+    f32 up[3] = {0.0f, 1.0f, 0.0f};
+};
+
 class ParticleSystemCPU : public Component, public Allocator<ParticleSystemCPU> {
   public:
     static constexpr const char* kPackage = asset_path::kParticlesPackage;
@@ -116,9 +135,24 @@ class ParticleSystemCPU : public Component, public Allocator<ParticleSystemCPU> 
     // A live copy of a template: its settings, started at the template's position.
     ParticleSystemCPU* Clone() const;
 
+    // The simulation of one frame: the emitter moves, particles are emitted, age and move,
+    // and every particle's six corners are written. Runs on the manager's workers, drawing
+    // from the calling thread's random sequence.
+    void Simulate(float dt);
+    // Ages one living particle; false while its birth delay still runs.
+    bool UpdateParticle(Particle& particle, float dt) const;
+    // A new particle at the fraction t of this frame's emitter path.
+    void SpawnParticle(Particle& particle, float t) const;
+    // The six corners of a living particle, faded with distance.
+    void WriteVertices(Particle& particle, ParticleVertex* corners) const;
+
     ParticleSettings settings;
     GraphicsProcess* graphics = nullptr;
+    // The manager's camera; the default one looks down +z.
+    const ParticleCamera* camera = nullptr;
     std::vector<Particle> particles;
+    // Six corners a particle, in the order of particles.
+    std::vector<ParticleVertex> vertices;
     Vector position;
     Vector previousPosition;
     Vector emitterVelocity;

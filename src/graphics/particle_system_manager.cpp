@@ -6,6 +6,7 @@
 #include "content/file_package.h"
 #include "content/particle_system_link.h"
 #include "core/game_object.h"
+#include "core/worker_pool.h"
 #include "graphics/particle_system_cpu.h"
 
 namespace {
@@ -55,6 +56,7 @@ ParticleSystemManager::~ParticleSystemManager() {
 }
 
 void ParticleSystemManager::LoadTemplates(const std::string& packagePath) {
+    m_package = packagePath;
     const FilePackage* package = FilePackage::Get(packagePath);
     if (package == nullptr) {
         return;
@@ -71,9 +73,67 @@ void ParticleSystemManager::LoadTemplates(const std::string& packagePath) {
     }
 }
 
+ParticleSystemManager::ParticleSystemManager() : m_camera(std::make_unique<ParticleCamera>()) {}
+
+bool ParticleSystemManager::ReloadSystem(ParticleSystemCPU* system) {
+    const std::string name = system->settings.definitionName;
+    const bool parsed = system->LoadDefinition(name.c_str(), m_package);
+    system->Initialize();
+    return parsed;
+}
+
+void ParticleSystemManager::ReloadTemplates() {
+    for (ParticleSystemCPU* system : m_systems) {
+        ReloadSystem(system);
+    }
+    for (ParticleSystemCPU* templ : m_templates) {
+        ReloadSystem(templ);
+    }
+}
+
+void ParticleSystemManager::UseWorkers(u32 count) {
+    m_workers = std::make_unique<WorkerPool>(count);
+}
+
+u32 ParticleSystemManager::WorkerCount() const {
+    return m_workers != nullptr ? m_workers->WorkerCount() : 0;
+}
+
+void ParticleSystemManager::SetCamera(const ParticleCamera& camera) {
+    *m_camera = camera;
+}
+
+void ParticleSystemManager::ApplyEmissionToggle(u8 stopped) {
+    for (ParticleSystemCPU* system : m_systems) {
+        system->emissionStopped = stopped;
+    }
+}
+
+void ParticleSystemManager::Update(float dt) {
+    for (auto it = m_systems.begin(); it != m_systems.end();) {
+        ParticleSystemCPU* system = *it;
+        if (system->finished != 0 && system->liveCount == 0) {
+            it = m_systems.erase(it);
+            Destroy(system);
+        } else {
+            ++it;
+        }
+    }
+    if (m_workers == nullptr) {
+        m_workers = std::make_unique<WorkerPool>();
+    }
+    m_batch.assign(m_systems.begin(), m_systems.end());
+    m_workers->ForEach(m_batch, [dt](ParticleSystemCPU* system) {
+        if (system->active != 0) {
+            system->Simulate(dt);
+        }
+    });
+}
+
 ParticleSystemCPU* ParticleSystemManager::Start(const ParticleSystemCPU& templ,
                                                 const Vector* position) {
     ParticleSystemCPU* system = templ.Clone();
+    system->camera = m_camera.get();
     system->Initialize();
     if (position != nullptr) {
         system->position = *position;

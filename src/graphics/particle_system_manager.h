@@ -4,14 +4,19 @@
 // template name; a live system ends through this manager, never through its owner.
 
 #include <list>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "core/asset_paths.h"
 #include "core/types.h"
 #include "core/vector.h"
 
 class Component;
+class GraphicsProcess;
 class ParticleSystemCPU;
+class WorkerPool;
+struct ParticleCamera;
 
 class ParticleSystemManager {
   public:
@@ -44,11 +49,46 @@ class ParticleSystemManager {
     // Deletes every template and every live system.
     void Clear();
 
+    // Reads the system's own definition file again and starts its particles afresh; false
+    // when the file does not parse.
+    bool ReloadSystem(ParticleSystemCPU* system);
+    // Every live system and every template (the debug reload).
+    void ReloadTemplates();
+
+    // "BossExplosion1" and "BossExplosion2" at the position.
+    void CreateBossExplosion(const Vector& position);
+    // The nuke's flash and four rings of smoke around p, each ring born later than the one
+    // inside it; templates that are missing are passed over.
+    void CreateNukeExplosion(const Vector& p);
+
+    // One frame: finished systems without living particles go first, then every active
+    // system is simulated, the list split over the workers in contiguous ranges.
+    void Update(float dt);
+    // The workers the next updates use (one per processor unless set).
+    void UseWorkers(u32 count);
+    u32 WorkerCount() const;
+    // The camera every system's quads face, from the renderer's frame.
+    void SetCamera(const ParticleCamera& camera);
+    // The renderer's emission switch, copied into every live system (a toggle that reached
+    // only one system would leave the others emitting).
+    void ApplyEmissionToggle(u8 stopped);
+
+    // Draws every active, visible system back to front into the bound target; the live list
+    // keeps the drawing order until the next sort. Matrices are row-major, for row vectors.
+    void Render(GraphicsProcess& graphics, const f32* eye, const f32* view, const f32* projection);
+    // Larger keys are drawn first: the squared distance of the emitter plus "ZOrder".
+    static f32 SortKey(const ParticleSystemCPU& system, const f32* eye);
+    void SortBackToFront(const f32* eye);
+    u32 DrawnParticles() const { return m_drawn_particles; }
+
+    static constexpr const char* kObjectiveLightEffect =
+        "graphics/shaders/particle_objective_light.fx";
+
     const std::list<ParticleSystemCPU*>& Templates() const { return m_templates; }
     const std::list<ParticleSystemCPU*>& Systems() const { return m_systems; }
 
   private:
-    ParticleSystemManager() = default;
+    ParticleSystemManager();
     ParticleSystemCPU* Start(const ParticleSystemCPU& templ, const Vector* position);
     // Takes the system off the object that owns it, if any.
     static void Detach(ParticleSystemCPU* system);
@@ -56,4 +96,9 @@ class ParticleSystemManager {
 
     std::list<ParticleSystemCPU*> m_templates;
     std::list<ParticleSystemCPU*> m_systems;
+    std::string m_package = asset_path::kParticlesPackage;
+    std::unique_ptr<WorkerPool> m_workers;
+    std::unique_ptr<ParticleCamera> m_camera;
+    std::vector<ParticleSystemCPU*> m_batch;
+    u32 m_drawn_particles = 0;
 };

@@ -12,6 +12,10 @@ class TextGraphic {
     // Letters in the order of the text.
     std::list<SpriteComponent*> letters;
     GraphicsProcess* graphics = nullptr;
+
+    // Spreads the letters over the rectangle in equal cells, each letter scaled to fill its
+    // cell; also for users that move a text.
+    void LayOut(const float* topLeft, const float* bottomRight);
 };
 
 // Sent by pointer with MSG_GRAPHICS_DISPLAY_GRAPHICS_TEXT and kept by the sender, who later

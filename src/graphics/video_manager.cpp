@@ -4,6 +4,8 @@
 #include <cmath>
 #include <iostream>
 
+#include "platform/gfx/device.h"
+#include "platform/gfx/texture.h"
 #include "platform/system/log.h"
 #include "platform/video/clip.h"
 
@@ -53,11 +55,33 @@ void Video::Update(float dt) {
             finished = true;
             streamIndex = 0;
         }
+        return;
     }
+    if (file == nullptr) {
+        return;
+    }
+    const i32 sample = file->TimeToSample(streamIndex, timeMs);
+    if (sample == lastFrame || sample == -1) {
+        return;
+    }
+    lastFrame = sample;
+    ++framesFetched;
+    const video::Picture picture = file->Frame(streamIndex, sample);
+    // Pixels go to GL only on the thread that draws.
+    if (picture.rgb == nullptr || device == nullptr || !device->OnRenderThread()) {
+        return;
+    }
+    if (m_frame_texture == nullptr) {
+        m_frame_texture = gfx::Texture::CreateStreaming(picture.width, picture.height);
+    }
+    m_frame_texture->UpdateRgb(picture.rgb, picture.width, picture.height);
+    texture = m_frame_texture.get();
 }
 
 void Video::Release() {
     file.reset();
+    texture = nullptr;
+    m_frame_texture.reset();
     audioStreams = 0;
     videoStreams.clear();
 }
@@ -108,6 +132,9 @@ void VideoManager::Restart(const char* name) {
         v->finished = false;
         v->streamIndex = 0;
         v->lastFrame = -1;
+        if (v->file != nullptr) {
+            v->file->Rewind();
+        }
     }
 }
 

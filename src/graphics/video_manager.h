@@ -18,7 +18,7 @@ class Texture;
 } // namespace gfx
 
 namespace video {
-class Clip;
+class Decoder;
 }
 
 class Video : public Allocator<Video> {
@@ -35,7 +35,8 @@ class Video : public Allocator<Video> {
     // Opens the file and reads its streams; false after a log line when it cannot.
     bool Load(const char* fileName, gfx::Device* targetDevice);
     // Advances a playing video; past the end of a stream the next one starts, past the last
-    // the video has finished.
+    // the video has finished. A new picture is fetched only when the time reaches another
+    // one, and goes into the one frame texture in place.
     void Update(float dt);
     // Closes the file and forgets its streams.
     void Release();
@@ -45,17 +46,23 @@ class Video : public Allocator<Video> {
     void TogglePlaying() { playing = !playing; }
 
     gfx::Device* device = nullptr;
-    std::unique_ptr<video::Clip> file;
+    std::unique_ptr<video::Decoder> file;
     std::string name;
     u32 audioStreams = 0;
     std::vector<Stream> videoStreams;
     // The current frame; null until the first frame.
     gfx::Texture* texture = nullptr;
+    // Pictures fetched from the file, for the tests of when decoding happens.
+    u32 framesFetched = 0;
     i32 timeMs = 0;
     bool playing = false;
     bool finished = false;
     u32 streamIndex = 0;
     i32 lastFrame = -1;
+
+  private:
+    // Made on the first picture and reused for every later one.
+    std::unique_ptr<gfx::Texture> m_frame_texture;
 };
 
 class VideoManager {
@@ -71,6 +78,7 @@ class VideoManager {
     // The loaded video of this name, else a newly loaded one, or null when it cannot load.
     // A new video does not play until Restart.
     Video* Load(const char* name, gfx::Device* device);
+    // Rewinds the file too, so the next picture is decoded from the start.
     void Restart(const char* name);
     // Pauses without rewinding.
     void Stop(const char* name);

@@ -256,8 +256,8 @@ TEST(ContentFiles, EverySoundTheGameNamesIsPackaged) {
 }
 
 TEST(ContentFiles, VideosOpenWithAShortVideoStream) {
-    // The menu's backdrop, the film leader before a level, and the credits.
-    for (const char* name : {"introscreen.avi", "FilmLeader.avi", "Credits.avi"}) {
+    // The maker's logo, the menu's backdrop and the film leader before a level.
+    for (const char* name : {"kelmorvideo.avi", "introscreen.avi", "FilmLeader.avi"}) {
         const std::string path = content_test::AssetPath(std::string("video/") + name);
         AVFormatContext* format = nullptr;
         ASSERT_GE(avformat_open_input(&format, path.c_str(), nullptr, nullptr), 0) << path;
@@ -269,6 +269,18 @@ TEST(ContentFiles, VideosOpenWithAShortVideoStream) {
         EXPECT_LE(format->duration, 10 * AV_TIME_BASE) << path;
         avformat_close_input(&format);
     }
+}
+
+TEST(ContentFiles, TheCreditsLastPastTheirClosingFade) {
+    // The credits turn the screen black and fade 31.5 s in, while they still play.
+    const std::string path = content_test::AssetPath("video/Credits.avi");
+    AVFormatContext* format = nullptr;
+    ASSERT_GE(avformat_open_input(&format, path.c_str(), nullptr, nullptr), 0) << path;
+    EXPECT_GE(avformat_find_stream_info(format, nullptr), 0) << path;
+    EXPECT_GE(av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0), 0) << path;
+    EXPECT_GT(format->duration, 32 * AV_TIME_BASE) << path;
+    EXPECT_LE(format->duration, 40 * AV_TIME_BASE) << path;
+    avformat_close_input(&format);
 }
 
 } // namespace

@@ -24,10 +24,12 @@
 #include "graphics/particle_system_manager.h"
 #include "graphics/render_settings.h"
 #include "graphics/render_state_cache.h"
+#include "graphics/sprite_component.h"
 #include "graphics/text_graphic.h"
 #include "graphics/video_manager.h"
 #include "platform/gfx/device.h"
 #include "platform/gfx/image.h"
+#include "platform/gfx/texture.h"
 #include "platform/input/keys.h"
 #include "platform/system/message_box.h"
 #include "platform/window/window.h"
@@ -468,11 +470,16 @@ class GraphicsProcessDevice : public ::testing::Test {
         testing::internal::CaptureStdout();
         graphics = std::make_unique<GraphicsProcess>(m_window.get(), nullptr, 0, 2048.0f, 4);
         testing::internal::GetCapturedStdout();
+        // Film dust and scratches follow the wall clock; the pictures these tests check must
+        // not.
+        g_render_settings.editorOff = 0;
+        g_render_settings.editorOffDust = 0;
     }
     void TearDown() override {
         graphics.reset();
         m_window.reset();
         window::g_quit = false;
+        g_render_settings = RenderSettings{};
     }
     virtual bool WantsContext() const { return true; }
 
@@ -571,6 +578,165 @@ TEST_F(GraphicsProcessWithoutContext, ShowsTheStartUpErrorAndEndsTheGame) {
     EXPECT_TRUE(window::g_quit);
     graphics->Update(0.016f); // still safe to run
     EXPECT_FALSE(graphics->ReportDriverError());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(GraphicsProcessDevice, TheFilmQuadShowsTheDecodedFrameOfThePlayingFilm) {
+    gfx::Device* device = graphics->GetDevice();
+    ASSERT_NE(device, nullptr);
+    const ScratchDirectory here;
+    ASSERT_TRUE(avi_fixture::WriteTinyAvi("assets/video/FilmLeader.avi", {5}));
+    graphics->Update(0.0f); // the first frame shows black
+    graphics->PlayFilmLeader();
+    graphics->Update(0.25f); // 250 ms at 10 pictures a second: picture 2
+    Video* film = VideoManager::Instance()->Videos().front();
+    EXPECT_EQ(film->lastFrame, 2);
+    ASSERT_NE(film->texture, nullptr);
+    gfx::Texture* texture = film->texture;
+    const u8 grey = avi_fixture::FrameByte(0, 2);
+    const std::vector<u8> pixels = device->ReadBackBuffer();
+    for (const std::size_t at :
+         {std::size_t{0}, std::size_t{(15 * 48 + 30) * 4}, pixels.size() - 4}) {
+        EXPECT_NEAR(pixels[at], grey, 2) << at;
+        EXPECT_NEAR(pixels[at + 2], grey, 2) << at;
+    }
+
+    // The next picture goes into the same texture.
+    graphics->Update(0.1f);
+    EXPECT_EQ(film->lastFrame, 3);
+    EXPECT_EQ(film->texture, texture);
+    EXPECT_NEAR(device->ReadBackBuffer()[0], avi_fixture::FrameByte(0, 3), 2);
+}
+
+TEST_F(GraphicsProcessDevice, ScreenSpritesAreDrawnEveryFrameAndPauseWithTheScene) {
+    gfx::Device* device = graphics->GetDevice();
+    ASSERT_NE(device, nullptr);
+    gfx::Image image;
+    image.width = 4;
+    image.height = 4;
+    for (int i = 0; i < 16; ++i) {
+        image.pixels.insert(image.pixels.end(), {255, 0, 0, 255});
+    }
+    auto texture = gfx::Texture::FromImage(image, false);
+    graphics->Update(0.0f); // the first frame shows black
+    auto* sprite = new SpriteComponent(graphics.get(), texture.get());
+    sprite->translation[0] = 8.0f;
+    sprite->translation[1] = 4.0f;
+    graphics->AddSprite(sprite);
+    graphics->Update(0.01f);
+    // The red sprite over the scene (sky behind it, which has green in it).
+    const auto red = [device](u32 x, u32 row) {
+        const std::vector<u8> pixels = device->ReadBackBuffer();
+        const std::size_t at = (row * 48u + x) * 4u;
+        return pixels[at] == 255 && pixels[at + 1] == 0;
+    };
+    EXPECT_TRUE(red(9, 5));
+    EXPECT_FALSE(red(13, 5));
+
+    BaseMessage pause(MSG_PAUSE_COMPONENT_UPDATE);
+    graphics->HandleMessage(&pause, kAsker);
+    graphics->Update(0.01f);
+    EXPECT_FALSE(red(9, 5));
+    graphics->RemoveComponent(sprite);
+    EXPECT_TRUE(graphics->Sprites().empty());
+    g_render_settings = RenderSettings{};
+}
+
+TEST_F(GraphicsProcessMessages, SpriteComponentsAreMadeFromTheirStreamAndRemovedAgain) {
+    StreamMap stream = ComponentStream("Button", "Sprite", "assets/art/none.png");
+    testing::internal::CaptureStdout();
+    Component* component = graphics->CreateComponent(&stream);
+    testing::internal::GetCapturedStdout();
+    ASSERT_NE(component, nullptr);
+    auto* sprite = dynamic_cast<SpriteComponent*>(component);
+    ASSERT_NE(sprite, nullptr);
+    EXPECT_EQ(sprite->process, graphics.get());
+    EXPECT_EQ(sprite->graphics, graphics.get());
+    ASSERT_EQ(graphics->Sprites().size(), 1u);
+    {
+        GameObject button("Button");
+        button.AddComponent(ComponentType::Sprite, sprite);
+    } // hands the sprite back to the renderer, which deletes it
+    EXPECT_TRUE(graphics->Sprites().empty());
+}
+
+TEST_F(GraphicsProcessMessages, KeyVLoadsPausesAndUnloadsTheLogoVideo) {
+    const ScratchDirectory here;
+    ASSERT_TRUE(avi_fixture::WriteTinyAvi("assets/video/kelmorvideo.avi", {20}));
+    const auto press = [this](bool alt) {
+        InputState input;
+        input.m_keys[input::key::V] = INPUT_PRESSED;
+        input.m_keys[input::key::LeftAlt] = alt ? INPUT_HELD : INPUT_UP;
+        Send(Message<InputState>(MSG_GRAPHIC_INPUT, input));
+        graphics->Update(0.1f);
+        Send(Message<InputState>(MSG_GRAPHIC_INPUT, InputState{}));
+    };
+    press(false);
+    EXPECT_TRUE(graphics->IsLogoVideoLoaded());
+    ASSERT_EQ(VideoManager::Instance()->Videos().size(), 1u);
+    Video* logo = VideoManager::Instance()->Videos().front();
+    EXPECT_TRUE(logo->playing);
+    EXPECT_EQ(logo->timeMs, 100); // played in the frame it was loaded
+    press(false);
+    EXPECT_FALSE(logo->playing);
+    graphics->Update(0.1f);
+    EXPECT_EQ(logo->timeMs, 100);
+    press(true);
+    EXPECT_FALSE(graphics->IsLogoVideoLoaded());
+    EXPECT_TRUE(VideoManager::Instance()->Videos().empty());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(GraphicsProcessDevice, AParticleIsDrawnFacingTheCameraAndFadesWithDistance) {
+    gfx::Device* device = graphics->GetDevice();
+    ASSERT_NE(device, nullptr);
+    g_render_settings = RenderSettings{};
+    package_fixture::ScratchFolder folder;
+    const auto package =
+        package_fixture::MakePackage(folder.Path(), "particles",
+                                     {{"dot.txt", "SystemName = Dot\nNumParticles = 1\n"
+                                                  "TextureName = assets/art/whitesquare.bmp\n"}});
+    ParticleSystemManager* manager = ParticleSystemManager::Instance();
+    manager->Clear();
+    manager->LoadTemplates(package.string());
+    ParticleSystemCPU* dot = manager->CreateParticleSystem("Dot", nullptr);
+    ASSERT_NE(dot, nullptr);
+    ASSERT_EQ(dot->particles.size(), 1u);
+
+    const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    // 90 degrees high, near 1, far 1000, left-handed, looking down +z.
+    const float aspect = 48.0f / 30.0f;
+    const float q = 1000.0f / 999.0f;
+    const float projection[16] = {1.0f / aspect, 0, 0, 0, 0, 1, 0, 0, 0, 0, q, 1, 0, 0, -q, 0};
+    const float eye[3] = {0.0f, 0.0f, 0.0f};
+    const auto centre = [&](float distance) {
+        Particle& p = dot->particles[0];
+        p = Particle{};
+        p.age = 0.0f;
+        p.life = 100.0f;
+        p.position[2] = distance;
+        p.size = distance * 0.2f; // the same size on screen at every distance
+        dot->WriteVertices(p, dot->vertices.data());
+        dot->invisible = 0;
+        device->SetBackBufferTarget();
+        device->Clear(gfx::kClearTarget | gfx::kClearZBuffer, 0xFF000000u, 1.0f, 0);
+        testing::internal::CaptureStdout();
+        manager->Render(*graphics, eye, identity, projection);
+        testing::internal::GetCapturedStdout();
+        return device->ReadBackBuffer()[(15u * 48u + 24u) * 4u];
+    };
+    EXPECT_GT(centre(10.0f), 240);      // alpha 0.975
+    EXPECT_NEAR(centre(300.0f), 64, 4); // a quarter of the way to nothing: alpha 0.25
+    EXPECT_EQ(centre(500.0f), 0);       // beyond the fog range
+    EXPECT_EQ(manager->DrawnParticles(), 1u);
+    // The corner of the screen stays clear: the quad is small.
+    EXPECT_EQ(device->ReadBackBuffer()[0], 0);
 }
 
 } // namespace

@@ -2,11 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 extern "C" {
 #include <libavformat/avformat.h>
 }
 
 namespace avi_fixture {
+
+unsigned char FrameByte(int stream, int frame) {
+    return static_cast<unsigned char>(20 + stream * 100 + frame * 7);
+}
 
 bool WriteTinyAvi(const std::filesystem::path& path, const std::vector<int>& frameCounts, int fps) {
     std::filesystem::create_directories(path.parent_path());
@@ -34,6 +40,7 @@ bool WriteTinyAvi(const std::filesystem::path& path, const std::vector<int>& fra
             AVPacket* packet = av_packet_alloc();
             ok = av_new_packet(packet, kFrameBytes) >= 0;
             if (ok) {
+                std::memset(packet->data, FrameByte(static_cast<int>(s), frame), kFrameBytes);
                 packet->stream_index = static_cast<int>(s);
                 packet->pts = frame;
                 packet->dts = frame;

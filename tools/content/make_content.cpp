@@ -1238,13 +1238,14 @@ void WriteVideos(const fs::path& video) {
             return image;
         });
 
-    // The credits rolling up the screen.
-    WriteVideo(video / "Credits.avi", kWidth, kHeight, 10, 60, [](int frame) {
+    // The credits rolling up the screen for 33 seconds, so the black screen and the fade that
+    // come 31.5 seconds in fall inside them.
+    WriteVideo(video / "Credits.avi", kWidth, kHeight, 10, 330, [](int frame) {
         Image image(kWidth, kHeight, {0, 0, 0});
         const char* const lines[] = {
             "GORVANE",           "", "MADE BY", "THE GORVANE TEAM", "", "A VANTREL PRODUCTION", "",
             "THANKS FOR PLAYING"};
-        int y = kHeight + 10 - frame * 4;
+        int y = kHeight + 10 - frame;
         for (const char* line : lines) {
             image.Text(line, kWidth / 2, y, line == lines[0] ? 4 : 2, kWhite);
             y += 22;
@@ -1368,6 +1369,8 @@ void WriteDeferredLighting(const fs::path& templatePath, const fs::path& shaders
     }
 }
 
+#include "overlays.h"
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s DATA-FOLDER\n", argv[0]);
@@ -1397,6 +1400,9 @@ int main(int argc, char** argv) {
         WriteAnimations(data / "art" / "animations");
         WriteSounds(data / "sounds");
         WriteVideos(data / "video");
+        WriteLetters(data / "art" / "letters");
+        WriteFilmImages(data / "art" / "textures");
+        WriteLogoVideo(data / "video");
         WriteDeferredLighting(data.parent_path() / "tools" / "content" / "deferredlighting.fxt",
                               data / "shaders");
     } catch (const std::exception& failure) {

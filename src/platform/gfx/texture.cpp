@@ -75,6 +75,36 @@ std::unique_ptr<Texture> Texture::FromImage(Image image, bool mipmaps) {
     return texture;
 }
 
+std::unique_ptr<Texture> Texture::CreateStreaming(i32 width, i32 height) {
+    std::unique_ptr<Texture> texture(new Texture());
+    texture->m_width = std::max(width, 1);
+    texture->m_height = std::max(height, 1);
+    texture->m_streaming = true;
+    return texture;
+}
+
+void Texture::UpdateRgb(const u8* rgb, i32 width, i32 height) {
+    if (!m_streaming || rgb == nullptr || width <= 0 || height <= 0) {
+        return;
+    }
+    glActiveTexture(GL_TEXTURE0 + ScratchTextureUnit());
+    const bool fresh = m_name == 0;
+    if (fresh) {
+        glGenTextures(1, &m_name);
+    }
+    glBindTexture(GL_TEXTURE_2D, m_name);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    if (fresh || width != m_width || height != m_height) {
+        m_width = width;
+        m_height = height;
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    } else {
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
 std::unique_ptr<Texture> Texture::CreateTarget(Device* device, i32 width, i32 height, Format format,
                                                u32 levels) {
     std::unique_ptr<Texture> texture(new Texture());
@@ -144,8 +174,8 @@ void Texture::Upload() {
                      GL_UNSIGNED_BYTE, pixels);
         break;
     case ImageKind::Texture2D:
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, m_width, m_height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                     pixels);
+        glTexImage2D(GL_TEXTURE_2D, 0, m_streaming ? GL_RGB8 : GL_RGBA8, m_width, m_height, 0,
+                     GL_RGBA, GL_UNSIGNED_BYTE, pixels);
         break;
     }
     glTexParameteri(target, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(m_levels - 1));

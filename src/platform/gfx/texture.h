@@ -50,6 +50,9 @@ class Texture {
   public:
     // Any thread; nothing touches GL until the first bind.
     static std::unique_ptr<Texture> FromImage(Image image, bool mipmaps = true);
+    // A plain 2D texture of R, G, B bytes whose pixels are replaced in place, frame after
+    // frame (videos); any thread, nothing in GL until the first update or bind.
+    static std::unique_ptr<Texture> CreateStreaming(i32 width, i32 height);
     ~Texture();
     Texture(const Texture&) = delete;
     Texture& operator=(const Texture&) = delete;
@@ -69,6 +72,9 @@ class Texture {
     u32 GLName();
     // The GL binding target (2D, cube map or 3D).
     u32 GLTarget() const;
+    // Render thread, streaming textures: the new pixels, R, G, B bytes with rows of width x 3
+    // bytes from the top of the image down. A new size remakes the level.
+    void UpdateRgb(const u8* rgb, i32 width, i32 height);
 
   private:
     friend class Device;
@@ -85,6 +91,7 @@ class Texture {
     i32 m_depth = 1;
     u32 m_levels = 1;
     bool m_mipmaps = false;
+    bool m_streaming = false;
     u32 m_name = 0;
     Image m_pending;
     std::unique_ptr<Surface> m_surface;
