@@ -1,4 +1,5 @@
 #include "graphics/graphics_process.h"
+#include "graphics/graphic_component.h"
 
 #include <algorithm>
 #include <iostream>
@@ -357,6 +358,10 @@ void GraphicsProcess::RemoveComponent(Component* component) {
     // Beams stretched on the object that is going would move a deleted object.
     if (component->owner != nullptr) {
         m_lasers.RemoveOwnedBy(component->owner);
+    }
+    // The draw lists of the last cull are drawn again while scene updates are paused.
+    for (std::vector<GraphicComponent*>* list : {&m_visible, &m_no_shadow, &m_park}) {
+        list->erase(std::remove(list->begin(), list->end(), component), list->end());
     }
     if (RemoveGraphicComponent(component)) {
         return;

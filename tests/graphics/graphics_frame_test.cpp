@@ -10,9 +10,11 @@
 
 #include "content/file_package.h"
 #include "core/component.h"
+#include "core/component_type.h"
 #include "core/game_object.h"
 #include "core/message.h"
 #include "core/message_router.h"
+#include "core/stream_map.h"
 #include "game/input_state.h"
 #include "game/laser_beam_info.h"
 #include "game/player_info.h"
@@ -282,6 +284,51 @@ TEST_F(GraphicsFrameDevice, TheStatusLineIsDrawnOverTheScene) {
         brighter += text[i] > plain[i] + 40;
     }
     EXPECT_GT(brighter, 20);
+}
+
+} // namespace
+
+namespace {
+
+StreamMap BoxGraphic() {
+    StreamMap stream;
+    stream.AddString("Object", "Box");
+    stream.AddString("Component", "Graphic");
+    stream.AddString("Mesh", "assets/art/box.X");
+    stream.AddString("Bump Map", "");
+    stream.AddString("Specular Map", "");
+    stream.AddBool("Cast Shadow", true);
+    stream.AddFloat("HDR Multiplier", 1.0f);
+    stream.AddFloat("Specular Power", 8.0f);
+    stream.AddBool("Render Red", false);
+    stream.AddBool("Animated", false);
+    stream.AddString("Breakable", "false");
+    return stream;
+}
+
+TEST_F(GraphicsFrameDevice, AComponentRemovedWhileScenesArePausedLeavesTheDrawLists) {
+    PlayerInfo camera;
+    camera.m_target = Vector(0.0f, 0.0f, 0.0f);
+    camera.m_eye = Vector(0.0f, 5.0f, -30.0f);
+    sender.SendMessage(&*std::make_unique<Message<PlayerInfo>>(MSG_PLAYER_CAMERA, camera),
+                       GraphicsProcess::kHandlerId);
+    GameObject box("Box");
+    StreamMap stream = BoxGraphic();
+    Component* component = graphics->CreateComponent(&stream);
+    ASSERT_NE(component, nullptr);
+    box.AddComponent(static_cast<u32>(ComponentType::Graphic), component);
+    graphics->Update(0.016f);
+    graphics->Update(0.016f);
+    ASSERT_EQ(graphics->VisibleList().size(), 1u);
+
+    // Loading a level pauses the scene; the objects of the last one go meanwhile and the
+    // frame still draws its depth image and sky.
+    sender.SendMessage(&*std::make_unique<BaseMessage>(MSG_PAUSE_COMPONENT_UPDATE),
+                       GraphicsProcess::kHandlerId);
+    box.RemoveComponent(component, true);
+    EXPECT_TRUE(graphics->VisibleList().empty());
+    graphics->Update(0.016f);
+    EXPECT_TRUE(m_boxes.empty());
 }
 
 } // namespace
