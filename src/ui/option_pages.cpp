@@ -278,8 +278,8 @@ void UIProcess::ApplySoundOptions() {
     }
     sound->m_master_volume =
         SliderValue(FindByName<SliderUIComponent>("MasterVolumeSlider"), sound->m_master_volume);
-    sound->m_sound_fx_volume = SliderValue(FindByName<SliderUIComponent>("SoundFXVolumeSlider"),
-                                           sound->m_sound_fx_volume);
+    sound->m_sound_fx_volume =
+        SliderValue(FindByName<SliderUIComponent>("SoundFXVolumeSlider"), sound->m_sound_fx_volume);
     sound->m_music_volume =
         SliderValue(FindByName<SliderUIComponent>("MusicVolumeSlider"), sound->m_music_volume);
     Send(MSG_SOUND_SET_MASTER_VOLUME, sound->m_master_volume, kSoundId);
@@ -397,7 +397,9 @@ void UIProcess::ApplyGraphicsOptions() {
     const i32 last = static_cast<i32>(kResolutions.size()) - 1;
     graphics->m_resolution = std::clamp(graphics->m_resolution, 0, last);
 
-    const auto width = [](i32 index) { return kResolutions[static_cast<std::size_t>(index)].width; };
+    const auto width = [](i32 index) {
+        return kResolutions[static_cast<std::size_t>(index)].width;
+    };
     if (width(graphics->m_resolution) != g_render_width) {
         const window::ScreenMetrics screen = window::GetScreenMetrics();
         // Without a known screen size every resolution is allowed.

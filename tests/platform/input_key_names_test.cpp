@@ -38,9 +38,9 @@ TEST(KeyNames, CommonKeys) {
         u32 code;
         const char* name;
     };
-    for (const Case& c : {Case{0x39, "SPACE"}, Case{0x11, "W"}, Case{0x2A, "LSHIFT"},
-                          Case{0x0B, "0"}, Case{0x1C, "RETURN"}, Case{0xC8, "UP"},
-                          Case{0x8D, "NUMPADEQUALS"}}) {
+    for (const Case& c :
+         {Case{0x39, "SPACE"}, Case{0x11, "W"}, Case{0x2A, "LSHIFT"}, Case{0x0B, "0"},
+          Case{0x1C, "RETURN"}, Case{0xC8, "UP"}, Case{0x8D, "NUMPADEQUALS"}}) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(input::KeyNameFromCode(c.code), c.name);
         EXPECT_EQ(input::KeyCodeFromName(c.name), c.code);
