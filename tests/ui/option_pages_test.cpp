@@ -27,11 +27,11 @@ TEST(FormatMoney, GroupsDollarsAndCutsCents) {
         f64 value;
         const char* text;
     };
-    for (const Case& c : {Case{1234567.891, "$1,234,567.89"}, Case{1000.0, "$1,000.00"},
-                          Case{0.5, "$0.50"}, Case{1000000.0, "$1,000,000.00"},
-                          Case{2.999, "$2.99"}, Case{2.30, "$2.30"}, Case{0.29, "$0.29"},
-                          Case{3e9, "$3,000,000,000.00"}, Case{12345.67, "$12,345.67"},
-                          Case{0.0, "$0.00"}}) {
+    for (const Case& c :
+         {Case{1234567.891, "$1,234,567.89"}, Case{1000.0, "$1,000.00"}, Case{0.5, "$0.50"},
+          Case{1000000.0, "$1,000,000.00"}, Case{2.999, "$2.99"}, Case{2.30, "$2.30"},
+          Case{0.29, "$0.29"}, Case{3e9, "$3,000,000,000.00"}, Case{12345.67, "$12,345.67"},
+          Case{0.0, "$0.00"}}) {
         EXPECT_EQ(FormatMoney(c.value), c.text) << c.value;
     }
 }
@@ -112,6 +112,17 @@ TEST_F(OptionPages, TheSoundPageShowsAppliesAndResetsTheVolumes) {
     EXPECT_FLOAT_EQ(saved->m_music_volume, 1.0f);
 }
 
+TEST_F(OptionPages, AVolumeSavedInOneRunIsShownInTheNext) {
+    {
+        ParserProcess earlier;
+        ParserProcess::LoadSoundOptions(&earlier, true)->m_master_volume = 0.7f;
+        ASSERT_TRUE(ParserProcess::SaveSoundOptions(&earlier));
+    }
+    Start("Menu");
+    Open("SoundOptionsButton");
+    EXPECT_EQ(Text("MasterVolumeOutputText"), "70%");
+}
+
 TEST_F(OptionPages, TheControlsPageShowsBindingsAndStoresTheDefaultsOnApply) {
     KeyBindings* stored = ParserProcess::LoadKeyboardControls(&parser, true);
     stored->m_codes[CONTROL_FORWARD] = input::key::Up;
@@ -181,10 +192,10 @@ TEST_F(OptionPages, TheGraphicsPageStepsTheResolutionDownToTheScreen) {
             sent.push_back(type);
         }
     }
-    EXPECT_EQ(sent, (std::vector<u32>{MSG_GRAPHICS_CHANGE_RESOLUTION, MSG_GRAPHICS_ENABLE_SHADOWS,
-                                      MSG_GRAPHICS_SET_MOTION_BLUR_SETTING,
-                                      MSG_GRAPHICS_SET_THREE_DEE_SETTING,
-                                      MSG_GRAPHICS_FULLSCREEN_SET}));
+    EXPECT_EQ(sent,
+              (std::vector<u32>{MSG_GRAPHICS_CHANGE_RESOLUTION, MSG_GRAPHICS_ENABLE_SHADOWS,
+                                MSG_GRAPHICS_SET_MOTION_BLUR_SETTING,
+                                MSG_GRAPHICS_SET_THREE_DEE_SETTING, MSG_GRAPHICS_FULLSCREEN_SET}));
     EXPECT_EQ(g_render_width, 1280);
     EXPECT_EQ(g_render_height, 800);
     EXPECT_EQ(resolution->GetStep(), 2);
@@ -299,12 +310,16 @@ TEST_F(EndOfPlay, TheGameStopsTheDisplayGoesAndTheNameEntryStarts) {
             sequence.push_back(log[i]);
         }
     }
-    const std::vector<Delivery> expected = {
-        {22, MSG_LEVEL_UNPAUSE_PROCESSES}, {22, MSG_LEVEL_PAUSE_PROCESSES},
-        {3, MSG_INPUT_SWITCH_PAUSE},       {0, MSG_GAME_DT_MODIFIER},
-        {2, MSG_SOUND_MUTE_GROUP},         {2, MSG_SOUND_MUTE_GROUP},
-        {1, MSG_GRAPHICS_GET_EXPOSURE_VALUE}, {22, MSG_LEVEL_DELETE_OBJECT},
-        {1, MSG_GRAPHICS_SET_EXPOSURE_VALUE}, {16, MSG_PAUSE_MUSIC}};
+    const std::vector<Delivery> expected = {{22, MSG_LEVEL_UNPAUSE_PROCESSES},
+                                            {22, MSG_LEVEL_PAUSE_PROCESSES},
+                                            {3, MSG_INPUT_SWITCH_PAUSE},
+                                            {0, MSG_GAME_DT_MODIFIER},
+                                            {2, MSG_SOUND_MUTE_GROUP},
+                                            {2, MSG_SOUND_MUTE_GROUP},
+                                            {1, MSG_GRAPHICS_GET_EXPOSURE_VALUE},
+                                            {22, MSG_LEVEL_DELETE_OBJECT},
+                                            {1, MSG_GRAPHICS_SET_EXPOSURE_VALUE},
+                                            {16, MSG_PAUSE_MUSIC}};
     EXPECT_EQ(sequence, expected);
     for (GameObject* object : state->objects) {
         EXPECT_NE(object->name, "ScoreText");
