@@ -38,6 +38,11 @@ void Place(UIComponent& widget, const WidgetPlacement* placement, f32 width, f32
     }
 }
 
+// The table counts positions; a slider keeps the intervals between them.
+i32 IntervalsOf(const WidgetPlacement* placement) {
+    return placement != nullptr && placement->steps > 0 ? placement->steps - 1 : 0;
+}
+
 f32 SnapToSteps(f32 value, i32 steps) {
     return std::floor(static_cast<f32>(steps) * value + 0.5f) / static_cast<f32>(steps);
 }
@@ -180,6 +185,11 @@ void CheckBoxUIComponent::Toggle() {
 
 // ---- Slider ------------------------------------------------------------------------------
 
+SliderUIComponent::SliderUIComponent(std::string elementName)
+    : PooledUIComponent(std::move(elementName)) {
+    m_steps = IntervalsOf(FindPlacement(WidgetClass::Slider, m_elementName));
+}
+
 void SliderUIComponent::Update(float) {
     Layout();
     ShowSprites(4, {0, 1});
@@ -198,12 +208,8 @@ void SliderUIComponent::InitializeByName() {
     Place(*this, placement, 200.0f, 24.0f, Vector(1.0f, 1.0f, 0.0f));
     m_knobWidth = 24.0f;
     m_knobHeight = 24.0f;
-    m_steps = placement != nullptr ? placement->steps : 0;
+    m_steps = IntervalsOf(placement);
     Update(0.0f);
-    // The table counts positions; the slider keeps the intervals between them.
-    if (m_steps != 0) {
-        --m_steps;
-    }
 }
 
 bool SliderUIComponent::HitTest(i32 x, i32 y) {

@@ -115,7 +115,9 @@ class CheckBoxUIComponent : public PooledUIComponent<CheckBoxUIComponent> {
 
 class SliderUIComponent : public PooledUIComponent<SliderUIComponent> {
   public:
-    using PooledUIComponent::PooledUIComponent;
+    // Takes its steps from its element's table entry at once, so a page filled before the
+    // widget is placed already snaps to them.
+    explicit SliderUIComponent(std::string elementName);
     void Update(float dt) override;
     void InitializeByName() override;
     bool HitTest(i32 x, i32 y) override;

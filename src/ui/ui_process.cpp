@@ -351,11 +351,6 @@ void UIProcess::Send(u32 type, u32 to) {
     SendMessage(&msg, to);
 }
 
-template <class T> void UIProcess::Send(u32 type, const T& value, u32 to) {
-    Message<T> msg(type, value);
-    SendMessage(&msg, to);
-}
-
 void UIProcess::SetExposure(f32 exposure) {
     Send(MSG_GRAPHICS_SET_EXPOSURE_VALUE, exposure, kRendererId);
 }
@@ -469,9 +464,11 @@ bool UIProcess::HandleFocus(float dt, i32 cx, i32 cy, bool moved, bool click) {
         } else {
             m_focus->Drag(cx, cy);
         }
-        // Input fields capture keys and take names once the option pages drive them; until
-        // then they never become active.
-        if (!IsInput(m_focus)) {
+        if (ObjectName(m_focus) == "HighscoreInput") {
+            EnterHighscoreName();
+        } else if (IsInput(m_focus)) {
+            CaptureKeyBinding();
+        } else {
             const bool keyboardEnd = !m_focus->IsMouseActivated() && (click || EnterPressed());
             const i32 button = m_input.m_mouse_buttons[0];
             const bool mouseEnd =
@@ -480,6 +477,7 @@ bool UIProcess::HandleFocus(float dt, i32 cx, i32 cy, bool moved, bool click) {
                 m_focus->Deactivate();
             }
         }
+        RefreshSliderOutput(m_focus);
         justReleased = !m_focus->IsActive();
     }
 
@@ -530,13 +528,11 @@ std::string UIProcess::Activate(bool justReleased, bool click, i32 cx, i32 cy) {
     if (element.empty()) {
         return {};
     }
-    if (!IsInput(m_focus)) {
-        m_focus->Activate(click);
-        if (m_focus->IsActive()) {
-            m_focus->BeginDrag(cx, cy);
-        }
-        m_focus->Toggle();
+    m_focus->Activate(click);
+    if (m_focus->IsActive()) {
+        m_focus->BeginDrag(cx, cy);
     }
+    m_focus->Toggle();
     return element;
 }
 
@@ -585,6 +581,7 @@ void UIProcess::ShowOptionPage(const std::string& element) {
     for (const OptionPage& page : kOptionPages) {
         if (element == page.button) {
             ShowScreen(page.screen);
+            FillPage(page.screen);
         }
     }
 }
@@ -636,6 +633,10 @@ void UIProcess::MenuAction(const std::string& element) {
         if (element == "CancelButton") {
             SetExposure(kMenuExposureBack);
             ShowScreen("Options");
+        } else if (element == "DefaultButton") {
+            DefaultPage(screen);
+        } else if (element == "ApplyButton") {
+            ApplyPage(screen);
         }
     }
 }
@@ -654,6 +655,7 @@ void UIProcess::InGameAction(const std::string& element) {
         } else if (element == "HowToPlayButton") {
             SetExposure(kInGameExposure);
             ShowScreen("Controls Options");
+            ShowControlsOptions();
         } else if (element == "FullscreenButton") {
             ToggleFullscreen();
         } else if (element == "3DButton") {
@@ -681,6 +683,10 @@ void UIProcess::InGameAction(const std::string& element) {
         if (element == "CancelButton") {
             SetExposure(m_levelExposure);
             ShowScreen("Options");
+        } else if (element == "DefaultButton") {
+            DefaultPage(screen);
+        } else if (element == "ApplyButton") {
+            ApplyPage(screen);
         }
     }
 }
@@ -707,6 +713,7 @@ void UIProcess::TogglePause(bool howToPlay) {
         if (howToPlay) {
             SetExposure(kInGameExposure);
             ShowScreen("Controls Options");
+            ShowControlsOptions();
         } else {
             ShowScreen("In-Game");
         }
@@ -768,6 +775,13 @@ void UIProcess::HandleMessage(BaseMessage* msg, u32) {
         break;
     case MSG_PAUSE_TRIGGER:
         TogglePause(msg->ValueOr<bool>(false));
+        break;
+    case MSG_PLAYER_XP:
+        if (const auto* score = msg->Payload<f64>()) {
+            EndOfPlay(*score);
+        } else if (const auto* score32 = msg->Payload<f32>()) {
+            EndOfPlay(static_cast<f64>(*score32));
+        }
         break;
     case MSG_LEVEL_OBJECT_CREATED:
         if (GameObject* const* object = msg->Payload<GameObject*>()) {

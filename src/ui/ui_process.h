@@ -11,12 +11,16 @@
 
 #include "core/component_list_process.h"
 #include "core/handler_ids.h"
+#include "core/message.h"
 #include "game/input_state.h"
 #include "ui/ui_screens.h"
 
 class GameObject;
 class ParserProcess;
+class InputUIComponent;
+class SliderUIComponent;
 class SoundInstance;
+class TextUIComponent;
 class UIComponent;
 class WidgetGraphics;
 
@@ -73,6 +77,32 @@ class UIProcess : public ComponentListProcess {
     // to silence between 30 and 32 seconds.
     static f32 CreditsMusicVolume(f32 seconds);
 
+    // The option pages: Show fills a page's widgets from the stored options, Apply stores,
+    // saves and passes on what the widgets hold, Default puts the default values into the
+    // widgets only.
+    void ShowSoundOptions();
+    void ApplySoundOptions();
+    void DefaultSoundOptions();
+    void ShowControlsOptions();
+    void ApplyControlsOptions();
+    void DefaultControlsOptions();
+    void ShowGraphicsOptions();
+    void ApplyGraphicsOptions();
+    void DefaultGraphicsOptions();
+    // Fills the high-score rows and the player's own score.
+    void ShowHighscores();
+    // Sets a slider's read-out from the slider (a resolution, a level, a percentage or the
+    // sensitivity, by the read-out's name).
+    void UpdateSliderOutputText(const SliderUIComponent& slider, TextUIComponent& output);
+    void UpdateSliderOutputTexts();
+    // One frame of an active binding field: the first key or button pressed this frame
+    // becomes its binding (Escape keeps the old one) and leaves every other field.
+    void CaptureKeyBinding();
+    // One frame of the high-score name entry; once the name is complete (three characters,
+    // Enter or Escape) the score is entered and the game goes back to the menu.
+    void EnterHighscoreName();
+    f64 FinalScore() const { return m_finalScore; }
+
     const std::string m_stateName;
     const u32 m_stateHandlerId;
     // Where the option pages and the screen buttons read and save the stored options.
@@ -93,6 +123,16 @@ class UIProcess : public ComponentListProcess {
     // Any key or button pressed this frame moves the intro screen on to the next state.
     void AdvanceOnInput(const std::string& next);
     void TogglePause(bool howToPlay);
+    // The game is over with the given score: everything stops, the in-game display goes and
+    // the name entry starts.
+    void EndOfPlay(f64 score);
+    // Fills the page a screen shows, if it is an option page.
+    void FillPage(const std::string& screen);
+    void ApplyPage(const std::string& screen);
+    void DefaultPage(const std::string& screen);
+    // Refreshes the read-out of a slider being edited.
+    void RefreshSliderOutput(const UIComponent* widget);
+    template <class T> T* FindByName(const std::string& name) const;
     void ToggleFullscreen();
     void ToggleThreeDee();
     void SwitchToLevel(const std::string& levelPath);
@@ -125,5 +165,13 @@ class UIProcess : public ComponentListProcess {
     std::vector<ScreenRecord> m_screens;
     std::string m_currentScreen;
     f32 m_levelExposure = 0.0f;
+    f64 m_finalScore = 0.0;
+    // The name after a game has been taken; the entry does not start again.
+    bool m_nameEntered = false;
     WidgetGraphics* m_graphics;
 };
+
+template <class T> void UIProcess::Send(u32 type, const T& value, u32 to) {
+    Message<T> msg(type, value);
+    SendMessage(&msg, to);
+}

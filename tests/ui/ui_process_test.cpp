@@ -309,15 +309,16 @@ TEST_F(Activation, AMouseDragMovesTheSliderUntilTheButtonIsLetGo) {
     EXPECT_FALSE(slider->IsActive());
 }
 
-TEST_F(Activation, InputFieldsTakeTheFocusButDoNotStartEditing) {
+TEST_F(Activation, AClickedInputFieldWaitsForItsKeyUntilEnterStartsTheCapture) {
     Start("Menu");
     ui->ShowScreen("Controls Options");
     const window::Point field = CentreOf("MoveForwardInput");
-    ClickAt(field.x, field.y);
+    MoveCursor(field.x, field.y);
+    Frame();
     EXPECT_EQ(FocusName(), "MoveForwardInput");
     EXPECT_FALSE(ui->Focus()->IsActive());
     Press(input::key::Enter);
-    EXPECT_FALSE(ui->Focus()->IsActive());
+    EXPECT_TRUE(ui->Focus()->IsActive());
 }
 
 TEST_F(Activation, ACheckBoxTogglesWhenActivated) {
