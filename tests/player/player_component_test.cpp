@@ -152,7 +152,7 @@ TEST_F(Robot, PunchPressedTwiceStartsTheRightThenTheLeftAndAThirdDoesNothing) {
     player->m_left_punch.phase = PunchState::kRest;
     Frames(1);
     EXPECT_TRUE(player->m_left_punching);
-    EXPECT_EQ(player->m_left_punch.phase, PunchState::kStart);
+    EXPECT_EQ(player->m_left_punch.phase, PunchState::kCharge);
     player->m_right_punch.phase = PunchState::kRelease;
     player->m_left_punch.phase = PunchState::kRelease;
     Frames(1);
