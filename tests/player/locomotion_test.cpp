@@ -29,9 +29,9 @@ struct ChargeCase {
 
 TEST_F(RobotMoves, TheChargeStartsOnADoubleTapOrTheChargeControlFromPowerFour) {
     const ChargeCase cases[] = {
-        {4, 0.30f, true, false, true},  {3, 0.30f, true, false, false},
-        {4, 0.39f, true, false, true},  {4, 0.41f, true, false, false},
-        {4, 1.00f, false, true, true},  {3, 1.00f, false, true, false},
+        {4, 0.30f, true, false, true}, {3, 0.30f, true, false, false},
+        {4, 0.39f, true, false, true}, {4, 0.41f, true, false, false},
+        {4, 1.00f, false, true, true}, {3, 1.00f, false, true, false},
     };
     for (const ChargeCase& c : cases) {
         SCOPED_TRACE(testing::Message() << "power " << c.power << " gap " << c.tapGap);
@@ -124,8 +124,8 @@ TEST_F(RobotMoves, PushesFollowTheKeysAndTheAirState) {
          Vector(0, 0, 0)},
         {"falling", Vector(0, 0, -1), 1, 0, 1, Vector(0, 0, -0.4f * 90 * 1.75f * dt),
          Vector(0, 0, 0)},
-        {"in the air", Vector(0, 0, -1), 1, 0, 0,
-         Vector(0, 0, -3.0f / 6.5f * 90 * 1.75f * dt), Vector(0, 0, 0)},
+        {"in the air", Vector(0, 0, -1), 1, 0, 0, Vector(0, 0, -3.0f / 6.5f * 90 * 1.75f * dt),
+         Vector(0, 0, 0)},
     };
     for (const PushCase& c : cases) {
         SCOPED_TRACE(c.name);

@@ -20,7 +20,8 @@ namespace robot_moves {
 
 class RecordingBody : public PhysXComponent {
   public:
-    explicit RecordingBody(const std::string& type) : PhysXComponent(type, PhysicsParams{}, nullptr) {}
+    explicit RecordingBody(const std::string& type)
+        : PhysXComponent(type, PhysicsParams{}, nullptr) {}
     void Move(const Vector& v) override { moves.push_back(v); }
 
     std::vector<Vector> moves;
@@ -62,11 +63,18 @@ class RobotMoves : public player_level::Level {
         robot->AddComponent(ComponentType::Physics, body);
         bodies.push_back(body);
         ownComponents[robot].push_back(body);
-        const std::pair<const char*, float> clips[] = {
-            {"Walk", kWalkCycle},         {"WalkBackwards", kWalkCycle}, {"Land", 1.0f},
-            {"Jump", 1.0f},               {"Fall", 1.0f},                {"Juggernaut", 0.7f},
-            {"Right Punch Charge", 0.2f}, {"Right Punch Release", 0.2f}, {"Right Punch Rest", 0.2f},
-            {"Left Punch Charge", 0.2f},  {"Left Punch Release", 0.2f},  {"Left Punch Rest", 0.2f}};
+        const std::pair<const char*, float> clips[] = {{"Walk", kWalkCycle},
+                                                       {"WalkBackwards", kWalkCycle},
+                                                       {"Land", 1.0f},
+                                                       {"Jump", 1.0f},
+                                                       {"Fall", 1.0f},
+                                                       {"Juggernaut", 0.7f},
+                                                       {"Right Punch Charge", 0.2f},
+                                                       {"Right Punch Release", 0.2f},
+                                                       {"Right Punch Rest", 0.2f},
+                                                       {"Left Punch Charge", 0.2f},
+                                                       {"Left Punch Release", 0.2f},
+                                                       {"Left Punch Rest", 0.2f}};
         for (const auto& [name, length] : clips) {
             animation->m_animations[name] = player_level::StillClip(name, length);
         }
