@@ -139,8 +139,7 @@ TEST_F(RobotMoves, TheGroundPoundLandingShakesTheGroundWithElevenForces) {
     // Eight different points of the ring.
     EXPECT_NEAR(forces[3].m_center.x - robot->position.x, 20.0f, 1e-3f);
     EXPECT_NEAR(std::fabs(forces[5].m_center.z - robot->position.z), 20.0f, 1e-3f);
-    EXPECT_EQ(Floats(HANDLER_GRAPHICS_PROCESS, MSG_GRAPHICS_MOTION_BLUR),
-              std::vector<float>{1.0f});
+    EXPECT_EQ(Floats(HANDLER_GRAPHICS_PROCESS, MSG_GRAPHICS_MOTION_BLUR), std::vector<float>{1.0f});
     EXPECT_EQ(Effects(), std::vector<std::string>{"RobotGroundPoundDust"});
     EXPECT_FALSE(player->m_ground_pound);
     EXPECT_FALSE(player->m_jumping);
