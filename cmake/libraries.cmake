@@ -79,7 +79,7 @@ target_link_libraries(gorvane_player PUBLIC gorvane_game gorvane_animation gorva
                       gorvane_graphics)
 
 gorvane_library(gorvane_city city)
-target_link_libraries(gorvane_city PUBLIC gorvane_game)
+target_link_libraries(gorvane_city PUBLIC gorvane_game gorvane_physx)
 
 gorvane_library(gorvane_ai ai)
 target_link_libraries(gorvane_ai PUBLIC gorvane_game gorvane_city gorvane_animation)

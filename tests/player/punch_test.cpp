@@ -83,8 +83,7 @@ TEST_F(Punches, AtPowerOneThePunchReleasesAtOnceWithoutAForce) {
     EXPECT_TRUE(Forces().empty());
     EXPECT_FLOAT_EQ(player->m_part_brightness[2], 1.0f);
     EXPECT_NEAR(animation->GetAnimationSpeed("Right Punch Rest"), 2.9f, 1e-5f);
-    EXPECT_EQ(Floats(HANDLER_GRAPHICS_PROCESS, MSG_GRAPHICS_MOTION_BLUR),
-              std::vector<float>{0.6f});
+    EXPECT_EQ(Floats(HANDLER_GRAPHICS_PROCESS, MSG_GRAPHICS_MOTION_BLUR), std::vector<float>{0.6f});
     ASSERT_FALSE(sounds.played.empty());
     EXPECT_EQ(sounds.played.front().first, "assets/sound fx/punch.mp3");
     // The arm is free once the rest clip ends.
