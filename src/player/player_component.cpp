@@ -45,6 +45,7 @@ constexpr f32 kFlashBrightness = 1.8f;
 constexpr f32 kEndlessDamageGrowth = 0.006666667f;
 constexpr f32 kGroundBelow = -5.9f;
 constexpr f32 kLaserBeamWidth = 3.0f;
+constexpr f32 kRestingSpeed = 0.5f;
 constexpr u32 kFrozenPosition = physics::body_flag::kFrozenPosX | physics::body_flag::kFrozenPosY |
                                 physics::body_flag::kFrozenPosZ;
 
@@ -324,6 +325,9 @@ void PlayerComponent::PlayerControlStep(float dt, Quaternion& heading) {
     if (m_input.m_play == 0) {
         return;
     }
+    // The jump clears the vertical speed of a robot on the ground; how it moved before
+    // tells whether it still rests there.
+    const f32 verticalSpeed = owner != nullptr ? owner->velocity.y : 0.0f;
     UpdateJump(dt, heading);
     Vector move;
     UpdateLocomotion(move, dt, heading);
@@ -378,7 +382,10 @@ void PlayerComponent::PlayerControlStep(float dt, Quaternion& heading) {
     }
     HitFlashStep(dt);
 
-    if (m_physics_stepped && !m_touching) {
+    // A body resting on the ground reports no new contact, so a robot on the ground stays
+    // there while it neither rises nor sinks; once in the air only a contact lands it.
+    const bool resting = !m_airborne && std::fabs(verticalSpeed) < kRestingSpeed;
+    if (m_physics_stepped && !m_touching && !resting) {
         m_airborne = 1;
     }
     m_touching = 0;
@@ -891,6 +898,8 @@ void PlayerComponent::UpdateJump(float dt, const Quaternion& /*heading*/) {
         m_ground_pound = 0;
         m_jumping = 1;
         m_jump_time = 0.0f;
+        // The robot leaves the ground by its own push; only a contact lands it again.
+        m_airborne = 1;
         const f32 speed = owner != nullptr ? Math::Vec3Length(owner->velocity) : 0.0f;
         m_light_jump = IsZero(m_input.m_movement) || speed > 1.0f ? 1 : 0;
         push(Vector(0.0f, m_light_jump ? 80.0f : 100.0f, 0.0f));

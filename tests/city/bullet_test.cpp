@@ -62,10 +62,10 @@ class Projectiles : public ::testing::Test {
     }
 
     void Touch(GameObject* bullet, GameObject* other) {
-        Message<Collision> contact(
-            MSG_PHYSICS_COLLISION,
-            Collision(bullet->position, Vector(0.0f, 1.0f, 0.0f), bodies[bullet].get(),
-                      bodies[other].get(), Collision::kFirstDynamic, 2));
+        Message<Collision> contact(MSG_PHYSICS_COLLISION,
+                                   Collision(bullet->position, Vector(0.0f, 1.0f, 0.0f),
+                                             bodies[bullet].get(), bodies[other].get(),
+                                             Collision::kFirstDynamic, 2));
         Bullet(bullet)->HandleMessage(&contact, other->id);
     }
 
