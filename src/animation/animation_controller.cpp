@@ -384,3 +384,44 @@ void AnimationController::Update(float dt) {
     }
     m_pose = pose;
 }
+
+float AnimationController::GetTrackWeight(u32 index, const std::string& name) const {
+    if (index >= m_tracks.size()) {
+        return 0.0f;
+    }
+    const AnimationTrack& track = m_tracks[index];
+    if (!track.m_transitioning || track.m_previous.empty()) {
+        return track.m_name == name ? 1.0f : 0.0f;
+    }
+    // The same running shares as the blend: walk from the newest clip back, each older one
+    // keeping what the newer ones left.
+    std::vector<const std::string*> names;
+    std::vector<float> shares;
+    float elapsedSum = 0.0f;
+    float durationSum = 0.0f;
+    auto elapsed = track.m_elapsed.begin();
+    auto duration = track.m_durations.begin();
+    auto previous = track.m_previous.begin();
+    names.push_back(&*previous);
+    shares.push_back(1.0f);
+    for (++previous; previous != track.m_previous.end(); ++previous, ++elapsed, ++duration) {
+        elapsedSum += *elapsed;
+        durationSum += *duration;
+        names.push_back(&*previous);
+        shares.push_back(durationSum > 0.0f ? elapsedSum / durationSum : 1.0f);
+    }
+    elapsedSum += *elapsed;
+    durationSum += *duration;
+    names.push_back(&track.m_name);
+    shares.push_back(durationSum > 0.0f ? elapsedSum / durationSum : 1.0f);
+    float weight = 0.0f;
+    float left = 1.0f;
+    for (std::size_t i = names.size(); i-- > 0;) {
+        const float share = left * shares[i];
+        if (*names[i] == name) {
+            weight += share;
+        }
+        left -= share;
+    }
+    return weight;
+}

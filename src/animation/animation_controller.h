@@ -88,6 +88,9 @@ class AnimationController : public DefinitionComponent, public Allocator<Animati
     std::string GetCurrentAnimationName() const;
     // Whether the clip is still fading out on track 0.
     bool HasTrackAnimation(const std::string& name) const;
+    // The clip's share of the track's blended pose as of the last update (0 when it is not
+    // on the track).
+    float GetTrackWeight(u32 track, const std::string& name) const;
 
     // Eases the layer from the angle it has reached to the new one over its duration.
     void SetRotationAngle(u32 layer, float angle);

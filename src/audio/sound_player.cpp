@@ -2,6 +2,7 @@
 
 #include "audio/sound.h"
 #include "audio/sound_instance.h"
+#include "audio/sound_process.h"
 #include "core/game_object.h"
 
 SoundPlayer::~SoundPlayer() = default;
@@ -19,6 +20,16 @@ SoundInstance* SoundPlayer::GetSoundInstance(Sound* sound) {
     SoundInstance* const result = instance.get();
     m_instances.emplace(sound->m_path, std::move(instance));
     return result;
+}
+
+void SoundPlayer::PlayOnce(const std::string& path, float volume) {
+    auto* const sounds = dynamic_cast<SoundProcess*>(process);
+    if (sounds == nullptr) {
+        return;
+    }
+    if (SoundInstance* const instance = GetSoundInstance(sounds->LoadSound(path, false))) {
+        instance->Play(volume, false);
+    }
 }
 
 void SoundPlayer::Update(float dt) {

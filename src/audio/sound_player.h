@@ -7,11 +7,12 @@
 
 #include "core/definition_component.h"
 #include "core/memory_allocator.h"
+#include "game/sound_cue.h"
 
 class Sound;
 class SoundInstance;
 
-class SoundPlayer : public DefinitionComponent, public Allocator<SoundPlayer> {
+class SoundPlayer : public DefinitionComponent, public SoundCue, public Allocator<SoundPlayer> {
   public:
     static constexpr std::size_t kMaxInstancesPerPath = 3;
 
@@ -22,6 +23,9 @@ class SoundPlayer : public DefinitionComponent, public Allocator<SoundPlayer> {
     // started this frame, a path with three instances already, or no channel. It never hands
     // out an instance twice; the player keeps ownership.
     SoundInstance* GetSoundInstance(Sound* sound);
+    // Loads the sound through the owning sound process and plays a new instance of it once
+    // at the owner's position; nothing when no instance can be had.
+    void PlayOnce(const std::string& path, float volume) override;
     // Updates the volumes and deletes the first stopped instance it finds, then stops.
     void Update(float dt) override;
 

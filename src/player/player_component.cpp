@@ -18,7 +18,10 @@
 #include "game/controls_source.h"
 #include "game/input_state.h"
 #include "game/laser_beam_info.h"
+#include "game/projectile.h"
 #include "game/radial_force.h"
+#include "game/sound_cue.h"
+#include "graphics/particle_system_cpu.h"
 #include "platform/physics/types.h"
 #include "platform/system/crt_rand.h"
 #include "platform/system/log.h"
@@ -42,6 +45,7 @@ constexpr f32 kFlashBrightness = 1.8f;
 constexpr f32 kEndlessDamageGrowth = 0.006666667f;
 constexpr f32 kGroundBelow = -5.9f;
 constexpr f32 kLaserBeamWidth = 3.0f;
+constexpr f32 kRestingSpeed = 0.5f;
 constexpr u32 kFrozenPosition = physics::body_flag::kFrozenPosX | physics::body_flag::kFrozenPosY |
                                 physics::body_flag::kFrozenPosZ;
 
@@ -321,6 +325,9 @@ void PlayerComponent::PlayerControlStep(float dt, Quaternion& heading) {
     if (m_input.m_play == 0) {
         return;
     }
+    // The jump clears the vertical speed of a robot on the ground; how it moved before
+    // tells whether it still rests there.
+    const f32 verticalSpeed = owner != nullptr ? owner->velocity.y : 0.0f;
     UpdateJump(dt, heading);
     Vector move;
     UpdateLocomotion(move, dt, heading);
@@ -375,7 +382,10 @@ void PlayerComponent::PlayerControlStep(float dt, Quaternion& heading) {
     }
     HitFlashStep(dt);
 
-    if (m_physics_stepped && !m_touching) {
+    // A body resting on the ground reports no new contact, so a robot on the ground stays
+    // there while it neither rises nor sinks; once in the air only a contact lands it.
+    const bool resting = !m_airborne && std::fabs(verticalSpeed) < kRestingSpeed;
+    if (m_physics_stepped && !m_touching && !resting) {
         m_airborne = 1;
     }
     m_touching = 0;
@@ -531,14 +541,561 @@ std::string PlayerComponent::MoneyText(double value) {
     return text + buffer;
 }
 
-void PlayerComponent::UpdateLocomotion(Vector& move, float /*dt*/, const Quaternion&) {
-    move = m_laser_firing ? Vector(0.0f, 0.0f, 0.0f) : m_input.m_movement;
+namespace {
+
+constexpr const char* kStepSound = "./assets/sound fx/walk.mp3";
+constexpr const char* kPunchSound = "assets/sound fx/punch.mp3";
+constexpr f32 kLandingFade = 0.05f;
+constexpr f32 kTapWindow = 0.4f;
+constexpr f32 kJuggernautLength = 0.7f;
+constexpr f32 kJuggernautThrust = 1.79999995f;
+constexpr f32 kWalkCycle = 1.5667f;
+constexpr f32 kPoundLandSpeed = 0.25f;
+constexpr const char* kCombatClips[] = {"Right Punch Charge",
+                                        "Right Punch Release",
+                                        "Right Punch Rest",
+                                        "Left Punch Charge",
+                                        "Left Punch Release",
+                                        "Left Punch Rest",
+                                        "Grab",
+                                        "Hold",
+                                        "Throw"};
+
+bool IsZero(const Vector& v) {
+    return v.x == 0.0f && v.y == 0.0f && v.z == 0.0f;
 }
 
-void PlayerComponent::UpdateJump(float, const Quaternion&) {}
+void SendForce(MessageHandler& sender, const Vector& centre, f32 radius, f32 force, f32 duration) {
+    RadialForce push(centre, radius, force, duration, 0, 0, RadialForce::kImpulse);
+    Message<RadialForce> msg(MSG_PHYSICS_RADIAL_FORCE, push);
+    sender.SendMessage(&msg, HANDLER_PHYSX_PROCESS);
+}
 
-bool PlayerComponent::Punch(float, const Quaternion&, PunchState&, const std::string&, u32, u32) {
-    return false;
+// How hard a landing at this velocity is: 0 soft, 1 at 200 units a second or more.
+f32 Hardness(const Vector& v) {
+    return std::clamp((std::fabs(v.x) + std::fabs(v.z)) * 0.005f - v.y * 0.005f, 0.0f, 1.0f);
+}
+
+// The push of a punch of strength x (small x: harder).
+f32 PunchRadius(f32 x) {
+    return ((1.0f / x) * 0.6f + (1.0f - x) * 14.0f) * 1.25f;
+}
+
+f32 PunchForce(f32 x) {
+    return (1.0f / x) * 140.0f + (1.0f - x) * 100.0f;
+}
+
+} // namespace
+
+PhysXComponent* PlayerComponent::Body() const {
+    return owner != nullptr
+               ? dynamic_cast<PhysXComponent*>(owner->GetComponent(ComponentType::Physics))
+               : nullptr;
+}
+
+void PlayerComponent::PlayOnce(const char* path, f32 volume) {
+    if (auto* cue = dynamic_cast<SoundCue*>(m_sound_player)) {
+        cue->PlayOnce(path, volume);
+    }
+}
+
+void PlayerComponent::FadeCombatClips(f32 weight, f32 duration) {
+    if (m_animation_controller == nullptr) {
+        return;
+    }
+    for (const char* clip : kCombatClips) {
+        m_animation_controller->FadeAnimation(clip, weight, duration);
+    }
+}
+
+void PlayerComponent::UpdateLocomotion(Vector& move, float dt, const Quaternion& heading) {
+    AnimationController* const anim = m_animation_controller;
+    move = m_laser_firing ? Vector(0.0f, 0.0f, 0.0f) : m_input.m_movement;
+    f32 f = 3.0f;
+    if (m_airborne) {
+        f = m_light_jump ? 0.25f : (m_falling ? 3.0f / 7.5f : 3.0f / 6.5f);
+    }
+    if (move.z > 0.0001f) {
+        m_juggernaut = 0;
+    }
+    const bool forwardPressed = m_input.m_controls[CONTROL_FORWARD] == INPUT_PRESSED;
+    const bool chargePressed = m_input.m_controls[CONTROL_CHARGE] == INPUT_PRESSED;
+    if (m_power_level > 3 && !m_airborne && !m_laser_firing &&
+        std::fabs(m_juggernaut_time) < 0.00001f && move.z <= 0.0f &&
+        ((forwardPressed && m_forward_tap_time < kTapWindow) || chargePressed)) {
+        m_juggernaut = 1;
+        m_juggernaut_time = 0.0f;
+        if (anim != nullptr) {
+            const std::string current = anim->GetCurrentAnimationName();
+            if (current != "Walk" && current != "Idle" && anim->IsTrackEnabled(1)) {
+                anim->DisableTrack(1, 0.15f);
+                anim->FadeAnimation("Idle", 1.0f, 0.15f);
+            }
+            anim->PlayAnimation(0, "Juggernaut", 0.25f);
+        }
+        m_idle = 0;
+        m_step_clock = 0.0f;
+    }
+    if (forwardPressed && m_input.m_controls[CONTROL_BACKWARD] == INPUT_UP) {
+        m_forward_tap_time = 0.0f;
+    }
+    m_forward_tap_time += dt;
+    if (!m_juggernaut && m_juggernaut_time > 0.0f) {
+        m_juggernaut_time = std::max(m_juggernaut_time - dt, 0.0f);
+        const f32 u = m_juggernaut_time * 1.5384616f;
+        const f32 u3 = u * u * u;
+        f = (u3 * 1.2f + (1.0f - u3) * 0.4f) * f;
+    }
+    if (m_juggernaut) {
+        const Vector at = owner != nullptr ? owner->position : Vector(0.0f, 0.0f, 0.0f);
+        SendForce(*this, at + Vector(0.0f, 5.0f, -5.0f), 20.0f, 25.0f, dt);
+        SendForce(*this, at + Vector(0.0f, -5.0f, -5.0f), 25.0f, 40.0f, dt);
+        f *= kJuggernautThrust;
+        move.z = -1.0f;
+        m_juggernaut_time += dt;
+        if (m_juggernaut_time >= kJuggernautLength) {
+            m_juggernaut_time = kJuggernautLength;
+            m_juggernaut = 0;
+            if (anim != nullptr && anim->GetCurrentAnimationName() != "Jump") {
+                anim->PlayAnimation(0, "Walk", kJuggernautLength);
+            }
+        }
+    }
+    if (m_punch_reset_time >= 0.0f) {
+        m_punch_reset_time += dt;
+        if (m_punch_reset_time < 0.1f) {
+            f = m_punch_reset_time * f * 10.0f;
+        } else {
+            m_punch_reset_time = -1.0f;
+            FadeCombatClips(1.0f, 0.4f);
+        }
+    }
+    if (anim != nullptr) {
+        anim->SetAnimationSpeed("Walk", f * 0.6896551f);
+        anim->SetAnimationSpeed("WalkBackwards", f * 0.9172414f);
+        anim->SetAnimationSpeed("Juggernaut", 1.0f);
+    }
+    if (!IsZero(move)) {
+        move = Math::Vec3Normalize(move);
+    }
+    move = move * (f * 90.0f) * 1.75f;
+    if (PhysXComponent* body = Body()) {
+        const Vector forward = Math::RotateByQuaternion(Vector(0.0f, 0.0f, 1.0f), heading);
+        const Vector side = Math::RotateByQuaternion(Vector(1.0f, 0.0f, 0.0f), heading);
+        body->Move(forward * (move.z * dt));
+        body->Move(side * (-move.x * 0.9f * dt));
+    }
+    if (anim != nullptr && !m_jumping && !m_airborne && !m_laser_firing && !m_juggernaut) {
+        ChooseGroundClip(move);
+    }
+    if (!m_idle) {
+        f32 rate = f;
+        f32 step = 1.16f;
+        if (m_juggernaut) {
+            rate = 1.0f;
+            step = 0.3167f;
+        } else if (!m_walking_forward) {
+            rate = 1.33f * f;
+        }
+        m_step_clock += rate * dt;
+        if (m_step_clock >= step) {
+            m_step_clock -= step;
+            PlayOnce(kStepSound, 0.9f);
+        }
+    }
+    if (anim != nullptr) {
+        anim->SetRotationAngle(2, TwistAngle(move));
+    }
+}
+
+f32 PlayerComponent::TwistAngle(const Vector& move) {
+    const f32 quarter = std::numbers::pi_v<f32> / 4.0f;
+    if (move.x > 0.0f) {
+        return move.z < 0.0f ? -quarter : (move.z > 0.0f ? quarter : -kHalfPi);
+    }
+    if (move.x < 0.0f) {
+        return move.z < 0.0f ? quarter : (move.z > 0.0f ? -quarter : kHalfPi);
+    }
+    return 0.0f;
+}
+
+void PlayerComponent::ChooseGroundClip(const Vector& move) {
+    AnimationController* const anim = m_animation_controller;
+    const bool landRuns = !anim->IsAnimationPaused("Land") && !anim->IsAnimationFinished("Land");
+    const std::string current = anim->GetCurrentAnimationName();
+    const auto dropTrackOne = [&](f32 fade) {
+        if (anim->IsTrackEnabled(1)) {
+            anim->DisableTrack(1, fade);
+            anim->FadeAnimation("Idle", 1.0f, fade);
+        }
+    };
+    const bool moving = !IsZero(move) || m_forward_tap_time < kTapWindow;
+    if (!moving) {
+        if (current != "Land" || !landRuns) {
+            dropTrackOne(kLandingFade);
+            anim->PlayAnimation(0, "Idle", kDefaultBlend);
+            anim->SetAnimationSpeed("Idle", kIdleSpeed);
+            m_idle = 1;
+        }
+    } else if (m_idle || current == "Land") {
+        const char* walk = move.z > 0.0f ? "WalkBackwards" : "Walk";
+        if (anim->HasTrackAnimation("Land")) {
+            anim->SetAnimationSpeed("Land", 1.0f);
+            anim->PlayAnimation(0, walk, 0.5f);
+            dropTrackOne(kLandingFade);
+        } else if (landRuns) {
+            anim->PlayAnimation(0, walk, 0.5f);
+            // Track 1 and the idle pose follow the landing over what is left of it.
+            const f32 speed = std::max(anim->GetAnimationSpeed("Land"), 0.0001f);
+            const f32 rest = std::max(
+                (anim->GetAnimationLength("Land") - anim->GetAnimationTime("Land")) / speed,
+                kLandingFade);
+            dropTrackOne(rest);
+        } else {
+            dropTrackOne(kLandingFade);
+            anim->PlayAnimation(0, walk, kDefaultBlend);
+        }
+        m_idle = 0;
+        m_step_clock = 0.58f;
+    } else if (m_walking_forward != (move.z <= 0.0f ? 1 : 0)) {
+        const char* from = m_walking_forward ? "Walk" : "WalkBackwards";
+        const char* to = m_walking_forward ? "WalkBackwards" : "Walk";
+        anim->PlayAnimation(0, to, kDefaultBlend);
+        anim->SetAnimationTime(to, kWalkCycle - anim->GetAnimationTime(from));
+    }
+    m_walking_forward = move.z <= 0.0f ? 1 : 0;
+}
+
+f32 PlayerComponent::WalkWeight() const {
+    if (m_animation_controller == nullptr) {
+        return 0.0f;
+    }
+    return m_animation_controller->GetTrackWeight(0, m_walking_forward ? "Walk" : "WalkBackwards");
+}
+
+void PlayerComponent::LandingPose(f32 hardness) {
+    AnimationController* const anim = m_animation_controller;
+    if (anim == nullptr || std::fabs(hardness - 1.0f) < 0.00001f) {
+        return;
+    }
+    anim->PlayAnimation(1, "Idle", kLandingFade);
+    anim->SetAnimationSpeed("Idle", kIdleSpeed);
+    anim->FadeAnimation("Idle", 1.0f - hardness, 0.0f);
+}
+
+void PlayerComponent::ShowFootJets(bool shown) {
+    for (const u32 k : {4u, 5u}) {
+        GameObject* const leg = Part(k);
+        if (leg == nullptr) {
+            continue;
+        }
+        const auto jets = leg->components.find(ComponentType::ParticleSystem);
+        if (jets == leg->components.end()) {
+            continue;
+        }
+        // The first two of the leg's particle systems are its jets.
+        const std::size_t count = std::min<std::size_t>(jets->second.size(), 2);
+        for (std::size_t i = 0; i < count; ++i) {
+            if (auto* jet = dynamic_cast<ParticleSystemCPU*>(jets->second[i])) {
+                jet->invisible = shown ? 0 : 1;
+            }
+        }
+    }
+}
+
+void PlayerComponent::UpdateJump(float dt, const Quaternion& /*heading*/) {
+    AnimationController* const anim = m_animation_controller;
+    PhysXComponent* const body = Body();
+    const auto push = [&](const Vector& v) {
+        if (body != nullptr) {
+            body->Move(v);
+        }
+    };
+    const auto damp = [&](f32 damping) {
+        if (body != nullptr) {
+            body->SetDamping(damping);
+        }
+    };
+    const Vector at = owner != nullptr ? owner->position : Vector(0.0f, 0.0f, 0.0f);
+    const u8 jumpKey = m_input.m_controls[CONTROL_JUMP];
+    const bool jumpUp = jumpKey == INPUT_UP || jumpKey == INPUT_RELEASED;
+
+    damp(m_airborne ? 0.6f : 4.0f);
+    if (!m_airborne) {
+        m_air_time = 0.0f;
+        if (owner != nullptr) {
+            owner->velocity.y = 0.0f;
+        }
+    } else {
+        m_air_time += dt;
+    }
+    m_jump_press_time += dt;
+
+    if (m_jumping && !m_airborne && (m_jump_time > 0.0f || jumpUp)) {
+        m_jumping = 0;
+        m_idle = 1;
+        m_falling = 0;
+        if (anim != nullptr) {
+            if (!m_ground_pound) {
+                LandingPose(Hardness(m_last_velocity));
+                anim->SetAnimationSpeed("Land", 0.5f);
+            } else {
+                anim->SetAnimationSpeed("Land", kPoundLandSpeed);
+            }
+            anim->PlayAnimation(0, "Land", kLandingFade);
+        }
+        FadeCombatClips(0.05f, 0.75f);
+        m_punch_reset_time = 0.0f;
+        if (!m_ground_pound || m_jump_press_time < 0.1f) {
+            Effect(*this, "RobotLandingDust", at - Vector(0.0f, 5.0f, 0.0f));
+        } else {
+            SendForce(*this, at - Vector(0.0f, 5.0f, 0.0f), 40.0f, 150.0f, 0.5f);
+            SendForce(*this, at, 40.0f, 200.0f, 0.25f);
+            SendForce(*this, at - Vector(0.0f, 10.0f, 0.0f), 40.0f, 200.0f, 0.25f);
+            for (f32 angle = 0.0f; angle < 1.9999f * std::numbers::pi_v<f32>;
+                 angle += std::numbers::pi_v<f32> / 4.0f) {
+                const Vector offset = Math::Vec3TransformNormal(Vector(20.0f, -6.0f, 0.0f),
+                                                                Math::MatrixRotationY(angle));
+                SendForce(*this, at + offset, 60.0f, 150.0f, 0.25f);
+            }
+            Blur(*this, 1.0f);
+            Effect(*this, "RobotGroundPoundDust", at - Vector(0.0f, 5.0f, 0.0f));
+        }
+        m_ground_pound = 0;
+    } else if (m_jumping && m_airborne) {
+        m_jump_time += dt;
+        if (!m_ground_pound && m_jump_time > 0.5f && jumpKey == INPUT_PRESSED) {
+            if (m_jump_press_time < 0.4f) {
+                push(Vector(0.0f, -200.0f, 0.0f));
+                m_ground_pound = 1;
+            }
+            m_jump_press_time = 0.0f;
+        }
+        if (!m_falling && owner != nullptr && owner->velocity.y < 0.0f) {
+            m_falling = 1;
+            if (anim != nullptr) {
+                anim->PlayAnimation(0, "Fall", kDefaultBlend);
+                anim->SetAnimationSpeed("Fall", 0.65f);
+            }
+        }
+    }
+
+    if (m_ground_pound) {
+        SendForce(*this, at - Vector(0.0f, 5.0f, 0.0f), 30.0f, 20.0f, dt);
+        push(Vector(0.0f, -1000.0f * dt, 0.0f));
+    }
+    if (m_falling || (m_jumping && m_airborne && (m_jump_time >= 1.0f || jumpUp))) {
+        push(Vector(0.0f, -40.0f * dt, 0.0f));
+        damp(0.2f);
+    }
+
+    const bool poundShowing =
+        anim != nullptr &&
+        std::fabs(anim->GetAnimationSpeed("Land") - kPoundLandSpeed) < 0.00001f &&
+        (anim->GetCurrentAnimationName() == "Land" || anim->HasTrackAnimation("Land"));
+    if (jumpKey == INPUT_PRESSED && !m_jumping && !m_airborne && !m_laser_firing && !poundShowing) {
+        m_falling = 0;
+        m_ground_pound = 0;
+        m_jumping = 1;
+        m_jump_time = 0.0f;
+        // The robot leaves the ground by its own push; only a contact lands it again.
+        m_airborne = 1;
+        const f32 speed = owner != nullptr ? Math::Vec3Length(owner->velocity) : 0.0f;
+        m_light_jump = IsZero(m_input.m_movement) || speed > 1.0f ? 1 : 0;
+        push(Vector(0.0f, m_light_jump ? 80.0f : 100.0f, 0.0f));
+        if (anim != nullptr) {
+            anim->PlayAnimation(0, "Jump", 0.15f);
+        }
+        if (m_idle || WalkWeight() > 0.35f) {
+            PlayOnce(kStepSound, 1.0f);
+        }
+    } else {
+        if (!m_jumping && m_airborne && !m_laser_firing && !m_falling && m_air_time > 0.25f &&
+            owner != nullptr && owner->velocity.y < -5.0f && owner->position.y > 10.0f) {
+            m_falling = 1;
+            if (anim != nullptr) {
+                anim->PlayAnimation(0, "Fall", 0.4f);
+            }
+        }
+        if (!m_airborne && m_falling) {
+            m_falling = 0;
+            if (anim != nullptr) {
+                anim->SetAnimationSpeed("Land", 0.5f);
+                anim->PlayAnimation(0, "Land", kLandingFade);
+            }
+            LandingPose(Hardness(m_last_velocity));
+            FadeCombatClips(0.05f, 0.75f);
+            m_punch_reset_time = 0.0f;
+            Effect(*this, "RobotLandingDust", at - Vector(0.0f, 5.0f, 0.0f));
+        }
+        if (m_falling && m_airborne && anim != nullptr && owner != nullptr) {
+            anim->SetAnimationSpeed("Fall", Hardness(owner->velocity));
+        }
+    }
+
+    ShowFootJets(m_airborne && m_jumping && m_jump_time < 1.0f && m_power_level >= 3 &&
+                 (jumpKey == INPUT_PRESSED || jumpKey == INPUT_HELD));
+    if (m_airborne && m_jumping && m_jump_time < 1.0f && m_power_level >= 3 &&
+        (jumpKey == INPUT_PRESSED || jumpKey == INPUT_HELD)) {
+        push(Vector(0.0f, (1.0f - m_jump_time) * 180.0f * dt, 0.0f));
+    }
+}
+
+PhysXComponent* PlayerComponent::PartBody(u32 k) const {
+    GameObject* const part = Part(k);
+    return part != nullptr
+               ? dynamic_cast<PhysXComponent*>(part->GetComponent(ComponentType::Physics))
+               : nullptr;
+}
+
+bool PlayerComponent::Punch(float dt, const Quaternion& heading, PunchState& punch,
+                            const std::string& side, u32 track, u32 part) {
+    AnimationController* const anim = m_animation_controller;
+    if (anim == nullptr) {
+        return false;
+    }
+    const std::string charge = side + " Punch Charge";
+    const std::string release = side + " Punch Release";
+    const std::string rest = side + " Punch Rest";
+    const u8 key = m_input.m_controls[CONTROL_PUNCH];
+    const bool keyUp = key == INPUT_UP || key == INPUT_RELEASED;
+    f32& glow = m_part_brightness[part < kPartCount ? part : kRightArm];
+
+    if (punch.phase == PunchState::kStart) {
+        punch.phase = PunchState::kCharge;
+        anim->PlayAnimation(track, charge, kDefaultBlend);
+        punch.speed = 1.0f;
+        punch.charge = 0.4f;
+        punch.released = 0;
+    }
+    switch (punch.phase) {
+    case PunchState::kCharge: {
+        punch.charge = std::max(punch.charge - 0.35f * dt, 0.0f);
+        if (m_power_level >= 2) {
+            punch.speed -= (punch.rocket ? 2.0f : 1.0f) * dt * 20.0f;
+            punch.speed = std::max(punch.speed, punch.rocket ? 0.075f : 0.1f);
+            const f32 t = anim->GetAnimationTime(charge) * 2.5f;
+            glow = 2.0f * t * t * t + 1.0f;
+        }
+        anim->SetAnimationSpeed(charge, punch.speed * 5.0f);
+        if (m_power_level < 2 || (!punch.rocket && punch.charge >= 0.2f && keyUp)) {
+            if (!anim->IsAnimationFinished(charge)) {
+                anim->SetAnimationSpeed(charge, 1.0f);
+            }
+            punch.charge = 0.3f;
+            punch.released = 1;
+        }
+        const bool letGo = punch.rocket ? punch.charge <= 0.0f : keyUp && punch.charge <= 0.3f;
+        if (!letGo || !anim->IsAnimationFinished(charge)) {
+            return false;
+        }
+        anim->SetAnimationSpeed(release, (1.5f / punch.speed) * 5.0f);
+        anim->PlayAnimation(track, release, kDefaultBlend);
+        PlayOnce(kPunchSound, 1.0f);
+        punch.phase = PunchState::kRelease;
+        if ((punch.rocket || punch.charge < 0.2f) && m_power_level >= 5) {
+            FireArm(punch, side, track, part);
+        }
+        return false;
+    }
+    case PunchState::kRelease: {
+        if (!anim->IsAnimationFinished(release)) {
+            return false;
+        }
+        const f32 x = std::clamp(1.0f - (glow - 1.0f) * 0.5f, 0.1f, 0.4f);
+        glow = 1.0f;
+        if (punch.speed < 0.95f) {
+            GameObject* const arm = Part(part);
+            const Vector at = arm != nullptr ? arm->position : Vector(0.0f, 0.0f, 0.0f);
+            SendForce(*this, at + Math::RotateByQuaternion(Vector(0.0f, -1.0f, 0.0f), heading),
+                      PunchRadius(x), PunchForce(x), 0.25f);
+        }
+        anim->SetAnimationSpeed(rest, std::clamp(x * x * 0.5f + 0.5f, 0.0f, 1.0f) * 5.0f);
+        anim->PlayAnimation(track, rest, kDefaultBlend);
+        Blur(*this, 1.0f - x);
+        punch.phase = PunchState::kRest;
+        return false;
+    }
+    case PunchState::kRocketFlight: {
+        punch.elapsed += dt;
+        if (punch.rocket_arm != nullptr) {
+            m_reply_valid = 0;
+            Message<GameObject*> ask(MSG_BULLET_VALID, punch.rocket_arm);
+            SendMessage(&ask, HANDLER_BULLET_PROCESS);
+            if (!m_reply_valid) {
+                punch.rocket_arm = nullptr;
+            } else {
+                const f32 e = punch.elapsed * 1.3333334f;
+                const f32 x = (1.0f - e) * 0.2f + e * 0.4f;
+                GameObject* const arm = punch.rocket_arm;
+                SendForce(*this,
+                          arm->position +
+                              Math::RotateByQuaternion(Vector(0.0f, -1.0f, 0.0f), arm->orientation),
+                          PunchRadius(x), PunchForce(x), dt);
+            }
+        }
+        if (punch.rocket_arm != nullptr && punch.elapsed >= 0.75f) {
+            Message<GameObject*> remove(MSG_LEVEL_DELETE_OBJECT, punch.rocket_arm);
+            SendMessage(&remove, HANDLER_LEVEL_STATE);
+            punch.rocket_arm = nullptr;
+        }
+        if (punch.elapsed >= 0.9f) {
+            if (part < kPartCount) {
+                m_part_hidden[part] = 0;
+            }
+            glow = 1.0f;
+            if (PhysXComponent* body = PartBody(part)) {
+                body->SetCollisionEnabled(true);
+            }
+            punch.phase = PunchState::kRest;
+        }
+        return false;
+    }
+    case PunchState::kRest:
+        if (anim->IsAnimationFinished(rest)) {
+            anim->DisableTrack(track, kTrackFade);
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+void PlayerComponent::FireArm(PunchState& punch, const std::string& side, u32 track, u32 part) {
+    punch.rocket_arm = nullptr;
+    m_reply_object = nullptr;
+    Message<std::string> create(MSG_LEVEL_CREATE_OBJECT, "FakeRobot" + side + "Arm");
+    SendMessage(&create, HANDLER_LEVEL_STATE);
+    punch.rocket_arm = m_reply_object;
+    GameObject* const arm = punch.rocket_arm;
+    GameObject* const real = Part(part);
+    if (arm == nullptr || real == nullptr) {
+        // Without a flying arm the punch goes on as an ordinary one.
+        punch.rocket_arm = nullptr;
+        return;
+    }
+    if (part < kPartCount) {
+        m_part_hidden[part] = 1;
+    }
+    if (PhysXComponent* body = PartBody(part)) {
+        body->SetCollisionEnabled(false);
+    }
+    arm->SetPosition(real->position);
+    arm->SetOrientation(real->orientation);
+    arm->SetScale(real->scale);
+    arm->NotifyComponents();
+    if (auto* bullet = dynamic_cast<Projectile*>(arm->GetComponent(ComponentType::Bullet))) {
+        bullet->SetFired();
+    }
+    const Vector d = Math::Vec3Normalize(m_camera_target - m_camera_eye);
+    arm->SetVelocity(arm->velocity + d * 400.0f);
+    arm->MovePhysics(d * 400.0f);
+    punch.phase = PunchState::kRocketFlight;
+    punch.elapsed = 0.0f;
+    const std::string rest = side + " Punch Rest";
+    m_animation_controller->SetAnimationSpeed(rest, 1.0f);
+    m_animation_controller->PlayAnimation(track, rest, kDefaultBlend);
 }
 
 void PlayerComponent::UpdateGrab(float) {}

@@ -18,6 +18,7 @@ class Component;
 class ControlsSource;
 class GameObject;
 class ParticleSystemCPU;
+class PhysXComponent;
 class PlayerProcess;
 struct Collision;
 
@@ -148,6 +149,9 @@ class PlayerComponent : public DefinitionComponent, public Allocator<PlayerCompo
     // Each part's glow as the hit flash sets it: highlighted, and its brightness. The part's
     // graphic shows them.
     u8 m_part_highlight[kPartCount] = {};
+    // Parts whose graphic is hidden (an arm flying off as a rocket).
+    u8 m_part_hidden[kPartCount] = {};
+    f32 m_step_clock = 0.0f;
     f32 m_part_brightness[kPartCount] = {1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f};
 
   private:
@@ -158,6 +162,20 @@ class PlayerComponent : public DefinitionComponent, public Allocator<PlayerCompo
     void Contact(const Collision& contact);
     void ClearHighlights();
     void SendToHandler(u32 type, u32 to);
+    // The robot's own body, or null for a base defined without one.
+    PhysXComponent* Body() const;
+    PhysXComponent* PartBody(u32 k) const;
+    void PlayOnce(const char* path, f32 volume);
+    void FadeCombatClips(f32 weight, f32 duration);
+    void ChooseGroundClip(const Vector& move);
+    // The upper body's turn toward the direction of the move.
+    static f32 TwistAngle(const Vector& move);
+    // The weight of the walk clip running on the first track.
+    f32 WalkWeight() const;
+    // Keeps some of the idle pose on track 1 after a landing of this hardness.
+    void LandingPose(f32 hardness);
+    void ShowFootJets(bool shown);
+    void FireArm(PunchState& punch, const std::string& side, u32 track, u32 part);
 };
 
 class PlayerChildComponent : public DefinitionComponent, public Allocator<PlayerChildComponent> {

@@ -180,6 +180,22 @@ TEST_F(RigTest, AThirdClipBeforeTheFirstFadeEndsBlendsByTheRunningSums) {
     ExpectNear3(Offset(1), Float3{1, 8.8f, 0}, 1e-4f);
 }
 
+TEST_F(RigTest, TrackWeightsAreTheSharesOfTheBlend) {
+    EXPECT_FLOAT_EQ(controller->GetTrackWeight(0, "Idle"), 1.0f);
+    controller->PlayAnimation(0, "Walk", 0.5f);
+    Run(0.1f);
+    controller->PlayAnimation(0, "Jump", 0.5f);
+    Run(0.1f);
+    // The same shares as the pose of the test above: Idle 0.6 × 0.7, Walk 0.4 × 0.7, Jump 0.3.
+    EXPECT_NEAR(controller->GetTrackWeight(0, "Idle"), 0.42f, 1e-4f);
+    EXPECT_NEAR(controller->GetTrackWeight(0, "Walk"), 0.28f, 1e-4f);
+    EXPECT_NEAR(controller->GetTrackWeight(0, "Jump"), 0.3f, 1e-4f);
+    EXPECT_FLOAT_EQ(controller->GetTrackWeight(0, "Fall"), 0.0f);
+    EXPECT_FLOAT_EQ(controller->GetTrackWeight(9, "Jump"), 0.0f);
+    Run(1.0f);
+    EXPECT_FLOAT_EQ(controller->GetTrackWeight(0, "Jump"), 1.0f);
+}
+
 TEST_F(RigTest, ReplayingAClipThatStillPlaysDoesNothingButAFinishedOneRestarts) {
     controller->PlayAnimation(0, "Idle", -1.0f);
     EXPECT_TRUE(controller->m_tracks[0].m_previous.empty());

@@ -412,3 +412,23 @@ TEST_F(SoundLifecycleTest, CreatesOnlySoundPlayerComponents) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SoundLifecycleTest, APlayerPlaysASoundOnceByItsPathAtItsOwner) {
+    StreamMap stream = ComponentStream("RobotBase", "SoundPlayer");
+    auto* player = dynamic_cast<SoundPlayer*>(sound->CreateComponent(&stream));
+    ASSERT_NE(player, nullptr);
+    GameObject robot("RobotBase");
+    player->owner = &robot;
+    SoundCue& cue = *player;
+    cue.PlayOnce(kShot, 0.9f);
+    EXPECT_EQ(player->InstanceCount(), 1u);
+    // A path the package does not hold plays nothing.
+    sound->Update(0.016f);
+    cue.PlayOnce("assets/sound fx/none.mp3", 1.0f);
+    EXPECT_EQ(player->InstanceCount(), 1u);
+    sound->RemoveComponent(player);
+}
+
+} // namespace

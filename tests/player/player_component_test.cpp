@@ -152,7 +152,7 @@ TEST_F(Robot, PunchPressedTwiceStartsTheRightThenTheLeftAndAThirdDoesNothing) {
     player->m_left_punch.phase = PunchState::kRest;
     Frames(1);
     EXPECT_TRUE(player->m_left_punching);
-    EXPECT_EQ(player->m_left_punch.phase, PunchState::kStart);
+    EXPECT_EQ(player->m_left_punch.phase, PunchState::kCharge);
     player->m_right_punch.phase = PunchState::kRelease;
     player->m_left_punch.phase = PunchState::kRelease;
     Frames(1);
@@ -329,13 +329,25 @@ TEST_F(Robot, GroundCountsFromFivePointNineBelowTheRobot) {
     EXPECT_EQ(player->m_touching, 1);
 }
 
-TEST_F(Robot, AStepWithoutContactLeavesTheRobotAirborne) {
-    BaseMessage stepped(MSG_PHYSICS_UPDATE);
-    root.SendMessage(&stepped, robot->id, HANDLER_PHYSX_PROCESS);
-    player->m_touching = 0;
-    Frames(1);
-    EXPECT_EQ(player->m_airborne, 1);
-    EXPECT_EQ(player->m_physics_stepped, 0);
+TEST_F(Robot, AStepWithoutContactLeavesTheRobotAirborneUnlessItRestsOnTheGround) {
+    // Moving up or down, or already in the air: airborne. Resting on the ground (no new
+    // contact is reported for it): still on the ground.
+    const struct {
+        float verticalSpeed;
+        u8 airborneBefore;
+        u8 airborne;
+    } cases[] = {{-3.0f, 0, 1}, {2.0f, 0, 1}, {0.0f, 0, 0}, {0.0f, 1, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.verticalSpeed);
+        player->m_airborne = c.airborneBefore;
+        robot->velocity = Vector(0.0f, c.verticalSpeed, 0.0f);
+        BaseMessage stepped(MSG_PHYSICS_UPDATE);
+        root.SendMessage(&stepped, robot->id, HANDLER_PHYSX_PROCESS);
+        player->m_touching = 0;
+        Frames(1);
+        EXPECT_EQ(player->m_airborne, c.airborne);
+        EXPECT_EQ(player->m_physics_stepped, 0);
+    }
 }
 
 TEST_F(Robot, TheFenceHurtsOnceInTenReports) {

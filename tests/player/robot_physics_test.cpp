@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "PhysX/physics_level_fixture.h"
 #include "animation/animation_controller.h"
+#include "game/input_state.h"
 #include "player/player_component.h"
 #include "player/player_process.h"
 #include "player_level_fixture.h"
@@ -52,6 +55,78 @@ TEST_F(RobotPhysics, TheRobotFallsToTheGroundStandsAndTheCameraFollowsIt) {
 
     robot->RemoveComponent(&animation, false);
     robot->RemoveComponent(player, true);
+}
+
+} // namespace
+
+namespace {
+
+// The robot with its clips on the ground plane of a real physics world.
+class RobotOnThePlane : public RobotPhysics {
+  protected:
+    RobotOnThePlane() {
+        Make("InvisiblePlane");
+        physics_level::Record record;
+        record.extents = Vector(4.0f, 6.75f, 4.0f);
+        robot = Make("RobotBase", record, Vector(0.0f, 7.0f, 0.0f));
+        StreamMap stream = component_fixture::ComponentStream("RobotBase", "Player");
+        player = static_cast<PlayerComponent*>(players.CreateComponent(&stream));
+        robot->AddComponent(ComponentType::Player, player);
+        for (const char* name : {"Idle", "Walk", "WalkBackwards", "Land", "Jump", "Fall"}) {
+            animation.m_animations[name] = player_level::StillClip(name, 1.5667f);
+        }
+        animation.m_animations["Walk"]->SetLooping(true);
+        animation.m_skeleton = &skeleton;
+        robot->AddComponent(ComponentType::AnimationController, &animation);
+        player->Initialize();
+        // Settle on the ground.
+        Run(60);
+    }
+
+    ~RobotOnThePlane() override {
+        robot->RemoveComponent(&animation, false);
+        robot->RemoveComponent(player, true);
+    }
+
+    void Run(int frames) {
+        for (int i = 0; i < frames; ++i) {
+            Step(1);
+            animation.Update(kDt);
+            players.Update(kDt);
+        }
+    }
+
+    static constexpr float kDt = 1.0f / 60.0f;
+    AnimationController animation{"RobotBase"};
+    Skeleton skeleton{false};
+    GameObject* robot = nullptr;
+    PlayerComponent* player = nullptr;
+};
+
+TEST_F(RobotOnThePlane, WalksForwardThenJumpsAndLands) {
+    const Vector start = robot->position;
+    controls.bound.m_controls[CONTROL_FORWARD] = INPUT_HELD;
+    controls.bound.m_movement = Vector(0.0f, 0.0f, -1.0f);
+    Run(120);
+    EXPECT_LT(robot->position.z, start.z - 20.0f);
+    EXPECT_NEAR(robot->position.x, start.x, 0.5f);
+    EXPECT_EQ(animation.GetCurrentAnimationName(), "Walk");
+
+    controls.bound.m_controls[CONTROL_FORWARD] = INPUT_UP;
+    controls.bound.m_movement = Vector(0.0f, 0.0f, 0.0f);
+    Run(30);
+    controls.bound.m_controls[CONTROL_JUMP] = INPUT_PRESSED;
+    Run(1);
+    controls.bound.m_controls[CONTROL_JUMP] = INPUT_UP;
+    EXPECT_TRUE(player->m_jumping);
+    float highest = robot->position.y;
+    for (int i = 0; i < 300 && player->m_jumping; ++i) {
+        Run(1);
+        highest = std::max(highest, robot->position.y);
+    }
+    EXPECT_GT(highest, 10.0f);
+    EXPECT_FALSE(player->m_jumping);
+    EXPECT_NEAR(robot->position.y, 6.75f, 1.0f);
 }
 
 } // namespace
