@@ -47,8 +47,8 @@ f32 Clamp01(f32 value) {
 
 } // namespace
 
-std::vector<GameObject*> GameLogicProcess::Owned(
-    const std::function<bool(const std::string&)>& test) const {
+std::vector<GameObject*>
+GameLogicProcess::Owned(const std::function<bool(const std::string&)>& test) const {
     std::vector<GameObject*> found;
     for (const GameLogicComponent* component : m_components) {
         GameObject* const owner = component->owner;
@@ -248,8 +248,7 @@ void GameLogicProcess::UpdateAmbush(float dt) {
     if (m_agentCount[kTankSwarm] <= 0) {
         m_ambushRound += 1;
     }
-    if (m_secondAmbushPending &&
-        (m_ambushRound == 1 || m_ambushTime >= kAmbushSecondWaveTime)) {
+    if (m_secondAmbushPending && (m_ambushRound == 1 || m_ambushTime >= kAmbushSecondWaveTime)) {
         m_secondAmbushPending = false;
         m_ambushRound += 1;
         SendSpawn(kTransportType, 4);

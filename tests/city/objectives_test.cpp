@@ -55,9 +55,8 @@ class ObjectivesTest : public GameLogicTest {
     // A story level past its first frame, with breakable graphics for every object.
     GameLogicProcess& Story() {
         GameLogicProcess& logic = Make(false);
-        logic.SetBreakableGraphic([](GameObject& object) {
-            return reinterpret_cast<GraphicComponent*>(&object);
-        });
+        logic.SetBreakableGraphic(
+            [](GameObject& object) { return reinterpret_cast<GraphicComponent*>(&object); });
         // Every objective of the story stands until a test says otherwise.
         for (const i32 c : {14, 15, 16, 17, 18, 19}) {
             logic.m_levelCount[c] = 1;
@@ -154,12 +153,10 @@ struct DistrictRow {
 };
 
 const DistrictRow kDistricts[] = {
-    {0, 14, "CardboardCity_LeftMouse", MSG_TUTORIAL_RIGHTMOUSE_OBJ_LIGHTS,
-     HANDLER_BUILDING_PROCESS, 1},
-    {1, 15, "CardboardCity_RightMouse", MSG_TUTORIAL_LASER_OBJ_LIGHTS, HANDLER_AI_VIEW_PROCESS,
-     2},
-    {2, 16, "CardboardCity_Laser", MSG_TUTORIAL_GASSTATION_OBJ_LIGHTS, HANDLER_BUILDING_PROCESS,
-     4},
+    {0, 14, "CardboardCity_LeftMouse", MSG_TUTORIAL_RIGHTMOUSE_OBJ_LIGHTS, HANDLER_BUILDING_PROCESS,
+     1},
+    {1, 15, "CardboardCity_RightMouse", MSG_TUTORIAL_LASER_OBJ_LIGHTS, HANDLER_AI_VIEW_PROCESS, 2},
+    {2, 16, "CardboardCity_Laser", MSG_TUTORIAL_GASSTATION_OBJ_LIGHTS, HANDLER_BUILDING_PROCESS, 4},
     {4, 17, "CardboardCity_GasStation", MSG_TURN_HEADQUARTERS_LIGHT_ON, HANDLER_BUILDING_PROCESS,
      5},
 };
@@ -512,7 +509,8 @@ TEST_F(ObjectivesTest, TheMothershipFightSwitchesToItsIntro) {
     EXPECT_EQ(m_sound.Last()->path, "./assets/music/Mothership [in game].mp3");
 }
 
-TEST_F(ObjectivesTest, CreditsAreCalledAtTheFirstFramePastSixteenAndAHalfSecondsAndArriveFiveLater) {
+TEST_F(ObjectivesTest,
+       CreditsAreCalledAtTheFirstFramePastSixteenAndAHalfSecondsAndArriveFiveLater) {
     GameLogicProcess& logic = Story();
     logic.m_objectiveStep = 10;
     logic.m_killCount[GameLogicProcess::kMothershipCore] = 1;
