@@ -34,7 +34,7 @@ TEST(MessageTraceTest, LinesCarryNameReceiverAndThePlainPayloads) {
         {MessageTrace::Line(Message<float>(MSG_GRAPHICS_FADE_OUT, 2.5f), 1),
          "MSG_GRAPHICS_FADE_OUT to 1: 2.5"},
         {MessageTrace::Line(Message<std::pair<std::string, bool>>(MSG_BUILDING_DESTRUCTION,
-                                                                   {"BuildingKiosk", false}),
+                                                                  {"BuildingKiosk", false}),
                             16),
          "MSG_BUILDING_DESTRUCTION to 16: {BuildingKiosk, false}"},
         {MessageTrace::Line(BaseMessage(MSG_TRIGGERS_ACTIVATE), 21), "MSG_TRIGGERS_ACTIVATE to 21"},
