@@ -71,7 +71,8 @@ TEST(ContentNamesTest, EveryNamedParticleSystemSoundAndTuneIsInItsPackage) {
         if (std::string(named.package) == "particles") {
             EXPECT_EQ(systems.count(named.name), 1u) << named.name;
         } else {
-            EXPECT_GE(sounds.FindEntry(kzp::LowerCase(FilePackage::SplitPath(named.name))), 0) << named.name;
+            EXPECT_GE(sounds.FindEntry(kzp::LowerCase(FilePackage::SplitPath(named.name))), 0)
+                << named.name;
         }
     }
     ParticleSystemManager::DestroyInstance();
