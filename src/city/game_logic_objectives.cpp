@@ -6,8 +6,6 @@
 #include "city/game_logic_component.h"
 #include "city/game_logic_process.h"
 #include "content/particle_system_info.h"
-#include "content/particle_system_link.h"
-#include "core/component_type.h"
 #include "core/game_object.h"
 #include "core/message.h"
 #include "game/radial_force.h"
@@ -151,13 +149,6 @@ void GameLogicProcess::NextObjective(i32 category, i32 step) {
     case 1:
         openDistrict("CardboardCity_RightMouse", MSG_TUTORIAL_LASER_OBJ_LIGHTS,
                      HANDLER_AI_VIEW_PROCESS);
-        if (ParticleSystemLink* const link = ParticleSystemLink::Installed()) {
-            for (GameObject* const tank : OwnedNamed("AI-Ground-TankObjective")) {
-                if (ParticleSystemCPU* const marker = link->Create("Objective")) {
-                    tank->AddComponent(ComponentType::ParticleSystem, link->AsComponent(marker));
-                }
-            }
-        }
         break;
     case 2:
         openDistrict("CardboardCity_Laser", MSG_TUTORIAL_GASSTATION_OBJ_LIGHTS,

@@ -7,8 +7,6 @@
 
 #include "city/game_logic_process.h"
 #include "content/particle_system_info.h"
-#include "content/particle_system_link.h"
-#include "core/component.h"
 #include "core/component_type.h"
 #include "core/game_object.h"
 #include "game/radial_force.h"
@@ -21,36 +19,9 @@ using component_fixture::MessageRecorder;
 using game_logic_fixture::FakeInstance;
 using game_logic_fixture::GameLogicTest;
 
-// Hands out one stand-in system per request and says which component each one is.
-class FakeParticleLink : public ParticleSystemLink {
-  public:
-    struct Marker : Component {
-        void Update(float) override {}
-        void HandleMessage(BaseMessage*, u32) override {}
-    };
-
-    ParticleSystemCPU* Create(const std::string& name) override {
-        m_names.push_back(name);
-        m_markers.push_back(std::make_unique<Marker>());
-        return reinterpret_cast<ParticleSystemCPU*>(m_markers.back().get());
-    }
-    void SetBornDelayHigh(ParticleSystemCPU*, float) override {}
-    void SetBornDelayLow(ParticleSystemCPU*, float) override {}
-    bool IsLive(const ParticleSystemCPU*) override { return true; }
-    Component* AsComponent(ParticleSystemCPU* system) override {
-        return reinterpret_cast<Marker*>(system);
-    }
-
-    std::vector<std::string> m_names;
-    std::vector<std::unique_ptr<Marker>> m_markers;
-};
-
 class ObjectivesTest : public GameLogicTest {
   protected:
-    void TearDown() override {
-        ParticleSystemLink::Install(nullptr);
-        m_objects.clear();
-    }
+    void TearDown() override { m_objects.clear(); }
 
     // A story level past its first frame, with breakable graphics for every object.
     GameLogicProcess& Story() {
@@ -240,23 +211,6 @@ TEST_F(ObjectivesTest, HighClassObjectivesFallingFirstWaitForTheApartments) {
     EXPECT_EQ(logic.m_objectiveStep, 2);
     Step(0.1f);
     EXPECT_EQ(logic.m_objectiveStep, 2);
-}
-
-TEST_F(ObjectivesTest, TheTankObjectivesAreMarkedWhenTheirDistrictOpens) {
-    FakeParticleLink link;
-    ParticleSystemLink::Install(&link);
-    GameLogicProcess& logic = Story();
-    GameObject* tank = MakeObject("AI-Ground-TankObjective", Vector(0.0f, 0.0f, 0.0f));
-    GameObject* other = MakeObject("AI-Ground-Tank", Vector(0.0f, 0.0f, 0.0f));
-    logic.m_objectiveStep = 1;
-    logic.m_levelCount[15] = 0;
-    m_logic->Update(0.1f);
-    EXPECT_EQ(link.m_names, std::vector<std::string>{"Objective"});
-    EXPECT_NE(tank->GetComponent(ComponentType::ParticleSystem), nullptr);
-    EXPECT_EQ(other->GetComponent(ComponentType::ParticleSystem), nullptr);
-    // The stand-in marker is not the object's to hand back.
-    tank->RemoveComponent(tank->GetComponent(ComponentType::ParticleSystem), false);
-    ParticleSystemLink::Install(nullptr);
 }
 
 TEST_F(ObjectivesTest, IdleStepsDoNothing) {
