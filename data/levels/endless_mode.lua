@@ -35,6 +35,9 @@ Place("InvisiblePlane", 0, 0, 0)
 
 Place("Robot", 0, 6.75, 0)
 
+-- A small kiosk straight ahead (to the south), a few steps beyond a punch.
+Place("BuildingKiosk", 0, 5.005, -30)
+
 for angle = 0, 315, 45 do
     local x = 120 * cos(angle * PI() / 180)
     local z = 120 * sin(angle * PI() / 180)
@@ -45,8 +48,8 @@ for angle = 0, 315, 45 do
     end
 end
 
-Place("StreetLight", -40, 6.1, -40)
-Place("StreetLight", 40, 6.1, 40)
+Place("LightPost", -40, 6.1, -40)
+Place("LightPost", 40, 6.1, 40)
 
 Tower(3, 2, 3, 60, 0)
 Tower(3, 3, 3, -60, 0)

@@ -19,10 +19,15 @@ Place("InvisiblePlane", 0, 0, 0)
 
 Place("Robot", 0, 6.75, 0)
 
-Place("StreetLight", -25, 6.1, 30)
-Place("StreetLight", 25, 6.1, 30)
+Place("LightPost", -25, 6.1, 30)
+Place("LightPost", 25, 6.1, 30)
 Place("BuildingApartment", -60, 20.5, 80)
 Place("BuildingStore", 60, 6, 80)
+
+-- Marked objectives to practise on, and citizens to step around.
+Place("BuildingHighClassObjective", -120, 36, -60)
+Place("BuildingGasObjective", 120, 6, -60)
+Place("CitizenSpawner", 0, 0, -120)
 
 -- A tower of 3 x 2 x 3 blocks: eight in each layer's walls and one in the roof.
 for j = 0, 1 do

@@ -1,5 +1,7 @@
--- Ubergold, the feature film's level: the robot in the middle of a small city of apartment
--- blocks, high-rises, shops and three towers of building blocks along two streets.
+-- Ubergold, the feature film's level: a long city from the north end, where the robot is
+-- handed over, south to the boss arena. Each district holds its objectives and is closed
+-- to the south by a cardboard barrier that falls when they are gone. The street at
+-- x = -50 to -90 stays open for the camera flights.
 --
 -- Object types are named in double quotes, one to a line: the resource loader reads the
 -- script that way to find what to load before the level starts.
@@ -33,23 +35,75 @@ end
 Place("Ground", 0, -0.5, 0)
 Place("InvisiblePlane", 0, 0, 0)
 
-Place("Robot", 0, 6.75, 0)
+-- Where the intro's last camera keys end, looking south.
+Place("Robot", -76, 6.75, 926)
 
--- The main street runs along z; the cross street along x at z = 0.
-for _, z in ipairs({-60, -20, 20, 60}) do
-    Place("StreetLight", -25, 6.1, z)
-    Place("StreetLight", 25, 6.1, z)
+-- A barrier across the street and the blocks beside it, at z.
+local function Barrier(typeName, z)
+    for x = -130, 10, 10.01 do
+        Place(typeName, x, 5.005, z)
+    end
 end
 
-Place("BuildingApartment", 60, 20.5, 40)
-Place("BuildingApartment", 60, 20.5, -40)
-Place("BuildingApartment", 120, 20.5, 0)
-Place("BuildingHighrise", -70, 36, 60)
-Place("BuildingHighrise", 100, 36, -90)
-Place("BuildingStore", -60, 6, -40)
-Place("BuildingStore", 0, 6, 110)
-Place("SmokeStack", -120, 15.5, -20)
+-- Ordinary blocks along both sides of the street, north to south.
+local kinds = {
+    {"BuildingApartment", 20.5},
+    {"BuildingHighrise", 36},
+    {"BuildingStore", 6},
+}
+local n = 0
+for z = 1660, -1500, -60 do
+    local kind = kinds[n % 3 + 1]
+    Place(kind[1], -150, kind[2], z)
+    Place(kind[1], 30, kind[2], z + 30)
+    n = n + 1
+end
+for z = 1640, -1480, -120 do
+    Place("LightPost", -40, 6.1, z)
+    Place("LightPost", -100, 6.1, z)
+end
 
-Tower(3, 3, 3, 40, 100)
-Tower(4, 2, 3, -50, 110)
-Tower(3, 4, 3, 0, -100)
+-- The apartments, then the first barrier.
+Place("BuildingApartmentObjective", -10, 20.5, 780)
+Place("BuildingApartmentObjective", -120, 20.5, 740)
+Barrier("CardboardCity_LeftMouse", 690)
+
+-- The high-class district.
+Place("BuildingHighClassObjective", -10, 36, 600)
+Place("BuildingHighClassObjective", -125, 36, 560)
+Barrier("CardboardCity_RightMouse", 500)
+
+-- The tanks.
+Place("AI-Ground-TankObjective", -60, 2.5, 420)
+Place("AI-Ground-TankObjective", -80, 2.5, 380)
+Place("TriggerTank", -70, 0, 460)
+Barrier("CardboardCity_Laser", 320)
+
+-- The gas stations.
+Place("BuildingGasObjective", -10, 6, 240)
+Place("BuildingGasObjective", -125, 6, 200)
+Barrier("CardboardCity_GasStation", 140)
+
+-- The headquarters, and the ambush square walled off beyond it.
+Place("BuildingBaseHeadquarters", -10, 36, 40)
+Barrier("CardboardCityFalseWall", -60)
+Barrier("CardboardCityFalseWall", -260)
+
+-- The power objects.
+Place("BuildingPowerRelayStation", -10, 6, -400)
+Place("BuildingPowerRelayStation", -125, 6, -460)
+Place("BuildingReactor", -10, 15.5, -900)
+Place("BuildingReactorCenter", -125, 15.5, -960)
+Place("SmokeStack", 60, 15.5, -1000)
+
+-- The arena, fenced off by coils and closed by the gate blockers until the boss comes.
+Place("BuildingNeedle", -50, 36, -1740)
+Place("Coil", -110, 15.5, -1700)
+Place("Coil", 10, 15.5, -1700)
+Place("CoilFence", -110, 15.5, -1800)
+Place("CoilFence", 10, 15.5, -1800)
+Barrier("GateBlocker", -1600)
+
+Tower(3, 3, 3, 60, 1100)
+Tower(4, 2, 3, 60, -200)
+Tower(3, 4, 3, -180, -1200)

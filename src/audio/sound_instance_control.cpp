@@ -40,3 +40,7 @@ bool SoundInstanceControl::IsFinished(const SoundInstance* instance) const {
 void SoundInstanceControl::MarkRelease(SoundInstance* instance) {
     instance->m_release = true;
 }
+
+void SoundInstanceControl::SetVolume(SoundInstance* instance, f32 volume) {
+    instance->SetVolume(volume);
+}

@@ -14,4 +14,5 @@ class SoundInstanceControl final : public SoundControl {
     void MarkPersistent(SoundInstance* instance) override;
     bool IsFinished(const SoundInstance* instance) const override;
     void MarkRelease(SoundInstance* instance) override;
+    void SetVolume(SoundInstance* instance, f32 volume) override;
 };

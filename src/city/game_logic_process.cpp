@@ -152,8 +152,6 @@ void GameLogicProcess::SendXP() {
     m_pendingXP = 0.0;
 }
 
-void GameLogicProcess::UpdateObjectives(float) {}
-
 Component* GameLogicProcess::CreateComponent(StreamMap* parameters) {
     ComponentHeader header;
     if (!header.Read(parameters) || header.Type() != ComponentType(ComponentType::GameLogic)) {

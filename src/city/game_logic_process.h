@@ -3,6 +3,7 @@
 // and destroyed buildings into heat and, in endless mode, experience, switches the music,
 // places the bosses, keeps enemies coming in waves and plays a coil's burst when it goes.
 // Creates the "GameLogic" components.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 
 class GameLogicComponent;
 class GameObject;
+class GraphicComponent;
 class SoundControl;
 class SoundInstance;
 
@@ -62,8 +64,15 @@ class GameLogicProcess : public ComponentProcess {
     void AdvanceSpawnTimers(float dt);
     // One spawn request to the AI; nothing for a count below 1.
     void SendSpawn(const std::string& typeName, i32 count);
-    // The story's objective script; its steps live elsewhere.
+    // The story's objective script, one step a frame; the ending runs once the mothership's
+    // core is gone and ends with the credits.
     void UpdateObjectives(float dt);
+    void PlayEnding(float dt);
+
+    // The graphic component of an object when it can break, else null. The renderer's
+    // components are looked up through it; without one nothing is asked to break.
+    using BreakableGraphic = std::function<GraphicComponent*(GameObject&)>;
+    void SetBreakableGraphic(BreakableGraphic lookup) { m_breakable_graphic = std::move(lookup); }
 
     // The level is going: its music stops and is handed back, and objects removed from now
     // on go quietly.
@@ -121,9 +130,30 @@ class GameLogicProcess : public ComponentProcess {
     void PlaceBoss(GameObject* object);
     void SkipObjective();
     void PlayCoilBurst(const GameObject& coil);
+    // Objective script pieces.
+    void NextObjective(i32 category, i32 step);
+    void UpdateAmbush(float dt);
+    void PowerDown(float dt);
+    void BossFight(float dt);
+    void MothershipFight(float dt);
+    void EndAmbush();
+    // Every owner of one of this process's components whose type name passes the test.
+    std::vector<GameObject*> Owned(const std::function<bool(const std::string&)>& test) const;
+    std::vector<GameObject*> OwnedNamed(const std::string& typeName) const;
+    // Breaks a barrier and pushes its pieces away, then deletes it; the offsets are the
+    // push centres' x offsets.
+    void BlowAway(GameObject& barrier, f32 delay, f32 firstX, f32 secondX, f32 forceDelay,
+                  f32 secondForceDelay);
+    // Breaks, bursts and deletes a power object after a delay.
+    void Demolish(GameObject& object, f32 delay);
+    // Stops the level tune for good, handing it back when it has already ended.
+    void DropMusic();
+    // The pending change of tune of a boss fight: the intro plays once and the loop follows.
+    void BeginBossMusic(const std::string& intro, f32 volume, u32 loopMessage, f32 loopDelay);
 
     std::vector<GameLogicComponent*> m_components;
     SoundControl* m_sound_control = nullptr;
+    BreakableGraphic m_breakable_graphic;
     bool m_initialized = false;
     bool m_tearing_down = false;
 };

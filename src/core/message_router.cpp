@@ -7,6 +7,7 @@
 
 #include "core/message.h"
 #include "core/message_handler.h"
+#include "core/message_trace.h"
 
 namespace {
 
@@ -285,6 +286,7 @@ bool MessageRouter::Deliver(BaseMessage* message, u32 toId, u32 fromId, MessageR
         }
         guard.emplace(this, true, lock);
     }
+    MessageTrace::Instance().Write(*message, toId);
     for (;;) {
         handler->HandleMessage(message, fromId);
         const Lock lock(g_routerLock);

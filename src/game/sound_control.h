@@ -20,4 +20,6 @@ class SoundControl {
     virtual bool IsFinished(const SoundInstance* instance) const = 0;
     // Its holder is done with it; the sound process deletes it.
     virtual void MarkRelease(SoundInstance* instance) = 0;
+    // Changes the volume of a playing instance (music fades).
+    virtual void SetVolume(SoundInstance* instance, f32 volume) = 0;
 };

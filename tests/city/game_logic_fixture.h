@@ -90,6 +90,7 @@ class FakeSound : public MessageHandler, public SoundControl {
         return Of(i)->persistent && Of(i)->finished;
     }
     void MarkRelease(SoundInstance* i) override { Of(i)->release = true; }
+    void SetVolume(SoundInstance* i, f32 volume) override { Of(i)->volume = volume; }
 
     FakeInstance* Last() { return m_instances.empty() ? nullptr : m_instances.back().get(); }
 
@@ -121,6 +122,8 @@ class GameLogicTest : public ::testing::Test {
         m_physics.Bind(&m_router, HANDLER_PHYSX_PROCESS);
         m_player.Bind(&m_router, HANDLER_PLAYER_PROCESS);
         m_ai.Bind(&m_router, HANDLER_AI_VIEW_PROCESS);
+        m_buildings.Bind(&m_router, HANDLER_BUILDING_PROCESS);
+        m_game.Bind(&m_router, HANDLER_GAME);
     }
 
     GameLogicTest() { SetUpRouter(); }
@@ -168,6 +171,8 @@ class GameLogicTest : public ::testing::Test {
     component_fixture::MessageRecorder m_physics;
     component_fixture::MessageRecorder m_player;
     component_fixture::MessageRecorder m_ai;
+    component_fixture::MessageRecorder m_buildings;
+    component_fixture::MessageRecorder m_game;
     std::unique_ptr<GameLogicProcess> m_logic;
 };
 
