@@ -8,6 +8,7 @@
 #include "PhysX/physx_process.h"
 #include "ai/ai_view_process.h"
 #include "ai/mothership_builder.h"
+#include "ai/unit_states.h"
 #include "animation/animation_process.h"
 #include "app/state_setup.h"
 #include "app/unit_audio.h"
@@ -102,6 +103,7 @@ void LevelState::AddProcesses() {
     AddProcess(boost::shared_ptr<Process>(new GameLogicProcess(m_endless, m_tutorial)),
                HANDLER_GAME_LOGIC_PROCESS);
     AddProcess(boost::shared_ptr<Process>(new TriggerProcess()), HANDLER_TRIGGER_PROCESS);
+    RegisterUnitStates();
     auto* const ai = new AIViewProcess(m_tutorial);
     ai->SetServices(nullptr, SoundPlayerUnitAudio(), nullptr);
     AddProcess(boost::shared_ptr<Process>(ai), HANDLER_AI_VIEW_PROCESS);
