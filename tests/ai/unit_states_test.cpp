@@ -16,14 +16,12 @@ namespace {
 using ai_kit::Kit;
 using ai_kit::UnitParams;
 
-const std::vector<std::string> kTank = {"STATE_TANK_SPAWN",   "STATE_TANK_SEEK",
-                                        "STATE_TANK_ATTACK",  "STATE_TANK_RETREAT",
-                                        "STATE_TANK_DROPPED", "STATE_GRABBED",
-                                        "STATE_THROWN"};
-const std::vector<std::string> kHelicopter = {"STATE_HELICOPTER_SPAWN", "STATE_HELICOPTER_SEEK",
-                                              "STATE_HELICOPTER_ATTACK",
-                                              "STATE_HELICOPTER_RETREAT", "STATE_GRABBED",
-                                              "STATE_THROWN"};
+const std::vector<std::string> kTank = {
+    "STATE_TANK_SPAWN",   "STATE_TANK_SEEK", "STATE_TANK_ATTACK", "STATE_TANK_RETREAT",
+    "STATE_TANK_DROPPED", "STATE_GRABBED",   "STATE_THROWN"};
+const std::vector<std::string> kHelicopter = {"STATE_HELICOPTER_SPAWN",  "STATE_HELICOPTER_SEEK",
+                                              "STATE_HELICOPTER_ATTACK", "STATE_HELICOPTER_RETREAT",
+                                              "STATE_GRABBED",           "STATE_THROWN"};
 const std::vector<std::string> kTransport = {"STATE_TRANSPORT_SPAWN", "STATE_TRANSPORT_SEEK",
                                              "STATE_TRANSPORT_DROP", "STATE_TRANSPORT_RETREAT",
                                              "STATE_THROWN"};
@@ -37,8 +35,7 @@ const std::vector<std::string> kCar = {"STATE_CAR_SPAWN", "STATE_CAR_TRACK"};
 const std::vector<std::string> kCitizen = {"STATE_CITIZEN_SPAWN", "STATE_CITIZEN_CALM",
                                            "STATE_CITIZEN_PANIC"};
 const std::vector<std::string> kCardboard = {"STATE_CITIZEN_CARDBOARD_SPAWN",
-                                             "STATE_CITIZEN_CARDBOARD_CALM",
-                                             "STATE_CITIZEN_PANIC"};
+                                             "STATE_CITIZEN_CARDBOARD_CALM", "STATE_CITIZEN_PANIC"};
 
 // A yaw about the world's up from the identity, whose forward is -z.
 Quaternion Yaw(float angle) {
@@ -143,11 +140,9 @@ INSTANTIATE_TEST_SUITE_P(
         Transition{"AI-Fly-Transport", &kTransport, 50, STATE_TRANSPORT_DROP, 100,
                    STATE_TRANSPORT_RETREAT},
         Transition{"AI-Ground-Truck", &kTruck, 150, STATE_TRUCK_SPAWN, 100, STATE_TRUCK_SEEK},
-        Transition{"AI-Ground-Truck", &kTruck, 150, STATE_TRUCK_ATTACK, 49.9f,
-                   STATE_TRUCK_RETREAT},
+        Transition{"AI-Ground-Truck", &kTruck, 150, STATE_TRUCK_ATTACK, 49.9f, STATE_TRUCK_RETREAT},
         Transition{"AI-Ground-Truck", &kTruck, 150, STATE_TRUCK_ATTACK, 50, STATE_TRUCK_ATTACK},
-        Transition{"AI-Ground-Truck", &kTruck, 150, STATE_TRUCK_ATTACK, 160.1f,
-                   STATE_TRUCK_SEEK},
+        Transition{"AI-Ground-Truck", &kTruck, 150, STATE_TRUCK_ATTACK, 160.1f, STATE_TRUCK_SEEK},
         Transition{"AI-Ground-Truck", &kTruck, 150, STATE_TRUCK_RETREAT, 119.9f,
                    STATE_TRUCK_RETREAT},
         Transition{"AI-Ground-Truck", &kTruck, 150, STATE_TRUCK_RETREAT, 120, STATE_TRUCK_ATTACK},
@@ -160,8 +155,7 @@ INSTANTIATE_TEST_SUITE_P(
         Transition{"AI-Ground-Jeep", &kJeep, 100, STATE_JEEP_RETREAT, 69.9f, STATE_JEEP_RETREAT},
         Transition{"AI-Ground-Jeep", &kJeep, 100, STATE_JEEP_RETREAT, 70, STATE_JEEP_ATTACK},
         Transition{"AI-Ground-CarGame", &kCar, 50, STATE_CAR_SPAWN, 100, STATE_CAR_TRACK},
-        Transition{"AI-Seek-Missile", &kMissile, 50, STATE_MISSILE_SPAWN, 100,
-                   STATE_MISSILE_SEEK},
+        Transition{"AI-Seek-Missile", &kMissile, 50, STATE_MISSILE_SPAWN, 100, STATE_MISSILE_SEEK},
         Transition{"AI-Ground-Citizen", &kCitizen, 50, STATE_CITIZEN_SPAWN, 100,
                    STATE_CITIZEN_CALM},
         Transition{"AI-Ground-CitizenCardboard", &kCardboard, 50, STATE_CITIZEN_CARDBOARD_SPAWN,
@@ -294,8 +288,7 @@ struct TransportTest : UnitStatesTest {
 };
 
 TEST_F(TransportTest, CarriesItsTankAfterTwoUpdates) {
-    AIViewComponent* transport =
-        Make("AI-Fly-Transport", kTransport, Vector(0.0f, 150.0f, 300.0f));
+    AIViewComponent* transport = Make("AI-Fly-Transport", kTransport, Vector(0.0f, 150.0f, 300.0f));
     GameObject* self = transport->owner;
     ASSERT_EQ(self->childObjects.size(), 1u);
     GameObject* cargo = self->childObjects.front();
@@ -325,16 +318,14 @@ TEST_F(TransportTest, CarriesItsTankAfterTwoUpdates) {
 
 TEST_F(TransportTest, EndlessModeCarriesAPlainTankWithoutMarker) {
     kit.ai->m_endlessMode = true;
-    AIViewComponent* transport =
-        Make("AI-Fly-Transport", kTransport, Vector(0.0f, 150.0f, 300.0f));
+    AIViewComponent* transport = Make("AI-Fly-Transport", kTransport, Vector(0.0f, 150.0f, 300.0f));
     ASSERT_EQ(transport->owner->childObjects.size(), 1u);
     EXPECT_EQ(transport->owner->childObjects.front()->name, "AI-Ground-Tank");
     EXPECT_TRUE(kit.look.markers.empty());
 }
 
 TEST_F(UnitStatesTest, TransportWithoutCargoLeavesAtOnce) {
-    AIViewComponent* transport =
-        Make("AI-Fly-Transport", kTransport, Vector(0.0f, 150.0f, 300.0f));
+    AIViewComponent* transport = Make("AI-Fly-Transport", kTransport, Vector(0.0f, 150.0f, 300.0f));
     EXPECT_TRUE(transport->owner->childObjects.empty());
     Step(transport);
     Step(transport);
@@ -347,8 +338,7 @@ TEST_F(UnitStatesTest, TransportWithoutCargoLeavesAtOnce) {
 
 TEST_F(UnitStatesTest, RetreatingTransportIsRemovedOnceBehindTheRobot) {
     // 250 straight ahead of the robot, which faces -z.
-    AIViewComponent* transport =
-        Make("AI-Fly-Transport", kTransport, Vector(0.0f, 0.0f, -250.0f));
+    AIViewComponent* transport = Make("AI-Fly-Transport", kTransport, Vector(0.0f, 0.0f, -250.0f));
     transport->ChangeTo(STATE_TRANSPORT_RETREAT);
     Step(transport);
     EXPECT_FALSE(transport->m_expired);
@@ -358,8 +348,7 @@ TEST_F(UnitStatesTest, RetreatingTransportIsRemovedOnceBehindTheRobot) {
 }
 
 TEST_F(TransportTest, TankOutlivingItsTransportDiesCleanly) {
-    AIViewComponent* transport =
-        Make("AI-Fly-Transport", kTransport, Vector(0.0f, 150.0f, 300.0f));
+    AIViewComponent* transport = Make("AI-Fly-Transport", kTransport, Vector(0.0f, 150.0f, 300.0f));
     GameObject* cargo = transport->owner->childObjects.front();
     transport->ChangeTo(STATE_TRANSPORT_DROP);
     kit.level.DeleteObject(transport->owner);
@@ -446,10 +435,9 @@ TEST_P(LoopTest, LoopIsARectangleOrTheUnitsOwnPlace) {
     const LoopCase& c = GetParam();
     const std::string type = c.type;
     const std::vector<std::string> states =
-        type == "AI-Ground-CarGame"
-            ? std::vector<std::string>{"STATE_CAR_SPAWN", "STATE_CAR_TRACK"}
-            : std::vector<std::string>{"STATE_CITIZEN_CARDBOARD_SPAWN",
-                                       "STATE_CITIZEN_CARDBOARD_CALM"};
+        type == "AI-Ground-CarGame" ? std::vector<std::string>{"STATE_CAR_SPAWN", "STATE_CAR_TRACK"}
+                                    : std::vector<std::string>{"STATE_CITIZEN_CARDBOARD_SPAWN",
+                                                               "STATE_CITIZEN_CARDBOARD_CALM"};
     const Vector at(10.0f, 0.0f, 20.0f);
     AIViewComponent* unit = Make(type, states, at);
     Quaternion q = Yaw(c.yaw);
@@ -484,8 +472,7 @@ INSTANTIATE_TEST_SUITE_P(Facings, LoopTest,
                                            LoopCase{"AI-Ground-CitizenCardboard", 0.0f, 4},
                                            LoopCase{"AI-Ground-CitizenCardboard", 3.1415927f, 4},
                                            LoopCase{"AI-Ground-CitizenCardboard", -1.5707964f, 4},
-                                           LoopCase{"AI-Ground-CitizenCardboard", 0.0f, 1,
-                                                    1.0f}));
+                                           LoopCase{"AI-Ground-CitizenCardboard", 0.0f, 1, 1.0f}));
 
 TEST_F(UnitStatesTest, FarCarAndCardboardCitizenExpire) {
     AIViewComponent* car = Make("AI-Ground-CarGame", {"STATE_CAR_TRACK"}, Vector(540, 0, 0));
@@ -494,8 +481,8 @@ TEST_F(UnitStatesTest, FarCarAndCardboardCitizenExpire) {
     car->owner->position = Vector(540.1f, 0.0f, 0.0f);
     Step(car);
     EXPECT_TRUE(car->m_expired);
-    AIViewComponent* card = Make("AI-Ground-CitizenCardboard", {"STATE_CITIZEN_CARDBOARD_CALM"},
-                                 Vector(0, 0, 525.1f));
+    AIViewComponent* card =
+        Make("AI-Ground-CitizenCardboard", {"STATE_CITIZEN_CARDBOARD_CALM"}, Vector(0, 0, 525.1f));
     Step(card);
     EXPECT_TRUE(card->m_expired);
 }
@@ -638,9 +625,8 @@ TEST_F(UnitStatesTest, ThrowFreesTheBodyThenSpinsIt) {
 
 TEST_F(UnitStatesTest, ThrownUnitExpiresAfter2Point8SecondsWithOrWithoutBody) {
     for (bool body : {true, false}) {
-        AIViewComponent* unit =
-            Make(body ? "AI-Ground-Tank" : "AI-Ground-Jeep", {"STATE_THROWN"}, Vector(0, 0, 50),
-                 50.0f, body);
+        AIViewComponent* unit = Make(body ? "AI-Ground-Tank" : "AI-Ground-Jeep", {"STATE_THROWN"},
+                                     Vector(0, 0, 50), 50.0f, body);
         if (body) {
             kit.physics.mass[unit->owner] = 1.0f;
         }
