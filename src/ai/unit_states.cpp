@@ -266,6 +266,9 @@ class TransportRetreat_State : public PooledState<TransportRetreat_State> {
     void Update(float) override {
         const Vector diff = AimAway();
         GameObject* const target = Target();
+        if (target == nullptr) {
+            return;
+        }
         const Vector robotFacing = -Quaternion::GetDirection(target->orientation);
         if (diff.LengthSquared() > Squared(200.0f) && robotFacing.Dot(diff) < 0.0f) {
             Unit()->m_expired = true;
@@ -275,6 +278,9 @@ class TransportRetreat_State : public PooledState<TransportRetreat_State> {
   private:
     Vector AimAway() {
         AIViewComponent* const unit = Unit();
+        if (Target() == nullptr) {
+            return Vector();
+        }
         const Vector own = Self()->position;
         const Vector diff = own - Target()->position;
         unit->m_waypoints.clear();

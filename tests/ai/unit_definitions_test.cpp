@@ -51,9 +51,9 @@ bool Lists(const std::vector<std::string>& list, i32 id) {
 }
 
 // The families whose classes exist so far.
-const char* const kFamilies[] = {"AI-Ground-Tank",    "AI-Ground-Tank-Swarm",
+const char* const kFamilies[] = {"AI-Ground-Tank",          "AI-Ground-Tank-Swarm",
                                  "AI-Ground-TankObjective", "AI-Fly-Helicopter",
-                                 "AI-Fly-Transport",  "AI-Ground-CitizenCardboard"};
+                                 "AI-Fly-Transport",        "AI-Ground-CitizenCardboard"};
 
 TEST(UnitDefinitions, EveryStateNameIsKnown) {
     const auto lists = ShippedStateLists();
@@ -97,8 +97,8 @@ TEST(UnitDefinitions, UnitsListTheStatesTheRulesSwitchThemTo) {
             EXPECT_TRUE(Lists(list, STATE_CITIZEN_PANIC)) << type;
         }
         if (type.find("AI-Ground-Tank") != std::string::npos) {
-            for (i32 id : {STATE_TANK_SPAWN, STATE_TANK_SEEK, STATE_TANK_ATTACK,
-                           STATE_TANK_RETREAT, STATE_TANK_DROPPED}) {
+            for (i32 id : {STATE_TANK_SPAWN, STATE_TANK_SEEK, STATE_TANK_ATTACK, STATE_TANK_RETREAT,
+                           STATE_TANK_DROPPED}) {
                 EXPECT_TRUE(Lists(list, id)) << type << ": " << StateIdName(id);
             }
         }
