@@ -48,8 +48,8 @@ std::vector<Placement> CityPlacements() {
         {"SmokeStack", -120, 15.5f, -20},
     };
     for (const float z : {-60.0f, -20.0f, 20.0f, 60.0f}) {
-        city.push_back({"StreetLight", -25, 6.1f, z});
-        city.push_back({"StreetLight", 25, 6.1f, z});
+        city.push_back({"LightPost", -25, 6.1f, z});
+        city.push_back({"LightPost", 25, 6.1f, z});
     }
     // The three hollow towers of building blocks, roofed.
     const auto tower = [&city](int nx, int ny, int nz, float x, float z) {

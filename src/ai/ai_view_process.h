@@ -21,6 +21,7 @@ class SoundInstance;
 class SpawnPointLink;
 class UnitAudio;
 class UnitLook;
+class UnitPhysics;
 
 class AIViewProcess : public ComponentListProcess {
   public:
@@ -46,6 +47,9 @@ class AIViewProcess : public ComponentListProcess {
         m_audio = audio;
         m_spawn_link = spawnPoints;
     }
+    // The body operations of the states; the physics components' own unless replaced.
+    void SetPhysics(UnitPhysics* physics) { m_physics = physics; }
+    UnitPhysics* Physics() const;
     UnitLook* Look() const { return m_look; }
     UnitAudio* Audio() const { return m_audio; }
     SpawnPointLink* SpawnPoints() const { return m_spawn_link; }
@@ -85,4 +89,5 @@ class AIViewProcess : public ComponentListProcess {
     UnitLook* m_look = nullptr;
     UnitAudio* m_audio = nullptr;
     SpawnPointLink* m_spawn_link = nullptr;
+    UnitPhysics* m_physics = nullptr;
 };

@@ -46,6 +46,7 @@ StateMachine::StateMachine(StreamMap* stream, AIViewComponent* owner) : m_owner(
             continue;
         }
         state->m_machine = this;
+        state->Attached();
         auto [at, inserted] = m_states.emplace(id, state);
         if (!inserted) {
             delete at->second;

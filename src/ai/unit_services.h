@@ -33,6 +33,33 @@ class UnitLook {
     virtual void AddObjectiveMarker(GameObject& object) = 0;
     // The marker's emission and step in the menu's look or the game's.
     virtual void SetObjectiveMarkerLook(GameObject& object, bool inMenu) = 0;
+    // The paused flag of the named clip in the graphic's animation map; nothing without the
+    // graphic, its map or that clip.
+    virtual void SetAnimationPaused(GameObject& object, const std::string& clip, bool paused) {}
+    // The emission of the object's particle system component; nothing without one.
+    virtual void SetEmissionPaused(GameObject& object, bool paused) {}
+    // Creates the named particle systems and adds them to the object in order; a system the
+    // object does not take is removed from its manager.
+    virtual void AddParticleSystems(GameObject& object, const std::vector<std::string>& names) {}
+};
+
+// The body operations of the unit states: the drop of a cargo and the throw of a grabbed
+// unit. Each does nothing for an object without a body.
+class UnitPhysics {
+  public:
+    virtual ~UnitPhysics() = default;
+    virtual bool HasBody(GameObject& object) = 0;
+    virtual void SetGravityEnabled(GameObject& object, bool enabled) = 0;
+    virtual void UnfreezeAll(GameObject& object) = 0;
+    virtual void ClearBodyFlags(GameObject& object, u32 flags) = 0;
+    // The sleep byte cleared and the body woken for the usual short while.
+    virtual void Wake(GameObject& object) = 0;
+    // The component's damping and the body's linear and angular damping.
+    virtual void SetDamping(GameObject& object, f32 damping) = 0;
+    virtual f32 Mass(GameObject& object) = 0;
+    virtual Vector MassSpaceInertia(GameObject& object) = 0;
+    // A torque in force mode that wakes the body.
+    virtual void AddTorque(GameObject& object, const Vector& torque) = 0;
 };
 
 // The sounds of a unit's "SoundPlayer" and of instances handed out by the sound process.

@@ -8,6 +8,7 @@
 #include "PhysX/physx_process.h"
 #include "ai/ai_view_process.h"
 #include "ai/mothership_builder.h"
+#include "ai/unit_states.h"
 #include "animation/animation_process.h"
 #include "app/input_controls.h"
 #include "app/level_building_services.h"
@@ -128,6 +129,7 @@ void LevelState::AddProcesses() {
     m_game_logic = logic.get();
     AddProcess(logic, HANDLER_GAME_LOGIC_PROCESS);
     AddProcess(boost::shared_ptr<Process>(new TriggerProcess()), HANDLER_TRIGGER_PROCESS);
+    RegisterUnitStates();
     auto* const ai = new AIViewProcess(m_tutorial);
     ai->SetServices(nullptr, SoundPlayerUnitAudio(), nullptr);
     AddProcess(boost::shared_ptr<Process>(ai), HANDLER_AI_VIEW_PROCESS);

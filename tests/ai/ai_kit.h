@@ -180,9 +180,49 @@ class FakeLook : public UnitLook {
     void BreakObject(GameObject& o, MessageHandler&) override { ++looks[&o].breaks; }
     void AddObjectiveMarker(GameObject& o) override { markers.push_back(&o); }
     void SetObjectiveMarkerLook(GameObject&, bool) override {}
+    void SetAnimationPaused(GameObject& o, const std::string& clip, bool paused) override {
+        clipsPaused[&o][clip] = paused;
+    }
+    void SetEmissionPaused(GameObject& o, bool paused) override { emissionPaused[&o] = paused; }
+    void AddParticleSystems(GameObject& o, const std::vector<std::string>& names) override {
+        auto& list = systems[&o];
+        list.insert(list.end(), names.begin(), names.end());
+    }
 
     std::map<GameObject*, Look> looks;
     std::vector<GameObject*> markers;
+    // Kept apart from looks: asking for them does not give a unit a graphic.
+    std::map<GameObject*, std::map<std::string, bool>> clipsPaused;
+    std::map<GameObject*, bool> emissionPaused;
+    std::map<GameObject*, std::vector<std::string>> systems;
+};
+
+// The states' body operations, recorded in order as text; bodies are the objects given a
+// mass.
+class RecordingPhysics : public UnitPhysics {
+  public:
+    bool HasBody(GameObject& o) override { return mass.count(&o) != 0; }
+    void SetGravityEnabled(GameObject& o, bool on) override {
+        Log(o, on ? "gravity on" : "gravity off");
+    }
+    void UnfreezeAll(GameObject& o) override { Log(o, "unfreeze all"); }
+    void ClearBodyFlags(GameObject& o, u32 flags) override {
+        Log(o, "clear " + std::to_string(flags));
+    }
+    void Wake(GameObject& o) override { Log(o, "wake"); }
+    void SetDamping(GameObject& o, f32 d) override { Log(o, "damping " + std::to_string(d)); }
+    f32 Mass(GameObject& o) override { return mass[&o]; }
+    Vector MassSpaceInertia(GameObject& o) override { return inertia[&o]; }
+    void AddTorque(GameObject& o, const Vector& t) override {
+        Log(o, "torque");
+        torques.push_back(t);
+    }
+    void Log(GameObject& o, const std::string& what) { calls[&o].push_back(what); }
+
+    std::map<GameObject*, f32> mass;
+    std::map<GameObject*, Vector> inertia;
+    std::map<GameObject*, std::vector<std::string>> calls;
+    std::vector<Vector> torques;
 };
 
 class FakeAudio : public UnitAudio {
@@ -316,6 +356,7 @@ class Kit {
         RegisterAllLoggingStates();
         level.AddProcess(boost::shared_ptr<Process>(ai), AIViewProcess::kHandlerId);
         ai->SetServices(&look, &audio, &spawnLink);
+        ai->SetPhysics(&physics);
         level.SetComponentProcess(ComponentType::AIView, ai);
         level.SetComponentProcess(ComponentType::SpawnPoint, ai);
         level.SetComponentProcess(ComponentType::Physics, &bodies);
@@ -424,6 +465,7 @@ class Kit {
     OwningProcess<RecordingBody> bodies;
     OwningProcess<PlainComponent> plain;
     FakeLook look;
+    RecordingPhysics physics;
     FakeAudio audio;
     FakeSpawnLink spawnLink;
     ListBuildingIndex buildings;
