@@ -127,14 +127,7 @@ class City {
     }
 
     ~City() {
-        for (auto& object : m_objects) {
-            for (auto& [type, list] : object->components) {
-                for (Component* component : list) {
-                    m_graphics->RemoveComponent(component);
-                }
-                list.clear();
-            }
-        }
+        // Each object hands its components back to the renderer as it goes.
         m_objects.clear();
         m_graphics.reset();
         m_window.reset();
