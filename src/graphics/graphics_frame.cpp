@@ -83,10 +83,10 @@ void GraphicsProcess::UpdateLaserBeams(float dt) {
 
 void GraphicsProcess::Update(float dt) {
     RenderSettings& settings = g_render_settings;
-    // Held for the whole frame: the loader thread also delivers messages here (the camera
-    // sequences run while a level loads) and takes the same lock around device work.
-    const DeviceLock lock;
-    settings.sceneUpdate = settings.componentUpdate;
+    {
+        const DeviceLock lock;
+        settings.sceneUpdate = settings.componentUpdate;
+    }
     const auto now = std::chrono::steady_clock::now();
     m_real_dt = std::min(kMaxRealDt, std::chrono::duration<float>(now - m_last_frame).count());
     m_last_frame = now;

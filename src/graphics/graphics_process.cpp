@@ -496,9 +496,6 @@ gfx::Effect* GraphicsProcess::GetParticleEffect(const std::string& name) {
 }
 
 void GraphicsProcess::HandleMessage(BaseMessage* message, u32 fromId) {
-    // Messages also come from the level loader's thread (its scripts and the camera
-    // sequences it runs); the frame holds the same lock while it reads what they write.
-    const DeviceLock lock;
     RenderSettings& settings = g_render_settings;
     switch (message->type) {
     case MSG_BUILDING_COUNT:
@@ -525,12 +522,11 @@ void GraphicsProcess::HandleMessage(BaseMessage* message, u32 fromId) {
     case MSG_UNPAUSE_COMPONENT_UPDATE:
         settings.componentUpdate = 1;
         break;
-    case MSG_PLAYER_CAMERA: {
+    case MSG_PLAYER_CAMERA:
         m_player_camera.reset(message->Clone());
         m_graphics_input.m_ui = 0;
         m_free_camera = 0;
         break;
-    }
     case MSG_GRAPHIC_INPUT:
         if (const InputState* state = message->Payload<InputState>()) {
             m_graphics_input = *state;

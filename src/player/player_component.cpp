@@ -130,7 +130,9 @@ void PlayerComponent::Initialize() {
     if (m_animation_controller != nullptr) {
         m_animation_controller->SetAnimationSpeed("Idle", kIdleSpeed);
     }
-    m_controls_reset_pending = true;
+    if (m_input_controls != nullptr) {
+        m_input_controls->ResetState();
+    }
     if (owner != nullptr) {
         sys::Log() << "PlayerComponent::Initialize: robot at " << owner->position.x << ", "
                    << owner->position.y << ", " << owner->position.z;
@@ -142,10 +144,6 @@ void PlayerComponent::ClearHighlights() {
 }
 
 void PlayerComponent::Update(float dt) {
-    if (m_controls_reset_pending && m_input_controls != nullptr) {
-        m_input_controls->ResetState();
-    }
-    m_controls_reset_pending = false;
     if (m_pending_animation_delay > 0.0f) {
         m_pending_animation_delay -= dt;
         if (m_pending_animation_delay <= 0.0f && m_animation_controller != nullptr) {

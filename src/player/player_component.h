@@ -89,9 +89,6 @@ class PlayerComponent : public DefinitionComponent, public Allocator<PlayerCompo
     GameObject* Part(u32 k) const;
 
     ControlsSource* const m_input_controls;
-    // The controls are cleared on the first update: Initialize runs on the level loader's
-    // thread while the main thread reads the keyboard into the same record.
-    bool m_controls_reset_pending = false;
     const bool m_editor_test;
     Vector m_camera_target;
     Vector m_camera_eye;
