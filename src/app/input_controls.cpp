@@ -70,6 +70,7 @@ void InputControls::SetDefaultControls() {
 }
 
 void InputControls::ResetState() {
+    const std::lock_guard<std::mutex> hold(m_bound_lock);
     for (u8& action : m_bound.m_controls) {
         action = INPUT_UP;
     }
@@ -127,6 +128,7 @@ void InputControls::Poll(bool force) {
 }
 
 void InputControls::BuildBoundControls() {
+    const std::lock_guard<std::mutex> hold(m_bound_lock);
     for (u32 i = 0; i < CONTROL_COUNT; ++i) {
         m_bound.m_controls[i] = Action(m_bindings->m_codes[i]);
     }

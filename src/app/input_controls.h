@@ -5,6 +5,7 @@
 // message. It also keeps the cursor shown or hidden and recentred, takes the screenshot and
 // fullscreen keys, opens the pause menu and runs the console line.
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,9 @@ class InputControls : public Process, public ControlsSource {
 
     InputState m_state;
     BoundControls m_bound;
+    // The robot clears the controls when it is made, which happens on the level loader's
+    // thread while the frame builds them here.
+    std::mutex m_bound_lock;
     Mode m_mode = MODE_INTRO;
     i32 m_cursor_counter = 0;
     u8 m_menu_enabled = 1;

@@ -216,6 +216,8 @@ void LevelState::Update(float dt) {
     if (!m_loading_complete) {
         return;
     }
+    // The loader asked for one update of the level's processes before it finished.
+    RunPendingUpdateOnce();
     SendComponentUpdate(MSG_UNPAUSE_COMPONENT_UPDATE);
     if (!m_film_leader) {
         StartPlay();

@@ -152,6 +152,23 @@ void GameState::UpdateAllProcesses(float dt) {
     m_threaded_process_manager.Update(dt);
 }
 
+void GameState::RunPendingUpdateOnce() {
+    std::optional<float> step;
+    {
+        const std::lock_guard<std::mutex> hold(m_update_once_lock);
+        step.swap(m_pending_update_once);
+    }
+    if (!step) {
+        return;
+    }
+    m_process_manager.forceUpdate = true;
+    BaseMessage disableAi(MSG_DISABLE_AI);
+    SendMessage(&disableAi, HANDLER_AI_VIEW_PROCESS);
+    m_process_manager.Update(*step);
+    SendMessage(&disableAi, HANDLER_AI_VIEW_PROCESS);
+    m_process_manager.forceUpdate = false;
+}
+
 void GameState::RemoveAllProcesses() {
     m_threaded_process_manager.RemoveAllProcesses();
     m_process_manager.RemoveAllProcesses();
@@ -224,13 +241,13 @@ void GameState::HandleMessage(BaseMessage* msg, u32 fromId) {
         m_loading_complete = true;
         break;
     case MSG_LEVEL_PROCESS_UPDATE_ONCE: {
-        const float dt = msg->ValueOr<float>(0.0f);
-        m_process_manager.forceUpdate = true;
-        BaseMessage disableAi(MSG_DISABLE_AI);
-        SendMessage(&disableAi, HANDLER_AI_VIEW_PROCESS);
-        m_process_manager.Update(dt);
-        SendMessage(&disableAi, HANDLER_AI_VIEW_PROCESS);
-        m_process_manager.forceUpdate = false;
+        {
+            const std::lock_guard<std::mutex> hold(m_update_once_lock);
+            m_pending_update_once = msg->ValueOr<float>(0.0f);
+        }
+        if (std::this_thread::get_id() == m_owner_thread) {
+            RunPendingUpdateOnce();
+        }
         break;
     }
     default:

@@ -8,7 +8,10 @@
 #include <atomic>
 #include <functional>
 #include <map>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -78,6 +81,10 @@ class GameState : public Entity, public MessageHandler {
 
     // The main processes, then the threaded ones (the loaders).
     void UpdateAllProcesses(float dt);
+    // Runs the main processes once with the step a loader asked for from its own thread
+    // (message MSG_LEVEL_PROCESS_UPDATE_ONCE); nothing when none is waiting. The processes
+    // belong to the frame's thread, so the loader only leaves the request.
+    void RunPendingUpdateOnce();
     // The threaded processes first: a loader may still be working for the main ones.
     void RemoveAllProcesses();
 
@@ -95,6 +102,10 @@ class GameState : public Entity, public MessageHandler {
     bool m_loading = false;
     // Set by the level's loader thread, read by the frame.
     std::atomic<bool> m_loading_complete{false};
+    // The thread that made the state: the frame's.
+    std::thread::id m_owner_thread = std::this_thread::get_id();
+    std::mutex m_update_once_lock;
+    std::optional<float> m_pending_update_once;
     std::vector<GameObject*> m_objects;
     bool m_initialized = false;
     bool m_exit = false;

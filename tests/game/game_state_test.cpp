@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <boost/make_shared.hpp>
@@ -301,6 +302,27 @@ TEST_F(GameStateTest, UpdateOnceRunsPausedProcessesBetweenTwoAiToggles) {
     EXPECT_FALSE(state.m_process_manager.forceUpdate);
 
     state.m_process_manager.Update(0.5f);
+    EXPECT_EQ(physics->updates.size(), 1u);
+}
+
+TEST_F(GameStateTest, AnUpdateOnceAskedFromAnotherThreadWaitsForTheStatesOwnThread) {
+    auto physics = boost::make_shared<TestProcess>();
+    state.AddProcess(physics, HANDLER_PHYSX_PROCESS);
+    state.PauseProcesses({});
+
+    // A loader thread asks; the processes must not run on it.
+    std::thread loader([this] {
+        Message<float> once(MSG_LEVEL_PROCESS_UPDATE_ONCE, 0.25f);
+        Send(once);
+    });
+    loader.join();
+    EXPECT_TRUE(physics->updates.empty());
+
+    state.RunPendingUpdateOnce();
+    EXPECT_EQ(physics->updates, std::vector<float>{0.25f});
+    EXPECT_FALSE(state.m_process_manager.forceUpdate);
+    // The request is used up.
+    state.RunPendingUpdateOnce();
     EXPECT_EQ(physics->updates.size(), 1u);
 }
 
