@@ -53,3 +53,39 @@ Place("LightPost", 40, 6.1, 40)
 
 Tower(3, 2, 3, 60, 0)
 Tower(3, 3, 3, -60, 0)
+
+-- Spawn points for every kind of enemy and for the people, out beyond the ring: behind the
+-- robot's start, to both sides and far ahead. The spawned types, named here so that they are
+-- loaded with the level:
+-- "AI-Ground-Tank-Swarm"
+-- "AI-Ground-Truck"
+-- "AI-Ground-Jeep"
+-- "AI-Ground-CarGame"
+-- "AI-Seek-Missile"
+-- "Rocket"
+-- "Bullet"
+local spawns = {
+    {"SpawnTank", 0, 2.5, 320},
+    {"SpawnTank", 320, 2.5, 0},
+    {"SpawnTank", -320, 2.5, 0},
+    {"SpawnTank", 0, 2.5, -420},
+    {"SpawnTruck", 220, 2.5, 260},
+    {"SpawnTruck", -220, 2.5, 260},
+    {"SpawnJeep", 120, 2.5, 300},
+    {"SpawnJeep", -300, 2.5, -150},
+    {"SpawnSwarm", 300, 2.5, -200},
+    {"SpawnTraffic", -160, 1.5, 200},
+    {"SpawnTraffic", 180, 1.5, -180},
+    {"CitizenSpawner", -140, 1, 160},
+    {"CitizenSpawner", 150, 1, -150},
+    {"SpawnHelicopter", 0, 60, 380},
+    {"SpawnHelicopter", -350, 60, -100},
+    {"SpawnMissile", 260, 40, 260},
+    {"SpawnMissile", -260, 40, -260},
+    {"SpawnTransport", 0, 80, 500},
+    {"SpawnMediumUFO", 400, 100, 0},
+    {"SpawnMediumUFO", -400, 100, 200},
+}
+for _, s in ipairs(spawns) do
+    Place(s[1], s[2], s[3], s[4])
+end

@@ -107,3 +107,50 @@ Barrier("GateBlocker", -1600)
 Tower(3, 3, 3, 60, 1100)
 Tower(4, 2, 3, 60, -200)
 Tower(3, 4, 3, -180, -1200)
+
+-- Where the enemies and the people come from: spawn points along the street, behind the
+-- robot's start and in each district to the south. Ground units stand on the street, the
+-- flyers come in high. The spawned types, named here so that they are loaded with the level:
+-- "AI-Ground-Tank-Swarm"
+-- "AI-Ground-Truck"
+-- "AI-Ground-Jeep"
+-- "AI-Ground-CarGame"
+-- "AI-Seek-Missile"
+-- "Rocket"
+-- "Bullet"
+local spawns = {
+    {"CitizenSpawner", -55, 1, 1080},
+    {"CitizenSpawner", -90, 1, 1180},
+    {"SpawnTraffic", -60, 1.5, 1130},
+    {"SpawnTraffic", -85, 1.5, 1250},
+    {"SpawnTank", -70, 2.5, 1300},
+    {"SpawnTank", -50, 2.5, 1500},
+    {"SpawnTruck", -80, 2.5, 1400},
+    {"SpawnJeep", -60, 2.5, 1200},
+    {"SpawnSwarm", -70, 2.5, 1600},
+    {"SpawnMissile", -70, 40, 1450},
+    {"SpawnHelicopter", -40, 60, 1350},
+    {"SpawnTransport", -70, 80, 1650},
+    {"SpawnMediumUFO", -70, 100, 1550},
+    {"CitizenSpawner", -60, 1, 620},
+    {"SpawnTraffic", -80, 1.5, 580},
+    {"SpawnTank", -70, 2.5, 430},
+    {"SpawnTruck", -60, 2.5, 250},
+    {"SpawnJeep", -80, 2.5, 180},
+    {"SpawnHelicopter", -100, 60, 400},
+    {"SpawnMissile", -70, 40, 200},
+    {"SpawnTank", -70, 2.5, 0},
+    {"SpawnSwarm", -70, 2.5, -150},
+    {"SpawnTruck", -60, 2.5, -200},
+    {"SpawnJeep", -80, 2.5, -320},
+    {"SpawnHelicopter", -70, 60, -100},
+    {"SpawnTransport", -70, 80, -300},
+    {"SpawnMediumUFO", -70, 100, -250},
+    {"SpawnTank", -70, 2.5, -700},
+    {"SpawnTruck", -60, 2.5, -900},
+    {"SpawnHelicopter", -70, 60, -800},
+    {"SpawnMissile", -70, 40, -950},
+}
+for _, s in ipairs(spawns) do
+    Place(s[1], s[2], s[3], s[4])
+end

@@ -520,6 +520,9 @@ void AIViewProcess::HandleMessage(BaseMessage* msg, u32 fromId) {
     case MSG_BUILDINGS:
         if (BuildingIndex* const* index = msg->Payload<BuildingIndex*>()) {
             m_buildings = *index;
+        } else if (auto* const* tree = msg->Payload<Quadtree<BuildingComponent*>*>()) {
+            m_quadtree_index.SetTree(*tree);
+            m_buildings = *tree != nullptr ? &m_quadtree_index : nullptr;
         }
         break;
     case MSG_SOUND_INSTANCE:

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "ai/level_links.h"
+#include "city/spawn_point_component.h"
 #include "core/component_list_process.h"
 #include "core/handler_ids.h"
 #include "core/types.h"
@@ -23,7 +25,7 @@ class UnitAudio;
 class UnitLook;
 class UnitPhysics;
 
-class AIViewProcess : public ComponentListProcess {
+class AIViewProcess : public ComponentListProcess, public SpawnPointHost {
   public:
     static constexpr u32 kHandlerId = HANDLER_AI_VIEW_PROCESS;
 
@@ -40,6 +42,8 @@ class AIViewProcess : public ComponentListProcess {
 
     std::vector<Component*> SelectSpawnPoints(SpawnStruct& s);
     GameObject* GetPlayerObject() const;
+    // The player the spawn points keep their distance to.
+    GameObject* SpawnPlayer() const override { return GetPlayerObject(); }
 
     // The services of the subsystems above the AI; each may be null.
     void SetServices(UnitLook* look, UnitAudio* audio, SpawnPointLink* spawnPoints) {
@@ -90,4 +94,6 @@ class AIViewProcess : public ComponentListProcess {
     UnitAudio* m_audio = nullptr;
     SpawnPointLink* m_spawn_link = nullptr;
     UnitPhysics* m_physics = nullptr;
+    // The building process's quadtree as the index the queries and movement search.
+    QuadtreeBuildingIndex m_quadtree_index;
 };

@@ -25,6 +25,61 @@ f32 Squared(f32 v) {
     return v * v;
 }
 
+// --- steps the families share ----------------------------------------------------------------
+
+// Heads for the robot with the shot flag down.
+void EnterSeek(State& state) {
+    state.BeginSeek();
+    state.m_shootAnimPlayed = false;
+}
+
+// Backs off from the robot with no waypoints and the shot flag down.
+void EnterRetreat(State& state) {
+    state.RetreatMode();
+    state.ClearWaypoints();
+    state.m_shootAnimPlayed = false;
+}
+
+void FireWithin(State& state, f32 reach) {
+    if (state.TargetDistanceSquared() < Squared(reach)) {
+        state.Fire();
+    }
+}
+
+// Keeps the unit in its band round its range: closer than range - inner retreats, farther
+// than range + outer seeks.
+void KeepRange(State& state, f32 inner, f32 outer, i32 retreat, i32 seek) {
+    const f32 d = state.TargetDistanceSquared();
+    const f32 range = state.Unit()->m_range;
+    if (d < Squared(range - inner)) {
+        state.SwitchTo(retreat);
+    } else if (d > Squared(range + outer)) {
+        state.SwitchTo(seek);
+    }
+}
+
+// Turns back to attack once at least range - margin away (and lined up, when asked), else
+// keeps driving off.
+void RetreatUntilBack(State& state, f32 margin, bool linedUp, i32 attack) {
+    if (state.TargetDistanceSquared() >= Squared(state.Unit()->m_range - margin) &&
+        (!linedUp || state.LinedUp())) {
+        state.SwitchTo(attack);
+    } else {
+        state.AimWaypoint();
+    }
+}
+
+// The retreat of the tank and the helicopter: firing all the while, back to attack 5 inside
+// the range.
+template <class X, i32 kAttack> class FiringRetreat : public PooledState<X> {
+  public:
+    void Enter() override { EnterRetreat(*this); }
+    void Update(float) override {
+        this->Fire();
+        RetreatUntilBack(*this, 5.0f, false, kAttack);
+    }
+};
+
 // --- tank --------------------------------------------------------------------------------
 
 class TankSpawn_State : public PooledState<TankSpawn_State> {
@@ -37,14 +92,9 @@ class TankSpawn_State : public PooledState<TankSpawn_State> {
 
 class TankSeek_State : public PooledState<TankSeek_State> {
   public:
-    void Enter() override {
-        BeginSeek();
-        m_shootAnimPlayed = false;
-    }
+    void Enter() override { EnterSeek(*this); }
     void Update(float) override {
-        if (TargetDistanceSquared() < Squared(160.0f)) {
-            Fire();
-        }
+        FireWithin(*this, 160.0f);
         AimWaypoint();
     }
     void Exit() override { SetEmissionPaused(true); }
@@ -60,33 +110,12 @@ class TankAttack_State : public PooledState<TankAttack_State> {
     void Update(float dt) override {
         Fire();
         TurnTowardTarget(dt);
-        const f32 d = TargetDistanceSquared();
-        const f32 range = Unit()->m_range;
-        if (d < Squared(range - 20.0f)) {
-            SwitchTo(STATE_TANK_RETREAT);
-        } else if (d > Squared(range + 10.0f)) {
-            SwitchTo(STATE_TANK_SEEK);
-        }
+        KeepRange(*this, 20.0f, 10.0f, STATE_TANK_RETREAT, STATE_TANK_SEEK);
     }
     void Exit() override { SetAnimationPaused("tred_rotation", false); }
 };
 
-class TankRetreat_State : public PooledState<TankRetreat_State> {
-  public:
-    void Enter() override {
-        RetreatMode();
-        ClearWaypoints();
-        m_shootAnimPlayed = false;
-    }
-    void Update(float) override {
-        Fire();
-        if (TargetDistanceSquared() >= Squared(Unit()->m_range - 5.0f)) {
-            SwitchTo(STATE_TANK_ATTACK);
-        } else {
-            AimWaypoint();
-        }
-    }
-};
+class TankRetreat_State : public FiringRetreat<TankRetreat_State, STATE_TANK_ATTACK> {};
 
 // Holds its place: never changes its waypoints.
 class TankGuard_State : public PooledState<TankGuard_State> {
@@ -99,9 +128,7 @@ class TankGuard_State : public PooledState<TankGuard_State> {
         if (Target() == nullptr) {
             return;
         }
-        if (TargetDistanceSquared() < Squared(110.0f)) {
-            Fire();
-        }
+        FireWithin(*this, 110.0f);
         TurnTowardTarget(dt);
     }
     // A guard stands still from the moment its machine is built.
@@ -132,14 +159,9 @@ class HelicopterSpawn_State : public PooledState<HelicopterSpawn_State> {
 
 class HelicopterSeek_State : public PooledState<HelicopterSeek_State> {
   public:
-    void Enter() override {
-        BeginSeek();
-        m_shootAnimPlayed = false;
-    }
+    void Enter() override { EnterSeek(*this); }
     void Update(float) override {
-        if (TargetDistanceSquared() < Squared(200.0f)) {
-            Fire();
-        }
+        FireWithin(*this, 200.0f);
         AimWaypoint();
     }
 };
@@ -150,32 +172,12 @@ class HelicopterAttack_State : public PooledState<HelicopterAttack_State> {
     void Update(float dt) override {
         Fire();
         TurnTowardTarget(dt);
-        const f32 d = TargetDistanceSquared();
-        const f32 range = Unit()->m_range;
-        if (d < Squared(range - 15.0f)) {
-            SwitchTo(STATE_HELICOPTER_RETREAT);
-        } else if (d > Squared(range + 25.0f)) {
-            SwitchTo(STATE_HELICOPTER_SEEK);
-        }
+        KeepRange(*this, 15.0f, 25.0f, STATE_HELICOPTER_RETREAT, STATE_HELICOPTER_SEEK);
     }
 };
 
-class HelicopterRetreat_State : public PooledState<HelicopterRetreat_State> {
-  public:
-    void Enter() override {
-        RetreatMode();
-        ClearWaypoints();
-        m_shootAnimPlayed = false;
-    }
-    void Update(float) override {
-        Fire();
-        if (TargetDistanceSquared() >= Squared(Unit()->m_range - 5.0f)) {
-            SwitchTo(STATE_HELICOPTER_ATTACK);
-        } else {
-            AimWaypoint();
-        }
-    }
-};
+class HelicopterRetreat_State
+    : public FiringRetreat<HelicopterRetreat_State, STATE_HELICOPTER_ATTACK> {};
 
 // --- transport -----------------------------------------------------------------------------
 
@@ -217,10 +219,7 @@ class TransportSpawn_State : public PooledState<TransportSpawn_State> {
 
 class TransportSeek_State : public PooledState<TransportSeek_State> {
   public:
-    void Enter() override {
-        BeginSeek();
-        m_shootAnimPlayed = false;
-    }
+    void Enter() override { EnterSeek(*this); }
     void Update(float) override {
         GameObject* const self = Self();
         if (self->childObjects.empty()) {
@@ -329,10 +328,7 @@ class TruckSpawn_State : public PooledState<TruckSpawn_State> {
 
 class TruckSeek_State : public PooledState<TruckSeek_State> {
   public:
-    void Enter() override {
-        BeginSeek();
-        m_shootAnimPlayed = false;
-    }
+    void Enter() override { EnterSeek(*this); }
     void Update(float) override { AimWaypoint(); }
     void Exit() override { SetEmissionPaused(true); }
 };
@@ -351,13 +347,7 @@ class TruckAttack_State : public PooledState<TruckAttack_State> {
             return;
         }
         m_burst.Run(*this, &m_shootAnimPlayed);
-        const f32 d = TargetDistanceSquared();
-        const f32 range = Unit()->m_range;
-        if (d < Squared(range - 100.0f)) {
-            SwitchTo(STATE_TRUCK_RETREAT);
-        } else if (d > Squared(range + 10.0f)) {
-            SwitchTo(STATE_TRUCK_SEEK);
-        }
+        KeepRange(*this, 100.0f, 10.0f, STATE_TRUCK_RETREAT, STATE_TRUCK_SEEK);
     }
 
   private:
@@ -366,18 +356,8 @@ class TruckAttack_State : public PooledState<TruckAttack_State> {
 
 class TruckRetreat_State : public PooledState<TruckRetreat_State> {
   public:
-    void Enter() override {
-        RetreatMode();
-        ClearWaypoints();
-        m_shootAnimPlayed = false;
-    }
-    void Update(float) override {
-        if (TargetDistanceSquared() >= Squared(Unit()->m_range - 30.0f) && LinedUp()) {
-            SwitchTo(STATE_TRUCK_ATTACK);
-        } else {
-            AimWaypoint();
-        }
-    }
+    void Enter() override { EnterRetreat(*this); }
+    void Update(float) override { RetreatUntilBack(*this, 30.0f, true, STATE_TRUCK_ATTACK); }
 };
 
 class JeepSpawn_State : public PooledState<JeepSpawn_State> {
@@ -415,13 +395,7 @@ class JeepAttack_State : public PooledState<JeepAttack_State> {
     }
     void Update(float) override {
         m_burst.Run(*this, &m_jeepShot);
-        const f32 d = TargetDistanceSquared();
-        const f32 range = Unit()->m_range;
-        if (d < Squared(range - 60.0f)) {
-            SwitchTo(STATE_JEEP_RETREAT);
-        } else if (d > Squared(range + 10.0f)) {
-            SwitchTo(STATE_JEEP_SEEK);
-        }
+        KeepRange(*this, 60.0f, 10.0f, STATE_JEEP_RETREAT, STATE_JEEP_SEEK);
     }
 
   private:
@@ -440,11 +414,7 @@ class JeepRetreat_State : public PooledState<JeepRetreat_State> {
     }
     void Update(float) override {
         m_burst.Run(*this, &m_jeepShot);
-        if (TargetDistanceSquared() >= Squared(Unit()->m_range - 30.0f) && LinedUp()) {
-            SwitchTo(STATE_JEEP_ATTACK);
-        } else {
-            AimWaypoint();
-        }
+        RetreatUntilBack(*this, 30.0f, true, STATE_JEEP_ATTACK);
     }
 
   private:

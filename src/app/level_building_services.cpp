@@ -1,5 +1,7 @@
 #include "app/level_building_services.h"
 
+#include "app/particle_markers.h"
+
 #include "audio/sound_instance.h"
 #include "audio/sound_player.h"
 #include "audio/sound_process.h"
@@ -9,6 +11,7 @@
 #include "core/component_type.h"
 #include "core/game_object.h"
 #include "graphics/graphic_definition.h"
+#include "graphics/particle_system_cpu.h"
 
 namespace {
 
@@ -16,6 +19,14 @@ SoundPlayer* PlayerOf(GameObject* object) {
     return object != nullptr
                ? dynamic_cast<SoundPlayer*>(object->GetComponent(ComponentType::SoundPlayer))
                : nullptr;
+}
+
+constexpr const char* kMarker = "Objective";
+// Advances a marker after a change so that it shows at once.
+constexpr float kMarkerSettle = 0.0001f;
+
+ParticleSystemCPU* MarkerOf(GameObject* object) {
+    return object != nullptr ? particle_markers::Find(*object, kMarker) : nullptr;
 }
 
 } // namespace
@@ -84,5 +95,54 @@ void LevelBuildingServices::PlaySound(GameObject* object, const std::string& pat
     }
     if (SoundInstance* instance = player->GetSoundInstance(sound)) {
         instance->Play(volume, false);
+    }
+}
+
+bool LevelBuildingServices::HasObjectiveMarker(GameObject* object) {
+    return MarkerOf(object) != nullptr;
+}
+
+void LevelBuildingServices::AddObjectiveMarker(GameObject* object) {
+    if (object != nullptr) {
+        particle_markers::Attach(*object, {kMarker});
+    }
+}
+
+void LevelBuildingServices::RemoveObjectiveMarker(GameObject* object) {
+    if (ParticleSystemCPU* const marker = MarkerOf(object)) {
+        particle_markers::Remove(*object, marker);
+    }
+}
+
+// The level's processes run between the renderer's frames, so the particle workers are idle
+// while a marker is advanced here.
+void LevelBuildingServices::SetObjectiveOffset(GameObject* object, const Vector& offset) {
+    if (ParticleSystemCPU* const marker = MarkerOf(object)) {
+        marker->settings.offsetPosition[0] = offset.x;
+        marker->settings.offsetPosition[1] = offset.y;
+        marker->settings.offsetPosition[2] = offset.z;
+        marker->Simulate(kMarkerSettle);
+    }
+}
+
+void LevelBuildingServices::SetObjectiveLife(GameObject* object, float life, float dt) {
+    if (ParticleSystemCPU* const marker = MarkerOf(object)) {
+        marker->settings.lifeInitialLow = life;
+        marker->settings.lifeInitialHigh = life;
+        marker->Simulate(dt);
+    }
+}
+
+void LevelBuildingServices::FadeObjectiveMarker(GameObject* object, float dt) {
+    if (ParticleSystemCPU* const marker = MarkerOf(object)) {
+        for (float* colour : {marker->settings.colorFinalLow, marker->settings.colorFinalHigh}) {
+            colour[0] = 1.0f;
+            colour[1] = 1.0f;
+            colour[2] = 1.0f;
+            colour[3] = 0.0f;
+        }
+        marker->settings.lifeInitialLow = 2.0f;
+        marker->settings.lifeInitialHigh = 2.0f;
+        marker->Simulate(dt);
     }
 }

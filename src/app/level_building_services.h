@@ -25,6 +25,14 @@ class LevelBuildingServices : public BuildingServices {
     bool HasSoundPlayer(GameObject* object) override;
     void PlaySound(GameObject* object, const std::string& path, float volume) override;
 
+    // The "Objective" particle system riding on the object.
+    bool HasObjectiveMarker(GameObject* object) override;
+    void AddObjectiveMarker(GameObject* object) override;
+    void RemoveObjectiveMarker(GameObject* object) override;
+    void SetObjectiveOffset(GameObject* object, const Vector& offset) override;
+    void SetObjectiveLife(GameObject* object, float life, float dt) override;
+    void FadeObjectiveMarker(GameObject* object, float dt) override;
+
   private:
     SoundProcess* const m_sound;
     ParserProcess* const m_parser;

@@ -12,6 +12,7 @@
 #include "animation/animation_process.h"
 #include "app/input_controls.h"
 #include "app/level_building_services.h"
+#include "app/level_unit_look.h"
 #include "app/state_setup.h"
 #include "app/unit_audio.h"
 #include "audio/sound_instance.h"
@@ -31,6 +32,7 @@
 #include "core/globals.h"
 #include "core/message.h"
 #include "game/shell_globals.h"
+#include "graphics/graphic_component.h"
 #include "graphics/graphics_process.h"
 #include "graphics/particle_system_manager.h"
 #include "graphics/particle_system_script_process.h"
@@ -126,12 +128,14 @@ void LevelState::Initialize() {
 void LevelState::AddProcesses() {
     const boost::shared_ptr<GameLogicProcess> logic(new GameLogicProcess(m_endless, m_tutorial));
     logic->SetSoundControl(SoundInstanceControl::Instance());
+    logic->SetBreakableGraphic(BreakableGraphicOf);
     m_game_logic = logic.get();
     AddProcess(logic, HANDLER_GAME_LOGIC_PROCESS);
     AddProcess(boost::shared_ptr<Process>(new TriggerProcess()), HANDLER_TRIGGER_PROCESS);
     RegisterUnitStates();
     auto* const ai = new AIViewProcess(m_tutorial);
-    ai->SetServices(nullptr, SoundPlayerUnitAudio(), nullptr);
+    static LevelUnitLook look;
+    ai->SetServices(&look, SoundPlayerUnitAudio(), SpawnPointComponentLink::Instance());
     AddProcess(boost::shared_ptr<Process>(ai), HANDLER_AI_VIEW_PROCESS);
     AddProcess(boost::shared_ptr<Process>(new BulletProcess()), HANDLER_BULLET_PROCESS);
     AddProcess(boost::shared_ptr<Process>(new PhysXProcess()), HANDLER_PHYSX_PROCESS);

@@ -17,6 +17,7 @@
 
 #include "content/lua_handler.h"
 #include "content/particle_system_link.h"
+#include "core/component.h"
 #include "core/component_type.h"
 #include "core/game_object.h"
 #include "core/math_functions.h"
@@ -608,7 +609,14 @@ int LuaGameObject::AttachParticleSystem(lua_State* L) {
     ParticleSystemCPU* const system =
         CheckSystem(L, Arguments(L, 1) + 1, false, "the particle system");
     if (ParticleSystemLink* const link = ParticleSystemLink::Installed()) {
-        object->AddComponent(ComponentType::ParticleSystem, link->AsComponent(system));
+        Component* const component = link->AsComponent(system);
+        // A system rides on one object at a time: attached again, it leaves the first.
+        if (component->owner != nullptr && component->owner != object) {
+            component->owner->RemoveComponent(component, false);
+        }
+        if (component->owner != object) {
+            object->AddComponent(ComponentType::ParticleSystem, component);
+        }
     }
     return 0;
 }

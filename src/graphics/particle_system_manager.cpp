@@ -6,6 +6,7 @@
 #include "content/file_package.h"
 #include "content/particle_system_link.h"
 #include "core/game_object.h"
+#include "core/process.h"
 #include "core/worker_pool.h"
 #include "graphics/particle_system_cpu.h"
 
@@ -32,6 +33,23 @@ class ManagerLink : public ParticleSystemLink {
 };
 
 ManagerLink g_link;
+
+// Takes back the systems that objects let go of when no process of their own made them.
+class HandBack : public ComponentProcess {
+  public:
+    explicit HandBack(ParticleSystemManager& manager) : m_manager(manager) {}
+    void Update(float) override {}
+    Component* CreateComponent(StreamMap*) override { return nullptr; }
+    void RemoveComponent(Component* component) override {
+        if (ParticleSystemCPU* system = m_manager.FindSystem(component)) {
+            system->owner = nullptr;
+            m_manager.DeactivateSystem(system);
+        }
+    }
+
+  private:
+    ParticleSystemManager& m_manager;
+};
 
 } // namespace
 
@@ -73,7 +91,9 @@ void ParticleSystemManager::LoadTemplates(const std::string& packagePath) {
     }
 }
 
-ParticleSystemManager::ParticleSystemManager() : m_camera(std::make_unique<ParticleCamera>()) {}
+ParticleSystemManager::ParticleSystemManager()
+    : m_camera(std::make_unique<ParticleCamera>()), m_hand_back(std::make_unique<HandBack>(*this)) {
+}
 
 bool ParticleSystemManager::ReloadSystem(ParticleSystemCPU* system) {
     const std::string name = system->settings.definitionName;
@@ -133,6 +153,7 @@ void ParticleSystemManager::Update(float dt) {
 ParticleSystemCPU* ParticleSystemManager::Start(const ParticleSystemCPU& templ,
                                                 const Vector* position) {
     ParticleSystemCPU* system = templ.Clone();
+    system->process = m_hand_back.get();
     system->camera = m_camera.get();
     system->Initialize();
     if (position != nullptr) {

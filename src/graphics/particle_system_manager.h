@@ -13,6 +13,7 @@
 #include "core/vector.h"
 
 class Component;
+class ComponentProcess;
 class GraphicsProcess;
 class ParticleSystemCPU;
 class WorkerPool;
@@ -101,4 +102,8 @@ class ParticleSystemManager {
     std::unique_ptr<ParticleCamera> m_camera;
     std::vector<ParticleSystemCPU*> m_batch;
     u32 m_drawn_particles = 0;
+    // The process of every system started here until a process claims it: an object that
+    // takes such a system (an objective marker, a script's attach) hands it back here when
+    // it goes, and the system lets go of the object instead of following it after its end.
+    std::unique_ptr<ComponentProcess> m_hand_back;
 };

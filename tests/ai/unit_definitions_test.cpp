@@ -3,6 +3,7 @@
 // stand still or ignore the robot's hands.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <regex>
@@ -51,9 +52,11 @@ bool Lists(const std::vector<std::string>& list, i32 id) {
 }
 
 // The families whose classes exist so far.
-const char* const kFamilies[] = {"AI-Ground-Tank",          "AI-Ground-Tank-Swarm",
-                                 "AI-Ground-TankObjective", "AI-Fly-Helicopter",
-                                 "AI-Fly-Transport",        "AI-Ground-CitizenCardboard"};
+const char* const kFamilies[] = {
+    "AI-Ground-Tank",    "AI-Ground-Tank-Swarm", "AI-Ground-TankObjective",
+    "AI-Fly-Helicopter", "AI-Fly-Transport",     "AI-Ground-CitizenCardboard",
+    "AI-Ground-Truck",   "AI-Ground-Jeep",       "AI-Ground-CarGame",
+    "AI-Seek-Missile",   "AI-Ground-Citizen"};
 
 TEST(UnitDefinitions, EveryStateNameIsKnown) {
     const auto lists = ShippedStateLists();
@@ -93,7 +96,7 @@ TEST(UnitDefinitions, UnitsListTheStatesTheRulesSwitchThemTo) {
         if (ground) {
             EXPECT_TRUE(Lists(list, STATE_GRABBED)) << type;
         }
-        if (type == "AI-Ground-CitizenCardboard") {
+        if (type.rfind("AI-Ground-Citizen", 0) == 0) {
             EXPECT_TRUE(Lists(list, STATE_CITIZEN_PANIC)) << type;
         }
         if (type.find("AI-Ground-Tank") != std::string::npos) {
@@ -101,6 +104,47 @@ TEST(UnitDefinitions, UnitsListTheStatesTheRulesSwitchThemTo) {
                            STATE_TANK_DROPPED}) {
                 EXPECT_TRUE(Lists(list, id)) << type << ": " << StateIdName(id);
             }
+        }
+    }
+}
+
+// Every unit the waves ask for has a spawn point type that makes it, and every spawn point
+// makes a defined type; a missing one leaves the requests counted but never met.
+TEST(UnitDefinitions, EveryRequestedUnitHasASpawnPointTypeForADefinedType) {
+    std::ifstream in(std::string(GORVANE_SOURCE_DIR) + "/data/levels/game_objects.xml");
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string xml = text.str();
+    const std::regex object(R"re(<GameObject name="([^"]+)">([\s\S]*?)</GameObject>)re");
+    const std::regex spawnType(
+        R"re(<Component type="SpawnPoint">\s*<Param name="Spawn Type" type="string" value="([^"]+)")re");
+    std::map<std::string, std::string> made; // spawn point type -> unit type
+    std::vector<std::string> defined;
+    for (std::sregex_iterator o(xml.begin(), xml.end(), object), end; o != end; ++o) {
+        defined.push_back((*o)[1]);
+        const std::string body = (*o)[2];
+        std::smatch m;
+        // The editor's catch-all object lists every component; it spawns nothing.
+        if (std::regex_search(body, m, spawnType) && body.find("\"AIView\"") == std::string::npos) {
+            made[(*o)[1]] = m[1];
+        }
+    }
+    const char* const requested[] = {"AI-Ground-Tank",       "AI-Fly-Helicopter",
+                                     "AI-Seek-Missile",      "AI-Ground-CitizenCardboard",
+                                     "AI-Fly-MediumUFO",     "AI-Ground-Truck",
+                                     "AI-Ground-Jeep",       "AI-Fly-Transport",
+                                     "AI-Ground-Tank-Swarm", "AI-Ground-CarGame"};
+    for (const char* unit : requested) {
+        const bool spawned = std::any_of(made.begin(), made.end(),
+                                         [&](const auto& point) { return point.second == unit; });
+        EXPECT_TRUE(spawned) << unit;
+    }
+    for (const auto& [point, unit] : made) {
+        EXPECT_NE(std::find(defined.begin(), defined.end(), unit), defined.end())
+            << point << " makes " << unit;
+        // Names the game's substring rules would take for something else.
+        for (const char* trap : {"Robot", "Trigger", "Car", "Ground-", "Fly-"}) {
+            EXPECT_EQ(point.find(trap), std::string::npos) << point;
         }
     }
 }

@@ -56,6 +56,12 @@ const Named kNames[] = {
     {"sounds", "music/UFO Intro [in game].mp3"},
     {"sounds", "music/UFO Boom and Mothership Intro [in game].mp3"},
     {"sounds", "music/music.mp3"},
+    {"particles", "CitizenDeath"},
+    {"particles", "unitexplosion"},
+    {"particles", "ObjectiveSmall"},
+    {"particles", "CitizenFlame"},
+    {"particles", "CitizenSmoke"},
+    {"particles", "CitizenIgnite"},
 };
 
 TEST(ContentNamesTest, EveryNamedParticleSystemSoundAndTuneIsInItsPackage) {

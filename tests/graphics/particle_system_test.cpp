@@ -174,4 +174,49 @@ TEST_F(ParticleManagerTest, TheScriptHostReachesTheSystemsWhileTheManagerExists)
     EXPECT_EQ(ParticleSystemLink::Installed(), nullptr);
 }
 
+// A system started outside the renderer and put on an object (an objective marker, a script's
+// attach) was left following the object after the object was deleted.
+TEST_F(ParticleManagerTest, AnObjectThatGoesLetsGoOfTheSystemsItWasGivenAndTheyRunOut) {
+    package_fixture::ScratchFolder folder;
+    const auto package = package_fixture::MakePackage(
+        folder.Path(), "markers",
+        {{"marker.txt", "SystemName = Marker\nNumParticles = 4\nUseObjectPosition = 1\n"
+                        "EmitRate = 100\nSystemLife = -1\n"}});
+    manager->LoadTemplates(package.string());
+    ParticleSystemLink* const link = ParticleSystemLink::Installed();
+    ASSERT_NE(link, nullptr);
+
+    struct Case {
+        const char* how;
+        ParticleSystemCPU* (*start)(ParticleSystemManager&, ParticleSystemLink&);
+    };
+    const Case cases[] = {
+        {"by the manager",
+         [](ParticleSystemManager& m, ParticleSystemLink&) {
+             return m.CreateParticleSystem("Marker", nullptr);
+         }},
+        {"through the scripts' link",
+         [](ParticleSystemManager&, ParticleSystemLink& l) { return l.Create("Marker"); }},
+    };
+    for (const Case& c : cases) {
+        auto object = std::make_unique<GameObject>("Tank");
+        object->position = Vector(10, 0, 0);
+        ParticleSystemCPU* const system = c.start(*manager, *link);
+        ASSERT_NE(system, nullptr) << c.how;
+        object->AddComponent(ComponentType::ParticleSystem, link->AsComponent(system));
+        manager->Update(0.05f);
+
+        object.reset();
+        ASSERT_TRUE(manager->ContainsSystem(system)) << c.how;
+        EXPECT_EQ(system->owner, nullptr) << c.how;
+        EXPECT_EQ(system->settings.systemLife, 0.0f) << c.how << ": it stops emitting";
+        // Frames after the object has gone touch only the system (the sanitizer build
+        // catches a read of the deleted object), and the spent system goes.
+        for (int frame = 0; frame < 100 && manager->ContainsSystem(system); ++frame) {
+            manager->Update(0.1f);
+        }
+        EXPECT_FALSE(manager->ContainsSystem(system)) << c.how;
+    }
+}
+
 } // namespace

@@ -672,6 +672,7 @@ void WriteMesh(const fs::path& folder, const Mesh& mesh) {
 }
 
 #include "animated_meshes.h"
+#include "vehicle_meshes.h"
 
 std::vector<Mesh> Meshes() {
     const Material concrete{0.85f, 0.82f, 0.78f, 8.0f, "windows.png"};
@@ -754,6 +755,7 @@ std::vector<Mesh> Meshes() {
              {dark},
              {{0, 0, 0, mothership ? 2.0f : 0.8f, length, mothership ? 2.0f : 0.8f, 0}}});
     }
+    AddVehicleMeshes(meshes);
     return meshes;
 }
 
