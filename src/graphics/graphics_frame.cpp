@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 #include "core/game_object.h"
 #include "core/math_functions.h"
@@ -61,6 +62,9 @@ void ReportSkyError(const std::string& text) {
 void GraphicsProcess::CreateSceneObjects() {
     m_lights.Clear();
     m_lights.CreateSunLight();
+    // The nuke's flash lights the city around it while it burns.
+    ParticleSystemManager::Instance()->SetNukeLightHook(
+        [this](const Vector& position) { AddNukeLight(position); });
     m_render_camera = RenderCamera(kFieldOfView);
     if (m_device == nullptr) {
         return;
@@ -252,9 +256,17 @@ void GraphicsProcess::RenderSkyDepthBuffer(const Float4x4& viewProjection) {
     RestoreBackBuffer(*target);
 }
 
+void GraphicsProcess::SetPassProbe(PassProbe probe) {
+    m_probe = std::move(probe);
+    if (m_post_chain != nullptr) {
+        m_post_chain->SetPassProbe(m_probe);
+    }
+}
+
 void GraphicsProcess::DrawFrame(bool filmPlaying) {
     const RenderSettings& settings = g_render_settings;
     gfx::Device& device = *m_device;
+    MarkPass(m_probe, "scene update");
     device.SetBackBufferTarget();
     device.Clear(gfx::kClearTarget | gfx::kClearZBuffer | gfx::kClearStencil, 0xFF000000u, 1.0f, 0);
 
@@ -264,6 +276,7 @@ void GraphicsProcess::DrawFrame(bool filmPlaying) {
     const bool forward = settings.deferred == 0;
     if (forward && settings.editorOff != 0) {
         RenderSkyDepthBuffer(viewProjection);
+        MarkPass(m_probe, "depth image");
     }
     device.SetTransform(gfx::TransformKind::Projection, m_render_camera.m_projection.m);
 
@@ -281,15 +294,18 @@ void GraphicsProcess::DrawFrame(bool filmPlaying) {
             m_sky->RenderDeferred(viewProjection, m_render_camera.m_eye, Sky::kDeferredTechnique,
                                   settings.lightMultiplier);
         }
+        MarkPass(m_probe, "sky");
     }
     if (!filmPlaying && settings.sceneUpdate != 0) {
         // The sun's values reach the object effects here, so a turn or a change of
         // intensity shows at once.
         SetObjectTechniques();
         RenderObjectLists();
+        MarkPass(m_probe, "objects");
     }
     if (forward && !filmPlaying) {
         RenderParticles(&m_render_camera.m_eye.x, view.m, m_render_camera.m_projection.m);
+        MarkPass(m_probe, "particles");
     }
 
     if (throughChain) {
@@ -312,5 +328,7 @@ void GraphicsProcess::DrawFrame(bool filmPlaying) {
     if (m_first_frame != 0) {
         device.Clear(gfx::kClearTarget, 0xFF000000u, 1.0f, 0);
     }
+    MarkPass(m_probe, "overlays");
     device.Present();
+    MarkPass(m_probe, "present");
 }

@@ -258,6 +258,8 @@ class GraphicsProcess : public ComponentProcess {
         double particles = 0.0;
     };
     const FrameTimings& LastFrameTimings() const { return m_timings; }
+    // Hears each drawing step of the frame and each pass of the post chain (benchmarks).
+    void SetPassProbe(PassProbe probe);
 
   private:
     // The frame's steps, in the order Update runs them.
@@ -396,4 +398,5 @@ class GraphicsProcess : public ComponentProcess {
     u32 m_depth_objects_counted = 0;
     u32 m_depth_objects_skipped = 0;
     FrameTimings m_timings;
+    PassProbe m_probe;
 };

@@ -35,14 +35,18 @@ std::unique_ptr<gfx::Texture> Target(gfx::Device& device, i32 width, i32 height)
                                       1);
 }
 
-// One pass of a raw shader into `target` from `source`.
-void Pass(gfx::Device& device, gfx::PixelShader* shader, gfx::Texture* target,
-          gfx::Texture* source) {
+// One pass of a raw shader into `target` from `source`; `linear`: read filtered.
+void Pass(gfx::Device& device, gfx::PixelShader* shader, gfx::Texture* target, gfx::Texture* source,
+          bool linear = false) {
     device.SetRenderTarget(0, target->GetSurface());
     device.SetTexture(0, source);
     if (shader != nullptr) {
         device.SetProgram(shader->Name());
-        DrawScreenQuad(device);
+        if (linear) {
+            DrawScreenQuadLinear(device);
+        } else {
+            DrawScreenQuad(device);
+        }
         device.SetProgram(0);
     }
 }
@@ -103,7 +107,7 @@ void BloomStage::ReleaseTargets() {
     m_vertical_shader.reset();
 }
 
-void BloomStage::Render(gfx::Device& device, gfx::Texture* source) {
+void BloomStage::Render(gfx::Device& device, gfx::Texture* source, const PassProbe& probe) {
     if (m_bright == nullptr || source == nullptr) {
         return;
     }
@@ -116,7 +120,9 @@ void BloomStage::Render(gfx::Device& device, gfx::Texture* source) {
             m_bright_shader->Constants().SetFloat("fBrightPassThreshold", m_threshold);
             m_bright_shader->Constants().SetVectorArray("tcDownSampleOffsets", offsets, 4);
         }
-        Pass(device, m_bright_shader.get(), m_bright.get(), source);
+        // The shader averages each 2x2 block of the source with one filtered read.
+        Pass(device, m_bright_shader.get(), m_bright.get(), source, true);
+        MarkPass(probe, "bloom bright pass");
     }
     {
         const f32 w = static_cast<f32>(m_bright->Width());
@@ -134,17 +140,20 @@ void BloomStage::Render(gfx::Device& device, gfx::Texture* source) {
             m_down_shader->Constants().SetVectorArray("tcDownSampleOffsets", offsets, 16);
         }
         Pass(device, m_down_shader.get(), m_down.get(), m_bright.get());
+        MarkPass(probe, "bloom down-sample");
     }
     if (m_horizontal_shader != nullptr) {
         m_horizontal_shader->Constants().SetFloatArray("HBloomWeights", m_h.weights.data(), 9);
         m_horizontal_shader->Constants().SetFloatArray("HBloomOffsets", m_h.offsets.data(), 9);
     }
     Pass(device, m_horizontal_shader.get(), m_horizontal.get(), m_down.get());
+    MarkPass(probe, "bloom horizontal blur");
     if (m_vertical_shader != nullptr) {
         m_vertical_shader->Constants().SetFloatArray("VBloomWeights", m_v.weights.data(), 9);
         m_vertical_shader->Constants().SetFloatArray("VBloomOffsets", m_v.offsets.data(), 9);
     }
     Pass(device, m_vertical_shader.get(), m_vertical.get(), m_horizontal.get());
+    MarkPass(probe, "bloom vertical blur");
 }
 
 HdrBloom::HdrBloom(gfx::Device& device, const char* package)
@@ -175,21 +184,58 @@ gfx::Texture* HdrBloom::RenderWithExposure(f32 exposure, gfx::Texture* source) {
     return Render(source);
 }
 
+namespace {
+
+// The blurs must not wrap the far edge of the image onto the near one: samplers 0 to 2
+// clamp while the bloom draws, and render target 0 and the address modes are put back after.
+class BloomDeviceState {
+  public:
+    explicit BloomDeviceState(gfx::Device& device)
+        : m_device(device), m_target(device.GetRenderTarget(0)) {
+        for (u32 sampler = 0; sampler < 3; ++sampler) {
+            m_kept[sampler][0] = RenderStateCache::GetSampler(device, sampler, gfx::kSampAddressU);
+            m_kept[sampler][1] = RenderStateCache::GetSampler(device, sampler, gfx::kSampAddressV);
+            RenderStateCache::SetSampler(device, sampler, gfx::kSampAddressU, gfx::kAddressClamp);
+            RenderStateCache::SetSampler(device, sampler, gfx::kSampAddressV, gfx::kAddressClamp);
+        }
+    }
+    ~BloomDeviceState() {
+        m_device.SetProgram(0);
+        m_device.SetTexture(2, nullptr);
+        m_device.SetTexture(1, nullptr);
+        m_device.SetTexture(0, nullptr);
+        m_device.SetRenderTarget(0, m_target);
+        for (u32 sampler = 0; sampler < 3; ++sampler) {
+            RenderStateCache::SetSampler(m_device, sampler, gfx::kSampAddressU, m_kept[sampler][0]);
+            RenderStateCache::SetSampler(m_device, sampler, gfx::kSampAddressV, m_kept[sampler][1]);
+        }
+    }
+    BloomDeviceState(const BloomDeviceState&) = delete;
+    BloomDeviceState& operator=(const BloomDeviceState&) = delete;
+
+  private:
+    gfx::Device& m_device;
+    gfx::Surface* m_target;
+    u32 m_kept[3][2] = {};
+};
+
+} // namespace
+
+gfx::Texture* HdrBloom::RenderGlow(gfx::Texture* source) {
+    if (m_final == nullptr || source == nullptr) {
+        return nullptr;
+    }
+    const BloomDeviceState state(m_device);
+    m_stage.Render(m_device, source, m_probe);
+    return m_stage.VerticalTexture();
+}
+
 gfx::Texture* HdrBloom::Render(gfx::Texture* source) {
     if (m_final == nullptr || source == nullptr) {
         return source;
     }
-    // The blurs must not wrap the far edge of the image onto the near one.
-    u32 kept[3][2];
-    for (u32 sampler = 0; sampler < 3; ++sampler) {
-        kept[sampler][0] = RenderStateCache::GetSampler(m_device, sampler, gfx::kSampAddressU);
-        kept[sampler][1] = RenderStateCache::GetSampler(m_device, sampler, gfx::kSampAddressV);
-        RenderStateCache::SetSampler(m_device, sampler, gfx::kSampAddressU, gfx::kAddressClamp);
-        RenderStateCache::SetSampler(m_device, sampler, gfx::kSampAddressV, gfx::kAddressClamp);
-    }
-    gfx::Surface* const keptTarget = m_device.GetRenderTarget(0);
-
-    m_stage.Render(m_device, source);
+    const BloomDeviceState state(m_device);
+    m_stage.Render(m_device, source, m_probe);
 
     gfx::Texture* const bloom = m_stage.VerticalTexture();
     m_device.SetRenderTarget(0, m_final->GetSurface());
@@ -204,16 +250,7 @@ gfx::Texture* HdrBloom::Render(gfx::Texture* source) {
         constants.SetBool("use_tone_mapping", true);
         m_device.SetProgram(m_final_shader->Name());
         DrawScreenQuadLinear(m_device);
-    }
-
-    m_device.SetProgram(0);
-    m_device.SetTexture(2, nullptr);
-    m_device.SetTexture(1, nullptr);
-    m_device.SetTexture(0, nullptr);
-    m_device.SetRenderTarget(0, keptTarget);
-    for (u32 sampler = 0; sampler < 3; ++sampler) {
-        RenderStateCache::SetSampler(m_device, sampler, gfx::kSampAddressU, kept[sampler][0]);
-        RenderStateCache::SetSampler(m_device, sampler, gfx::kSampAddressV, kept[sampler][1]);
+        MarkPass(m_probe, "bloom tone map");
     }
     return m_final.get();
 }

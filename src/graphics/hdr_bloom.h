@@ -6,8 +6,10 @@
 // quads; their constants are set by name through the shaders' constant tables.
 #include <array>
 #include <memory>
+#include <utility>
 
 #include "core/types.h"
+#include "graphics/pass_probe.h"
 
 namespace gfx {
 class Device;
@@ -52,8 +54,8 @@ class BloomStage {
     // (null: the game's shaders package), then the weights and offsets.
     void CreateTargets(gfx::Device& device, i32 width, i32 height, const char* package);
     void ReleaseTargets();
-    // Source on stage 0; leaves the vertical blur texture filled.
-    void Render(gfx::Device& device, gfx::Texture* source);
+    // Source on stage 0; leaves the vertical blur texture filled. The probe hears each pass.
+    void Render(gfx::Device& device, gfx::Texture* source, const PassProbe& probe = {});
 
     f32 GetScale() const { return m_gaussian_scale; }
     gfx::Texture* BrightTexture() const { return m_bright.get(); }
@@ -96,9 +98,14 @@ class HdrBloom {
     // address modes of samplers 0 to 2 are as they were before.
     gfx::Texture* Render(gfx::Texture* source);
     gfx::Texture* RenderWithExposure(f32 exposure, gfx::Texture* source);
+    // The bloom stage alone, for a pass that adds the glow and tone-maps as it reads the
+    // scene itself: the blurred glow (an eighth of the screen), or null without targets. The
+    // device is left as Render leaves it.
+    gfx::Texture* RenderGlow(gfx::Texture* source);
 
     gfx::Texture* FinalTexture() const { return m_final.get(); }
     BloomStage& Stage() { return m_stage; }
+    void SetPassProbe(PassProbe probe) { m_probe = std::move(probe); }
 
   private:
     gfx::Device& m_device;
@@ -106,4 +113,5 @@ class HdrBloom {
     std::unique_ptr<gfx::PixelShader> m_final_shader;
     std::unique_ptr<gfx::Texture> m_final;
     BloomStage m_stage;
+    PassProbe m_probe;
 };

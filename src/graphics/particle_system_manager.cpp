@@ -167,7 +167,11 @@ ParticleSystemCPU* ParticleSystemManager::CreateParticleSystem(const std::string
                                                                const Vector* position) {
     for (const ParticleSystemCPU* templ : m_templates) {
         if (templ->settings.systemName == name) {
-            return Start(*templ, position);
+            ParticleSystemCPU* system = Start(*templ, position);
+            if (position != nullptr && m_nuke_light && name == kNukeFlashSystem) {
+                m_nuke_light(*position);
+            }
+            return system;
         }
     }
     return nullptr;

@@ -3,9 +3,11 @@
 // live systems cloned from them. Game code, scripts and the renderer create systems by
 // template name; a live system ends through this manager, never through its owner.
 
+#include <functional>
 #include <list>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/asset_paths.h"
@@ -32,8 +34,13 @@ class ParticleSystemManager {
     void LoadTemplates(const std::string& packagePath = asset_path::kParticlesPackage);
 
     // A live clone of the first template with this system name, at the given position or
-    // else at the template's own; null when no template has the name.
+    // else at the template's own; null when no template has the name. The nuke's flash
+    // ("nuke3") at a given position also lights the scene around it through the light hook.
     ParticleSystemCPU* CreateParticleSystem(const std::string& name, const Vector* position);
+    static constexpr const char* kNukeFlashSystem = "nuke3";
+    using NukeLightHook = std::function<void(const Vector& position)>;
+    // The renderer's light list for the nuke flashes; empty: no light.
+    void SetNukeLightHook(NukeLightHook hook) { m_nuke_light = std::move(hook); }
     ParticleSystemCPU* CreateParticleSystemByIndex(u32 index, const Vector* position);
 
     // Takes the system off its owner, deletes it and forgets it; false when not live.
@@ -90,6 +97,7 @@ class ParticleSystemManager {
 
   private:
     ParticleSystemManager();
+    NukeLightHook m_nuke_light;
     ParticleSystemCPU* Start(const ParticleSystemCPU& templ, const Vector* position);
     // Takes the system off the object that owns it, if any.
     static void Detach(ParticleSystemCPU* system);

@@ -224,6 +224,9 @@ void DepthOfField::SetParameters(gfx::Device* device) {
     m_effect->SetFloat("maxCoC", m_coc_base * 0.5f);
     m_effect->SetMatrix("view_proj", ViewProjection().m);
     m_effect->SetFloat("focalDist", m_frame.focalDistance + m_focal_offset);
+    // The depth image holds view distances, the focal distance is a depth buffer value.
+    const f32 depthScale[2] = {m_frame.projection(2, 2), m_frame.projection(3, 2)};
+    m_effect->SetFloatArray("depthScale", depthScale, 2);
     m_effect->SetFloat("color_mult", m_frame.colourMultiplier);
     SetStageTexture(device, 2, m_frame.depthTexture);
     if (m_frame.secondTexture != nullptr) {

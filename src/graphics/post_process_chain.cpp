@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "graphics/effect_loader.h"
 #include "graphics/hdr_bloom.h"
@@ -249,6 +250,13 @@ PostProcessChain::PostProcessChain(gfx::Device& device, gfx::Texture* noise, Exp
 
 PostProcessChain::~PostProcessChain() = default;
 
+void PostProcessChain::SetPassProbe(PassProbe probe) {
+    m_probe = std::move(probe);
+    if (m_bloom != nullptr) {
+        m_bloom->SetPassProbe(m_probe);
+    }
+}
+
 void PostProcessChain::BeginSceneTarget() {
     BeginOffscreenTarget(m_device, *m_targets[0]);
 }
@@ -308,6 +316,7 @@ void PostProcessChain::Compose(const ComposeInputs& inputs) {
     ApplyDebugKeys(inputs.input);
     if (m_bloom_on && m_bloom == nullptr) {
         m_bloom = std::make_unique<HdrBloom>(m_device, m_package);
+        m_bloom->SetPassProbe(m_probe);
     }
 
     const u32 keptZWrite = RenderStateCache::Get(m_device, gfx::kRsZWriteEnable);
@@ -349,28 +358,53 @@ void PostProcessChain::Compose(const ComposeInputs& inputs) {
     // -1 while the source is not one of the chain's targets.
     i32 sourceTarget = inputs.deferredResult != nullptr ? -1 : 0;
 
+    // Each loop effect is asked once a frame whether it runs (the question reads its keys).
+    std::vector<bool> runs(m_effects.size(), false);
+    PostProcess* first = nullptr;
+    for (std::size_t i = 0; i + 1 < m_effects.size(); ++i) {
+        runs[i] = m_effects[i]->IsEnabled() && m_effects[i]->GetEffect() != nullptr;
+        if (runs[i] && first == nullptr) {
+            first = m_effects[i].get();
+        }
+    }
+
+    // Depth of field, when it comes first, adds the glow and tone-maps as it reads the scene,
+    // which spares the bloom's own full-screen pass.
+    gfx::Texture* glow = nullptr;
     if (m_bloom_on && m_bloom != nullptr && !inputs.skipBloom) {
         if (!m_fade->HoldsExposure()) {
             SetExposure(settings.exposure);
         }
-        source = m_bloom->Render(source);
-        sourceTarget = -1;
+        if (first != nullptr && first == m_depth_of_field) {
+            glow = m_bloom->RenderGlow(source);
+        }
+        if (glow == nullptr) {
+            source = m_bloom->Render(source);
+            sourceTarget = -1;
+        }
     }
 
     bool colourApplied = false;
     for (std::size_t i = 0; i + 1 < m_effects.size(); ++i) {
         PostProcess& effect = *m_effects[i];
-        if (!effect.IsEnabled() || effect.GetEffect() == nullptr) {
+        if (!runs[i]) {
             continue;
         }
         const i32 targetIndex = ChainTargetFor(sourceTarget);
         RenderTargetDesc& target = *m_targets[targetIndex];
         BeginOffscreenTarget(m_device, target);
         effect.SetParameters(&m_device);
+        const bool toneMaps = glow != nullptr && &effect == m_depth_of_field;
+        if (toneMaps) {
+            BeginToneMappedDepthOfField(glow);
+        }
         // A full quad: the letterbox is for the back buffer only.
         const FinalQuad full = MakeFinalQuad(m_device.BackBufferWidth(),
                                              m_device.BackBufferHeight(), 0.0f, 0.0f, false);
         DrawQuadThrough(m_device, *effect.GetEffect(), full.vertices, source, false);
+        if (toneMaps) {
+            EndToneMappedDepthOfField();
+        }
         colourApplied = colourApplied || effect.AppliesColourMultiplier();
         if (effect.Name() == "GaussianBlurVertical" && m_overlay) {
             m_overlay();
@@ -380,6 +414,7 @@ void PostProcessChain::Compose(const ComposeInputs& inputs) {
             m_device.SetTexture(stage, nullptr);
         }
         RestoreBackBuffer(m_device, target);
+        MarkPass(m_probe, effect.Name().c_str());
         source = target.Texture();
         sourceTarget = targetIndex;
     }
@@ -388,6 +423,24 @@ void PostProcessChain::Compose(const ComposeInputs& inputs) {
 
     RenderStateCache::Set(m_device, gfx::kRsZWriteEnable, keptZWrite);
     RenderStateCache::Set(m_device, gfx::kRsZEnable, keptZ);
+}
+
+void PostProcessChain::BeginToneMappedDepthOfField(gfx::Texture* glow) {
+    gfx::Effect& effect = *m_depth_of_field->GetEffect();
+    effect.SetTechnique(kToneMappedDepthOfField);
+    effect.SetFloat("fExposure", GetExposure());
+    effect.SetFloat("fGaussianScalar", m_bloom->Stage().GetScale());
+    m_device.SetTexture(kGlowStage, glow);
+    RenderStateCache::SetSampler(m_device, kGlowStage, gfx::kSampAddressU, gfx::kAddressClamp);
+    RenderStateCache::SetSampler(m_device, kGlowStage, gfx::kSampAddressV, gfx::kAddressClamp);
+    RenderStateCache::SetSampler(m_device, kGlowStage, gfx::kSampMinFilter, gfx::kFilterLinear);
+    RenderStateCache::SetSampler(m_device, kGlowStage, gfx::kSampMagFilter, gfx::kFilterLinear);
+}
+
+void PostProcessChain::EndToneMappedDepthOfField() {
+    m_device.SetTexture(kGlowStage, nullptr);
+    m_depth_of_field->GetEffect()->SetTechnique(m_frame.deferred ? "DepthOfFieldDeferredTech"
+                                                                 : "DepthOfFieldTech");
 }
 
 void PostProcessChain::DrawFinal(gfx::Texture* source, bool colourApplied) {
@@ -405,6 +458,7 @@ void PostProcessChain::DrawFinal(gfx::Texture* source, bool colourApplied) {
     // A fade that no effect of the loop applied is applied here, and only then.
     effect->SetFloat("color_mult", colourApplied ? 1.0f : m_colour_multiplier);
     DrawQuadThrough(m_device, *effect, quad.vertices, source, true);
+    MarkPass(m_probe, last.Name().c_str());
     m_device.SetTexture(0, nullptr);
     m_device.SetTexture(1, nullptr);
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/types.h"
+#include "graphics/pass_probe.h"
 #include "graphics/post_process.h"
 #include "graphics/render_target_desc.h"
 
@@ -139,6 +140,8 @@ class PostProcessChain {
 
     // Drawn into the target of GaussianBlurVertical right after it (the film scratches).
     void SetOverlay(std::function<void()> overlay) { m_overlay = std::move(overlay); }
+    // Hears every pass of the bloom and of the chain (benchmarks).
+    void SetPassProbe(PassProbe probe);
 
     // The back buffer changed size: the targets follow at the next OnResetDevice.
     void Resize();
@@ -158,8 +161,14 @@ class PostProcessChain {
     void SetJitterEnabled(bool on) { m_jitter_on = on; }
 
   private:
+    static constexpr const char* kToneMappedDepthOfField = "DepthOfFieldToneMapTech";
+    static constexpr u32 kGlowStage = 3;
+
     void ApplyDebugKeys(const InputState* input);
     void DrawFinal(gfx::Texture* source, bool colourApplied);
+    // Depth of field on the scene before the tone map, with the bloom's glow on stage 3.
+    void BeginToneMappedDepthOfField(gfx::Texture* glow);
+    void EndToneMappedDepthOfField();
 
     gfx::Device& m_device;
     const char* m_package;
@@ -179,4 +188,5 @@ class PostProcessChain {
     bool m_last_shake = false;
     DepthOfField* m_depth_of_field = nullptr;
     std::function<void()> m_overlay;
+    PassProbe m_probe;
 };

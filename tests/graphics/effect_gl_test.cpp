@@ -270,8 +270,8 @@ TEST_F(EffectGlTest, RawShadersDrawWithTheirConstants) {
     m_device->SetProgram(final->Name());
     DrawScreenQuad(*m_device);
     m_device->SetProgram(0);
-    // 0.502 tone-mapped: 0.502 / 1.502.
-    ExpectNear(BackBufferPixel(10, 10), {85, 85, 85, 255}, 1);
+    // 0.502 tone-mapped at exposure 1 (a gain of 0.913): c = 0.458, c (1 + c / 4) / (1 + c).
+    ExpectNear(BackBufferPixel(10, 10), {89, 89, 89, 255}, 1);
 
     std::unique_ptr<gfx::PixelShader> bright;
     ASSERT_TRUE(CompileShaderFromPackage(*m_device, "graphics/shaders/postProcessing.fx",

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "content/particle_system_link.h"
 #include "core/component_type.h"
@@ -95,6 +96,27 @@ class ParticleManagerTest : public ::testing::Test {
     package_fixture::ScratchFolder m_folder;
     ParticleSystemManager* manager = ParticleSystemManager::Instance();
 };
+
+// The nuke's flash lights the scene where it starts; no other system does, nor a flash
+// without a place.
+TEST(ParticleNukeLightTest, OnlyTheFlashAtAPlaceAsksForALight) {
+    package_fixture::ScratchFolder folder;
+    const auto package = package_fixture::MakePackage(
+        folder.Path(), "particles",
+        {{"nuke1.txt", "SystemName = nuke1\n"}, {"nuke3.txt", "SystemName = nuke3\n"}});
+    ParticleSystemManager* manager = ParticleSystemManager::Instance();
+    manager->LoadTemplates(package.string());
+    std::vector<Vector> lights;
+    manager->SetNukeLightHook([&lights](const Vector& at) { lights.push_back(at); });
+    const Vector where(10, 20, 30);
+    EXPECT_NE(manager->CreateParticleSystem("nuke1", &where), nullptr);
+    EXPECT_NE(manager->CreateParticleSystem("nuke3", nullptr), nullptr);
+    EXPECT_TRUE(lights.empty());
+    EXPECT_NE(manager->CreateParticleSystem("nuke3", &where), nullptr);
+    ASSERT_EQ(lights.size(), 1u);
+    EXPECT_EQ(lights[0].y, 20.0f);
+    ParticleSystemManager::DestroyInstance();
+}
 
 TEST_F(ParticleManagerTest, EveryDefinitionFileBecomesATemplateEvenOneThatFailsToParse) {
     ASSERT_EQ(manager->Templates().size(), 3u);

@@ -211,6 +211,33 @@ TEST_F(PostChainGlTest, BloomOffByKeyAndBackOnWhenAsked) {
     EXPECT_NE(rig.chain.Bloom(), nullptr);
 }
 
+// The tone map keeps a sunlit white, a half grey and a shade well apart (the lit city must
+// not crowd just under white), and depth of field, when it comes first and tone-maps as it
+// reads the scene, gives the picture the bloom's own tone-map pass gives.
+TEST_F(PostChainGlTest, ToneMappingKeepsTheLitRangeApartWhicheverPassDoesIt) {
+    struct Case {
+        u8 grey;
+        int low;
+        int high;
+    };
+    const Case cases[] = {{255, 200, 255}, {128, 100, 160}, {77, 60, 100}};
+    for (const Case& c : cases) {
+        Rgba pixels[2];
+        for (const bool depthOfFieldFirst : {false, true}) {
+            ChainRig rig(*m_device);
+            rig.LoopEffectsOff();
+            // Depth of field (effect 2) or the vertical blur (effect 3) alone.
+            rig.chain.Effects()[depthOfFieldFirst ? 2 : 3]->SetEnabledFlag(true);
+            rig.DrawScene(0xFF000000u | c.grey << 16 | c.grey << 8 | c.grey);
+            rig.Compose();
+            pixels[depthOfFieldFirst ? 1 : 0] = BackBufferPixel(30, 20);
+        }
+        EXPECT_GE(pixels[0].r, c.low) << int{c.grey};
+        EXPECT_LE(pixels[0].r, c.high) << int{c.grey};
+        ExpectNear(pixels[1], pixels[0], 2);
+    }
+}
+
 // A 4:3 back buffer of its own: black bars above and below the 16:10 band.
 TEST(PostChainLetterboxTest, AtFourToThreeTheBarsAreBlack) {
     setenv("SDL_VIDEODRIVER", "offscreen", 1);

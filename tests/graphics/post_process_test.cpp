@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/math_functions.h"
 #include "graphics/hdr_bloom.h"
 #include "graphics/post_process.h"
 #include "graphics/post_process_chain.h"
@@ -239,6 +240,18 @@ TEST_F(ChainEffects, DepthOfFieldTuningStepsAndSixTapsOfTheDisk) {
     frame.deferred = true;
     dof.SetParameters(nullptr);
     EXPECT_EQ(dof.GetEffect()->CurrentTechnique(), "DepthOfFieldDeferredTech");
+}
+
+// The depth image holds view distances and the focal distance is a depth buffer value: the
+// effect gets the projection's two terms that turn one into the other (z/w = a + b / w).
+TEST_F(ChainEffects, DepthOfFieldGetsTheDepthBufferTermsOfTheProjection) {
+    frame.projection = Math::MatrixPerspectiveFovLH(0.8f, 1.6f, 2.0f, 500.0f);
+    dof.SetParameters(nullptr);
+    const std::vector<float> scale = Values(dof, "depthScale");
+    ASSERT_EQ(scale.size(), 2u);
+    // At the near plane z/w is 0, at the far plane 1.
+    EXPECT_NEAR(scale[0] + scale[1] / 2.0f, 0.0f, 1e-5f);
+    EXPECT_NEAR(scale[0] + scale[1] / 500.0f, 1.0f, 1e-5f);
 }
 
 TEST_F(ChainEffects, OnlyDepthOfFieldAndThreeDeeOutsideSettingTwoApplyTheFade) {

@@ -341,6 +341,10 @@ void Device::CopyToWindow() {
     }
 }
 
+void Device::Finish() {
+    glFinish();
+}
+
 void Device::Present() {
     CopyToWindow();
     m_window.SwapBuffers();

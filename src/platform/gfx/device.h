@@ -159,6 +159,9 @@ class Device : public StateDevice {
     // the display's refresh, waits out the rest of the refresh period.
     void Present();
     const FramePacer& Pacer() const { return m_pacer; }
+    // Waits until every command given so far has run: for measuring what one pass costs,
+    // never in a frame that is not being measured.
+    void Finish();
     // The copy alone, leaving the window's back buffer filled (tests read it).
     void CopyToWindow();
 
