@@ -17,7 +17,7 @@ Place("Ground", 0, -0.5, 0)
 Place("InvisiblePlane", 0, 0, 0)
 
 -- The robot looks south, down the street, to where the mothership stops (z = -800).
-Place("Robot", 0, 6.75, -220)
+Place("Robot", -30, 6.75, -120)
 
 for z = -100, -1100, -100 do
     Place("BuildingApartment", -60, 20.5, z)
@@ -27,6 +27,9 @@ for z = -150, -1050, -200 do
     Place("BuildingHighrise", -110, 35, z)
     Place("BuildingHighrise", 110, 35, z)
 end
+
+-- An objective far behind the robot keeps the level's waves from starting.
+Place("BuildingApartmentObjective", 0, 20.5, 1500)
 
 -- It enters high over the street behind the robot.
 Place("AI-Boss-Fly-Mothership", 0, 200, 300)

@@ -7,8 +7,8 @@
 
 #include "PhysX/physx_process.h"
 #include "ai/ai_view_process.h"
-#include "ai/mothership_states.h"
 #include "ai/mothership_builder.h"
+#include "ai/mothership_states.h"
 #include "ai/unit_states.h"
 #include "animation/animation_process.h"
 #include "app/input_controls.h"
