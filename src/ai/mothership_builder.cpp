@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "PhysX/physx_component.h"
 #include "animation/composite_part.h"
 #include "core/asset_paths.h"
 #include "core/component.h"
@@ -11,6 +12,23 @@
 namespace {
 
 constexpr const char* kMothershipTube = "AI-Boss-Fly-MothershipTube";
+
+PhysXComponent* BodyOf(GameObject* object) {
+    return object != nullptr
+               ? dynamic_cast<PhysXComponent*>(object->GetComponent(ComponentType::Physics))
+               : nullptr;
+}
+
+// Every part answers to the base's physics id, so a blast that spares the base spares the
+// whole boss.
+void HangOn(GameObject* base, GameObject* part) {
+    PhysXComponent* const baseBody = BodyOf(base);
+    PhysXComponent* const partBody = BodyOf(part);
+    if (baseBody != nullptr && partBody != nullptr) {
+        partBody->SetId(baseBody->GetId());
+    }
+    AttachPart(base, part);
+}
 
 } // namespace
 
@@ -35,8 +53,8 @@ GameObject* CreateMothership(GameState& state) {
     if (base == nullptr) {
         return nullptr;
     }
-    AttachPart(base, state.CreateObject("AI-Boss-Fly-MothershipBFG"));
-    AttachPart(base, state.CreateObject("AI-Boss-Fly-MothershipBFGCore"));
+    HangOn(base, state.CreateObject("AI-Boss-Fly-MothershipBFG"));
+    HangOn(base, state.CreateObject("AI-Boss-Fly-MothershipBFGCore"));
     for (u32 i = 0; i < kMothershipTurrets; ++i) {
         GameObject* const turret = state.CreateObject("AI-Boss-Fly-MothershipTurret");
         if (turret == nullptr) {
@@ -48,10 +66,10 @@ GameObject* CreateMothership(GameState& state) {
             // The turret's own components were initialised when it was made.
             tube->Initialize();
         }
-        AttachPart(base, turret);
+        HangOn(base, turret);
     }
     for (u32 i = 0; i < kMothershipHatches; ++i) {
-        AttachPart(base, state.CreateObject("AI-Boss-Fly-MothershipHatch"));
+        HangOn(base, state.CreateObject("AI-Boss-Fly-MothershipHatch"));
     }
     return base;
 }

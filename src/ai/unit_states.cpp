@@ -6,6 +6,7 @@
 
 #include "ai/ai_view_component.h"
 #include "ai/ai_view_process.h"
+#include "ai/mothership_states.h"
 #include "ai/state.h"
 #include "ai/state_machine.h"
 #include "ai/unit_names.h"
@@ -712,4 +713,5 @@ void RegisterUnitStates() {
     RegisterStateFactory(STATE_CITIZEN_PANIC, &MakeStateOf<CitizenPanic_State>);
     RegisterStateFactory(STATE_CITIZEN_CARDBOARD_SPAWN, &MakeStateOf<CitizenCardSpawn_State>);
     RegisterStateFactory(STATE_CITIZEN_CARDBOARD_CALM, &MakeStateOf<CitizenCardCalm_State>);
+    RegisterMothershipStates();
 }

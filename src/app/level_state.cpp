@@ -8,11 +8,13 @@
 #include "PhysX/physx_process.h"
 #include "ai/ai_view_process.h"
 #include "ai/mothership_builder.h"
+#include "ai/mothership_states.h"
 #include "ai/unit_states.h"
 #include "animation/animation_process.h"
 #include "app/input_controls.h"
 #include "app/level_building_services.h"
 #include "app/level_unit_look.h"
+#include "app/mothership_links.h"
 #include "app/state_setup.h"
 #include "app/unit_audio.h"
 #include "audio/sound_instance.h"
@@ -133,6 +135,7 @@ void LevelState::AddProcesses() {
     AddProcess(logic, HANDLER_GAME_LOGIC_PROCESS);
     AddProcess(boost::shared_ptr<Process>(new TriggerProcess()), HANDLER_TRIGGER_PROCESS);
     RegisterUnitStates();
+    SetMothershipLinks(LevelMothershipLinks());
     auto* const ai = new AIViewProcess(m_tutorial);
     static LevelUnitLook look;
     ai->SetServices(&look, SoundPlayerUnitAudio(), SpawnPointComponentLink::Instance());

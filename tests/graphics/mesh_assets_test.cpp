@@ -77,6 +77,9 @@ TEST(MeshAssetsTest, AnimatedMeshesCarryTheirSetsAndSkins) {
     EXPECT_EQ(SetNames("assets/art/tank.X"), (Names{"Shoot", "tred_rotation"}));
     EXPECT_EQ(SetNames("assets/art/helicopter.X"), Names{"Idle"});
     EXPECT_EQ(SetNames("assets/art/mothership_base.X"), Names{"Idle"});
+    EXPECT_EQ(SetNames("assets/art/mothership_bfg.X"),
+              (Names{"Charge", "Idle", "Open", "Rest", "Retract", "Shoot"}));
+    EXPECT_EQ(SetNames("assets/art/mothership_hatch.X"), (Names{"Idle", "Spawn"}));
     EXPECT_EQ(SetNames("assets/art/ufo_boss.X"), Names{"Idle"});
     const Names citizen = SetNames("assets/art/citizen.X");
     ASSERT_FALSE(citizen.empty());

@@ -279,10 +279,22 @@ std::vector<AnimatedMesh> AnimatedMeshes() {
                        {{0, 2.6f, 0, 14, 0.2f, 1, 1}, 1}},
                       false,
                       {{"Idle", {{1, y, FullTurn(0.5f)}}}}});
+    // A stepped saucer 620 across: the hatches sit under the rim 72 below its centre, the
+    // turrets' tubes hang from the lower deck, and a ring of lights turns underneath.
     meshes.push_back({"mothership_base",
-                      {alien, dark},
-                      {{"Hull", -1, {0, 0, 0}}, {"Ring", 0, {0, -11, 0}}},
-                      {{{0, 0, 0, 120, 20, 120, 0}, 0}, {{0, -11, 0, 90, 2, 90, 1}, 1}},
+                      {alien, dark, glow},
+                      {{"Hull", -1, {0, 0, 0}}, {"Ring", 0, {0, -86, 0}}},
+                      {{{0, -35, 0, 620, 70, 620, 0}, 0},
+                       {{0, -77, 0, 430, 14, 430, 1}, 0},
+                       {{0, 15, 0, 470, 30, 470, 0}, 0},
+                       {{0, 45, 0, 300, 30, 300, 1}, 0},
+                       {{0, 72, 0, 150, 24, 150, 0}, 0},
+                       {{0, -35, 311, 240, 10, 3, 2}, 0},
+                       {{0, -35, -311, 240, 10, 3, 2}, 0},
+                       {{311, -35, 0, 3, 10, 240, 2}, 0},
+                       {{-311, -35, 0, 3, 10, 240, 2}, 0},
+                       {{0, -86, 0, 150, 4, 20, 2}, 1},
+                       {{0, -86, 0, 20, 4, 150, 2}, 1}},
                       false,
                       {{"Idle", {{1, y, FullTurn(20.0f)}}}}});
     meshes.push_back({"ufo_boss",

@@ -673,6 +673,7 @@ void WriteMesh(const fs::path& folder, const Mesh& mesh) {
 
 #include "animated_meshes.h"
 #include "vehicle_meshes.h"
+#include "mothership_meshes.h"
 
 std::vector<Mesh> Meshes() {
     const Material concrete{0.85f, 0.82f, 0.78f, 8.0f, "windows.png"};
@@ -725,12 +726,10 @@ std::vector<Mesh> Meshes() {
         {"citizen_cardboard", {{0.7f, 0.55f, 0.35f, 2.0f, ""}}, {{0, 0, 0, 1, 2, 0.2f, 0}}},
         {"medium_ufo", {alien, glow}, {{0, 0, 0, 12, 2, 12, 0}, {0, 1.8f, 0, 5, 2, 5, 1}}},
         {"ufo_child", {alien, glow}, {{0, 0, 0, 4, 1.5f, 4, 0}, {0, -1, 0, 1.5f, 0.5f, 1.5f, 1}}},
-        {"mothership_bfg", {alien, dark}, {{0, 0, 0, 10, 10, 30, 0}, {0, 0, 16, 6, 6, 4, 1}}},
-        {"mothership_bfg_core", {glow}, {{0, 0, 0, 8, 8, 8, 0}}},
+        {"mothership_bfg_core", {glow}, {{0, 0, 0, 30, 30, 30, 0}, {0, 0, 0, 36, 12, 12, 0}}},
         {"mothership_turret",
          {alien, dark},
-         {{0, 0, 0, 6, 4, 6, 0}, {0, 0, 4.5f, 1.5f, 1.5f, 5, 1}}},
-        {"mothership_hatch", {dark}, {{0, 0, 0, 10, 1, 10, 0}}},
+         {{0, 0, 0, 22, 14, 22, 0}, {0, -9, 0, 14, 4, 14, 1}, {0, -4, 16, 5, 5, 16, 1}}},
         // One unit long along x and centred: the renderer stretches it between a beam's ends
         // (with a negative x scale, so it is closed all round and shows from either side).
         {"laser_beam", {{1.0f, 0.3f, 0.2f, 1.0f, ""}}, {{0, 0, 0, 1, 0.3f, 0.3f, 0}}},
@@ -750,10 +749,15 @@ std::vector<Mesh> Meshes() {
     for (const char* name : kTubeNames) {
         const bool mothership = name[0] == 'm';
         const float length = mothership ? 30.0f : 10.0f;
-        meshes.push_back(
-            {name,
-             {dark},
-             {{0, 0, 0, mothership ? 2.0f : 0.8f, length, mothership ? 2.0f : 0.8f, 0}}});
+        const float width = mothership ? 6.0f : 0.8f;
+        // Short segments along the length, so the tube bends smoothly.
+        constexpr int kSegments = 12;
+        std::vector<Part> segments;
+        for (int i = 0; i < kSegments; ++i) {
+            const float centre = -length / 2 + length * (static_cast<float>(i) + 0.5f) / kSegments;
+            segments.push_back({0, centre, 0, width, length / kSegments, width, 0});
+        }
+        meshes.push_back({name, {dark}, segments});
     }
     AddVehicleMeshes(meshes);
     return meshes;
@@ -1396,6 +1400,9 @@ int main(int argc, char** argv) {
             WriteMesh(data / "art" / "meshes", mesh);
         }
         for (const AnimatedMesh& mesh : AnimatedMeshes()) {
+            WriteAnimatedMesh(data / "art" / "meshes", mesh);
+        }
+        for (const AnimatedMesh& mesh : mothership_content::MothershipMeshes()) {
             WriteAnimatedMesh(data / "art" / "meshes", mesh);
         }
         WriteUnitSphere(data / "art" / "meshes", {0.25f, 0.25f, 0.28f, 4.0f, ""});
