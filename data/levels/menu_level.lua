@@ -35,5 +35,5 @@ Place("BuildingApartment", -40, 20.5, -30)
 Place("BuildingHighrise", 45, 36, -50)
 Place("BuildingStore", -45, 6, 40)
 -- The menu's video plays on the drive-in screen behind the robot.
-Place("Drive-In Screen", -5, 0, 70)
+Place("Drive-In Screen", 45, 0, 50)
 

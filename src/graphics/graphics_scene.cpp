@@ -352,6 +352,11 @@ void GraphicsProcess::DrawMeshComponent(GraphicComponent& component) {
         pass.textureOverride = VideoManager::Instance()->GetTexture(kDriveInVideo);
     }
     component.DrawMeshSubsets(pass);
+    if (pass.textureOverride != nullptr) {
+        // The video's texture goes with the device's resources on a reset; the effect must
+        // not keep it for the next object, which may draw untextured.
+        effect.SetTexture("gTex", nullptr);
+    }
 }
 
 void GraphicsProcess::DrawSkinnedComponent(GraphicComponent& component) {

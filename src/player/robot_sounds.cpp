@@ -39,8 +39,7 @@ bool PunchImpact(const GameObject& other, const std::string& partType, i32 right
                  i32 leftPhase) {
     const auto* building =
         dynamic_cast<const StruckBuilding*>(other.GetComponent(ComponentType::Building));
-    if (building == nullptr || building->Loose() ||
-        partType.find("Arm") == std::string::npos) {
+    if (building == nullptr || building->Loose() || partType.find("Arm") == std::string::npos) {
         return false;
     }
     const auto striking = [](i32 phase) {

@@ -68,9 +68,8 @@ class SkinnedCitizen : public DeviceTest {
         std::vector<Float4x4> bones;
         for (u32 i = 0; i < skin.BoneCount(); ++i) {
             const Frame* frame = FindFrame(m_root, skin.m_bones[i].frame);
-            bones.push_back(Math::MatrixMultiply(skin.BoneOffset(i),
-                                                 frame != nullptr ? frame->m_combined
-                                                                  : Frame::kIdentity));
+            bones.push_back(Math::MatrixMultiply(
+                skin.BoneOffset(i), frame != nullptr ? frame->m_combined : Frame::kIdentity));
         }
         skin.UpdateSkinnedMesh(bones.data(), *m_container->m_mesh, *m_container->m_working_mesh);
         EXPECT_TRUE(m_container->m_working_mesh->IsDirty());

@@ -21,8 +21,7 @@ class RecordingAudio : public RobotAudio {
         preloaded.emplace_back(object.name, path);
         return true;
     }
-    void PlayLooping(GameObject& object, const std::string& path, f32 volume,
-                     u32 group) override {
+    void PlayLooping(GameObject& object, const std::string& path, f32 volume, u32 group) override {
         loops.emplace_back(object.name, path, volume, group);
     }
 
@@ -101,9 +100,8 @@ TEST_F(RobotSounds, TheRobotLoadsItsSoundsAndStartsItsHumOnce) {
         {"RobotBase", "./assets/sound fx/laser.mp3"}};
     EXPECT_EQ(audio.preloaded, preloads);
     ASSERT_EQ(audio.loops.size(), 1u);
-    EXPECT_EQ(audio.loops[0],
-              std::make_tuple(std::string("RobotBase"), std::string("./assets/sound fx/hum.mp3"),
-                              0.25f, 0u));
+    EXPECT_EQ(audio.loops[0], std::make_tuple(std::string("RobotBase"),
+                                              std::string("./assets/sound fx/hum.mp3"), 0.25f, 0u));
 }
 
 TEST_F(RobotSounds, WithoutASoundPlayerNothingIsLoadedOrStarted) {

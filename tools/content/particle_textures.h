@@ -29,15 +29,15 @@ void WriteParticleTextures(const fs::path& textures) {
     // A white-hot point with four short rays.
     RadialImage(textures / "spark.png", 32, 7, [](float d, float angle, float) {
         const float core = std::clamp(1.0f - d * 3.0f, 0.0f, 1.0f);
-        const float rays = std::pow(std::abs(std::cos(2.0f * angle)), 24.0f) *
-                           std::clamp(1.0f - d, 0.0f, 1.0f);
+        const float rays =
+            std::pow(std::abs(std::cos(2.0f * angle)), 24.0f) * std::clamp(1.0f - d, 0.0f, 1.0f);
         const float a = std::max(core, rays * 0.8f);
         return Colour{255, static_cast<std::uint8_t>(235 + 20 * core), 190, Alpha(a)};
     });
     // A ragged flame, yellow inside, red at its edge.
     RadialImage(textures / "fire.png", 64, 11, [](float d, float angle, float n) {
-        const float edge =
-            0.85f + 0.06f * std::sin(5.0f * angle) + 0.05f * std::sin(3.0f * angle + 1.0f) + 0.03f * n;
+        const float edge = 0.85f + 0.06f * std::sin(5.0f * angle) +
+                           0.05f * std::sin(3.0f * angle + 1.0f) + 0.03f * n;
         const float t = std::clamp(d / edge, 0.0f, 1.0f);
         const Colour c = Mix({255, 240, 160}, {230, 70, 20}, t);
         return Colour{c.r, c.g, c.b, Alpha((1.0f - t * t) * (0.8f + 0.2f * n))};
