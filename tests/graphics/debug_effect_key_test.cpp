@@ -46,7 +46,7 @@ TEST(DebugEffectKey, NPlaysTheDemolitionSoundOnceWhenAnInstanceComesBack) {
         if (!c.soundFound) {
             sound.m_missing[kDemolition] = true;
         }
-        root.RegisterHandler(HANDLER_SOUND_PROCESS, &sound);
+        sound.Bind(&root, HANDLER_SOUND_PROCESS);
         testing::internal::CaptureStdout();
         {
             GraphicsProcess graphics(nullptr, nullptr, 0, 1024.0f, 3);
