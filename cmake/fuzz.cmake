@@ -10,6 +10,10 @@ foreach(source IN LISTS fuzz_sources)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
   # The script target borrows the test stand-ins of tests/content, which use GoogleTest.
   target_link_libraries(${name} PRIVATE gorvane_content PkgConfig::LUA PkgConfig::TINYXML GTest::gtest)
+  # The mesh reader lives in the GL device layer.
+  if(name STREQUAL "fuzz_xfile")
+    target_link_libraries(${name} PRIVATE gorvane_platform_gfx)
+  endif()
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
   add_dependencies(fuzz_targets ${name})

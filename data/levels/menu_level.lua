@@ -34,4 +34,6 @@ Place("LightPost", 15, 6.1, 15)
 Place("BuildingApartment", -40, 20.5, -30)
 Place("BuildingHighrise", 45, 36, -50)
 Place("BuildingStore", -45, 6, 40)
+-- The menu's video plays on the drive-in screen behind the robot.
+Place("Drive-In Screen", 45, 0, 50)
 

@@ -11,6 +11,7 @@
 #include "app/intro_state.h"
 #include "app/level_state.h"
 #include "app/menu_state.h"
+#include "audio/sound_instance_control.h"
 #include "audio/sound_process.h"
 #include "content/parser_process.h"
 #include "core/game_object.h"
@@ -66,8 +67,10 @@ boost::shared_ptr<SoundProcess> GameEnvironment::PlatformSound() {
 
 boost::shared_ptr<GraphicsProcess>
 GameEnvironment::PlatformGraphics(window::Window& window, float shadowMapSize, u32 shadowMapCount) {
-    return boost::shared_ptr<GraphicsProcess>(
+    boost::shared_ptr<GraphicsProcess> graphics(
         new GraphicsProcess(&window, nullptr, 0, shadowMapSize, shadowMapCount));
+    graphics->SetSoundControl(SoundInstanceControl::Instance());
+    return graphics;
 }
 
 std::unique_ptr<GameState> GameEnvironment::PlatformState(StateKind kind, const std::string& name,

@@ -10,8 +10,10 @@
 #include "core/bounds.h"
 #include "core/component_type.h"
 #include "core/game_object.h"
+#include "graphics/graphic_component.h"
 #include "graphics/graphic_definition.h"
 #include "graphics/particle_system_cpu.h"
+#include "graphics/light.h"
 
 namespace {
 
@@ -31,8 +33,35 @@ ParticleSystemCPU* MarkerOf(GameObject* object) {
 
 } // namespace
 
+GraphicComponent* LevelBuildingServices::Graphic(GameObject* object) {
+    return object != nullptr
+               ? dynamic_cast<GraphicComponent*>(object->GetComponent(ComponentType::Graphic))
+               : nullptr;
+}
+
 bool LevelBuildingServices::HasGraphic(GameObject* object) {
     return object != nullptr && object->GetComponent(ComponentType::Graphic) != nullptr;
+}
+
+void LevelBuildingServices::SetDamageShade(GameObject* object, float shade) {
+    if (GraphicComponent* graphic = Graphic(object)) {
+        graphic->SetDamageShade(shade);
+    }
+}
+
+void LevelBuildingServices::SwitchOffLights(GameObject* object) {
+    if (object == nullptr) {
+        return;
+    }
+    const auto lights = object->components.find(ComponentType::Light);
+    if (lights == object->components.end()) {
+        return;
+    }
+    for (Component* component : lights->second) {
+        if (auto* light = dynamic_cast<Light*>(component)) {
+            light->m_enabled = false;
+        }
+    }
 }
 
 bool LevelBuildingServices::IsGraphicAnchored(GameObject* object) {

@@ -1,8 +1,8 @@
 #pragma once
 // What the level's buildings get from the layers above the city: their sounds (the objects'
 // sound players and the sound process's cache), whether an object has a graphic and whether
-// its definition anchors it, and the object's box for its footprint. Shades, lights,
-// particles and AI queries keep the city's defaults until those components exist.
+// its definition anchors it, its graphic (shaded by damage, broken into pieces), its lights,
+// and the object's box for its footprint. Particles and AI queries keep the city's defaults.
 #include <string>
 
 #include "city/building_services.h"
@@ -15,7 +15,10 @@ class LevelBuildingServices : public BuildingServices {
     LevelBuildingServices(SoundProcess* sound, ParserProcess* parser)
         : m_sound(sound), m_parser(parser) {}
 
+    GraphicComponent* Graphic(GameObject* object) override;
     bool HasGraphic(GameObject* object) override;
+    void SetDamageShade(GameObject* object, float shade) override;
+    void SwitchOffLights(GameObject* object) override;
     // The "Anchored" value of the object type's graphic definition (true without one).
     bool IsGraphicAnchored(GameObject* object) override;
     bool GetMeshBounds(GameObject* object, Vector* min, Vector* max) override;

@@ -145,8 +145,9 @@ void LevelState::AddProcesses() {
     const boost::shared_ptr<AnimationProcess> animation(new AnimationProcess());
     m_animation = animation.get();
     AddProcess(animation, HANDLER_ANIMATION_PROCESS);
-    AddProcess(boost::shared_ptr<Process>(new PlayerProcess(m_input, m_endless, m_tutorial)),
-               HANDLER_PLAYER_PROCESS);
+    auto* const players = new PlayerProcess(m_input, m_endless, m_tutorial);
+    players->m_audio = SoundPlayerRobotAudio();
+    AddProcess(boost::shared_ptr<Process>(players), HANDLER_PLAYER_PROCESS);
     AddProcess(boost::shared_ptr<Process>(new BuildingProcess(m_building_flag, m_endless)),
                HANDLER_BUILDING_PROCESS);
     AddProcess(boost::shared_ptr<Process>(new UIProcess(kLevelScreen, m_state_id, m_parser)),

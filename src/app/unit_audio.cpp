@@ -6,13 +6,20 @@
 #include "audio/sound_process.h"
 #include "core/component_type.h"
 #include "core/game_object.h"
+#include "player/robot_audio.h"
 
 namespace {
 
-class SoundPlayerAudio : public UnitAudio {
+class SoundPlayerAudio : public UnitAudio, public RobotAudio {
   public:
     bool Preload(GameObject& object, const std::string& path) override {
         return Load(object, path) != nullptr || PlayerOf(object) != nullptr;
+    }
+    void PlayLooping(GameObject& object, const std::string& path, f32 volume, u32 group) override {
+        if (SoundInstance* instance = PlayerInstance(object, path)) {
+            instance->m_group = group;
+            instance->Play(volume, true);
+        }
     }
     SoundInstance* PlayerInstance(GameObject& object, const std::string& path) override {
         SoundPlayer* const player = PlayerOf(object);
@@ -44,9 +51,17 @@ class SoundPlayerAudio : public UnitAudio {
     }
 };
 
+SoundPlayerAudio& SharedAudio() {
+    static SoundPlayerAudio audio;
+    return audio;
+}
+
 } // namespace
 
 UnitAudio* SoundPlayerUnitAudio() {
-    static SoundPlayerAudio audio;
-    return &audio;
+    return &SharedAudio();
+}
+
+RobotAudio* SoundPlayerRobotAudio() {
+    return &SharedAudio();
 }

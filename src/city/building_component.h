@@ -11,12 +11,15 @@
 #include "city/quadtree.h"
 #include "core/definition_component.h"
 #include "core/types.h"
+#include "player/struck_building.h"
 
 class BuildingProcess;
 class PhysXComponent;
 struct Collision;
 
-class BuildingComponent : public DefinitionComponent, public QuadtreeObject<BuildingComponent*> {
+class BuildingComponent : public DefinitionComponent,
+                          public QuadtreeObject<BuildingComponent*>,
+                          public StruckBuilding {
   public:
     // Shared by every building: scales all damage. Reset to 1 with every building process.
     static inline float s_damage_multiplier = 1.0f;
@@ -50,6 +53,7 @@ class BuildingComponent : public DefinitionComponent, public QuadtreeObject<Buil
     void UpdatePosition(const Vector& pos) { QuadtreeObject::UpdatePosition(pos, this); }
 
     PhysXComponent* Physics() const;
+    bool Loose() const override { return m_loose; }
     BuildingProcess* GetBuildingProcess() const { return m_building_process; }
 
     bool m_remove = false;

@@ -115,6 +115,10 @@ class GraphicComponent : public Component, public Allocator<GraphicComponent> {
     void SetSpecularPower(float power) { m_specular_power = power; }
     float GetHdrMultiplier() const { return m_hdr_multiplier; }
     void SetHdrMultiplier(float multiplier) { m_hdr_multiplier = multiplier; }
+    // Scales the object's brightness as it is drawn: the buildings darken it as they take
+    // damage and brighten a burning gas station.
+    float GetDamageShade() const { return m_damage_shade; }
+    void SetDamageShade(float shade) { m_damage_shade = shade; }
     void GetLocalBox(float out[6]) const;
     void SetLocalBox(const float values[6]);
     const BoxRecord& GetWorldBox() const { return m_world_box; }
@@ -206,6 +210,7 @@ class GraphicComponent : public Component, public Allocator<GraphicComponent> {
 
     float m_specular_power = 0.0f;
     float m_hdr_multiplier = 1.0f;
+    float m_damage_shade = 1.0f;
     u8 m_definition_flags[4] = {};
     std::string m_mesh_name;
 

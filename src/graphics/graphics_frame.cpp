@@ -10,6 +10,7 @@
 #include "core/message.h"
 #include "game/player_info.h"
 #include "graphics/graphics_process.h"
+#include "graphics/key_state.h"
 #include "graphics/object_effects.h"
 #include "graphics/particle_system_manager.h"
 #include "graphics/render_settings.h"
@@ -46,12 +47,8 @@ class StepTimer {
     std::chrono::steady_clock::time_point m_start;
 };
 
-bool Pressed(const InputState& input, u8 key) {
-    return input.m_keys[key] == INPUT_PRESSED;
-}
-bool Held(const InputState& input, u8 key) {
-    return input.m_keys[key] == INPUT_HELD;
-}
+using key_state::Held;
+using key_state::Pressed;
 
 void ReportSkyError(const std::string& text) {
     sys::ShowMessageBox("", text, sys::MessageBoxIcon::Error);

@@ -39,6 +39,7 @@ class Window;
 
 class GameObject;
 struct PhysicsInfo;
+class SoundControl;
 using CollisionMeshRequest =
     std::pair<std::vector<PhysicsInfo>*, std::pair<std::string, GameObject*>>;
 class GraphicComponent;
@@ -166,6 +167,9 @@ class GraphicsProcess : public ComponentProcess {
     const std::string& StatusText() const { return m_status_text; }
     GameObject* LevelObject() const { return m_level_object; }
     SoundInstance* StoredSoundInstance() const { return m_sound_instance; }
+    // Plays the sound instances the sound process hands the renderer (debug key N's); the
+    // shell sets it, without one they stay silent.
+    void SetSoundControl(SoundControl* control) { m_sound_control = control; }
     bool LevelEditorMode() const { return m_level_editor_mode != 0; }
     const InputState& GraphicsInput() const { return m_graphics_input; }
     const InputState& EditorInput() const { return m_editor_input; }
@@ -346,6 +350,7 @@ class GraphicsProcess : public ComponentProcess {
     u8 m_particle_emission_stopped = 0;
     GameObject* m_level_object = nullptr;
     SoundInstance* m_sound_instance = nullptr;
+    SoundControl* m_sound_control = nullptr;
     std::string m_status_text;
     std::vector<GraphicComponent*> m_graphic_components;
     u8 m_citizen_mesh_built = 0;

@@ -5,7 +5,9 @@
 
 #include "core/message.h"
 #include "core/vector.h"
+#include "game/sound_control.h"
 #include "graphics/graphics_process.h"
+#include "graphics/key_state.h"
 #include "graphics/particle_system_cpu.h"
 #include "graphics/particle_system_manager.h"
 #include "graphics/render_settings.h"
@@ -15,10 +17,9 @@ namespace {
 
 constexpr const char* kNukeScript = "./assets/particles/nuke.lua";
 constexpr const char* kDemolitionSound = "assets/sound fx/building_demolition_2.mp3";
+constexpr f32 kDemolitionVolume = 1.5f;
 
-bool Pressed(const InputState& input, u8 key) {
-    return input.m_keys[key] == INPUT_PRESSED;
-}
+using key_state::Pressed;
 
 } // namespace
 
@@ -71,6 +72,9 @@ void GraphicsProcess::HandleParticleEffectKeys() {
             m_sound_instance = nullptr;
             Message<std::string> sound(MSG_GET_SOUND_INSTANCE, std::string(kDemolitionSound));
             SendMessage(&sound, HANDLER_SOUND_PROCESS);
+            if (m_sound_instance != nullptr && m_sound_control != nullptr) {
+                m_sound_control->Play(m_sound_instance, kDemolitionVolume, false);
+            }
         }
     }
 }

@@ -6,6 +6,7 @@
 #include "core/stream_map.h"
 #include "graphics/film_effects.h"
 #include "graphics/graphics_process.h"
+#include "graphics/key_state.h"
 #include "graphics/render_settings.h"
 #include "graphics/sprite_batch.h"
 #include "graphics/sprite_component.h"
@@ -19,13 +20,8 @@ namespace {
 constexpr float kDebugTextSpeed = 50.0f;
 constexpr const char* kDebugText = "AABC";
 
-bool Down(const InputState& input, u8 key) {
-    return input.m_keys[key] == INPUT_PRESSED || input.m_keys[key] == INPUT_HELD;
-}
-
-bool Pressed(const InputState& input, u8 key) {
-    return input.m_keys[key] == INPUT_PRESSED;
-}
+using key_state::Down;
+using key_state::Pressed;
 
 } // namespace
 

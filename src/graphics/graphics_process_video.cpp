@@ -1,6 +1,7 @@
 // The renderer's videos on screen: the film leader and credits quad, the logo and menu
 // videos behind the sprites, and the logo video's debug key.
 #include "graphics/graphics_process.h"
+#include "graphics/key_state.h"
 #include "graphics/render_state_cache.h"
 #include "graphics/screen_quad.h"
 #include "graphics/video_manager.h"
@@ -32,7 +33,7 @@ void DrawVideoQuad(gfx::Device& device, const char* name) {
 
 void GraphicsProcess::HandleLogoVideoKey() {
     const InputState& input = m_graphics_input;
-    if (input.m_keys[input::key::V] != INPUT_PRESSED) {
+    if (!key_state::Pressed(input, input::key::V)) {
         return;
     }
     VideoManager* videos = VideoManager::Instance();

@@ -10,6 +10,7 @@
 #include "graphics/animation_map_operations.h"
 #include "graphics/graphic_component.h"
 #include "graphics/graphics_process.h"
+#include "graphics/key_state.h"
 #include "graphics/mesh_hierarchy.h"
 #include "graphics/object_effects.h"
 #include "graphics/render_settings.h"
@@ -26,9 +27,7 @@ namespace {
 constexpr const char* kDriveInScreen = "Drive-In Screen";
 constexpr const char* kDriveInVideo = "./assets/video/introscreen.avi";
 
-bool Pressed(const InputState& input, u8 key) {
-    return input.m_keys[key] == INPUT_PRESSED;
-}
+using key_state::Pressed;
 
 u8 Flip(u8 value) {
     return value != 0 ? 0 : 1;
@@ -346,18 +345,23 @@ void GraphicsProcess::SetObjectMatrices(gfx::Effect& effect, const Float4x4& wor
 void GraphicsProcess::DrawMeshComponent(GraphicComponent& component) {
     gfx::Effect& effect = *m_current_effect;
     SetObjectMatrices(effect, *component.GetWorldMatrix());
-    effect.SetFloat("hdr_multiplier", component.GetHdrMultiplier());
+    effect.SetFloat("hdr_multiplier", component.GetHdrMultiplier() * component.GetDamageShade());
     effect.SetFloat("gSpecularPower", SpecularPowerOf(component));
     GraphicDrawPass pass = ObjectPass();
     if (component.owner != nullptr && component.owner->name == kDriveInScreen) {
         pass.textureOverride = VideoManager::Instance()->GetTexture(kDriveInVideo);
     }
     component.DrawMeshSubsets(pass);
+    if (pass.textureOverride != nullptr) {
+        // The video's texture goes with the device's resources on a reset; the effect must
+        // not keep it for the next object, which may draw untextured.
+        effect.SetTexture("gTex", nullptr);
+    }
 }
 
 void GraphicsProcess::DrawSkinnedComponent(GraphicComponent& component) {
     gfx::Effect& effect = *m_current_effect;
-    effect.SetFloat("hdr_multiplier", component.GetHdrMultiplier());
+    effect.SetFloat("hdr_multiplier", component.GetHdrMultiplier() * component.GetDamageShade());
     effect.SetFloat("gSpecularPower", SpecularPowerOf(component));
     SetObjectMatrices(effect, component.GetCentreOffsetMatrix() * *component.GetWorldMatrix());
     const GraphicDrawPass pass = ObjectPass();

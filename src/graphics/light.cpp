@@ -6,6 +6,7 @@
 #include "core/math_functions.h"
 #include "core/stream_map.h"
 #include "game/input_state.h"
+#include "graphics/key_state.h"
 #include "platform/input/keys.h"
 
 namespace {
@@ -16,9 +17,7 @@ constexpr float kNukeLifetime = 7.0f;
 constexpr float kSunMinimumAmbient = 0.2f;
 constexpr float kKeyStep = 0.01f;
 
-bool Held(const InputState& input, u8 key) {
-    return input.m_keys[key] == INPUT_HELD;
-}
+using key_state::Held;
 
 ColorValue ReadColor(StreamMap& stream) {
     float v[4] = {};

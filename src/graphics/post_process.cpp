@@ -3,6 +3,7 @@
 #include <optional>
 #include <utility>
 
+#include "graphics/key_state.h"
 #include "platform/gfx/device.h"
 #include "platform/gfx/effect.h"
 #include "platform/gfx/texture.h"
@@ -67,11 +68,11 @@ bool PostProcess::IsEnabled() {
 }
 
 bool PostProcess::Pressed(u8 key) const {
-    return m_frame.input != nullptr && m_frame.input->m_keys[key] == INPUT_PRESSED;
+    return m_frame.input != nullptr && key_state::Pressed(*m_frame.input, key);
 }
 
 bool PostProcess::Held(u8 key) const {
-    return m_frame.input != nullptr && m_frame.input->m_keys[key] == INPUT_HELD;
+    return m_frame.input != nullptr && key_state::Held(*m_frame.input, key);
 }
 
 void PostProcess::SetStageTexture(gfx::Device* device, u32 stage, gfx::Texture* texture) const {

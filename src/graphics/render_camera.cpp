@@ -6,6 +6,7 @@
 
 #include "core/math_functions.h"
 #include "game/input_state.h"
+#include "graphics/key_state.h"
 #include "graphics/light.h"
 #include "platform/input/keys.h"
 
@@ -146,7 +147,7 @@ bool RenderCamera::IsBoxInFrustum(const BoxRecord& worldBox, FrustumFaceMemory& 
 
 void RenderCamera::UpdateFreeFly(const InputState& input, float dt) {
     float speed = dt * kFramesPerSecond * m_move_speed;
-    if (input.m_keys[input::key::LeftShift] == INPUT_HELD) {
+    if (key_state::Held(input, input::key::LeftShift)) {
         speed *= kRunFactor;
     }
     if (input.m_mouse_x != 0) {

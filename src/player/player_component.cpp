@@ -20,12 +20,12 @@
 #include "game/laser_beam_info.h"
 #include "game/projectile.h"
 #include "game/radial_force.h"
-#include "game/sound_cue.h"
 #include "graphics/particle_system_cpu.h"
 #include "platform/physics/types.h"
 #include "platform/system/crt_rand.h"
 #include "platform/system/log.h"
 #include "player/player_process.h"
+#include "player/robot_sounds.h"
 
 namespace {
 
@@ -126,6 +126,8 @@ void PlayerComponent::Initialize() {
         m_animation_controller = dynamic_cast<AnimationController*>(
             owner->GetComponent(ComponentType::AnimationController));
         m_sound_player = owner->GetComponent(ComponentType::SoundPlayer);
+        robot_sounds::Preload(Audio(), *owner, m_sound_player);
+        m_hum_pending = true;
     }
     if (m_animation_controller != nullptr) {
         m_animation_controller->SetAnimationSpeed("Idle", kIdleSpeed);
@@ -144,6 +146,10 @@ void PlayerComponent::ClearHighlights() {
 }
 
 void PlayerComponent::Update(float dt) {
+    if (m_hum_pending && owner != nullptr) {
+        m_hum_pending = false;
+        robot_sounds::StartHum(Audio(), *owner, m_sound_player);
+    }
     if (m_pending_animation_delay > 0.0f) {
         m_pending_animation_delay -= dt;
         if (m_pending_animation_delay <= 0.0f && m_animation_controller != nullptr) {
@@ -518,6 +524,7 @@ void PlayerComponent::Contact(const Collision& contact) {
         TakeDamage(0.5f);
         Blur(*this, 0.05f);
         Effect(*this, "ElectricSparks", contact.m_point);
+        PlayOnce(robot_sounds::kElectricalExplosion, robot_sounds::kElectricalExplosionVolume);
     }
 }
 
@@ -543,7 +550,7 @@ std::string PlayerComponent::MoneyText(double value) {
 
 namespace {
 
-constexpr const char* kStepSound = "./assets/sound fx/walk.mp3";
+constexpr const char* kStepSound = robot_sounds::kWalk;
 constexpr const char* kPunchSound = "assets/sound fx/punch.mp3";
 constexpr f32 kLandingFade = 0.05f;
 constexpr f32 kTapWindow = 0.4f;
@@ -593,10 +600,13 @@ PhysXComponent* PlayerComponent::Body() const {
                : nullptr;
 }
 
+RobotAudio* PlayerComponent::Audio() const {
+    const auto* players = dynamic_cast<const PlayerProcess*>(process);
+    return players != nullptr ? players->m_audio : nullptr;
+}
+
 void PlayerComponent::PlayOnce(const char* path, f32 volume) {
-    if (auto* cue = dynamic_cast<SoundCue*>(m_sound_player)) {
-        cue->PlayOnce(path, volume);
-    }
+    robot_sounds::PlayOnce(m_sound_player, path, volume);
 }
 
 void PlayerComponent::FadeCombatClips(f32 weight, f32 duration) {
@@ -1155,5 +1165,14 @@ void PlayerChildComponent::HandleMessage(BaseMessage* msg, u32 /*fromId*/) {
         damage(0.5f);
         Blur(*this, 0.05f);
         Effect(*this, "ElectricSparks", contact->m_point);
+        robot_sounds::PlayOnce(robot_sounds::SoundPlayerOf(robot),
+                               robot_sounds::kElectricalExplosion,
+                               robot_sounds::kElectricalExplosionVolume);
+    }
+    if (player != nullptr &&
+        robot_sounds::PunchImpact(*other, owner->name, player->m_right_punch.phase,
+                                  player->m_left_punch.phase)) {
+        robot_sounds::PlayOnce(robot_sounds::SoundPlayerOf(robot), robot_sounds::kPunchImpact,
+                               robot_sounds::kPunchImpactVolume);
     }
 }

@@ -20,6 +20,7 @@ class GameObject;
 class ParticleSystemCPU;
 class PhysXComponent;
 class PlayerProcess;
+class RobotAudio;
 struct Collision;
 
 // One arm's punch.
@@ -100,6 +101,9 @@ class PlayerComponent : public DefinitionComponent, public Allocator<PlayerCompo
     Quaternion m_grab_orientation;
     AnimationController* m_animation_controller = nullptr;
     Component* m_sound_player = nullptr;
+    // The engine hum starts on the first update: Initialize may run on the level loader's
+    // thread, and sounds are played on the main thread only.
+    bool m_hum_pending = false;
     ParticleSystemCPU* m_reply_particle_system = nullptr;
     GameObject* m_held_object = nullptr;
     GameObject* m_reply_object = nullptr;
@@ -166,6 +170,8 @@ class PlayerComponent : public DefinitionComponent, public Allocator<PlayerCompo
     PhysXComponent* Body() const;
     PhysXComponent* PartBody(u32 k) const;
     void PlayOnce(const char* path, f32 volume);
+    // The audio service of the owning player process, or null.
+    RobotAudio* Audio() const;
     void FadeCombatClips(f32 weight, f32 duration);
     void ChooseGroundClip(const Vector& move);
     // The upper body's turn toward the direction of the move.

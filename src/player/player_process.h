@@ -13,6 +13,7 @@
 
 class ControlsSource;
 class PlayerChildComponent;
+class RobotAudio;
 class PlayerComponent;
 
 // A camera sequence runs: the robot is posed by it and takes no damage.
@@ -52,6 +53,9 @@ class PlayerProcess : public ComponentListProcess {
     const bool m_endless;
     const bool m_tutorial;
     bool m_first_update = true;
+    // The audio service the robots load their sounds and start their hum through; the shell
+    // sets it, tests may leave it null.
+    RobotAudio* m_audio = nullptr;
 
   private:
     // The points a sequence starts and ends at, from the robot's own view.

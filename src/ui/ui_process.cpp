@@ -586,22 +586,62 @@ void UIProcess::ShowOptionPage(const std::string& element) {
     }
 }
 
-void UIProcess::MenuAction(const std::string& element) {
-    if (element.empty()) {
-        return;
-    }
+// The rows the menu and the pause screen share: the main column's toggles, options and quit
+// button, the quit question, the options list and the option pages. `home` is the column
+// the screens return to; the exposures are those a page opens and closes with.
+bool UIProcess::SharedAction(const std::string& element, const char* home, const char* quit,
+                             f32 pageExposure, f32 backExposure) {
     const std::string& screen = m_currentScreen;
-    if (screen == "Main") {
-        if (element == "PlayButton") {
-            ShowScreen("Main Play");
-        } else if (element == "FullscreenButton") {
+    if (screen == home) {
+        if (element == "FullscreenButton") {
             ToggleFullscreen();
         } else if (element == "3DButton") {
             ToggleThreeDee();
         } else if (element == "OptionsButton") {
             ShowScreen("Options");
         } else if (element == "QuitButton") {
-            ShowScreen("Main Quit");
+            ShowScreen(quit);
+        } else {
+            return false;
+        }
+    } else if (screen == quit) {
+        if (element == "ConfirmQuitButton") {
+            Send(MSG_GAME_QUIT, kGameId);
+        } else if (element == "DeconfirmQuitButton") {
+            ShowScreen(home);
+        }
+    } else if (screen == "Options") {
+        if (element == "OptionsReturnButton") {
+            ShowScreen(home);
+        } else if (ShowsOptionPage(element)) {
+            SetExposure(pageExposure);
+            ShowOptionPage(element);
+        }
+    } else if (screen == "Graphics Options" || screen == "Controls Options" ||
+               screen == "Sound Options" || screen == "Highscore Display") {
+        if (element == "CancelButton") {
+            SetExposure(backExposure);
+            ShowScreen("Options");
+        } else if (element == "DefaultButton") {
+            DefaultPage(screen);
+        } else if (element == "ApplyButton") {
+            ApplyPage(screen);
+        }
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void UIProcess::MenuAction(const std::string& element) {
+    if (element.empty() ||
+        SharedAction(element, "Main", "Main Quit", kMenuExposure, kMenuExposureBack)) {
+        return;
+    }
+    const std::string& screen = m_currentScreen;
+    if (screen == "Main") {
+        if (element == "PlayButton") {
+            ShowScreen("Main Play");
         } else if (element == "LevelEditorButton") {
             Send(MSG_GAME_SWITCH_STATE, std::string(kLevelEditorState), kGameId);
         }
@@ -615,38 +655,15 @@ void UIProcess::MenuAction(const std::string& element) {
         } else if (element == "TutorialButton") {
             SwitchToLevel(kTutorialLevel);
         }
-    } else if (screen == "Main Quit") {
-        if (element == "ConfirmQuitButton") {
-            Send(MSG_GAME_QUIT, kGameId);
-        } else if (element == "DeconfirmQuitButton") {
-            ShowScreen("Main");
-        }
-    } else if (screen == "Options") {
-        if (element == "OptionsReturnButton") {
-            ShowScreen("Main");
-        } else if (ShowsOptionPage(element)) {
-            SetExposure(kMenuExposure);
-            ShowOptionPage(element);
-        }
-    } else if (screen == "Graphics Options" || screen == "Controls Options" ||
-               screen == "Sound Options" || screen == "Highscore Display") {
-        if (element == "CancelButton") {
-            SetExposure(kMenuExposureBack);
-            ShowScreen("Options");
-        } else if (element == "DefaultButton") {
-            DefaultPage(screen);
-        } else if (element == "ApplyButton") {
-            ApplyPage(screen);
-        }
     }
 }
 
 void UIProcess::InGameAction(const std::string& element) {
-    if (element.empty()) {
+    if (element.empty() ||
+        SharedAction(element, "In-Game", "In-Game Quit", kInGameExposure, m_levelExposure)) {
         return;
     }
-    const std::string& screen = m_currentScreen;
-    if (screen == "In-Game") {
+    if (m_currentScreen == "In-Game") {
         if (element == "ReturnToGameButton") {
             Send(MSG_PAUSE_TRIGGER, false, kHandlerId);
         } else if (element == "ReturnToMenuButton") {
@@ -656,37 +673,6 @@ void UIProcess::InGameAction(const std::string& element) {
             SetExposure(kInGameExposure);
             ShowScreen("Controls Options");
             ShowControlsOptions();
-        } else if (element == "FullscreenButton") {
-            ToggleFullscreen();
-        } else if (element == "3DButton") {
-            ToggleThreeDee();
-        } else if (element == "OptionsButton") {
-            ShowScreen("Options");
-        } else if (element == "QuitButton") {
-            ShowScreen("In-Game Quit");
-        }
-    } else if (screen == "In-Game Quit") {
-        if (element == "ConfirmQuitButton") {
-            Send(MSG_GAME_QUIT, kGameId);
-        } else if (element == "DeconfirmQuitButton") {
-            ShowScreen("In-Game");
-        }
-    } else if (screen == "Options") {
-        if (element == "OptionsReturnButton") {
-            ShowScreen("In-Game");
-        } else if (ShowsOptionPage(element)) {
-            SetExposure(kInGameExposure);
-            ShowOptionPage(element);
-        }
-    } else if (screen == "Graphics Options" || screen == "Controls Options" ||
-               screen == "Sound Options" || screen == "Highscore Display") {
-        if (element == "CancelButton") {
-            SetExposure(m_levelExposure);
-            ShowScreen("Options");
-        } else if (element == "DefaultButton") {
-            DefaultPage(screen);
-        } else if (element == "ApplyButton") {
-            ApplyPage(screen);
         }
     }
 }

@@ -120,6 +120,9 @@ class UIProcess : public ComponentListProcess {
     // Shows the page an "Options" button opens.
     void ShowOptionPage(const std::string& element);
     void InGameAction(const std::string& element);
+    // The rows both action tables share; false when the element is none of them.
+    bool SharedAction(const std::string& element, const char* home, const char* quit,
+                      f32 pageExposure, f32 backExposure);
     // Any key or button pressed this frame moves the intro screen on to the next state.
     void AdvanceOnInput(const std::string& next);
     void TogglePause(bool howToPlay);

@@ -24,6 +24,7 @@
 #include "graphics/mesh_hierarchy.h"
 #include "graphics/render_settings.h"
 #include "platform/gfx/mesh.h"
+#include "support/graphic_stream.h"
 #include "support/package_fixture.h"
 
 namespace {
@@ -53,16 +54,8 @@ Frame Root {
 }
 )";
 
-struct Parameters {
-    std::string mesh = "assets/art/box.x";
-    std::string bump;
-    bool castShadow = true;
-    float hdr = 2.0f;
-    float specular = 16.0f;
-    bool red = false;
-    bool animated = false;
-    std::string breakable = "false";
-};
+using graphic_stream::GraphicStream;
+using graphic_stream::Parameters;
 
 Parameters WithMesh(const std::string& mesh) {
     Parameters p;
@@ -111,22 +104,6 @@ class GraphicComponentTest : public ::testing::Test {
     }
     static void ReopenArtPackage() {
         FilePackage::Get(GraphicsProcess::kArtPackage)->Open(GraphicsProcess::kArtPackage);
-    }
-
-    static StreamMap GraphicStream(const std::string& objectType, const Parameters& p) {
-        StreamMap stream;
-        stream.AddString("Object", objectType);
-        stream.AddString("Component", "Graphic");
-        stream.AddString("Mesh", p.mesh);
-        stream.AddString("Bump Map", p.bump);
-        stream.AddString("Specular Map", "");
-        stream.AddBool("Cast Shadow", p.castShadow);
-        stream.AddFloat("HDR Multiplier", p.hdr);
-        stream.AddFloat("Specular Power", p.specular);
-        stream.AddBool("Render Red", p.red);
-        stream.AddBool("Animated", p.animated);
-        stream.AddString("Breakable", p.breakable);
-        return stream;
     }
 
     // A component on a new object of the type.

@@ -4,23 +4,16 @@
 
 #include "core/stream_map.h"
 #include "graphics/graphic_definition.h"
+#include "support/graphic_stream.h"
 
 namespace {
 
-StreamMap NineParameters(const std::string& type) {
-    StreamMap stream;
-    stream.AddString("Object Type", type);
-    stream.AddString("Component Type", "Graphic");
-    stream.AddString("Mesh", "assets/art/building_block.X");
-    stream.AddString("Bump Map", "");
-    stream.AddString("Specular Map", "");
-    stream.AddBool("Cast Shadow", true);
-    stream.AddFloat("HDR Multiplier", 2.0f);
-    stream.AddFloat("Specular Power", 8.0f);
-    stream.AddBool("Render Red", false);
-    stream.AddBool("Animated", false);
-    stream.AddString("Breakable", "assets/art/building_block_broken.X");
-    return stream;
+graphic_stream::Parameters BlockParameters() {
+    graphic_stream::Parameters p;
+    p.mesh = "assets/art/building_block.X";
+    p.specular = 8.0f;
+    p.breakable = "assets/art/building_block_broken.X";
+    return p;
 }
 
 GraphicDefinition ReadAfterNames(StreamMap& stream) {
@@ -32,7 +25,7 @@ GraphicDefinition ReadAfterNames(StreamMap& stream) {
 }
 
 TEST(GraphicDefinition, WithoutTheTenthParameterTheObjectIsAnchored) {
-    StreamMap stream = NineParameters("BuildingStore");
+    StreamMap stream = graphic_stream::GraphicStream("BuildingStore", BlockParameters());
     const GraphicDefinition d = ReadAfterNames(stream);
     EXPECT_EQ(d.m_mesh, "assets/art/building_block.X");
     EXPECT_TRUE(d.m_cast_shadow);
@@ -43,8 +36,9 @@ TEST(GraphicDefinition, WithoutTheTenthParameterTheObjectIsAnchored) {
 
 TEST(GraphicDefinition, TheTenthParameterSaysWhetherTheObjectIsAnchored) {
     for (const bool anchored : {false, true}) {
-        StreamMap stream = NineParameters("BuildingBlock");
-        stream.AddBool("Anchored", anchored);
+        graphic_stream::Parameters p = BlockParameters();
+        p.anchored = anchored;
+        StreamMap stream = graphic_stream::GraphicStream("BuildingBlock", p);
         EXPECT_EQ(ReadAfterNames(stream).m_anchored, anchored);
     }
 }

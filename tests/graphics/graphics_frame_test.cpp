@@ -26,6 +26,7 @@
 #include "platform/system/message_box.h"
 #include "platform/window/window.h"
 #include "support/component_fixture.h"
+#include "support/graphic_stream.h"
 
 namespace {
 
@@ -291,19 +292,11 @@ TEST_F(GraphicsFrameDevice, TheStatusLineIsDrawnOverTheScene) {
 namespace {
 
 StreamMap BoxGraphic() {
-    StreamMap stream;
-    stream.AddString("Object", "Box");
-    stream.AddString("Component", "Graphic");
-    stream.AddString("Mesh", "assets/art/box.X");
-    stream.AddString("Bump Map", "");
-    stream.AddString("Specular Map", "");
-    stream.AddBool("Cast Shadow", true);
-    stream.AddFloat("HDR Multiplier", 1.0f);
-    stream.AddFloat("Specular Power", 8.0f);
-    stream.AddBool("Render Red", false);
-    stream.AddBool("Animated", false);
-    stream.AddString("Breakable", "false");
-    return stream;
+    graphic_stream::Parameters box;
+    box.mesh = "assets/art/box.X";
+    box.hdr = 1.0f;
+    box.specular = 8.0f;
+    return graphic_stream::GraphicStream("Box", box);
 }
 
 TEST_F(GraphicsFrameDevice, AComponentRemovedWhileScenesArePausedLeavesTheDrawLists) {

@@ -1,13 +1,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "PhysX/physics_level_fixture.h"
 #include "animation/animation_controller.h"
+#include "core/math_functions.h"
 #include "game/input_state.h"
 #include "player/player_component.h"
 #include "player/player_process.h"
 #include "player_level_fixture.h"
+#include "robot_moves_fixture.h"
 
 namespace {
 
@@ -127,6 +132,118 @@ TEST_F(RobotOnThePlane, WalksForwardThenJumpsAndLands) {
     EXPECT_GT(highest, 10.0f);
     EXPECT_FALSE(player->m_jumping);
     EXPECT_NEAR(robot->position.y, 6.75f, 1.0f);
+}
+
+} // namespace
+
+namespace {
+
+// The robot on the plane with its six parts; the right arm has a real body of its own (no
+// gravity, so it stays where the test puts it) and the level makes the flying arm in the
+// same world.
+class PunchesOnThePlane : public RobotOnThePlane {
+  protected:
+    PunchesOnThePlane() {
+        for (const char* side : {"Right", "Left"}) {
+            for (const char* phase : {" Punch Charge", " Punch Release", " Punch Rest"}) {
+                const std::string name = std::string(side) + phase;
+                animation.m_animations[name] = player_level::StillClip(name, 0.2f);
+            }
+        }
+        const char* const names[PlayerComponent::kPartCount] = {
+            "RobotBody", "RobotHead", "RobotRightArm", "RobotLeftArm", "RobotLeg", "RobotLeg"};
+        for (u32 k = 0; k < PlayerComponent::kPartCount; ++k) {
+            GameObject* part = nullptr;
+            if (k == kRightArm) {
+                physics_level::Record record;
+                record.extents = Vector(1.0f, 1.0f, 1.0f);
+                part = Make(names[k], record, robot->position + Vector(0.0f, -2.75f, -6.5f));
+                Body(part)->SetGravityEnabled(false);
+            } else {
+                // Kept with the level's objects, which outlive the robot's own teardown.
+                objects.push_back(std::make_unique<GameObject>(names[k]));
+                part = objects.back().get();
+                part->id = nextId++;
+                part->SetRouterParent(&root);
+                part->position = robot->position;
+            }
+            part->parentObject = robot;
+            robot->childObjects.push_back(part);
+        }
+        levelState.answer = [this](BaseMessage* msg, u32) {
+            if (msg->type == MSG_LEVEL_CREATE_OBJECT) {
+                physics_level::Record record;
+                record.extents = Vector(1.0f, 1.0f, 2.0f);
+                // Made far from everything, then placed at the real arm by the robot.
+                flyingArm =
+                    Make(msg->ValueOr<std::string>(""), record, Vector(0.0f, 200.0f, 500.0f));
+                Message<GameObject*> made(MSG_LEVEL_OBJECT_CREATED, flyingArm);
+                player->HandleMessage(&made, HANDLER_LEVEL_STATE);
+            }
+        };
+        bullets.answer = [this](BaseMessage* msg, u32) {
+            if (msg->type == MSG_BULLET_VALID) {
+                Message<bool> reply(MSG_BULLET_VALID, true);
+                player->HandleMessage(&reply, HANDLER_BULLET_PROCESS);
+            }
+        };
+        root.RegisterHandler(HANDLER_LEVEL_STATE, &levelState);
+        root.RegisterHandler(HANDLER_BULLET_PROCESS, &bullets);
+        player->m_power_level = 7;
+    }
+
+    ~PunchesOnThePlane() override {
+        root.RemoveHandler(&levelState);
+        root.RemoveHandler(&bullets);
+    }
+
+    // Presses Punch for one frame, then runs until the right punch reaches the phase.
+    bool PunchUntil(i32 phase, int frames) {
+        controls.bound.m_controls[CONTROL_PUNCH] = INPUT_PRESSED;
+        Run(1);
+        controls.bound.m_controls[CONTROL_PUNCH] = INPUT_UP;
+        for (int i = 0; i < frames && player->m_right_punch.phase != phase; ++i) {
+            Run(1);
+        }
+        return player->m_right_punch.phase == phase;
+    }
+
+    static constexpr u32 kRightArm = 2;
+    robot_moves::Answering levelState;
+    robot_moves::Answering bullets;
+    GameObject* flyingArm = nullptr;
+};
+
+TEST_F(PunchesOnThePlane, APunchNextToABoxPushesTheBoxAndTheArmFeelsTheContact) {
+    physics_level::Record crate;
+    crate.extents = Vector(2.0f, 2.0f, 2.0f);
+    GameObject* box = Make("Crate", crate, Vector(0.0f, 2.0f, -8.0f));
+    GameObject* arm = robot->childObjects[kRightArm];
+    auto& boxHeard = Listen(box);
+    auto& armHeard = Listen(arm);
+    const Vector boxStart = box->position;
+
+    ASSERT_TRUE(PunchUntil(PunchState::kRest, 120));
+    Run(5);
+    const auto heard = [](const component_fixture::MessageRecorder& r, u32 type) {
+        const auto types = r.Types();
+        return std::find(types.begin(), types.end(), type) != types.end();
+    };
+    EXPECT_TRUE(heard(boxHeard, MSG_PHYSICS_FORCE));
+    EXPECT_TRUE(heard(armHeard, MSG_PHYSICS_COLLISION));
+    // Pushed away from the robot.
+    EXPECT_LT(box->position.z, boxStart.z);
+}
+
+TEST_F(PunchesOnThePlane, TheRocketArmLeavesAtAboutEightHundredUnitsASecond) {
+    // Both the velocity write and the push of 400 along the aim act in the first step.
+    controls.bound.m_left_control = 1;
+    ASSERT_TRUE(PunchUntil(PunchState::kRocketFlight, 240));
+    ASSERT_NE(flyingArm, nullptr);
+    Step(1);
+    EXPECT_NEAR(flyingArm->velocity.Length(), 800.0f, 20.0f);
+    const Vector aim = Math::Vec3Normalize(player->m_camera_target - player->m_camera_eye);
+    EXPECT_GT(Math::Vec3Dot(Math::Vec3Normalize(flyingArm->velocity), aim), 0.99f);
 }
 
 } // namespace

@@ -355,6 +355,8 @@ void WriteSurfaceTextures(const fs::path& textures) {
     WritePng(textures / "smoke.png", smoke);
 }
 
+#include "particle_textures.h"
+
 // --- DDS and BMP textures ---
 
 void PutWord(std::string& out, std::uint32_t value) {
@@ -653,23 +655,30 @@ const char* const kIdentityMatrixText =
     "1.000000,0.000000,0.000000,0.000000,0.000000,1.000000,0.000000,0.000000,"
     "0.000000,0.000000,1.000000,0.000000,0.000000,0.000000,0.000000,1.000000;;";
 
-// A text .X file with one frame holding one mesh made of boxes.
-void WriteMesh(const fs::path& folder, const Mesh& mesh) {
+// A text .X file with one frame holding one mesh.
+void WriteMeshFile(const fs::path& folder, const char* name, const Geometry& geometry,
+                   const std::vector<Material>& materials) {
     fs::create_directories(folder);
-    const fs::path path = folder / (std::string(mesh.name) + ".x");
+    const fs::path path = folder / (std::string(name) + ".x");
     std::FILE* file = std::fopen(path.string().c_str(), "w");
     if (file == nullptr) {
         Fail("cannot write " + path.string());
     }
-    std::fprintf(file, "xof 0303txt 0032\n\nFrame %s {\n FrameTransformMatrix {\n", mesh.name);
+    std::fprintf(file, "xof 0303txt 0032\n\nFrame %s {\n FrameTransformMatrix {\n", name);
     std::fprintf(file, "  %s\n }\n", kIdentityMatrixText);
-    WriteMeshObject(file, std::string(mesh.name) + "Mesh", BoxGeometry(mesh.parts, mesh.tile),
-                    mesh.materials);
+    WriteMeshObject(file, std::string(name) + "Mesh", geometry, materials);
     std::fputs("}\n", file);
     if (std::fclose(file) != 0) {
         Fail("cannot write " + path.string());
     }
 }
+
+// One mesh made of boxes.
+void WriteMesh(const fs::path& folder, const Mesh& mesh) {
+    WriteMeshFile(folder, mesh.name, BoxGeometry(mesh.parts, mesh.tile), mesh.materials);
+}
+
+#include "drive_in_screen.h"
 
 #include "animated_meshes.h"
 #include "vehicle_meshes.h"
@@ -1392,6 +1401,7 @@ int main(int argc, char** argv) {
         WriteEnvironment(data / "art" / "textures");
         WriteNoiseVolume(data / "art" / "textures");
         WriteSmokePuff(data / "art" / "textures");
+        WriteParticleTextures(data / "art" / "textures");
         WriteGrid(data / "art" / "textures");
         if (!WriteFilmGrain(data / "art")) {
             Fail("cannot write the film grain");
@@ -1406,6 +1416,7 @@ int main(int argc, char** argv) {
             WriteAnimatedMesh(data / "art" / "meshes", mesh);
         }
         WriteUnitSphere(data / "art" / "meshes", {0.25f, 0.25f, 0.28f, 4.0f, ""});
+        WriteDriveInScreen(data / "art" / "meshes");
         WriteAnimations(data / "art" / "animations");
         WriteSounds(data / "sounds");
         WriteVideos(data / "video");
