@@ -20,6 +20,7 @@
 #include "core/message_router.h"
 #include "game/player_info.h"
 #include "graphics/graphics_process.h"
+#include "graphics/render_settings.h"
 #include "platform/window/window.h"
 
 namespace {
@@ -173,6 +174,23 @@ void BM_CityFrame(benchmark::State& state) {
     state.counters["fps"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_CityFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
+
+// The same frame in the forward path, and in the deferred path without shadow maps.
+void BM_CityFramePath(benchmark::State& state) {
+    const RenderSettings kept = g_render_settings;
+    g_render_settings.deferred = static_cast<u8>(state.range(0));
+    g_render_settings.shadows = static_cast<u8>(state.range(1));
+    BM_CityFrame(state);
+    g_render_settings = kept;
+}
+BENCHMARK(BM_CityFramePath)
+    ->ArgNames({"deferred", "shadows"})
+    ->Args({0, 1})
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(3.0);
 
 } // namespace
 

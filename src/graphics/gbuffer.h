@@ -81,6 +81,11 @@ class GBuffer {
     // The unit sphere, drawn with the bound program.
     void DrawSphere();
 
+    // Targets and effect in place: the deferred path can draw.
+    bool Ready() const {
+        return m_effect != nullptr && m_normal_diffuse != nullptr &&
+               m_position_specular != nullptr && m_light != nullptr;
+    }
     gfx::Effect* LightingEffect() const { return m_effect.get(); }
     gfx::Texture* NormalDiffuse() const { return m_normal_diffuse.get(); }
     gfx::Texture* PositionSpecular() const { return m_position_specular.get(); }

@@ -57,6 +57,10 @@ void GraphicsProcess::CreateDeferredResources() {
     m_gbuffer->LoadLightingEffect(kArtPackage);
 }
 
+bool GraphicsProcess::DeferredReady() const {
+    return m_gbuffer != nullptr && m_gbuffer->Ready();
+}
+
 void GraphicsProcess::RenderShadowMaps() {
     Light* sun = m_lights.MainLight();
     if (m_shadow_maps == nullptr || sun == nullptr) {

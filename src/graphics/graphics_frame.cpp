@@ -263,7 +263,7 @@ void GraphicsProcess::DrawFrame(bool filmPlaying) {
     device.SetTransform(gfx::TransformKind::View, view.m);
     const Float4x4 viewProjection = view * m_render_camera.m_projection;
     // Without its targets the deferred path cannot draw: the forward path stands in.
-    const bool forward = settings.deferred == 0 || GetGBuffer() == nullptr;
+    const bool forward = settings.deferred == 0 || !DeferredReady();
     if (forward && settings.editorOff != 0) {
         RenderSkyDepthBuffer(viewProjection);
     }

@@ -264,6 +264,8 @@ class GraphicsProcess : public ComponentProcess {
     // Shadows and the deferred path (graphics/graphics_deferred.cpp). Null without a device.
     ShadowMaps* GetShadowMaps() const { return m_shadow_maps.get(); }
     GBuffer* GetGBuffer() const { return m_gbuffer.get(); }
+    // The G-buffer's targets and the lighting effect are there.
+    bool DeferredReady() const;
     // The sun's split maps from the frame's draw lists; skipped without casters.
     void RenderShadowMaps();
     // Targets 0 and 1 to the G-buffer, cleared, with the back buffer's depth.

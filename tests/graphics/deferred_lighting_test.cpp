@@ -63,10 +63,10 @@ TEST(DeferredLighting, TheLightImageIsLetterboxedToSixteenTen) {
         float top, bottom;
     };
     const Case cases[] = {
-        {1280, 800, false, -0.5f, 799.5f},   // 16:10 fills the window
-        {1920, 1080, false, -0.5f, 1079.5f}, // wider: no bars
-        {1024, 768, true, 63.5f, 703.5f},    // 4:3: bars of 64 rows, cleared first
-        {1500, 1000, false, 30.5f, 968.5f},  // 1.5: bars, no clear
+        {1280, 800, false, -0.5f, 799.5f},    // 16:10 fills the window
+        {1920, 1080, false, -0.5f, 1079.5f},  // wider: no bars
+        {1024, 768, true, 63.5f, 703.5f},     // 4:3: bars of 64 rows, cleared first
+        {1500, 1000, false, 30.75f, 968.25f}, // 1.5: bars, no clear
     };
     for (const Case& c : cases) {
         const deferred::PresentLayout layout = deferred::LayoutFor(c.w, c.h);

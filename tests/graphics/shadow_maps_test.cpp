@@ -42,7 +42,7 @@ TEST(ShadowSplits, TheSplitBoxHasAFortyFiveDegreeFieldAtSixteenTen) {
 
 TEST(ShadowSplits, WhoMayCastIntoASplit) {
     using shadow::CasterState;
-    const float fog = 400.0f;
+    constexpr float fog = 400.0f;
     CasterState caster;
     caster.definitionCastsShadow = true;
     caster.castShadow = true;
@@ -131,7 +131,7 @@ TEST(ShadowCrop, AFlatSplitKeepsItsMatrix) {
     EXPECT_FALSE(shadow::ComputeCropMatrix(Math::MatrixIdentity(),
                                            Box({1.0f, 1.0f, 0.5f}, {1.0f, 4.0f, 0.9f})));
     EXPECT_FALSE(shadow::ComputeCropMatrix(Math::MatrixIdentity(),
-                                           Box({1.0f, 1.0f, 0.5f}, {4.0f, 4.0f, 0.0f})));
+                                           Box({1.0f, 1.0f, -0.5f}, {4.0f, 4.0f, -0.2f})));
 
     ShadowMaps maps(nullptr, 512.0f, 2);
     Light sun(true, Light::kSunName, SunLightRecord());
