@@ -199,6 +199,9 @@ void ShadowMaps::Render(const Light& sun, const RenderCamera& camera,
     if (m_device == nullptr || m_effect == nullptr) {
         return;
     }
+    // The casters draw with clockwise culling; the passes after them expect the cull mode
+    // they had, so it goes back when the maps are done.
+    const u32 cullMode = RenderStateCache::Get(*m_device, gfx::kRsCullMode);
     RenderStateCache::Set(*m_device, gfx::kRsCullMode, gfx::kCullCw);
     RenderStateCache::Set(*m_device, gfx::kRsStencilEnable, 1);
     const Float4x4 sunViewProjection = sun.m_shadow_view * sun.m_shadow_projection;
@@ -223,6 +226,7 @@ void ShadowMaps::Render(const Light& sun, const RenderCamera& camera,
         m_rendered[i] = true;
     }
     RenderStateCache::Set(*m_device, gfx::kRsStencilEnable, 0);
+    RenderStateCache::Set(*m_device, gfx::kRsCullMode, cullMode);
 }
 
 void ShadowMaps::RenderSplit(u32 split, const Float4x4& viewProjection,
