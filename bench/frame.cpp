@@ -24,6 +24,7 @@
 #include "game/player_info.h"
 #include "graphics/graphics_process.h"
 #include "platform/gfx/device.h"
+#include "graphics/render_settings.h"
 #include "platform/window/window.h"
 
 namespace {
@@ -214,6 +215,23 @@ void BM_CityFramePasses(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_CityFramePasses)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
+
+// The same frame in each path, with and without the shadow maps.
+void BM_CityFramePath(benchmark::State& state) {
+    const RenderSettings kept = g_render_settings;
+    g_render_settings.deferred = static_cast<u8>(state.range(0));
+    g_render_settings.shadows = static_cast<u8>(state.range(1));
+    BM_CityFrame(state);
+    g_render_settings = kept;
+}
+BENCHMARK(BM_CityFramePath)
+    ->ArgNames({"deferred", "shadows"})
+    ->Args({1, 1})
+    ->Args({1, 0})
+    ->Args({0, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(3.0);
 
 } // namespace
 

@@ -90,6 +90,7 @@ void GraphicsProcess::Update(float dt) {
     }
     const auto now = std::chrono::steady_clock::now();
     m_real_dt = std::min(kMaxRealDt, std::chrono::duration<float>(now - m_last_frame).count());
+    m_frame_dt = dt;
     m_last_frame = now;
 
     m_motion_blur_timer -= dt;
@@ -270,12 +271,19 @@ void GraphicsProcess::DrawFrame(bool filmPlaying) {
     const Float4x4& view = m_render_camera.OrthonormalizeUp();
     device.SetTransform(gfx::TransformKind::View, view.m);
     const Float4x4 viewProjection = view * m_render_camera.m_projection;
-    const bool forward = settings.deferred == 0;
+    // Without its targets the deferred path cannot draw: the forward path stands in.
+    const bool forward = settings.deferred == 0 || !DeferredReady();
     if (forward && settings.editorOff != 0) {
         RenderSkyDepthBuffer(viewProjection);
         MarkPass(m_probe, "depth image");
     }
     device.SetTransform(gfx::TransformKind::Projection, m_render_camera.m_projection.m);
+    if (settings.shadows != 0 && !filmPlaying && settings.sceneUpdate != 0) {
+        RenderShadowMaps();
+    }
+    if (!forward) {
+        BindGBuffer();
+    }
 
     // The forward path draws its scene into the chain's target when the chain composes it.
     const bool throughChain = forward && m_post_chain != nullptr && settings.editorOff != 0;
@@ -309,6 +317,9 @@ void GraphicsProcess::DrawFrame(bool filmPlaying) {
         m_post_chain->EndSceneTarget();
         device.SetBackBufferTarget();
         ComposeFinalImage(nullptr, nullptr, filmPlaying);
+    }
+    if (!forward) {
+        FinishDeferredFrame(filmPlaying);
     }
     device.SetBackBufferTarget();
     if (filmPlaying) {

@@ -16,6 +16,7 @@
 #include "core/worker_pool.h"
 #include "graphics/animation_map_operations.h"
 #include "graphics/film_effects.h"
+#include "graphics/gbuffer.h"
 #include "graphics/object_effects.h"
 #include "graphics/particle_system_cpu.h"
 #include "graphics/particle_system_manager.h"
@@ -24,9 +25,11 @@
 #include "graphics/render_state_cache.h"
 #include "graphics/render_target_desc.h"
 #include "graphics/screenshot.h"
+#include "graphics/shadow_maps.h"
 #include "graphics/sky.h"
 #include "graphics/sprite_batch.h"
 #include "graphics/sprite_component.h"
+#include "graphics/start_error.h"
 #include "graphics/text_graphic.h"
 #include "graphics/text_graphic_manager.h"
 #include "graphics/vertical_lines.h"
@@ -143,6 +146,8 @@ GraphicsProcess::~GraphicsProcess() {
     VideoManager::DestroyInstance();
     // GL objects go while the context is still there.
     m_post_chain.reset();
+    m_gbuffer.reset();
+    m_shadow_maps.reset();
     m_sky.reset();
     m_fonts.Release();
     m_meshes.Clear();
@@ -172,6 +177,7 @@ bool GraphicsProcess::CreateDevice(window::Window* window) {
             LoadObjectTechniques();
             LoadDepthBufferTechnique();
             CreatePostProcessChain();
+            CreateDeferredResources();
         }
     }
     CreateSceneObjects();
@@ -239,6 +245,12 @@ void GraphicsProcess::ReleaseDeviceResources() {
     if (m_post_chain != nullptr) {
         m_post_chain->OnLostDevice();
     }
+    if (m_shadow_maps != nullptr) {
+        m_shadow_maps->OnLostDevice();
+    }
+    if (m_gbuffer != nullptr) {
+        m_gbuffer->ReleaseTargets();
+    }
 }
 
 void GraphicsProcess::RestoreDeviceResources() {
@@ -246,6 +258,14 @@ void GraphicsProcess::RestoreDeviceResources() {
         // The back buffer may have a new size.
         m_post_chain->Resize();
         m_post_chain->OnResetDevice();
+    }
+    if (m_shadow_maps != nullptr) {
+        m_shadow_maps->OnResetDevice();
+    }
+    // A new size or a new precision setting takes effect here.
+    if (m_gbuffer != nullptr &&
+        !m_gbuffer->CreateTargets(g_render_settings.normalDeferredShaderQuality != 0)) {
+        ShowGraphicsStartError();
     }
     VideoManager::Instance()->ReloadAll(m_device.get());
 }

@@ -54,6 +54,8 @@ class WorkerPool;
 struct GraphicDrawPass;
 class FilmBurn;
 class FilmDust;
+class GBuffer;
+class ShadowMaps;
 class SpriteBatch;
 class SpriteComponent;
 class TextGraphic;
@@ -265,12 +267,39 @@ class GraphicsProcess : public ComponentProcess {
     // Hears each drawing step of the frame and each pass of the post chain (benchmarks).
     void SetPassProbe(PassProbe probe);
 
+    // Shadows and the deferred path (graphics/graphics_deferred.cpp). Null without a device.
+    ShadowMaps* GetShadowMaps() const { return m_shadow_maps.get(); }
+    GBuffer* GetGBuffer() const { return m_gbuffer.get(); }
+    // The G-buffer's targets and the lighting effect are there.
+    bool DeferredReady() const;
+    // The sun's split maps from the frame's draw lists; skipped without casters.
+    void RenderShadowMaps();
+    // Targets 0 and 1 to the G-buffer, cleared, with the back buffer's depth.
+    void BindGBuffer();
+    // The sun with its split shadows over the whole G-buffer into the light target.
+    void RenderShadowedLight(float dt);
+    void RenderGlobalIllumination(float dt, bool shadows, float multiplier);
+    void RenderFoggedObjects();
+    void RenderSimpleObjects();
+    void RenderLocalIllumination();
+    // The light target straight onto the bound back buffer, letterboxed to 16:10.
+    void PresentLightTarget();
+
   private:
     // The frame's steps, in the order Update runs them.
     void ApplyDebugKeys(float dt);
     void UpdateScene(float dt, bool filmPlaying);
     void UpdateCamera(float dt);
     void DrawFrame(bool filmPlaying);
+    // Deferred steps after the scene is in the G-buffer: the lights, the objects drawn over
+    // it, the particles, then the light image to the back buffer.
+    void FinishDeferredFrame(bool filmPlaying);
+    void CreateDeferredResources();
+    // The forward techniques' split maps on stages 0 to N-1, their sampler states kept
+    // for RestoreShadowSamplers.
+    void BindShadowMapsForward(gfx::Effect& effect);
+    void SaveShadowSamplers();
+    void RestoreShadowSamplers();
     // The forward path's depth image: the sky's far depth, then the objects'.
     void RenderSkyDepthBuffer(const Float4x4& viewProjection);
     // The camera and the sun; with a device also the sky and the fonts.
@@ -404,4 +433,9 @@ class GraphicsProcess : public ComponentProcess {
     u32 m_depth_objects_skipped = 0;
     FrameTimings m_timings;
     PassProbe m_probe;
+
+    std::unique_ptr<ShadowMaps> m_shadow_maps;
+    std::unique_ptr<GBuffer> m_gbuffer;
+    float m_frame_dt = 0.0f;
+    u32 m_saved_shadow_samplers[4][6] = {};
 };

@@ -15,6 +15,7 @@
 #include "graphics/object_effects.h"
 #include "graphics/render_settings.h"
 #include "graphics/render_state_cache.h"
+#include "graphics/shadow_maps.h"
 #include "graphics/video_manager.h"
 #include "platform/gfx/device.h"
 #include "platform/gfx/effect.h"
@@ -180,10 +181,13 @@ void GraphicsProcess::BuildDrawLists(float) {
     m_objects_culled = m_objects_seen - static_cast<u32>(m_park.size()) -
                        static_cast<u32>(m_no_shadow.size()) - static_cast<u32>(m_visible.size());
     if (Light* sun = m_lights.MainLight()) {
-        const Float3& d = sun->m_light.direction;
-        const Float3& eye = m_render_camera.m_eye;
-        sun->m_light.position = {eye.x - d.x * kSunDistance, eye.y - d.y * kSunDistance,
-                                 eye.z - d.z * kSunDistance};
+        sun->PlaceSun(m_render_camera.m_eye);
+    }
+    // The splits cut the depth range fitted in the previous frame.
+    if (m_shadow_maps != nullptr) {
+        m_shadow_maps->ComputeSplits(m_render_camera.m_near, m_render_camera.m_far);
+        m_shadow_maps->CullSplits(m_render_camera, m_graphic_components, g_render_settings.fogRange,
+                                  m_level_editor_present != 0, CullPool());
     }
 }
 
@@ -224,8 +228,15 @@ void GraphicsProcess::RenderObjectLists() {
     if (Pressed(m_graphics_input, input::key::Digit8)) {
         m_scene_draw = Flip(m_scene_draw);
     }
+    const bool forward = g_render_settings.deferred == 0;
+    if (forward) {
+        SaveShadowSamplers();
+    }
     if (m_scene_draw != 0) {
         DrawLitObjects();
+    }
+    if (forward) {
+        RestoreShadowSamplers();
     }
     if (Pressed(m_graphics_input, input::key::Digit9)) {
         m_bounds_display[0] = Flip(m_bounds_display[0]);
@@ -319,6 +330,7 @@ void GraphicsProcess::SetMaterialParameters(const GraphicComponent& component) {
         effect.SetFloat("gBumpTexHeight", static_cast<float>(bump->Height()));
     }
     if (forward) {
+        BindShadowMapsForward(effect);
         effect.SetMatrix("gView", m_render_camera.m_view.m);
     }
     gfx::Texture* specular = component.GetSpecularMap();

@@ -1,6 +1,7 @@
 #include "graphics/light.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "core/game_object.h"
 #include "core/math_functions.h"
@@ -198,4 +199,20 @@ void LightList::Update(float dt, const InputState& input, const VisibilityTest& 
         }
         light->m_culled = isVisible ? !isVisible(*light) : false;
     }
+}
+
+void Light::PlaceSun(const Float3& point) {
+    constexpr float kSunDistance = 18200.0f;
+    const Float3& d = m_light.direction;
+    m_light.position = {point.x - d.x * kSunDistance, point.y - d.y * kSunDistance,
+                        point.z - d.z * kSunDistance};
+    UpdateShadowMatrices();
+}
+
+void Light::UpdateShadowMatrices() {
+    const Float3& p = m_light.position;
+    const Float3& d = m_light.direction;
+    m_shadow_view = Math::MatrixLookAtLH(p, {p.x + d.x, p.y + d.y, p.z + d.z}, {0.0f, 1.0f, 0.0f});
+    const float h = 2.0f * std::tan(m_shadow_fov * 0.5f) * m_shadow_far;
+    m_shadow_projection = Math::MatrixOrthoLH(h * m_shadow_aspect, h, m_shadow_near, m_shadow_far);
 }

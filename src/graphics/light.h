@@ -80,6 +80,12 @@ class Light : public Component, public Allocator<Light> {
     float m_shadow_far = 400.0f;
     float m_shadow_fov = 1.5707964f;
     float m_shadow_aspect = 1.0f;
+    // The sun sits this far behind a point, along its direction, then its shadow matrices.
+    void PlaceSun(const Float3& point);
+    // view = look-at along the direction, projection = orthographic over the field of view
+    // at the far distance.
+    void UpdateShadowMatrices();
+
     // Ignores the fog-range test and is shaded as always visible.
     bool m_always_visible = false;
 };

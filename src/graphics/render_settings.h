@@ -28,7 +28,8 @@ struct RenderSettings {
     // Frame flags.
     u8 sceneUpdate = 1;
     u8 particles = 1;
-    // The forward path until the G-buffer and the deferred lighting are in place.
+    // The forward path until the deferred image is right; F switches to the deferred path
+    // and back.
     u8 deferred = 0;
     // Both are the negation of the level-editor mode: the first gates the sky depth pass,
     // the off-screen target and post-processing, the second the film dust.

@@ -1,0 +1,217 @@
+#include "graphics/gbuffer.h"
+
+#include <cmath>
+
+#include "core/math_functions.h"
+#include "graphics/effect_loader.h"
+#include "graphics/light.h"
+#include "graphics/render_settings.h"
+#include "graphics/texture_cache.h"
+#include "platform/gfx/device.h"
+#include "platform/gfx/effect.h"
+#include "platform/gfx/texture.h"
+
+namespace deferred {
+
+namespace {
+
+constexpr u32 kSphereRings = 12;
+constexpr u32 kSphereSegments = 16;
+// The object vertex layout: position, tangent, binormal, normal, one texture coordinate.
+constexpr u32 kObjectFloats = 14;
+
+} // namespace
+
+const char* LightingEffectFile(u32 splitCount) {
+    switch (splitCount) {
+    case 2:
+        return "graphics/shaders/deferredlighting2.fx";
+    case 3:
+        return "graphics/shaders/deferredlighting3.fx";
+    case 4:
+        return "graphics/shaders/deferredlighting4.fx";
+    default:
+        return nullptr;
+    }
+}
+
+float AdvanceNoisePhase(float phase, float dt) {
+    phase += dt * kNoiseSpeed;
+    if (phase >= 1.0f) {
+        phase -= std::floor(phase);
+    }
+    return phase;
+}
+
+LightVolume VolumeOf(const Light& light) {
+    const LightRecord& r = light.m_light;
+    LightVolume v;
+    v.centre = r.position;
+    if (r.type == LIGHT_SPOT) {
+        v.centre = {r.position.x - r.direction.x * r.range, r.position.y - r.direction.y * r.range,
+                    r.position.z - r.direction.z * r.range};
+    }
+    v.radius = r.range;
+    if (light.m_name == Light::kNukeName) {
+        v.radius = 2.0f * r.range;
+        v.distanceMod = r.range;
+    }
+    return v;
+}
+
+bool EyeInsideVolume(const Float3& eye, const LightVolume& v) {
+    const float dx = eye.x - v.centre.x;
+    const float dy = eye.y - v.centre.y;
+    const float dz = eye.z - v.centre.z;
+    return dx * dx + dy * dy + dz * dz < v.radius * v.radius;
+}
+
+PresentLayout LayoutFor(i32 width, i32 height) {
+    const float w = static_cast<float>(width);
+    const float h = static_cast<float>(height);
+    PresentLayout layout;
+    layout.clearFirst = height > 0 && w / h < 1.5f;
+    layout.top = -0.5f;
+    layout.bottom = h - 0.5f;
+    if (height > 0 && w / h < 1.6f) {
+        const float bar = (h - w * 0.625f) * 0.5f;
+        layout.top += bar;
+        layout.bottom -= bar;
+    }
+    return layout;
+}
+
+} // namespace deferred
+
+GBuffer::GBuffer(gfx::Device* device, u32 splitCount)
+    : m_device(device), m_split_count(splitCount),
+      m_lighting_projection(Math::MatrixPerspectiveFovLH(
+          kFieldOfView, kAspectRatio, deferred::kLightingNear, deferred::kLightingFar)) {
+    // A unit sphere of latitude rings, as a triangle list.
+    const auto point = [](u32 ring, u32 segment) {
+        const float theta = 3.14159265f * static_cast<float>(ring) / deferred::kSphereRings;
+        const float phi = 6.28318531f * static_cast<float>(segment) / deferred::kSphereSegments;
+        return Float3{std::sin(theta) * std::cos(phi), std::cos(theta),
+                      std::sin(theta) * std::sin(phi)};
+    };
+    const auto add = [this](const Float3& p) {
+        const float v[deferred::kObjectFloats] = {p.x, p.y, p.z, 0,   0,   0, 0,
+                                                  0,   0,   p.x, p.y, p.z, 0, 0};
+        m_sphere.insert(m_sphere.end(), v, v + deferred::kObjectFloats);
+    };
+    for (u32 r = 0; r < deferred::kSphereRings; ++r) {
+        for (u32 s = 0; s < deferred::kSphereSegments; ++s) {
+            const Float3 a = point(r, s);
+            const Float3 b = point(r + 1, s);
+            const Float3 c = point(r + 1, s + 1);
+            const Float3 d = point(r, s + 1);
+            add(a);
+            add(d);
+            add(c);
+            add(a);
+            add(c);
+            add(b);
+        }
+    }
+}
+
+GBuffer::~GBuffer() = default;
+
+bool GBuffer::CreateTargets(bool highPrecision) {
+    m_high_precision = highPrecision;
+    if (m_device == nullptr) {
+        return false;
+    }
+    const i32 w = m_device->BackBufferWidth();
+    const i32 h = m_device->BackBufferHeight();
+    const gfx::Format format = highPrecision ? gfx::Format::RGBA32F : gfx::Format::RGBA16F;
+    m_normal_diffuse = m_device->CreateRenderTexture(w, h, format);
+    m_position_specular = m_device->CreateRenderTexture(w, h, format);
+    m_light = m_device->CreateRenderTexture(w, h, gfx::Format::RGBA8);
+    SetWindowDimensions();
+    return m_normal_diffuse != nullptr && m_position_specular != nullptr && m_light != nullptr;
+}
+
+void GBuffer::ReleaseTargets() {
+    m_normal_diffuse.reset();
+    m_position_specular.reset();
+    m_light.reset();
+}
+
+bool GBuffer::LoadLightingEffect(const std::string& artPackage) {
+    const char* file = deferred::LightingEffectFile(m_split_count);
+    if (file == nullptr) {
+        return false;
+    }
+    m_effect = LoadRequiredEffect(m_device, file);
+    if (m_effect == nullptr) {
+        return false;
+    }
+    m_noise = LoadVolumeTextureFromPackage(artPackage);
+    m_effect->SetTexture("noise_texture", m_noise.get());
+    SetWindowDimensions();
+    m_effect->SetFloat("max_far_plane", deferred::kLightingFar);
+    m_effect->SetFloat("SHADOW_MAP_TEXEL_SIZE", g_shadow_map_texel_size);
+    m_effect->SetFloat("SHADOW_MAP_SIZE", g_shadow_map_size);
+    return true;
+}
+
+void GBuffer::SetWindowDimensions() {
+    if (m_effect == nullptr || m_device == nullptr) {
+        return;
+    }
+    const float dimensions[2] = {static_cast<float>(m_device->BackBufferWidth()),
+                                 static_cast<float>(m_device->BackBufferHeight())};
+    m_effect->SetFloatArray("window_dimensions", dimensions, 2);
+}
+
+void GBuffer::Bind() {
+    if (m_device == nullptr || m_normal_diffuse == nullptr || m_position_specular == nullptr) {
+        return;
+    }
+    m_device->SetRenderTarget(0, m_normal_diffuse->GetSurface());
+    m_device->SetRenderTarget(1, m_position_specular->GetSurface());
+}
+
+void GBuffer::RestoreBackBuffer() {
+    if (m_device == nullptr) {
+        return;
+    }
+    m_device->SetRenderTarget(1, nullptr);
+    m_device->SetRenderTarget(0, m_device->BackBufferSurface());
+}
+
+void GBuffer::BindMaps(gfx::Effect& effect) const {
+    effect.SetTexture("normal_diffuse_map", m_normal_diffuse.get());
+    effect.SetTexture("position_specular_map", m_position_specular.get());
+}
+
+void GBuffer::SetGlobalLightParameters(float dt, const Float3& eye, const Light& sun, bool shadows,
+                                       float multiplier, float fogRange) {
+    if (m_effect == nullptr) {
+        return;
+    }
+    m_noise_phase = deferred::AdvanceNoisePhase(m_noise_phase, dt);
+    m_effect->SetFloat("noise_texture_depth", m_noise_phase);
+    m_effect->SetFloatArray("gEyePosW", &eye.x, 3);
+    const LightRecord& light = sun.m_light;
+    const Float3 toLight{-light.direction.x, -light.direction.y, -light.direction.z};
+    m_effect->SetFloatArray("gLightVecW", &toLight.x, 3);
+    m_effect->SetFloatArray("gSpecularLight", &light.specular.r, 4);
+    m_effect->SetFloatArray("gDiffuseLight", &light.diffuse.r, 4);
+    m_effect->SetFloatArray("gAmbientLight", &light.ambient.r, 4);
+    m_effect->SetFloatArray("gLightPosW", &light.position.x, 3);
+    m_effect->SetBool("render_shadows", shadows);
+    m_effect->SetFloat("gFogRange", fogRange);
+    m_effect->SetFloat("mult", multiplier);
+}
+
+void GBuffer::DrawSphere() {
+    if (m_device == nullptr) {
+        return;
+    }
+    m_device->SetVertexLayout(gfx::VertexLayout::Object);
+    const u32 vertices = static_cast<u32>(m_sphere.size() / deferred::kObjectFloats);
+    m_device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleList, vertices / 3, m_sphere.data(),
+                              deferred::kObjectFloats * sizeof(float));
+}
