@@ -1,7 +1,9 @@
 #include "content/game_object_definition_map.h"
 
 #include <algorithm>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -185,6 +187,11 @@ void WriteComponent(ticpp::Element& object, ComponentType type, const StreamMap&
 // The bytes of game_objects.xml from the levels package; false (after the package's own
 // log line) when it is not there.
 bool ReadPackagedDefinitions(const std::string& packagePath, std::string& text) {
+    // The definitions the level editor saved beside the packages come first.
+    if (std::ifstream file(kGameObjectDefinitionsPath, std::ios::binary); file) {
+        text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        return true;
+    }
     u32 size = 0;
     const std::unique_ptr<u8[]> bytes =
         FilePackage::Get(packagePath)->GetFile("game_objects.xml", size);
