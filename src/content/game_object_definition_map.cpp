@@ -1,13 +1,12 @@
 #include "content/game_object_definition_map.h"
 
 #include <algorithm>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <memory>
 #include <vector>
 
 #include "content/file_package.h"
+#include "content/level_files.h"
 #include "content/parser_process.h"
 #include "content/ticpp.h"
 #include "content/xml_failure.h"
@@ -188,13 +187,9 @@ void WriteComponent(ticpp::Element& object, ComponentType type, const StreamMap&
 // log line) when it is not there.
 bool ReadPackagedDefinitions(const std::string& packagePath, std::string& text) {
     // The definitions the level editor saved beside the packages come first.
-    if (std::ifstream file(kGameObjectDefinitionsPath, std::ios::binary); file) {
-        text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-        return true;
-    }
     u32 size = 0;
     const std::unique_ptr<u8[]> bytes =
-        FilePackage::Get(packagePath)->GetFile("game_objects.xml", size);
+        ReadLevelFile(packagePath, kGameObjectDefinitionsPath, size);
     if (bytes == nullptr) {
         return false;
     }

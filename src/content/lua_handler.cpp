@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "content/file_package.h"
+#include "content/level_files.h"
 #include "content/particle_system_info.h"
 #include "core/game_object.h"
 #include "core/message.h"
@@ -189,20 +190,11 @@ const std::string& LuaHandler::PackageFor(const std::string& scriptPath) const {
 }
 
 std::unique_ptr<u8[]> LuaHandler::ReadScript(const std::string& path, u32& size) const {
-    // A script the level editor wrote sits on disk under the levels folder and takes the
-    // place of a packaged one of the same path.
-    if (path.find("/particles") == std::string::npos) {
-        std::ifstream file(path, std::ios::binary);
-        if (file) {
-            const std::string text((std::istreambuf_iterator<char>(file)),
-                                   std::istreambuf_iterator<char>());
-            size = static_cast<u32>(text.size());
-            auto bytes = std::make_unique<u8[]>(text.size() + 1);
-            std::copy(text.begin(), text.end(), bytes.get());
-            return bytes;
-        }
+    // Particle scripts come from their package only.
+    if (path.find("/particles") != std::string::npos) {
+        return FilePackage::Get(PackageFor(path))->GetFile(FilePackage::SplitPath(path), size);
     }
-    return FilePackage::Get(PackageFor(path))->GetFile(FilePackage::SplitPath(path), size);
+    return ReadLevelFile(PackageFor(path), path, size);
 }
 
 bool LuaHandler::Compile(const char* bytes, std::size_t size, const std::string& name) {

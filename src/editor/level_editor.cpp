@@ -402,10 +402,8 @@ void LevelEditor::RightClickDelete() {
     }
     std::vector<GameObject*> doomed{picked};
     if (picked->name == kGroupType) {
-        std::vector<GameObject*> list{picked};
-        Ungroup(list, true, true);
-        // The group is gone; its members took its place in the list.
-        doomed.assign(list.begin() + 1, list.end());
+        // The group goes; its members take its place and are deleted instead.
+        Ungroup(doomed, true, true);
         for (GameObject* member : doomed) {
             ClearSelectedMarks(*member);
             RemoveFromSelection(member);
@@ -869,11 +867,9 @@ bool LevelEditor::Ungroup(std::vector<GameObject*>& list, bool record, bool rese
             }
         }
         list.erase(std::remove(list.begin(), list.end(), group), list.end());
-        list.insert(list.begin(), group);
         DeleteObject(group);
         m_fields_stale = m_pages_stale = 1;
     }
-    // The deleted groups stay at the front of the list only for the caller's bookkeeping.
     return found;
 }
 

@@ -1,5 +1,6 @@
 #include <fstream>
 
+#include "content/level_files.h"
 #include "core/component.h"
 #include "editor_fixture.h"
 #include "game/component_index.h"
@@ -192,6 +193,23 @@ TEST_F(EditorTest, TheRobotIsItsEditorLookNamedRobot) {
     GameObject* robot = m_state->CreateObject("Robot");
     ASSERT_NE(robot, nullptr);
     EXPECT_EQ(robot->name, "Robot");
+}
+
+} // namespace
+
+namespace {
+
+TEST(LevelFiles, AFileOnDiskIsReadBeforeThePackagedCopy) {
+    const ScopedTempHome home;
+    u32 size = 0;
+    EXPECT_EQ(ReadLevelFile("./assets/no-package.kzp", "./assets/levels/edited.lua", size),
+              nullptr);
+    home.WriteFile("assets/levels/edited.lua", "-- saved by the editor\n");
+    const std::unique_ptr<u8[]> bytes =
+        ReadLevelFile("./assets/no-package.kzp", "./assets/levels/edited.lua", size);
+    ASSERT_NE(bytes, nullptr);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.get()), size),
+              "-- saved by the editor\n");
 }
 
 } // namespace

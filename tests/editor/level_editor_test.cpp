@@ -392,6 +392,25 @@ TEST_F(LevelEditorTest, GroupAndUngroupAndTheirUndo) {
     EXPECT_EQ(placed[1]->parentObject, nullptr);
 }
 
+TEST_F(LevelEditorTest, RightClickOnAGroupDeletesItsMembersAndUndoRegroupsThem) {
+    const std::vector<GameObject*> placed = PlaceThree();
+    m_editor->Select(*placed[0]);
+    m_editor->Select(*placed[1]);
+    Tap(input::key::G, true);
+    m_editor->DeselectAll();
+    ClickAt({placed[1]->position.x, placed[1]->position.y, placed[1]->position.z},
+            input::mouse::Right);
+    EXPECT_TRUE(ObjectsNamed("Group").empty());
+    EXPECT_EQ(ObjectsNamed("BuildingBlock").size(), 1u);
+    EXPECT_TRUE(m_editor->Selection().empty());
+    // Undo re-creates the members, then the group around them.
+    Tap(input::key::Z, true);
+    EXPECT_EQ(ObjectsNamed("BuildingBlock").size(), 3u);
+    Tap(input::key::Z, true);
+    ASSERT_EQ(ObjectsNamed("Group").size(), 1u);
+    EXPECT_EQ(ObjectsNamed("Group")[0]->childObjects.size(), 2u);
+}
+
 TEST_F(LevelEditorTest, ExtendingAGroupDropsTheRecordsOfTheGroupsItSwallows) {
     const std::vector<GameObject*> placed = PlaceThree();
     m_editor->Select(*placed[0]);
