@@ -614,21 +614,36 @@ void LevelEditor::RecordAction(u32 kind) {
     m_actions.push_back(BuildAction(kind, m_selection));
 }
 
-void LevelEditor::Replace(GameObject* from, u32 fromId, GameObject* to) {
+void LevelEditor::Replace(const std::vector<Replacement>& replacements) {
+    // One pass per entry: a new object may sit at the address a replaced one had, so an
+    // entry already changed must not be matched again.
+    const auto find = [&replacements](const GameObject* object, const u32* id) {
+        for (const Replacement& r : replacements) {
+            if (r.m_from == object && (id == nullptr || r.m_from_id == *id)) {
+                return &r;
+            }
+        }
+        return static_cast<const Replacement*>(nullptr);
+    };
     for (auto& action : m_actions) {
         for (std::size_t i = 0; i < action->objects.size(); ++i) {
-            if (action->objects[i] == from && action->ids[i] == fromId) {
-                action->objects[i] = to;
-                action->ids[i] = to->id;
+            if (const Replacement* r = find(action->objects[i], &action->ids[i])) {
+                action->objects[i] = r->m_to;
+                action->ids[i] = r->m_to->id;
             }
         }
         for (auto& members : action->children) {
-            std::replace(members.begin(), members.end(), from, to);
+            for (GameObject*& member : members) {
+                if (const Replacement* r = find(member, nullptr)) {
+                    member = r->m_to;
+                }
+            }
         }
     }
 }
 
 void LevelEditor::RecreateObjects(EditorAction& action) {
+    std::vector<Replacement> replacements;
     for (std::size_t i = 0; i < action.objects.size(); ++i) {
         GameObject* made = CreateObject(action.names[i]);
         if (made == nullptr) {
@@ -637,8 +652,9 @@ void LevelEditor::RecreateObjects(EditorAction& action) {
         made->SetPosition(action.positions[i]);
         made->SetOrientation(action.orientations[i]);
         made->SetScale(action.scales[i]);
-        Replace(action.objects[i], action.ids[i], made);
+        replacements.push_back({action.objects[i], action.ids[i], made});
     }
+    Replace(replacements);
 }
 
 void LevelEditor::DropRecordsNaming(const GameObject* group) {
@@ -704,7 +720,7 @@ void LevelEditor::Undo() {
             const u32 oldId = action->ids[i];
             m_selection.clear();
             if (Group(action->children[i]) && !m_selection.empty()) {
-                Replace(old, oldId, m_selection.front());
+                Replace({{old, oldId, m_selection.front()}});
             }
         }
         break;

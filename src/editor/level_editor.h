@@ -138,8 +138,14 @@ class LevelEditor : public Process {
     void RemoveFromSelection(GameObject* object);
     std::unique_ptr<EditorAction> BuildAction(u32 kind,
                                               const std::vector<GameObject*>& objects) const;
+    struct Replacement {
+        GameObject* m_from;
+        u32 m_from_id;
+        GameObject* m_to;
+    };
     void RecreateObjects(EditorAction& action);
-    void Replace(GameObject* from, u32 fromId, GameObject* to);
+    // Every record naming an old object (by address and id) names its replacement.
+    void Replace(const std::vector<Replacement>& replacements);
     void DropRecordsNaming(const GameObject* group);
     float CameraDistance(const GameObject& object) const;
     Float3 DragMotion(float dx, float dy) const;

@@ -1,5 +1,6 @@
 #include "editor/level_script_writer.h"
 
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <iomanip>
@@ -53,6 +54,12 @@ bool ValueText(StreamMap& stream, const std::string& type, std::ostream& out) {
     return true;
 }
 
+// Values that round to zero are written as 0.0000, never -0.0000, so a level saved again
+// after a reload gives the same text.
+float Tidy(float value) {
+    return std::fabs(value) < 0.00005f ? 0.0f : value;
+}
+
 void WriteObject(const GameObject& object, std::ostream& out) {
     out << "object = LuaGameObject( CreateGameObject( " << Quoted(object.name) << " ) )\n";
     out << "if Valid( object:GetObject( ) ) then\n";
@@ -60,7 +67,8 @@ void WriteObject(const GameObject& object, std::ostream& out) {
     fixed.imbue(std::locale::classic());
     fixed << std::fixed << std::setprecision(4);
     const Vector& p = object.position;
-    fixed << "  object:SetPosition( " << p.x << ", " << p.y << ", " << p.z << " )\n";
+    fixed << "  object:SetPosition( " << Tidy(p.x) << ", " << Tidy(p.y) << ", " << Tidy(p.z)
+          << " )\n";
     const float x = object.orientation.x;
     const float y = object.orientation.y;
     const float z = object.orientation.z;
@@ -71,11 +79,11 @@ void WriteObject(const GameObject& object, std::ostream& out) {
         2 * (x * z + y * w),     2 * (y * z - x * w),     1 - 2 * (x * x + y * y)};
     fixed << "  object:SetOrientation( ";
     for (int i = 0; i < 9; ++i) {
-        fixed << (i > 0 ? ", " : "") << rows[i];
+        fixed << (i > 0 ? ", " : "") << Tidy(rows[i]);
     }
     fixed << " )\n";
     const Vector& s = object.scale;
-    fixed << "  object:SetScale( " << s.x << ", " << s.y << ", " << s.z << " )\n";
+    fixed << "  object:SetScale( " << Tidy(s.x) << ", " << Tidy(s.y) << ", " << Tidy(s.z) << " )\n";
     out << fixed.str();
 
     StreamMap stream(object.parameters);

@@ -30,12 +30,12 @@ TEST(UnitBox, TheNearestFaceNamesTheSideTheRayEntersBy) {
 
 TEST(UnitBox, OnlyHitsInFrontOfTheOriginCount) {
     // From inside: only the way out lies ahead.
-    const auto inside = IntersectUnitBox({0.1f, 0.1f, 0.1f}, {0, 0, 1});
+    const auto inside = IntersectUnitBox({0.1f, 0.2f, 0.1f}, {0, 0, 1});
     EXPECT_TRUE(inside.hit);
     EXPECT_EQ(inside.count, 1u);
     EXPECT_EQ(inside.face / 2, 4u);
     // Past the box, looking away from it.
-    const auto behind = IntersectUnitBox({0.1f, 0.1f, 5.0f}, {0, 0, 1});
+    const auto behind = IntersectUnitBox({0.1f, 0.2f, 5.0f}, {0, 0, 1});
     EXPECT_FALSE(behind.hit);
     EXPECT_EQ(behind.count, 0u);
     // Beside it.
@@ -45,12 +45,12 @@ TEST(UnitBox, OnlyHitsInFrontOfTheOriginCount) {
 TEST(ObjectBox, AnObjectBoxNeedsTheRayToStartOutsideIt) {
     const Float4x4 world = editor::ObjectBoxMatrix(Vector(0, 0, 10), Quaternion{}, Vector(1, 1, 1),
                                                    {-1, -1, -1}, {1, 1, 1}, 0.0f);
-    const editor::Ray outside{{0, 0, 0}, {0, 0, 1}};
+    const editor::Ray outside{{0.1f, 0.2f, 0}, {0, 0, 1}};
     const auto hit = editor::IntersectBox(outside, world, true);
     ASSERT_TRUE(hit.has_value());
     EXPECT_NEAR(hit->distance, 9.0f, 1e-4f);
     EXPECT_NEAR(hit->point.z, 9.0f, 1e-4f);
-    const editor::Ray inside{{0, 0, 10}, {0, 0, 1}};
+    const editor::Ray inside{{0.1f, 0.2f, 10}, {0, 0, 1}};
     EXPECT_FALSE(editor::IntersectBox(inside, world, true).has_value());
     EXPECT_TRUE(editor::IntersectBox(inside, world, false).has_value());
 }
@@ -61,9 +61,11 @@ TEST(ObjectBox, TheBoxFollowsTheObjectsScaleTurnAndOffsetCentre) {
     const Float4x4 world = editor::ObjectBoxMatrix(Vector(0, 0, 0), Quaternion{0, half, 0, half},
                                                    Vector(3, 1, 1), {0, -1, -1}, {2, 1, 1}, 0.0f);
     const Float3 centre = Math::Vec3TransformCoord({0, 0, 0}, world);
-    const Vector expected = Math::RotateByQuaternion(Vector(3, 0, 0), Quaternion{0, half, 0, half});
-    EXPECT_NEAR(centre.x, expected.x, 1e-4f);
-    EXPECT_NEAR(centre.z, expected.z, 1e-4f);
+    // The model-space centre turned with the object, then scaled per world axis.
+    const Vector turned = Math::RotateByQuaternion(Vector(1, 0, 0), Quaternion{0, half, 0, half});
+    EXPECT_NEAR(centre.x, 3.0f * turned.x, 1e-4f);
+    EXPECT_NEAR(centre.z, turned.z, 1e-4f);
+    EXPECT_NEAR(std::abs(centre.z), 1.0f, 1e-4f);
 }
 
 TEST(PickRay, TheCentreOfTheViewLooksAlongTheCamera) {

@@ -275,10 +275,15 @@ TEST_F(LevelEditorTest, SelectionWithAndWithoutCtrl) {
     ClickAt(at(placed[0]));
     EXPECT_EQ(m_editor->Selection(), std::vector<GameObject*>{placed[2]});
     // Ctrl on empty sky keeps the selection; a plain click there empties it.
+    const auto clickSky = [this] {
+        m_scene->m_cursor = {500.0f, 10.0f};
+        m_scene->m_editor_input.m_mouse_buttons[input::mouse::Left] = INPUT_PRESSED;
+        Frame();
+    };
     m_scene->m_editor_input.m_keys[input::key::LeftControl] = INPUT_HELD;
-    ClickAt({0.0f, 60.0f, 200.0f});
+    clickSky();
     EXPECT_EQ(m_editor->Selection().size(), 1u);
-    ClickAt({0.0f, 60.0f, 200.0f});
+    clickSky();
     EXPECT_TRUE(m_editor->Selection().empty());
     EXPECT_EQ(m_scene->m_shown[placed[2]].m_selected, 0);
 }
