@@ -31,3 +31,7 @@ endif()
 if(TARGET bench_ai_update)
   target_link_libraries(bench_ai_update PRIVATE gorvane_ai)
 endif()
+# The level-script benchmark saves and loads through the level editor state.
+if(TARGET bench_level_script)
+  target_link_libraries(bench_level_script PRIVATE gorvane_editor)
+endif()

@@ -92,7 +92,8 @@ target_link_libraries(gorvane_ui PUBLIC gorvane_game gorvane_platform_input gorv
                                         gorvane_audio)
 
 gorvane_library(gorvane_editor editor)
-target_link_libraries(gorvane_editor PUBLIC gorvane_game gorvane_platform_gui)
+target_link_libraries(gorvane_editor PUBLIC gorvane_game gorvane_graphics gorvane_physx gorvane_audio
+                      gorvane_platform_input gorvane_platform_gui)
 
 # The shell on top: the Game, the concrete states and main.cpp.
 gorvane_library(gorvane_app app)

@@ -11,6 +11,7 @@
 #include "core/globals.h"
 #include "core/message.h"
 #include "game/player_info.h"
+#include "game/shell_globals.h"
 #include "graphics/graphics_process.h"
 #include "graphics/video_manager.h"
 #include "ui/ui_process.h"
@@ -35,6 +36,8 @@ MenuState::~MenuState() {
 }
 
 void MenuState::Initialize() {
+    // A test run left through the menu is over: the next level opens the level itself.
+    g_editor_test = false;
     const boost::shared_ptr<UIProcess> ui(new UIProcess(kMenuScreen, m_state_id, m_parser));
     AddProcess(ui, HANDLER_UI_PROCESS);
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "content/file_package.h"
+#include "content/level_files.h"
 #include "content/parser_process.h"
 #include "content/ticpp.h"
 #include "content/xml_failure.h"
@@ -185,9 +186,10 @@ void WriteComponent(ticpp::Element& object, ComponentType type, const StreamMap&
 // The bytes of game_objects.xml from the levels package; false (after the package's own
 // log line) when it is not there.
 bool ReadPackagedDefinitions(const std::string& packagePath, std::string& text) {
+    // The definitions the level editor saved beside the packages come first.
     u32 size = 0;
     const std::unique_ptr<u8[]> bytes =
-        FilePackage::Get(packagePath)->GetFile("game_objects.xml", size);
+        ReadLevelFile(packagePath, kGameObjectDefinitionsPath, size);
     if (bytes == nullptr) {
         return false;
     }

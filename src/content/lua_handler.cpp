@@ -3,11 +3,14 @@
 #include <lua.hpp>
 
 #include <algorithm>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <sstream>
 #include <utility>
 
 #include "content/file_package.h"
+#include "content/level_files.h"
 #include "content/particle_system_info.h"
 #include "core/game_object.h"
 #include "core/message.h"
@@ -187,7 +190,11 @@ const std::string& LuaHandler::PackageFor(const std::string& scriptPath) const {
 }
 
 std::unique_ptr<u8[]> LuaHandler::ReadScript(const std::string& path, u32& size) const {
-    return FilePackage::Get(PackageFor(path))->GetFile(FilePackage::SplitPath(path), size);
+    // Particle scripts come from their package only.
+    if (path.find("/particles") != std::string::npos) {
+        return FilePackage::Get(PackageFor(path))->GetFile(FilePackage::SplitPath(path), size);
+    }
+    return ReadLevelFile(PackageFor(path), path, size);
 }
 
 bool LuaHandler::Compile(const char* bytes, std::size_t size, const std::string& name) {

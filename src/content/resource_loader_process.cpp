@@ -6,6 +6,7 @@
 
 #include "content/file_package.h"
 #include "content/graphics_preloader.h"
+#include "content/level_files.h"
 #include "content/loading_lock.h"
 #include "core/message.h"
 #include "platform/system/log.h"
@@ -141,8 +142,7 @@ void ResourceLoaderProcess::Initialize() {
     shared.requested.clear();
 
     u32 size = 0;
-    const std::unique_ptr<u8[]> script =
-        FilePackage::Get(m_levelsPackagePath)->GetFile(FilePackage::SplitPath(m_scriptPath), size);
+    const std::unique_ptr<u8[]> script = ReadLevelFile(m_levelsPackagePath, m_scriptPath, size);
     if (script != nullptr) {
         const std::string_view text(reinterpret_cast<const char*>(script.get()), size);
         for (std::string& name : ScanQuotedStrings(text)) {

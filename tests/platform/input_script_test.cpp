@@ -72,6 +72,27 @@ TEST_F(InputScriptTest, SkipsCommentsAndBlankLinesQuietlyAndReportsFaultyOnes) {
     }
 }
 
+TEST_F(InputScriptTest, ReadsMouseButtonsCursorPlacesAndMotion) {
+    InputScript::Event event;
+    std::string error;
+    ASSERT_TRUE(InputScript::ParseLine("0.5 down Mouse Right", event, error)) << error;
+    EXPECT_TRUE(event.mouseButton);
+    EXPECT_EQ(event.code, 1);
+    EXPECT_EQ(event.action, Action::Down);
+    ASSERT_TRUE(InputScript::ParseLine("1 cursor 512 -3", event, error)) << error;
+    EXPECT_EQ(event.action, Action::Cursor);
+    EXPECT_EQ(event.x, 512);
+    EXPECT_EQ(event.y, -3);
+    ASSERT_TRUE(InputScript::ParseLine("0 move -4 7", event, error)) << error;
+    EXPECT_EQ(event.action, Action::Move);
+    EXPECT_EQ(event.x, -4);
+    EXPECT_EQ(event.y, 7);
+    for (const char* faulty : {"1 cursor 5", "1 move x y"}) {
+        EXPECT_FALSE(InputScript::ParseLine(faulty, event, error)) << faulty;
+        EXPECT_FALSE(error.empty()) << faulty;
+    }
+}
+
 TEST_F(InputScriptTest, EventsComeDueTheirDelayAfterThePreviousOne) {
     Append("0.5 tap Q\n0 down W\n1 up W\n");
     InputScript script(m_path);

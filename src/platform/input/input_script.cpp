@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "platform/input/sdl_input.h"
+#include "platform/window/window.h"
 
 namespace input {
 namespace {
@@ -38,6 +39,23 @@ class ScriptedDevice final : public Device {
     void Apply() {
         const double now = std::chrono::duration<double>(Clock::now() - m_start).count();
         for (const InputScript::Event& event : m_script.TakeDue(now)) {
+            if (event.action == InputScript::Action::Cursor) {
+                window::SetClientCursorOverride(window::Point{event.x, event.y});
+                continue;
+            }
+            if (event.action == InputScript::Action::Move) {
+                m_device->MouseMotion(event.x, event.y);
+                continue;
+            }
+            if (event.mouseButton) {
+                if (event.action != InputScript::Action::Up) {
+                    m_device->MouseButton(event.code, true);
+                }
+                if (event.action != InputScript::Action::Down) {
+                    m_device->MouseButton(event.code, false);
+                }
+                continue;
+            }
             if (event.action != InputScript::Action::Up) {
                 m_device->KeyDown(event.code);
             }
@@ -83,14 +101,36 @@ bool InputScript::ParseLine(const std::string& line, Event& event, std::string& 
         event.action = Action::Up;
     } else if (action == "tap") {
         event.action = Action::Tap;
+    } else if (action == "cursor" || action == "move") {
+        i32 x = 0;
+        i32 y = 0;
+        if (!(in >> x >> y)) {
+            error = "'" + action + "' needs two whole numbers";
+            return false;
+        }
+        event.action = action == "cursor" ? Action::Cursor : Action::Move;
+        event.delay = delay;
+        event.x = x;
+        event.y = y;
+        return true;
     } else {
-        error = "'" + action + "' is not down, up or tap";
+        error = "'" + action + "' is not down, up, tap, cursor or move";
         return false;
     }
     std::string name;
     std::getline(in >> std::ws, name);
     while (!name.empty() && (name.back() == ' ' || name.back() == '\r' || name.back() == '\t')) {
         name.pop_back();
+    }
+    static constexpr std::pair<const char*, u32> kButtons[] = {
+        {"Mouse Left", 0}, {"Mouse Right", 1}, {"Mouse Middle", 2}};
+    for (const auto& [buttonName, button] : kButtons) {
+        if (name == buttonName) {
+            event.delay = delay;
+            event.code = static_cast<u8>(button);
+            event.mouseButton = true;
+            return true;
+        }
     }
     const u8 code = KeyCodeFromScancode(SDL_GetScancodeFromName(name.c_str()));
     if (code == 0) {

@@ -9,6 +9,10 @@
 // Blank lines and lines starting with '#' are skipped. The file is followed as it grows, so
 // a test can drive the game step by step by appending lines when it sees the game reach a
 // point. A line that cannot be read is reported on stderr and skipped.
+//
+// The mouse: "Mouse Left", "Mouse Right" and "Mouse Middle" are keys for down, up and tap;
+// "<delay> cursor <x> <y>" puts the pointer at a client pixel of the window and
+// "<delay> move <dx> <dy>" is one reading's motion.
 #include <cstdio>
 #include <deque>
 #include <memory>
@@ -24,12 +28,17 @@ class InputScript {
   public:
     static constexpr const char* kVariable = "GORVANE_INPUT_SCRIPT";
 
-    enum class Action { Down, Up, Tap };
+    enum class Action { Down, Up, Tap, Cursor, Move };
 
     struct Event {
         double delay = 0.0;
         Action action = Action::Tap;
         u8 code = 0;
+        // A mouse button instead of a key (code is the button), and the point or motion of
+        // Cursor and Move.
+        bool mouseButton = false;
+        i32 x = 0;
+        i32 y = 0;
     };
 
     // The file may not exist yet; it is looked for again at every reading.

@@ -1,0 +1,174 @@
+// Level scripts of 5,000 objects with a few per-object values each. Saving is timed against
+// writing the same bytes in one write; loading through the script bindings into an editor
+// state against making the same objects with the same calls from C++. Prints both ratios.
+
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+#include "content/lua_handler.h"
+#include "core/game_object.h"
+#include "core/math_functions.h"
+#include "core/message_router.h"
+#include "editor/level_editor_state.h"
+#include "editor/level_script_writer.h"
+#include "timing_reporter.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kObjectCount = 5000;
+constexpr const char* kType = "BuildingBlock";
+
+struct Bench {
+    fs::path folder;
+    MessageRouter root;
+    LuaHandler lua;
+    std::unique_ptr<LevelEditorState> state;
+    std::vector<GameObject*> level;
+};
+
+Bench& TheBench() {
+    static Bench bench;
+    return bench;
+}
+
+void Populate(LevelEditorState& state) {
+    for (int i = 0; i < kObjectCount; ++i) {
+        GameObject* object = state.CreateObject(kType);
+        object->SetPosition(Vector(static_cast<float>(i % 100) * 10.0f, 0.5f * (i % 7),
+                                   static_cast<float>(i / 100) * 10.0f));
+        object->SetOrientation(Quaternion{0.0f, 0.3826834f, 0.0f, 0.9238795f});
+        object->SetScale(Vector(1.0f, 1.0f + 0.25f * (i % 3), 1.0f));
+        object->parameters.AddBool("Anchored", i % 2 == 0);
+        object->parameters.AddFloat("Health", 5.0f + static_cast<float>(i % 10));
+        object->parameters.AddString("Group", "block" + std::to_string(i % 13));
+    }
+}
+
+bool Prepare() {
+    Bench& bench = TheBench();
+    std::string pattern = (fs::temp_directory_path() / "gorvane-bench-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        return false;
+    }
+    bench.folder = pattern;
+    bench.lua.Bind(&bench.root, LuaHandler::kHandlerId);
+    bench.state = std::make_unique<LevelEditorState>(GameState::kLevelEditorName, nullptr, nullptr,
+                                                     nullptr, &bench.lua, nullptr, &bench.root);
+    StreamMap graphic;
+    graphic.AddString("Object", kType);
+    graphic.AddString("Component", "Graphic");
+    bench.state->m_definitions[kType].emplace(ComponentType::Graphic, graphic);
+    Populate(*bench.state);
+    return level_script::Write(bench.state->Objects(), (bench.folder / "level.lua").string());
+}
+
+void BM_SaveLevelScript(benchmark::State& state) {
+    Bench& bench = TheBench();
+    const std::string path = (bench.folder / "saved.lua").string();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(bench.state->SaveLevelScript(path));
+    }
+}
+
+void BM_WriteSameBytes(benchmark::State& state) {
+    Bench& bench = TheBench();
+    const std::string text = level_script::Text(bench.state->Objects());
+    const std::string path = (bench.folder / "plain.lua").string();
+    for (auto _ : state) {
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        std::fwrite(text.data(), 1, text.size(), file);
+        std::fclose(file);
+    }
+}
+
+// A state of its own for the loads, emptied after each.
+LevelEditorState& LoadState() {
+    static LevelEditorState* state = [] {
+        Bench& bench = TheBench();
+        auto* made = new LevelEditorState(GameState::kLevelEditorName, nullptr, nullptr, nullptr,
+                                          &bench.lua, nullptr, &bench.root);
+        made->m_definitions = bench.state->m_definitions;
+        return made;
+    }();
+    return *state;
+}
+
+void BM_LoadThroughBindings(benchmark::State& state) {
+    Bench& bench = TheBench();
+    LevelEditorState& target = LoadState();
+    const std::string path = (bench.folder / "level.lua").string();
+    for (auto _ : state) {
+        const u32 id = bench.lua.CreateState();
+        bench.lua.SwitchState(id);
+        bench.lua.SetObjectTarget(HANDLER_LEVEL_EDITOR_STATE);
+        bench.lua.DoScript(path);
+        state.PauseTiming();
+        if (target.Objects().size() != static_cast<std::size_t>(kObjectCount)) {
+            state.SkipWithError("the script did not make every object");
+        }
+        bench.lua.DeleteState(id);
+        target.DestroyObjects();
+        state.ResumeTiming();
+    }
+}
+
+void BM_LoadByDirectCalls(benchmark::State& state) {
+    LevelEditorState& target = LoadState();
+    const Float4x4 turn =
+        Math::MatrixRotationQuaternion(Quaternion{0.0f, 0.3826834f, 0.0f, 0.9238795f});
+    for (auto _ : state) {
+        for (int i = 0; i < kObjectCount; ++i) {
+            GameObject* object = target.CreateObject(kType);
+            object->SetPosition(Vector(static_cast<float>(i % 100) * 10.0f, 0.5f * (i % 7),
+                                       static_cast<float>(i / 100) * 10.0f));
+            object->SetOrientation(Math::QuaternionRotationMatrix(turn));
+            object->SetScale(Vector(1.0f, 1.0f + 0.25f * (i % 3), 1.0f));
+            object->parameters.AddBool("Anchored", i % 2 == 0);
+            object->parameters.AddFloat("Health", 5.0f + static_cast<float>(i % 10));
+            object->parameters.AddString("Group", "block" + std::to_string(i % 13));
+            object->NotifyComponents();
+        }
+        state.PauseTiming();
+        target.DestroyObjects();
+        state.ResumeTiming();
+    }
+}
+
+BENCHMARK(BM_SaveLevelScript)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WriteSameBytes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadThroughBindings)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadByDirectCalls)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (!Prepare()) {
+        std::cerr << "cannot prepare the level\n";
+        return 1;
+    }
+    TimingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const auto ratio = [&](const char* a, const char* b) {
+        const auto ta = reporter.Time(a);
+        const auto tb = reporter.Time(b);
+        if (ta && tb) {
+            std::printf("%s / %s = %.2f (target at most 3)\n", a, b, *ta / *tb);
+        }
+    };
+    ratio("BM_SaveLevelScript", "BM_WriteSameBytes");
+    ratio("BM_LoadThroughBindings", "BM_LoadByDirectCalls");
+    TheBench().state->DestroyObjects();
+    std::error_code ec;
+    fs::remove_all(TheBench().folder, ec);
+    benchmark::Shutdown();
+    return 0;
+}
