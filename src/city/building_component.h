@@ -11,12 +11,15 @@
 #include "city/quadtree.h"
 #include "core/definition_component.h"
 #include "core/types.h"
+#include "game/holdable.h"
 
 class BuildingProcess;
 class PhysXComponent;
 struct Collision;
 
-class BuildingComponent : public DefinitionComponent, public QuadtreeObject<BuildingComponent*> {
+class BuildingComponent : public DefinitionComponent,
+                          public QuadtreeObject<BuildingComponent*>,
+                          public Holdable {
   public:
     // Shared by every building: scales all damage. Reset to 1 with every building process.
     static inline float s_damage_multiplier = 1.0f;
@@ -50,6 +53,13 @@ class BuildingComponent : public DefinitionComponent, public QuadtreeObject<Buil
     void UpdatePosition(const Vector& pos) { QuadtreeObject::UpdatePosition(pos, this); }
 
     PhysXComponent* Physics() const;
+    // In the robot's hand; a building keeps flying as thrown once it is let go.
+    void SetHeld() override {
+        m_held = true;
+        m_thrown = true;
+        m_throw_time = 0.0f;
+    }
+    void SetThrown(float, bool) override { m_held = false; }
     BuildingProcess* GetBuildingProcess() const { return m_building_process; }
 
     bool m_remove = false;
