@@ -33,6 +33,11 @@ void Remove(GameObject& object, ParticleSystemCPU* system) {
     if (system == nullptr) {
         return;
     }
+    if (system->process != nullptr) {
+        // The renderer lets it fade out.
+        object.RemoveComponent(system, true);
+        return;
+    }
     object.RemoveComponent(system, false);
     ParticleSystemManager::Instance()->RemoveSystem(system);
 }

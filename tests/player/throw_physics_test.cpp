@@ -13,6 +13,19 @@
 
 namespace {
 
+// The building process knows the thrown box.
+class KnowsTheBox : public MessageHandler {
+  public:
+    void HandleMessage(BaseMessage* msg, u32) override {
+        if (msg->type == MSG_BUILDING_VALID && player != nullptr) {
+            Message<bool> reply(MSG_BUILDING_VALID, true);
+            player->HandleMessage(&reply, HANDLER_BUILDING_PROCESS);
+        }
+    }
+
+    PlayerComponent* player = nullptr;
+};
+
 // A robot in a real physics world whose body, head and right arm stand in the path of the
 // box it throws.
 class ThrowThroughTheRobot : public physics_level::Level {
@@ -32,6 +45,7 @@ class ThrowThroughTheRobot : public physics_level::Level {
         }
         animation.m_skeleton = &skeleton;
         robot->AddComponent(ComponentType::AnimationController, &animation);
+        player->Initialize();
         // Body, head and right arm, one behind the other along the throw, held in place.
         physics_level::Record part;
         part.extents = Vector(3.0f, 3.0f, 3.0f);
@@ -51,9 +65,12 @@ class ThrowThroughTheRobot : public physics_level::Level {
         box = Make("Box", boxRecord, Vector(0.0f, 20.0f, -15.0f));
         player->m_camera_eye = Vector(0.0f, 20.0f, 40.0f);
         player->m_camera_target = Vector(0.0f, 20.0f, 0.0f);
+        buildings.player = player;
+        root.RegisterHandler(HANDLER_BUILDING_PROCESS, &buildings);
     }
 
     ~ThrowThroughTheRobot() override {
+        root.RemoveHandler(&buildings);
         robot->RemoveComponent(&animation, false);
         robot->RemoveComponent(player, true);
     }
@@ -62,6 +79,7 @@ class ThrowThroughTheRobot : public physics_level::Level {
     static constexpr float kDt = 1.0f / 60.0f;
 
     player_level::Controls controls;
+    KnowsTheBox buildings;
     PlayerProcess players{&controls, false, true};
     AnimationController animation{"RobotBase"};
     Skeleton skeleton{false};
