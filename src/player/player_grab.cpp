@@ -20,6 +20,7 @@
 #include "graphics/graphic_component.h"
 #include "graphics/particle_system_cpu.h"
 #include "platform/physics/types.h"
+#include "platform/system/log.h"
 #include "player/player_component.h"
 #include "player/player_effects.h"
 
@@ -234,6 +235,9 @@ void PlayerComponent::StartGrab() {
         PullHead();
     }
     if (m_held_object != nullptr) {
+        sys::Log() << "PlayerComponent: grabs " << m_held_object->name << " at "
+                   << m_held_object->position.x << ", " << m_held_object->position.y << ", "
+                   << m_held_object->position.z;
         BeginHolding();
     }
 }
@@ -369,6 +373,8 @@ void PlayerComponent::Throw() {
         std::fabs(along - 1.0f) < 0.0000099999997f ? owner->velocity * 0.5f : Vector();
     const f32 k = targeted ? 0.1f : 1.0f;
     held->SetVelocity(d * kThrowSpeed + base * k);
+    sys::Log() << "PlayerComponent: throws " << held->name << " at " << held->velocity.x << ", "
+               << held->velocity.y << ", " << held->velocity.z;
     Message<GameObject*> thrown(MSG_THROWN, held);
     SendMessage(&thrown, HANDLER_AI_VIEW_PROCESS);
     const bool spent = m_throw_target == nullptr;

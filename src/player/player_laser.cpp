@@ -17,6 +17,7 @@
 #include "game/radial_force.h"
 #include "graphics/particle_system_cpu.h"
 #include "platform/system/crt_rand.h"
+#include "platform/system/log.h"
 #include "player/player_component.h"
 #include "player/player_effects.h"
 
@@ -199,6 +200,8 @@ void PlayerComponent::FireLaser(bool charged) {
     if (beamObject == nullptr) {
         return;
     }
+    sys::Log() << "PlayerComponent: fires a " << (charged ? "charged" : "quick") << " laser at "
+               << target->name;
     ActiveLaserBeam beam{beamObject, target, 0.0f, static_cast<u8>(charged ? 1 : 0), 0};
     if (!charged) {
         PlayOnce(kLaserSound, 0.85f);
