@@ -389,8 +389,11 @@ void PlayerComponent::Throw() {
         body->ClearBodyFlags(physics::body_flag::kFrozen);
     }
     if (held == m_fake_head) {
+        // The thrown head is the projectiles' now: it may blow up on its first contact, so
+        // the robot keeps no hold of it (a new one grows from the neck).
         m_head_thrown = 1;
         m_head_off_time = 0.0f;
+        m_fake_head = nullptr;
     }
     if (PartBody(kRightArm) != nullptr) {
         m_parts_collision_time = 0.0f;

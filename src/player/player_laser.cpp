@@ -151,7 +151,8 @@ void PlayerComponent::FireLaser(bool charged) {
     if (source == nullptr) {
         return;
     }
-    if (charged && (m_airborne || m_juggernaut || m_jumping || m_fake_head != nullptr)) {
+    const bool headOff = m_fake_head != nullptr || m_head_off_time >= 0.0f;
+    if (charged && (m_airborne || m_juggernaut || m_jumping || headOff)) {
         charged = false;
     }
     if (charged) {

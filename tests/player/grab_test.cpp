@@ -201,6 +201,8 @@ TEST_F(Throws, ThrowingThePulledHeadStartsTheRegrowthClock) {
     EXPECT_EQ(player->m_head_thrown, 1);
     EXPECT_EQ(player->m_head_off_time, 0.0f);
     EXPECT_EQ(player->m_held_object, nullptr);
+    // The flying head may be blown up by its first contact: the robot keeps no pointer to it.
+    EXPECT_EQ(player->m_fake_head, nullptr);
 }
 
 TEST_F(Hand, TheReticleMovesToANewCandidateAndLeavesOnlyAUnitTheAIStillKnows) {

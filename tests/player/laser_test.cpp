@@ -98,7 +98,7 @@ TEST_P(QuickInstead, AChargedShotIsFiredQuick) {
     player->m_airborne = c.airborne ? 1 : 0;
     player->m_juggernaut = c.juggernaut ? 1 : 0;
     if (c.headOff) {
-        player->m_fake_head = Make("FakeRobotHead", true);
+        // Thrown a second ago.
         player->m_head_off_time = 1.0f;
     }
     Fire(INPUT_HELD, 0.4f);
