@@ -11,6 +11,7 @@
 #include "city/quadtree.h"
 #include "core/definition_component.h"
 #include "core/types.h"
+#include "game/holdable.h"
 #include "player/struck_building.h"
 
 class BuildingProcess;
@@ -19,7 +20,8 @@ struct Collision;
 
 class BuildingComponent : public DefinitionComponent,
                           public QuadtreeObject<BuildingComponent*>,
-                          public StruckBuilding {
+                          public StruckBuilding,
+                          public Holdable {
   public:
     // Shared by every building: scales all damage. Reset to 1 with every building process.
     static inline float s_damage_multiplier = 1.0f;
@@ -54,6 +56,13 @@ class BuildingComponent : public DefinitionComponent,
 
     PhysXComponent* Physics() const;
     bool Loose() const override { return m_loose; }
+    // In the robot's hand; a building keeps flying as thrown once it is let go.
+    void SetHeld() override {
+        m_held = true;
+        m_thrown = true;
+        m_throw_time = 0.0f;
+    }
+    void SetThrown(float, bool) override { m_held = false; }
     BuildingProcess* GetBuildingProcess() const { return m_building_process; }
 
     bool m_remove = false;

@@ -5,15 +5,24 @@
 
 #include "core/definition_component.h"
 #include "core/types.h"
+#include "game/holdable.h"
 #include "game/projectile.h"
 
-class BulletComponent : public DefinitionComponent, public Projectile {
+class BulletComponent : public DefinitionComponent, public Projectile, public Holdable {
   public:
     using DefinitionComponent::DefinitionComponent;
 
     void Update(float dt) override;
     void HandleMessage(BaseMessage* msg, u32 fromId) override;
     void SetFired() override { m_fired = 1; }
+    void SetHeld() override { m_held = 1; }
+    void SetThrown(float lifetime, bool spent) override {
+        m_held = 0;
+        m_lifetime = lifetime;
+        if (spent) {
+            m_hit = 1;
+        }
+    }
 
     f32 m_age = 0.0f;
     f32 m_lifetime = 6.5f;

@@ -575,6 +575,11 @@ void GraphicsProcess::HandleMessage(BaseMessage* message, u32 fromId) {
         if (const ParticleSystemInfo* info = message->Payload<ParticleSystemInfo>()) {
             ParticleSystemCPU* system = ParticleSystemManager::Instance()->CreateParticleSystem(
                 info->name, &info->position);
+            // The asker may hang the system on an object, which hands it back here.
+            if (system != nullptr) {
+                system->process = this;
+                system->graphics = this;
+            }
             Message<ParticleSystemCPU*> reply(MSG_PARTICLE_SYSTEM, system);
             SendMessage(&reply, fromId);
         }

@@ -484,8 +484,7 @@ void PlayerComponent::HandleMessage(BaseMessage* msg, u32 /*fromId*/) {
         m_physics_stepped = 1;
         break;
     case MSG_PLAYER_POWERUP_LEVEL_INCREASE:
-        m_power_level = std::min(m_power_level + 1, kMaxPowerLevel);
-        SendToHandler(MSG_PLAYER_POWER_LEVEL, HANDLER_BUILDING_PROCESS);
+        IncreasePowerLevel();
         break;
     case MSG_PLAYER_XP:
         m_experience += msg->ValueOr<double>(0.0) * 0.2;
@@ -1107,14 +1106,6 @@ void PlayerComponent::FireArm(PunchState& punch, const std::string& side, u32 tr
     m_animation_controller->SetAnimationSpeed(rest, 1.0f);
     m_animation_controller->PlayAnimation(track, rest, kDefaultBlend);
 }
-
-void PlayerComponent::UpdateGrab(float) {}
-
-void PlayerComponent::UpdateLaser(float) {}
-
-void PlayerComponent::UpdateHealthMeter() {}
-
-void PlayerComponent::UpdateHeadRegrowth(float) {}
 
 void PlayerChildComponent::HandleMessage(BaseMessage* msg, u32 /*fromId*/) {
     if (msg == nullptr || msg->type != MSG_PHYSICS_COLLISION || g_player_cutscene) {

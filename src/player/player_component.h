@@ -12,11 +12,13 @@
 #include "core/types.h"
 #include "core/vector.h"
 #include "game/bound_controls.h"
+#include "player/active_laser_beam.h"
 
 class AnimationController;
 class Component;
 class ControlsSource;
 class GameObject;
+struct LaserBeamInfo;
 class ParticleSystemCPU;
 class PhysXComponent;
 class PlayerProcess;
@@ -74,6 +76,10 @@ class PlayerComponent : public DefinitionComponent, public Allocator<PlayerCompo
     void UpdateLaser(float dt);
     void UpdateHealthMeter();
     void UpdateHeadRegrowth(float dt);
+    // Places the held object in the right hand.
+    void AttachHeldObject();
+    void IncreasePowerLevel();
+    void UpdateLaserBeam(ActiveLaserBeam& beam);
     void UpdateMouseLook(Quaternion& heading);
     void UpdateCamera(float dt, const Quaternion& heading);
 
@@ -108,6 +114,18 @@ class PlayerComponent : public DefinitionComponent, public Allocator<PlayerCompo
     GameObject* m_held_object = nullptr;
     GameObject* m_reply_object = nullptr;
     GameObject* m_fake_head = nullptr;
+    // The hand, the head and the laser.
+    GameObject* m_throw_target = nullptr;
+    i32 m_hold_axis = 1;
+    f32 m_arm_timer = 0.0f;
+    f32 m_grab_hold_time = 0.0f;
+    f32 m_parts_collision_time = -1.0f;
+    f32 m_head_off_time = -1.0f;
+    u8 m_head_thrown = 0;
+    i32 m_meter_segments = 11;
+    f32 m_laser_hold_time[4] = {};
+    std::list<ActiveLaserBeam> m_laser_beams;
+    std::list<GameObject> m_laser_end_points;
     f32 m_pitch;
     f32 m_yaw = 0.0f;
     f32 m_camera_pitch;
@@ -182,6 +200,22 @@ class PlayerComponent : public DefinitionComponent, public Allocator<PlayerCompo
     void LandingPose(f32 hardness);
     void ShowFootJets(bool shown);
     void FireArm(PunchState& punch, const std::string& side, u32 track, u32 part);
+    // The hand and the head.
+    bool AskValid(GameObject* object, u32 type, u32 handler);
+    GameObject* AskObject(u32 type, u32 handler, const Vector& aim);
+    void UnmarkThrowTarget(GameObject* unit);
+    void SetPartsCollision(bool enabled);
+    void StartGrab();
+    void PullHead();
+    void BeginHolding();
+    void HoldingStep(u8 key);
+    void Throw();
+    // A particle system of the renderer's, started at the point; null when there is none.
+    ParticleSystemCPU* CreateEffect(const char* name, const Vector& at);
+    void FireLaser(bool charged);
+    void FinishBeam(ActiveLaserBeam& beam);
+    void SendBeam(u32 type, const ActiveLaserBeam& beam, const LaserBeamInfo& info);
+    bool IsEndPoint(const GameObject* object) const;
 };
 
 class PlayerChildComponent : public DefinitionComponent, public Allocator<PlayerChildComponent> {

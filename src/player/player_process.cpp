@@ -205,10 +205,7 @@ void PlayerProcess::HandleMessage(BaseMessage* msg, u32 /*fromId*/) {
     switch (msg->type) {
     case MSG_PLAYER_POWERUP_LEVEL_INCREASE:
         for (PlayerComponent* player : m_players) {
-            player->m_power_level =
-                std::min(player->m_power_level + 1, PlayerComponent::kMaxPowerLevel);
-            BaseMessage notice(MSG_PLAYER_POWER_LEVEL);
-            player->SendMessage(&notice, HANDLER_BUILDING_PROCESS);
+            player->IncreasePowerLevel();
         }
         break;
     case MSG_PLAYER_XP: {
