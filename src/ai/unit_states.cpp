@@ -8,6 +8,7 @@
 #include "ai/ai_view_process.h"
 #include "ai/state.h"
 #include "ai/state_machine.h"
+#include "ai/ufo_states.h"
 #include "ai/unit_names.h"
 #include "ai/unit_services.h"
 #include "ai/unit_weapon.h"
@@ -742,4 +743,5 @@ void RegisterUnitStates() {
     RegisterStateFactory(STATE_CITIZEN_PANIC, &MakeStateOf<CitizenPanic_State>);
     RegisterStateFactory(STATE_CITIZEN_CARDBOARD_SPAWN, &MakeStateOf<CitizenCardSpawn_State>);
     RegisterStateFactory(STATE_CITIZEN_CARDBOARD_CALM, &MakeStateOf<CitizenCardCalm_State>);
+    RegisterFlyerStates();
 }
