@@ -608,6 +608,62 @@ TEST_F(ChildrenTest, TheBossDiesAfterItsLastBeamOnceWithItsShockWave) {
               (std::vector<float>{100.0f, 1.0f}));
 }
 
+// The whole fight through the AI process on a fixed step: the boss comes down beaming,
+// releases its ring, seeks and attacks; laser hits count only once the shield is down; it
+// dies once with its shock wave and every child goes with it.
+TEST_F(ChildrenTest, AFightFromEntryToShockWave) {
+    const float dt = 1.0f / 30.0f;
+    AIViewComponent* boss = Make("AI-Boss-Fly-UFO", kUfoBoss, Vector(0.0f, 180.0f, 150.0f));
+    const auto run = [&](float seconds) {
+        for (float t = 0.0f; t < seconds; t += dt) {
+            kit.ai->Update(dt);
+            kit.level.Router().Update(dt);
+        }
+    };
+    const auto alive = [&](const char* type) { return Objects(type); };
+    run(1.0f);
+    ASSERT_TRUE(boss->InState(STATE_UFO_ENTRY));
+    // Shielded on the way in.
+    boss->TakeDamage(50);
+    EXPECT_EQ(boss->m_health, 100);
+    float t = 1.0f;
+    while (!boss->InState(STATE_UFO_SEEK) && t < 10.0f) {
+        run(dt);
+        t += dt;
+    }
+    ASSERT_TRUE(boss->InState(STATE_UFO_SEEK));
+    EXPECT_EQ(alive("AI-Fly-UFOChild"), 12u);
+    EXPECT_EQ(TheUfoFamily().m_attack_count, 12);
+    EXPECT_GE(Beams(), 8u);
+    BaseMessage arrival(MSG_SEEK_ARRIVAL);
+    boss->HandleMessage(&arrival, 0);
+    ASSERT_TRUE(boss->InState(STATE_UFO_ATTACK));
+    run(1.0f);
+    // Hits past the shield until its health runs out.
+    int hits = 0;
+    while (!boss->InState(STATE_UFO_DIE) && hits < 20) {
+        boss->TakeDamage(30);
+        ++hits;
+        run(0.3f);
+    }
+    ASSERT_TRUE(boss->InState(STATE_UFO_DIE));
+    EXPECT_EQ(hits, 4);
+    // The burst waits out the flash; the shock wave runs four seconds after it.
+    run(10.0f);
+    EXPECT_EQ(alive("AI-Boss-Fly-UFO"), 0u);
+    EXPECT_EQ(alive("AI-Fly-UFOChild"), 0u);
+    EXPECT_EQ(alive("LaserBeam"), 0u);
+    const std::vector<std::string> died =
+        kit.Payloads<std::string>(HANDLER_GAME_LOGIC_PROCESS, MSG_AGENT_DIED);
+    EXPECT_EQ(std::count(died.begin(), died.end(), "AI-Boss-Fly-UFO"), 1);
+    EXPECT_EQ(std::count(died.begin(), died.end(), "AI-Fly-UFOChild"), 12);
+    std::size_t waves = 0;
+    for (const RadialForce& push : Pushes()) {
+        waves += push.m_mode == RadialForce::kMassImpulse && push.m_duration == 0.2f ? 1 : 0;
+    }
+    EXPECT_EQ(waves, 20u);
+}
+
 TEST_F(UfoTest, TheFlyingBossDiesWithOneLargePushAndLeavesTheBuildingsAlone) {
     AIViewComponent* boss = Make("AI-Boss-Fly-Flythra", kFlythra, Vector(0.0f, 80.0f, 150.0f));
     boss->ChangeTo(STATE_FLYTHRA_DIE);
