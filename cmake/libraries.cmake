@@ -82,7 +82,7 @@ gorvane_library(gorvane_city city)
 target_link_libraries(gorvane_city PUBLIC gorvane_game gorvane_physx)
 
 gorvane_library(gorvane_ai ai)
-target_link_libraries(gorvane_ai PUBLIC gorvane_game gorvane_city gorvane_animation)
+target_link_libraries(gorvane_ai PUBLIC gorvane_game gorvane_city gorvane_animation gorvane_player)
 
 gorvane_library(gorvane_audio audio)
 target_link_libraries(gorvane_audio PUBLIC gorvane_game gorvane_platform_sound)

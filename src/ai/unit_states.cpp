@@ -9,6 +9,7 @@
 #include "ai/mothership_states.h"
 #include "ai/state.h"
 #include "ai/state_machine.h"
+#include "ai/ufo_states.h"
 #include "ai/unit_names.h"
 #include "ai/unit_services.h"
 #include "ai/unit_weapon.h"
@@ -714,4 +715,5 @@ void RegisterUnitStates() {
     RegisterStateFactory(STATE_CITIZEN_CARDBOARD_SPAWN, &MakeStateOf<CitizenCardSpawn_State>);
     RegisterStateFactory(STATE_CITIZEN_CARDBOARD_CALM, &MakeStateOf<CitizenCardCalm_State>);
     RegisterMothershipStates();
+    RegisterFlyerStates();
 }

@@ -149,4 +149,29 @@ TEST(UnitDefinitions, EveryRequestedUnitHasASpawnPointTypeForADefinedType) {
     }
 }
 
+// The laser-firing flyers start in their spawn state, and every state they list has a class.
+TEST(UnitDefinitions, TheFlyersStartInTheirSpawnStatesAndListOnlyStatesWithClasses) {
+    RegisterUnitStates();
+    const auto lists = ShippedStateLists();
+    const std::pair<const char*, i32> flyers[] = {{"AI-Fly-MediumUFO", STATE_MEDIUM_UFO_SPAWN},
+                                                  {"AI-Boss-Fly-UFO", STATE_UFO_SPAWN},
+                                                  {"AI-Fly-UFOChild", STATE_UFOCHILD_SPAWN},
+                                                  {"AI-Boss-Fly-Flythra", STATE_FLYTHRA_SPAWN}};
+    for (const auto& [type, spawn] : flyers) {
+        const auto at = lists.find(type);
+        ASSERT_NE(at, lists.end()) << type;
+        ASSERT_FALSE(at->second.empty()) << type;
+        EXPECT_EQ(StateIdFromName(at->second.front()), spawn) << type;
+        EXPECT_TRUE(Lists(at->second, STATE_THROWN)) << type;
+        for (const std::string& name : at->second) {
+            State* state = MakeState(StateIdFromName(name));
+            EXPECT_NE(state, nullptr) << type << ": " << name;
+            delete state;
+        }
+    }
+    EXPECT_TRUE(Lists(lists.at("AI-Boss-Fly-UFO"), STATE_UFO_DIE));
+    EXPECT_TRUE(Lists(lists.at("AI-Boss-Fly-Flythra"), STATE_FLYTHRA_DIE));
+    ClearStateFactories();
+}
+
 } // namespace

@@ -38,6 +38,8 @@ struct AnimatedMesh {
     // holds a mesh of its own boxes.
     bool skinned;
     std::vector<AnimSet> sets;
+    // When set, a frame's mesh (not skinned) is this shape instead of its boxes.
+    std::function<Geometry(int bone)> shape = nullptr;
 };
 
 // Ticks of the animation keys per second, as the animation library reads them.
@@ -98,7 +100,10 @@ void WriteAnimatedMesh(const fs::path& folder, const AnimatedMesh& mesh) {
                      frame.name, indent.c_str(), indent.c_str());
         WriteMatrix(file, TurnMatrix({0, 1, 0}, 0.0f, frame.position));
         std::fprintf(file, ";;\n%s }\n", indent.c_str());
-        if (!mesh.skinned) {
+        if (!mesh.skinned && mesh.shape) {
+            WriteMeshObject(file, std::string(frame.name) + "Mesh", mesh.shape(bone),
+                            mesh.materials);
+        } else if (!mesh.skinned) {
             const std::vector<Part> own = partsOf(bone, true);
             if (!own.empty()) {
                 WriteMeshObject(file, std::string(frame.name) + "Mesh", BoxGeometry(own, 10.0f),
@@ -245,7 +250,6 @@ std::vector<std::pair<int, float>> Swing(float seconds, float angle, float phase
 
 std::vector<AnimatedMesh> AnimatedMeshes() {
     const Material dark{0.15f, 0.15f, 0.18f, 16.0f, ""};
-    const Material glow{1.0f, 0.25f, 0.15f, 64.0f, ""};
     const Material olive{0.35f, 0.4f, 0.2f, 16.0f, "metal.png"};
     const Material alien{0.55f, 0.6f, 0.65f, 48.0f, "metal.png"};
     const Material skin{0.8f, 0.6f, 0.45f, 4.0f, ""};
@@ -298,11 +302,12 @@ std::vector<AnimatedMesh> AnimatedMeshes() {
                       false,
                       {{"Idle", {{1, y, FullTurn(20.0f)}}}}});
     meshes.push_back({"ufo_boss",
-                      {alien, glow},
+                      {kUfoHull, kUfoDome, kUfoLamp},
                       {{"Saucer", -1, {0, 0, 0}}, {"Dome", 0, {0, 5, 0}}},
                       {{{0, 0, 0, 40, 6, 40, 0}, 0}, {{0, 5, 0, 14, 6, 14, 1}, 1}},
-                      true,
-                      {{"Idle", {{1, y, FullTurn(4.0f)}, {0, z, Swing(6.0f, 0.05f)}}}}});
+                      false,
+                      {{"Idle", {{1, y, FullTurn(4.0f)}, {0, z, Swing(6.0f, 0.05f)}}}},
+                      UfoBossShape});
     // A small walker: "Walk" sorts first of its sets.
     meshes.push_back({"citizen",
                       {skin, cloth},

@@ -683,6 +683,7 @@ void WriteMesh(const fs::path& folder, const Mesh& mesh) {
 #include "animated_meshes.h"
 #include "vehicle_meshes.h"
 #include "mothership_meshes.h"
+#include "ufo_meshes.h"
 
 std::vector<Mesh> Meshes() {
     const Material concrete{0.85f, 0.82f, 0.78f, 8.0f, "windows.png"};
@@ -733,8 +734,6 @@ std::vector<Mesh> Meshes() {
          {{0.45f, 0.47f, 0.5f, 16.0f, "metal.png"}, dark},
          {{0, 0, 0, 8, 6, 18, 0}, {0, 3.6f, 5, 16, 0.2f, 1, 1}, {0, 3.6f, -5, 16, 0.2f, 1, 1}}},
         {"citizen_cardboard", {{0.7f, 0.55f, 0.35f, 2.0f, ""}}, {{0, 0, 0, 1, 2, 0.2f, 0}}},
-        {"medium_ufo", {alien, glow}, {{0, 0, 0, 12, 2, 12, 0}, {0, 1.8f, 0, 5, 2, 5, 1}}},
-        {"ufo_child", {alien, glow}, {{0, 0, 0, 4, 1.5f, 4, 0}, {0, -1, 0, 1.5f, 0.5f, 1.5f, 1}}},
         {"mothership_bfg_core", {glow}, {{0, 0, 0, 30, 30, 30, 0}, {0, 0, 0, 36, 12, 12, 0}}},
         {"mothership_turret",
          {alien, dark},
@@ -1415,6 +1414,7 @@ int main(int argc, char** argv) {
         for (const AnimatedMesh& mesh : mothership_content::MothershipMeshes()) {
             WriteAnimatedMesh(data / "art" / "meshes", mesh);
         }
+        WriteFlyerMeshes(data / "art" / "meshes");
         WriteUnitSphere(data / "art" / "meshes", {0.25f, 0.25f, 0.28f, 4.0f, ""});
         WriteDriveInScreen(data / "art" / "meshes");
         WriteAnimations(data / "art" / "animations");
