@@ -252,6 +252,7 @@ std::vector<AnimatedMesh> AnimatedMeshes() {
     const Material dark{0.15f, 0.15f, 0.18f, 16.0f, ""};
     const Material olive{0.35f, 0.4f, 0.2f, 16.0f, "metal.png"};
     const Material alien{0.55f, 0.6f, 0.65f, 48.0f, "metal.png"};
+    const Material glow{1.0f, 0.25f, 0.15f, 64.0f, ""};
     const Material skin{0.8f, 0.6f, 0.45f, 4.0f, ""};
     const Material cloth{0.2f, 0.3f, 0.6f, 4.0f, ""};
     const Material pink{0.85f, 0.45f, 0.55f, 8.0f, ""};
