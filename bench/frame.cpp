@@ -23,8 +23,8 @@
 #include "core/message_router.h"
 #include "game/player_info.h"
 #include "graphics/graphics_process.h"
-#include "platform/gfx/device.h"
 #include "graphics/render_settings.h"
+#include "platform/gfx/device.h"
 #include "platform/window/window.h"
 
 namespace {

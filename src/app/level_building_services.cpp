@@ -12,8 +12,8 @@
 #include "core/game_object.h"
 #include "graphics/graphic_component.h"
 #include "graphics/graphic_definition.h"
-#include "graphics/particle_system_cpu.h"
 #include "graphics/light.h"
+#include "graphics/particle_system_cpu.h"
 
 namespace {
 

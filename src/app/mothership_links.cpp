@@ -1,5 +1,6 @@
 #include "app/mothership_links.h"
 
+#include "ai/laser_weapons.h"
 #include "ai/mothership_states.h"
 #include "audio/sound_instance_control.h"
 #include "core/component_type.h"
@@ -8,8 +9,7 @@
 
 namespace {
 
-// The turrets' pulses come with the flying units' pulse weapon; until it is installed here
-// they hold their fire.
+// The turrets fire the flying units' pulse weapon.
 class Links final : public MothershipLinks {
   public:
     bool DamageRobot(GameObject& robot, f32 amount) override {
@@ -20,6 +20,9 @@ class Links final : public MothershipLinks {
         }
         player->TakeDamage(amount);
         return true;
+    }
+    void FireLaserPulse(State& turret, f32& threshold) override {
+        ::FireLaserPulse(turret, threshold);
     }
     SoundControl* Sounds() override { return SoundInstanceControl::Instance(); }
 };

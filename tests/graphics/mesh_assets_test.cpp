@@ -87,8 +87,8 @@ TEST(MeshAssetsTest, AnimatedMeshesCarryTheirSetsAndSkins) {
     EXPECT_GE(SetNames("assets/art/tiny.X").size(), 5u);
 
     MeshCache cache(std::string(GORVANE_ASSETS_DIR) + "/packages/art.kzp", nullptr);
-    for (const char* skinned :
-         {"assets/art/ufo_boss.X", "assets/art/citizen.X", "assets/art/tiny.X"}) {
+    // The UFO boss turns its frames whole (its saucer is a lathed shape, not a skin).
+    for (const char* skinned : {"assets/art/citizen.X", "assets/art/tiny.X"}) {
         MeshContainer* const container =
             FirstMeshContainer(cache.LoadAnimatedMeshInstance(skinned).m_root);
         ASSERT_NE(container, nullptr) << skinned;

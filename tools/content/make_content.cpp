@@ -679,11 +679,12 @@ void WriteMesh(const fs::path& folder, const Mesh& mesh) {
 }
 
 #include "drive_in_screen.h"
-
+// The flyers' shapes are used by the animated meshes.
 #include "ufo_meshes.h"
+
 #include "animated_meshes.h"
-#include "vehicle_meshes.h"
 #include "mothership_meshes.h"
+#include "vehicle_meshes.h"
 
 std::vector<Mesh> Meshes() {
     const Material concrete{0.85f, 0.82f, 0.78f, 8.0f, "windows.png"};
