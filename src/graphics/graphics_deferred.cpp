@@ -21,6 +21,27 @@
 
 namespace {
 
+// Draws the list with the effect's first pass under the given view and projection; drawOne
+// sets an object's own values and draws it.
+template <class DrawOne>
+void DrawListInFirstPass(gfx::Effect& effect, gfx::Device* device, const Float4x4& viewProjection,
+                         const std::vector<GraphicComponent*>& list, DrawOne drawOne) {
+    u32 passes = 0;
+    if (!effect.Begin(&passes, 0)) {
+        return;
+    }
+    effect.BeginPass(0);
+    GraphicDrawPass pass;
+    pass.effect = &effect;
+    pass.device = device;
+    pass.viewProjection = viewProjection;
+    for (GraphicComponent* c : list) {
+        drawOne(*c, pass);
+    }
+    effect.EndPass();
+    effect.End();
+}
+
 // The sampler states a shadow stage changes, in the order they are kept.
 constexpr u32 kShadowSamplerStates[6] = {gfx::kSampMinFilter, gfx::kSampMagFilter,
                                          gfx::kSampMipFilter, gfx::kSampAddressU,
@@ -172,32 +193,22 @@ void GraphicsProcess::RenderFoggedObjects() {
     m_gbuffer->BindMaps(*effect);
     // The frame's fitted projection, so the depth test against the G-buffer's depth holds.
     const Float4x4 viewProjection = m_render_camera.m_view * m_render_camera.m_projection;
-    u32 passes = 0;
-    if (!effect->Begin(&passes, 0)) {
-        return;
-    }
-    effect->BeginPass(0);
-    GraphicDrawPass pass;
-    pass.effect = effect;
-    pass.device = m_device.get();
-    pass.viewProjection = viewProjection;
-    for (GraphicComponent* c : m_no_shadow) {
-        Float4x4 world = *c->GetWorldMatrix();
-        if (c->IsAnimated()) {
-            world = c->GetCentreOffsetMatrix() * world;
-        }
-        effect->SetMatrix("gWVP", (world * viewProjection).m);
-        effect->SetMatrix("gWorld", world.m);
-        if (!c->IsAnimated()) {
-            c->DrawMeshSubsets(pass);
-        } else if (c->HasSkinnedContainers()) {
-            c->DrawSubsets(pass);
-        } else {
-            c->DrawFrame(c->GetRootFrame(), pass);
-        }
-    }
-    effect->EndPass();
-    effect->End();
+    DrawListInFirstPass(*effect, m_device.get(), viewProjection, m_no_shadow,
+                        [&](GraphicComponent& c, const GraphicDrawPass& pass) {
+                            Float4x4 world = *c.GetWorldMatrix();
+                            if (c.IsAnimated()) {
+                                world = c.GetCentreOffsetMatrix() * world;
+                            }
+                            effect->SetMatrix("gWVP", (world * viewProjection).m);
+                            effect->SetMatrix("gWorld", world.m);
+                            if (!c.IsAnimated()) {
+                                c.DrawMeshSubsets(pass);
+                            } else if (c.HasSkinnedContainers()) {
+                                c.DrawSubsets(pass);
+                            } else {
+                                c.DrawFrame(c.GetRootFrame(), pass);
+                            }
+                        });
 }
 
 void GraphicsProcess::RenderSimpleObjects() {
@@ -216,30 +227,21 @@ void GraphicsProcess::RenderSimpleObjects() {
     effect->SetFloat("gFogRange", g_render_settings.fogRange);
     m_gbuffer->BindMaps(*effect);
     const Float4x4 viewProjection = m_render_camera.m_view * m_render_camera.m_projection;
-    u32 passes = 0;
-    if (!effect->Begin(&passes, 0)) {
-        return;
-    }
-    effect->BeginPass(0);
-    GraphicDrawPass pass;
-    pass.effect = effect;
-    pass.device = m_device.get();
-    pass.viewProjection = viewProjection;
-    for (GraphicComponent* c : m_park) {
-        if (c->m_cast_shadow == 0 || c->m_excluded != 0) {
-            continue;
-        }
-        const Float4x4& world = *c->GetWorldMatrix();
-        effect->SetMatrix("gWVP", (world * viewProjection).m);
-        effect->SetMatrix("gWorld", world.m);
-        const Float4x4 inverse = Math::MatrixInverse(world).value_or(Math::MatrixIdentity());
-        effect->SetMatrix("gWorldInverseTranspose", Math::MatrixTranspose(inverse).m);
-        c->DrawMeshSubsets(pass);
-        m_faces_drawn += c->GetFaceCount();
-        m_vertices_drawn += c->GetVertexCount();
-    }
-    effect->EndPass();
-    effect->End();
+    DrawListInFirstPass(
+        *effect, m_device.get(), viewProjection, m_park,
+        [&](GraphicComponent& c, const GraphicDrawPass& pass) {
+            if (c.m_cast_shadow == 0 || c.m_excluded != 0) {
+                return;
+            }
+            const Float4x4& world = *c.GetWorldMatrix();
+            effect->SetMatrix("gWVP", (world * viewProjection).m);
+            effect->SetMatrix("gWorld", world.m);
+            const Float4x4 inverse = Math::MatrixInverse(world).value_or(Math::MatrixIdentity());
+            effect->SetMatrix("gWorldInverseTranspose", Math::MatrixTranspose(inverse).m);
+            c.DrawMeshSubsets(pass);
+            m_faces_drawn += c.GetFaceCount();
+            m_vertices_drawn += c.GetVertexCount();
+        });
 }
 
 void GraphicsProcess::RenderLocalIllumination() {
