@@ -23,6 +23,11 @@ add_library(gorvane_test_avi STATIC ${CMAKE_SOURCE_DIR}/tests/support/avi_fixtur
 target_link_libraries(gorvane_test_avi PUBLIC gorvane_test_support PRIVATE PkgConfig::FFMPEG
                       gorvane_warnings)
 
+# Saved screenshots read back for the image checks of the end-to-end runs.
+add_library(gorvane_test_image STATIC ${CMAKE_SOURCE_DIR}/tests/support/screenshot_image.cpp)
+target_link_libraries(gorvane_test_image PUBLIC gorvane_test_support gorvane_platform_gfx
+                      PRIVATE gorvane_warnings)
+
 # A GL device on a hidden window, for the tests that draw.
 add_library(gorvane_test_gl STATIC ${CMAKE_SOURCE_DIR}/tests/support/gl_fixture.cpp)
 target_link_libraries(gorvane_test_gl PUBLIC gorvane_test_support gorvane_platform_gfx
@@ -39,7 +44,7 @@ set(GORVANE_TEST_LIBS_content gorvane_content PkgConfig::LUA)
 set(GORVANE_TEST_LIBS_assets gorvane_content gorvane_platform_sound PkgConfig::FFMPEG stb)
 set(GORVANE_TEST_LIBS_graphics gorvane_graphics gorvane_test_avi gorvane_test_gl)
 set(GORVANE_TEST_LIBS_audio gorvane_audio PkgConfig::SDL2_MIXER)
-set(GORVANE_TEST_LIBS_app gorvane_app PkgConfig::SDL2)
+set(GORVANE_TEST_LIBS_app gorvane_app gorvane_test_image PkgConfig::SDL2)
 set(GORVANE_TEST_LIBS_PhysX gorvane_physx)
 
 file(GLOB test_folders LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*)

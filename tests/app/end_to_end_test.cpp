@@ -7,6 +7,7 @@
 
 #include <sys/wait.h>
 
+#include <cstdio>
 #include <fstream>
 #include <regex>
 #include <string>
@@ -15,6 +16,7 @@
 #include "app/game_process.h"
 #include "core/globals.h"
 #include "support/scoped_temp_home.h"
+#include "support/screenshot_image.h"
 
 namespace {
 
@@ -44,6 +46,33 @@ std::vector<std::string> StateLines(const std::string& output) {
     return lines;
 }
 
+// Waits for the next "Screenshot saved to: " line after *at, reads the picture and removes the
+// file (the game writes into the build folder, where later runs would pick other names).
+bool TakeScreenshot(GameProcess& game, std::size_t* at, ScreenshotImage& image) {
+    const std::string saved = "Screenshot saved to: ";
+    if (!game.WaitFor(saved, *at, at)) {
+        return false;
+    }
+    if (!game.WaitFor("\n", *at, nullptr)) {
+        return false;
+    }
+    const std::string& output = game.Output();
+    const std::size_t start = output.find(saved, *at) + saved.size();
+    const std::string name = output.substr(start, output.find('\n', start) - start);
+    const std::string path = std::string(GORVANE_BINARY_DIR) + "/" + name;
+    const bool loaded = image.Load(path);
+    std::remove(path.c_str());
+    *at = start;
+    return loaded;
+}
+
+// What any drawn scene must pass: most of the frame lit and many colours, never a black,
+// blank or one-colour frame.
+void ExpectALitTexturedScene(const ScreenshotImage& image, const std::string& what) {
+    EXPECT_GT(image.LitFraction(), 0.5f) << what;
+    EXPECT_GT(image.DistinctColours(), 64) << what;
+}
+
 TEST(EndToEnd, LogoScreensToMenuIntoALevelBackToTheMenuAndQuit) {
     const ScopedTempHome home;
     const InputScriptFile keys(home.Path() + "/keys.txt");
@@ -53,6 +82,10 @@ TEST(EndToEnd, LogoScreensToMenuIntoALevelBackToTheMenuAndQuit) {
 
     std::size_t at = 0;
     ASSERT_TRUE(game.WaitFor("Game::PushState: Menu\n", 0, &at)) << game.Output();
+    ScreenshotImage menu;
+    keys.Send("10 tap PrintScreen\n");
+    ASSERT_TRUE(TakeScreenshot(game, &at, menu)) << game.Output();
+    ExpectALitTexturedScene(menu, "the menu");
     // PLAY shows the play screen, whose first button starts the feature film. The screens
     // take a frame to appear, so the keys wait a few.
     keys.Send("10 tap Return\n10 tap Return\n");
@@ -60,6 +93,10 @@ TEST(EndToEnd, LogoScreensToMenuIntoALevelBackToTheMenuAndQuit) {
     ASSERT_TRUE(game.WaitFor("GameState::HandleMessage: Loading complete\n", at, &at))
         << game.Output();
     ASSERT_TRUE(game.WaitFor("LevelState::StartPlay: " + level + "\n", at, &at)) << game.Output();
+    ScreenshotImage street;
+    keys.Send("10 tap PrintScreen\n");
+    ASSERT_TRUE(TakeScreenshot(game, &at, street)) << game.Output();
+    ExpectALitTexturedScene(street, "the level");
     // Escape opens the pause screen on RESUME; MAIN MENU is the next button down.
     keys.Send("0 tap Escape\n10 tap Down\n5 tap Return\n");
     ASSERT_TRUE(game.WaitFor("Game::PushState: Menu\n", at, &at)) << game.Output();
