@@ -13,27 +13,16 @@
 #include <string>
 #include <vector>
 
-#include "app/game_process.h"
+#include "app/game_run.h"
 #include "core/globals.h"
 #include "support/scoped_temp_home.h"
-#include "support/screenshot_image.h"
 
 namespace {
 
+using game_process::ExpectALitTexturedScene;
 using game_process::GameProcess;
-
-// The file the game follows for its keys; each Send appends lines as a player would type.
-class InputScriptFile {
-  public:
-    explicit InputScriptFile(std::string path) : m_path(std::move(path)) {
-        std::ofstream(m_path, std::ios::trunc);
-    }
-    void Send(const std::string& lines) const { std::ofstream(m_path, std::ios::app) << lines; }
-    std::string Variable() const { return "GORVANE_INPUT_SCRIPT=" + m_path; }
-
-  private:
-    std::string m_path;
-};
+using game_process::InputScriptFile;
+using game_process::TakeScreenshot;
 
 // The "Game::PushState: " and "Game::PopState: " lines, in order, as "push X" and "pop X".
 std::vector<std::string> StateLines(const std::string& output) {
@@ -44,33 +33,6 @@ std::vector<std::string> StateLines(const std::string& output) {
         lines.push_back(((*it)[1] == "Push" ? "push " : "pop ") + (*it)[2].str());
     }
     return lines;
-}
-
-// Waits for the next "Screenshot saved to: " line after *at, reads the picture and removes the
-// file (the game writes into the build folder, where later runs would pick other names).
-bool TakeScreenshot(GameProcess& game, std::size_t* at, ScreenshotImage& image) {
-    const std::string saved = "Screenshot saved to: ";
-    if (!game.WaitFor(saved, *at, at)) {
-        return false;
-    }
-    if (!game.WaitFor("\n", *at, nullptr)) {
-        return false;
-    }
-    const std::string& output = game.Output();
-    const std::size_t start = output.find(saved, *at) + saved.size();
-    const std::string name = output.substr(start, output.find('\n', start) - start);
-    const std::string path = std::string(GORVANE_BINARY_DIR) + "/" + name;
-    const bool loaded = image.Load(path);
-    std::remove(path.c_str());
-    *at = start;
-    return loaded;
-}
-
-// What any drawn scene must pass: most of the frame lit and many colours, never a black,
-// blank or one-colour frame.
-void ExpectALitTexturedScene(const ScreenshotImage& image, const std::string& what) {
-    EXPECT_GT(image.LitFraction(), 0.5f) << what;
-    EXPECT_GT(image.DistinctColours(), 64) << what;
 }
 
 TEST(EndToEnd, LogoScreensToMenuIntoALevelBackToTheMenuAndQuit) {

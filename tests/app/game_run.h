@@ -1,0 +1,55 @@
+#pragma once
+// What the end-to-end runs share: the keys file the game follows and the screenshots it saves,
+// read back for image checks.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "app/game_process.h"
+#include "support/screenshot_image.h"
+
+namespace game_process {
+
+// The file the game follows for its keys; each Send appends lines as a player would type.
+class InputScriptFile {
+  public:
+    explicit InputScriptFile(std::string path) : m_path(std::move(path)) {
+        std::ofstream(m_path, std::ios::trunc);
+    }
+    void Send(const std::string& lines) const { std::ofstream(m_path, std::ios::app) << lines; }
+    std::string Variable() const { return "GORVANE_INPUT_SCRIPT=" + m_path; }
+
+  private:
+    std::string m_path;
+};
+
+// Waits for the next "Screenshot saved to: " line after *at, reads the picture and removes the
+// file (the game writes into the build folder, where later runs would pick other names).
+inline bool TakeScreenshot(GameProcess& game, std::size_t* at, ScreenshotImage& image) {
+    const std::string saved = "Screenshot saved to: ";
+    if (!game.WaitFor(saved, *at, at)) {
+        return false;
+    }
+    if (!game.WaitFor("\n", *at, nullptr)) {
+        return false;
+    }
+    const std::string& output = game.Output();
+    const std::size_t start = output.find(saved, *at) + saved.size();
+    const std::string name = output.substr(start, output.find('\n', start) - start);
+    const std::string path = std::string(GORVANE_BINARY_DIR) + "/" + name;
+    const bool loaded = image.Load(path);
+    std::remove(path.c_str());
+    *at = start;
+    return loaded;
+}
+
+// What any drawn scene must pass: most of the frame lit and many colours, never a black,
+// blank or one-colour frame.
+inline void ExpectALitTexturedScene(const ScreenshotImage& image, const std::string& what) {
+    EXPECT_GT(image.LitFraction(), 0.5f) << what;
+    EXPECT_GT(image.DistinctColours(), 64) << what;
+}
+
+} // namespace game_process
