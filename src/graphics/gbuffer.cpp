@@ -6,9 +6,11 @@
 #include "graphics/effect_loader.h"
 #include "graphics/light.h"
 #include "graphics/render_settings.h"
+#include "graphics/render_state_cache.h"
 #include "graphics/texture_cache.h"
 #include "platform/gfx/device.h"
 #include "platform/gfx/effect.h"
+#include "platform/gfx/render_states.h"
 #include "platform/gfx/texture.h"
 
 namespace deferred {
@@ -64,6 +66,10 @@ bool EyeInsideVolume(const Float3& eye, const LightVolume& v) {
     const float dy = eye.y - v.centre.y;
     const float dz = eye.z - v.centre.z;
     return dx * dx + dy * dy + dz * dz < v.radius * v.radius;
+}
+
+bool LightShines(const Light& light) {
+    return light.m_enabled && !light.m_culled;
 }
 
 PresentLayout LayoutFor(i32 width, i32 height) {
@@ -214,4 +220,55 @@ void GBuffer::DrawSphere() {
     const u32 vertices = static_cast<u32>(m_sphere.size() / deferred::kObjectFloats);
     m_device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleList, vertices / 3, m_sphere.data(),
                               deferred::kObjectFloats * sizeof(float));
+}
+
+void GBuffer::DrawLightVolumes(const std::vector<Light*>& lights, const Float4x4& frameProjection,
+                               bool showPressed, bool solidPressed) {
+    if (showPressed) {
+        m_show_volumes = !m_show_volumes;
+    }
+    if (solidPressed) {
+        m_solid_volumes = !m_solid_volumes;
+    }
+    if (!m_show_volumes || m_device == nullptr) {
+        return;
+    }
+    gfx::Device& device = *m_device;
+    if (!m_solid_volumes) {
+        RenderStateCache::Set(device, gfx::kRsFillMode, gfx::kFillWireframe);
+    }
+    const u32 lighting = RenderStateCache::Get(device, gfx::kRsLighting);
+    const u32 cull = RenderStateCache::Get(device, gfx::kRsCullMode);
+    const u32 zEnable = RenderStateCache::Get(device, gfx::kRsZEnable);
+    const u32 blend = RenderStateCache::Get(device, gfx::kRsAlphaBlendEnable);
+    RenderStateCache::Set(device, gfx::kRsLighting, 1);
+    RenderStateCache::Set(device, gfx::kRsCullMode, gfx::kCullCcw);
+    RenderStateCache::Set(device, gfx::kRsZEnable, 0);
+    RenderStateCache::Set(device, gfx::kRsAlphaBlendEnable, 0);
+    device.SetTransform(gfx::TransformKind::Projection, m_lighting_projection.m);
+    device.SetProgram(0);
+    device.SetTexture(0, nullptr);
+    for (std::size_t i = 1; i < lights.size(); ++i) {
+        const Light& light = *lights[i];
+        if (!deferred::LightShines(light)) {
+            continue;
+        }
+        const deferred::LightVolume volume = deferred::VolumeOf(light);
+        const Float4x4 world =
+            Math::MatrixScaling(volume.radius, volume.radius, volume.radius) *
+            Math::MatrixTranslation(volume.centre.x, volume.centre.y, volume.centre.z);
+        device.SetTransform(gfx::TransformKind::World, world.m);
+        const float colour[4] = {light.m_light.diffuse.r, light.m_light.diffuse.g,
+                                 light.m_light.diffuse.b, 1.0f};
+        device.SetMaterialColour(colour);
+        DrawSphere();
+    }
+    const float white[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    device.SetMaterialColour(white);
+    device.SetTransform(gfx::TransformKind::Projection, frameProjection.m);
+    RenderStateCache::Set(device, gfx::kRsAlphaBlendEnable, blend);
+    RenderStateCache::Set(device, gfx::kRsZEnable, zEnable);
+    RenderStateCache::Set(device, gfx::kRsCullMode, cull);
+    RenderStateCache::Set(device, gfx::kRsFillMode, gfx::kFillSolid);
+    RenderStateCache::Set(device, gfx::kRsLighting, lighting);
 }

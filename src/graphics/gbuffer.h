@@ -41,6 +41,9 @@ struct LightVolume {
 LightVolume VolumeOf(const Light& light);
 // Back faces (clockwise culling) only while the eye is strictly inside the sphere.
 bool EyeInsideVolume(const Float3& eye, const LightVolume& volume);
+// Whether a local light adds to the image this frame: switched on (a badly damaged building
+// switches its lights off) and not culled by the camera.
+bool LightShines(const Light& light);
 
 // Where the light image lands in a window of w × h: cleared to black first below an
 // aspect of 1.5, and held at 16:10 with bars above and below under 1.6.
@@ -80,6 +83,14 @@ class GBuffer {
                                   float multiplier, float fogRange);
     // The unit sphere, drawn with the bound program.
     void DrawSphere();
+    // Debug display of the local lights' spheres over the current target, drawn with the
+    // device's own lit program under its view and the lighting projection, with no depth
+    // test (as the light pass draws them); the device's projection goes back to
+    // frameProjection. The two presses flip the display and its solid fill (wire frames
+    // otherwise); both start off.
+    void DrawLightVolumes(const std::vector<Light*>& lights, const Float4x4& frameProjection,
+                          bool showPressed, bool solidPressed);
+    bool ShowsLightVolumes() const { return m_show_volumes; }
 
     // Targets and effect in place: the deferred path can draw.
     bool Ready() const {
@@ -107,4 +118,6 @@ class GBuffer {
     Float4x4 m_lighting_projection;
     float m_noise_phase = 0.0f;
     std::vector<float> m_sphere;
+    bool m_show_volumes = false;
+    bool m_solid_volumes = false;
 };

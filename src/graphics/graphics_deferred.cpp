@@ -8,6 +8,7 @@
 #include "graphics/gbuffer.h"
 #include "graphics/graphic_component.h"
 #include "graphics/graphics_process.h"
+#include "graphics/key_state.h"
 #include "graphics/object_effects.h"
 #include "graphics/render_settings.h"
 #include "graphics/render_state_cache.h"
@@ -18,8 +19,11 @@
 #include "platform/gfx/effect.h"
 #include "platform/gfx/render_states.h"
 #include "platform/gfx/texture.h"
+#include "platform/input/keys.h"
 
 namespace {
+
+using key_state::Pressed;
 
 // Draws the list with the effect's first pass under the given view and projection; drawOne
 // sets an object's own values and draws it.
@@ -264,7 +268,7 @@ void GraphicsProcess::RenderLocalIllumination() {
     const std::vector<Light*>& lights = m_lights.Lights();
     for (std::size_t i = 1; i < lights.size(); ++i) {
         const Light& light = *lights[i];
-        if (light.m_culled) {
+        if (!deferred::LightShines(light)) {
             continue;
         }
         const deferred::LightVolume volume = deferred::VolumeOf(light);
@@ -292,6 +296,9 @@ void GraphicsProcess::RenderLocalIllumination() {
     RenderStateCache::Set(device, gfx::kRsCullMode, cull);
     RenderStateCache::Set(device, gfx::kRsZFunc, zFunc);
     RenderStateCache::Set(device, gfx::kRsZEnable, zEnable);
+    m_gbuffer->DrawLightVolumes(lights, m_render_camera.m_projection,
+                                Pressed(m_graphics_input, input::key::I),
+                                Pressed(m_graphics_input, input::key::J));
 }
 
 void GraphicsProcess::PresentLightTarget() {
@@ -329,12 +336,16 @@ void GraphicsProcess::FinishDeferredFrame(bool filmPlaying) {
         return;
     }
     RenderShadowedLight(m_frame_dt);
+    MarkPass(m_probe, "sun light");
     if (settings.sceneUpdate != 0) {
         RenderFoggedObjects();
         RenderSimpleObjects();
+        MarkPass(m_probe, "fogged and simple");
         RenderLocalIllumination();
+        MarkPass(m_probe, "local lights");
         RenderParticles(&m_render_camera.m_eye.x, m_render_camera.m_view.m,
                         m_render_camera.m_projection.m);
+        MarkPass(m_probe, "particles");
     }
     m_device->SetBackBufferTarget();
     if (m_post_chain == nullptr || settings.editorOff == 0) {

@@ -280,6 +280,7 @@ void GraphicsProcess::DrawFrame(bool filmPlaying) {
     device.SetTransform(gfx::TransformKind::Projection, m_render_camera.m_projection.m);
     if (settings.shadows != 0 && !filmPlaying && settings.sceneUpdate != 0) {
         RenderShadowMaps();
+        MarkPass(m_probe, "shadow maps");
     }
     if (!forward) {
         BindGBuffer();

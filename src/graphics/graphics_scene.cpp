@@ -180,14 +180,16 @@ void GraphicsProcess::BuildDrawLists(float) {
     m_objects_seen += static_cast<u32>(m_graphic_components.size());
     m_objects_culled = m_objects_seen - static_cast<u32>(m_park.size()) -
                        static_cast<u32>(m_no_shadow.size()) - static_cast<u32>(m_visible.size());
-    if (Light* sun = m_lights.MainLight()) {
+    Light* sun = m_lights.MainLight();
+    if (sun != nullptr) {
         sun->PlaceSun(m_render_camera.m_eye);
     }
     // The splits cut the depth range fitted in the previous frame.
-    if (m_shadow_maps != nullptr) {
+    if (m_shadow_maps != nullptr && sun != nullptr) {
         m_shadow_maps->ComputeSplits(m_render_camera.m_near, m_render_camera.m_far);
-        m_shadow_maps->CullSplits(m_render_camera, m_graphic_components, g_render_settings.fogRange,
-                                  m_level_editor_present != 0, CullPool());
+        m_shadow_maps->CullSplits(m_render_camera, sun->m_light.direction, m_graphic_components,
+                                  g_render_settings.fogRange, m_level_editor_present != 0,
+                                  CullPool());
     }
 }
 

@@ -161,13 +161,15 @@ void ShadowMaps::ComputeSplits(float nearDistance, float farDistance) {
     m_splits = shadow::ComputeSplits(nearDistance, farDistance, m_count);
 }
 
-void ShadowMaps::CullSplits(const RenderCamera& camera, const std::vector<GraphicComponent*>& all,
-                            float fogRange, bool levelEditor, WorkerPool& pool) {
+void ShadowMaps::CullSplits(const RenderCamera& camera, const Float3& sunDirection,
+                            const std::vector<GraphicComponent*>& all, float fogRange,
+                            bool levelEditor, WorkerPool& pool) {
     std::array<FrustumBox, shadow::kMaxSplits> boxes;
     for (u32 i = 0; i < m_count; ++i) {
         boxes[i] = shadow::BuildSplitBox(camera, m_splits[i], m_splits[i + 1]);
     }
     const Float3 eye = camera.m_eye;
+    const Vector sweep(sunDirection.x, sunDirection.y, sunDirection.z);
     const u32 count = m_count;
     pool.Run(all.size(), [&](std::size_t begin, std::size_t end, u32) {
         for (std::size_t k = begin; k < end; ++k) {
@@ -176,7 +178,7 @@ void ShadowMaps::CullSplits(const RenderCamera& camera, const std::vector<Graphi
                 shadow::MayCastIntoSplit(shadow::CasterStateOf(c, eye), fogRange, levelEditor);
             for (u32 i = 0; i < count; ++i) {
                 // Slot 0 of the face memory is the camera's; splits use the slots after it.
-                const bool in = may && Math::BoxInFrustum(&boxes[i].corners[0].x, Vector(), i + 1,
+                const bool in = may && Math::BoxInFrustum(&boxes[i].corners[0].x, sweep, i + 1,
                                                           c.GetWorldBox(), c.m_frustum_memory);
                 c.SetVisibleInSplit(i, in ? 1 : 0);
             }

@@ -88,9 +88,12 @@ class ShadowMaps {
 
     // From the camera's near and far of the previous frame.
     void ComputeSplits(float nearDistance, float farDistance);
-    // Sets each component's visible-in-split bytes, on the pool.
-    void CullSplits(const RenderCamera& camera, const std::vector<GraphicComponent*>& all,
-                    float fogRange, bool levelEditor, WorkerPool& pool);
+    // Sets each component's visible-in-split bytes, on the pool. A caster counts for a split
+    // when its box, swept along the sun's direction, meets the split: a building outside
+    // the split still throws its shadow onto the ground inside it.
+    void CullSplits(const RenderCamera& camera, const Float3& sunDirection,
+                    const std::vector<GraphicComponent*>& all, float fogRange, bool levelEditor,
+                    WorkerPool& pool);
     // Renders every split that has casters; an empty or flat split keeps its map and matrix.
     void Render(const Light& sun, const RenderCamera& camera,
                 const std::vector<GraphicComponent*>& all, bool levelEditor);
