@@ -130,8 +130,11 @@ bool GBuffer::CreateTargets(bool highPrecision) {
     }
     const i32 w = m_device->BackBufferWidth();
     const i32 h = m_device->BackBufferHeight();
+    // The normal and the colour are packed to survive half floats (two normal channels, luma
+    // and an 11-bit chroma code), so that target is always half float: it halves what every
+    // pass writes and reads of it. The precision choice is the position's.
     const gfx::Format format = highPrecision ? gfx::Format::RGBA32F : gfx::Format::RGBA16F;
-    m_normal_diffuse = m_device->CreateRenderTexture(w, h, format);
+    m_normal_diffuse = m_device->CreateRenderTexture(w, h, gfx::Format::RGBA16F);
     m_position_specular = m_device->CreateRenderTexture(w, h, format);
     m_light = m_device->CreateRenderTexture(w, h, gfx::Format::RGBA8);
     SetWindowDimensions();

@@ -63,8 +63,8 @@ class GBuffer {
     GBuffer(const GBuffer&) = delete;
     GBuffer& operator=(const GBuffer&) = delete;
 
-    // The three targets at the back buffer's size; RGBA32F for the G-buffer with
-    // highPrecision, else RGBA16F. False when any is missing.
+    // The three targets at the back buffer's size: normal and colour in RGBA16F, the position
+    // in RGBA32F with highPrecision, else RGBA16F. False when any is missing.
     bool CreateTargets(bool highPrecision);
     void ReleaseTargets();
     // The lighting effect of the split count, the noise volume and the constants. False

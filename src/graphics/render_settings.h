@@ -28,9 +28,8 @@ struct RenderSettings {
     // Frame flags.
     u8 sceneUpdate = 1;
     u8 particles = 1;
-    // The forward path until the deferred image is right; F switches to the deferred path
-    // and back.
-    u8 deferred = 0;
+    // The game starts in the deferred path; F switches to the forward path and back.
+    u8 deferred = 1;
     // Both are the negation of the level-editor mode: the first gates the sky depth pass,
     // the off-screen target and post-processing, the second the film dust.
     u8 editorOff = 1;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/game_run.h"
+#include "app/shadow_probe.h"
 #include "core/globals.h"
 #include "support/scoped_temp_home.h"
 
@@ -59,6 +60,7 @@ TEST(EndToEnd, LogoScreensToMenuIntoALevelBackToTheMenuAndQuit) {
     keys.Send("10 tap PrintScreen\n");
     ASSERT_TRUE(TakeScreenshot(game, &at, street)) << game.Output();
     ExpectALitTexturedScene(street, "the level");
+    shadow_probe::ExpectAShadowOnTheGround(street, "the level");
     // Escape opens the pause screen on RESUME; MAIN MENU is the next button down.
     keys.Send("0 tap Escape\n10 tap Down\n5 tap Return\n");
     ASSERT_TRUE(game.WaitFor("Game::PushState: Menu\n", at, &at)) << game.Output();
