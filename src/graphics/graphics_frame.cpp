@@ -293,13 +293,8 @@ void GraphicsProcess::DrawFrame(bool filmPlaying) {
         device.Clear(gfx::kClearTarget | gfx::kClearZBuffer | gfx::kClearStencil, 0xFF000000u, 1.0f,
                      0);
     }
-    if (m_sky != nullptr && !filmPlaying) {
-        if (forward) {
-            m_sky->Render(viewProjection, m_render_camera.m_eye);
-        } else {
-            m_sky->RenderDeferred(viewProjection, m_render_camera.m_eye, Sky::kDeferredTechnique,
-                                  settings.lightMultiplier);
-        }
+    if (m_sky != nullptr && !filmPlaying && forward) {
+        m_sky->Render(viewProjection, m_render_camera.m_eye);
         MarkPass(m_probe, "sky");
     }
     if (!filmPlaying && settings.sceneUpdate != 0) {
@@ -308,6 +303,13 @@ void GraphicsProcess::DrawFrame(bool filmPlaying) {
         SetObjectTechniques();
         RenderObjectLists();
         MarkPass(m_probe, "objects");
+    }
+    // The deferred sky lies at the far plane and writes no depth, so drawn after the objects
+    // it fills only the pixels they left, with the same image as drawn first.
+    if (m_sky != nullptr && !filmPlaying && !forward) {
+        m_sky->RenderDeferred(viewProjection, m_render_camera.m_eye, Sky::kDeferredTechnique,
+                              settings.lightMultiplier);
+        MarkPass(m_probe, "sky");
     }
     if (forward && !filmPlaying) {
         RenderParticles(&m_render_camera.m_eye.x, view.m, m_render_camera.m_projection.m);
