@@ -336,6 +336,7 @@ void GraphicsProcess::FinishDeferredFrame(bool filmPlaying) {
         RenderParticles(&m_render_camera.m_eye.x, m_render_camera.m_view.m,
                         m_render_camera.m_projection.m);
     }
+    DrawForwardOverlays();
     m_device->SetBackBufferTarget();
     if (m_post_chain == nullptr || settings.editorOff == 0) {
         PresentLightTarget();
