@@ -167,6 +167,10 @@ class GraphicComponent : public Component, public Allocator<GraphicComponent> {
     float m_spawn_scale = 1.0f;
     u8 m_spawned = 0;
     u8 m_oriented_box_display = 0;
+    // Set by the level editor on what it selects or shows: the highlighted pass draws the
+    // component over the scene, and each display byte gives it one of the editor's markers.
+    u8 m_highlighted = 0;
+    u8 m_editor_display[3] = {};
     u8 m_no_shadow_set = 0;
     u8 m_park = 0;
     u8 m_lit = 1;

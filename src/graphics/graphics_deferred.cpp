@@ -347,6 +347,7 @@ void GraphicsProcess::FinishDeferredFrame(bool filmPlaying) {
                         m_render_camera.m_projection.m);
         MarkPass(m_probe, "particles");
     }
+    DrawForwardOverlays();
     m_device->SetBackBufferTarget();
     if (m_post_chain == nullptr || settings.editorOff == 0) {
         PresentLightTarget();

@@ -314,6 +314,7 @@ void GraphicsProcess::DrawFrame(bool filmPlaying) {
     if (forward && !filmPlaying) {
         RenderParticles(&m_render_camera.m_eye.x, view.m, m_render_camera.m_projection.m);
         MarkPass(m_probe, "particles");
+        DrawForwardOverlays();
     }
 
     if (throughChain) {

@@ -52,6 +52,7 @@ class Sky;
 class SoundInstance;
 class WorkerPool;
 struct GraphicDrawPass;
+struct OverlayVertex;
 class FilmBurn;
 class FilmDust;
 class GBuffer;
@@ -285,6 +286,23 @@ class GraphicsProcess : public ComponentProcess {
     // The light target straight onto the bound back buffer, letterboxed to 16:10.
     void PresentLightTarget();
 
+    // Forward passes over the lit scene (graphics/graphics_forward_passes.cpp). The
+    // transparent pass draws the excluded components blended, the highlighted pass the
+    // editor's highlighted ones; the depth state of the scene is kept.
+    void DrawTransparentObjects();
+    void DrawHighlightedObjects();
+    // The fading ground quads of every group, blended and unlit.
+    void DrawFadingQuads();
+    // Debug keys 9 and 0: the collision boxes and spheres of the drawn components.
+    void DrawCollisionBoundsDisplays();
+    // The level editor's aids: oriented boxes, its three markers, then the highlighted pass.
+    void DrawEditorOverlays();
+    // What the frame draws forward after the lit scene, on either path: the fading quads,
+    // the editor's aids while it is present, and the transparent and highlighted passes
+    // while the scene updates.
+    void DrawForwardOverlays();
+    bool BoundsDisplayOn(u32 which) const { return which < 2 && m_bounds_display[which] != 0; }
+
   private:
     // The frame's steps, in the order Update runs them.
     void ApplyDebugKeys(float dt);
@@ -321,6 +339,12 @@ class GraphicsProcess : public ComponentProcess {
     std::vector<const BoxRecord*> DepthFitBoxes() const;
     void RenderObjectLists();
     void DrawLitObjects();
+    // The lit draw of a list; the main pass leaves out what casts no shadow or is excluded.
+    void DrawComponentsLit(const std::vector<GraphicComponent*>& components, bool mainPass);
+    // Components drawn lit and alpha-blended over the scene, shaded forward on either path.
+    void DrawBlendedComponents(u8 GraphicComponent::*flag);
+    // Lines from memory in vertex colours through the device's own program.
+    void DrawColourLines(const std::vector<OverlayVertex>& vertices, const Float4x4& world);
     bool BeginObjectEffect(const GraphicComponent& component);
     void SetMaterialParameters(const GraphicComponent& component);
     float SpecularPowerOf(const GraphicComponent& component) const;

@@ -257,7 +257,12 @@ GraphicDrawPass GraphicsProcess::ObjectPass() const {
 }
 
 void GraphicsProcess::DrawLitObjects() {
-    if (m_visible.empty()) {
+    DrawComponentsLit(m_visible, true);
+}
+
+void GraphicsProcess::DrawComponentsLit(const std::vector<GraphicComponent*>& components,
+                                        bool mainPass) {
+    if (components.empty()) {
         return;
     }
     // The draw order groups the bump-mapped components and those sharing a mesh record;
@@ -266,8 +271,8 @@ void GraphicsProcess::DrawLitObjects() {
     bool bump = false;
     u32 record = 0;
     const GraphicComponent* last = nullptr;
-    for (GraphicComponent* c : m_visible) {
-        if (c->m_cast_shadow == 0 || c->m_excluded != 0 || c->m_drawn == 0) {
+    for (GraphicComponent* c : components) {
+        if (c->m_drawn == 0 || (mainPass && (c->m_cast_shadow == 0 || c->m_excluded != 0))) {
             continue;
         }
         const bool newEffect = !begun || c->HasBumpMap() != bump;

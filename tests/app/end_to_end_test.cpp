@@ -15,6 +15,7 @@
 
 #include "app/game_run.h"
 #include "app/shadow_probe.h"
+#include "app/picture_checks.h"
 #include "core/globals.h"
 #include "support/scoped_temp_home.h"
 
@@ -49,6 +50,7 @@ TEST(EndToEnd, LogoScreensToMenuIntoALevelBackToTheMenuAndQuit) {
     keys.Send("10 tap PrintScreen\n");
     ASSERT_TRUE(TakeScreenshot(game, &at, menu)) << game.Output();
     ExpectALitTexturedScene(menu, "the menu");
+    picture_checks::ExpectMenuPicture(menu);
     // PLAY shows the play screen, whose first button starts the feature film. The screens
     // take a frame to appear, so the keys wait a few.
     keys.Send("10 tap Return\n10 tap Return\n");
@@ -61,6 +63,12 @@ TEST(EndToEnd, LogoScreensToMenuIntoALevelBackToTheMenuAndQuit) {
     ASSERT_TRUE(TakeScreenshot(game, &at, street)) << game.Output();
     ExpectALitTexturedScene(street, "the level");
     shadow_probe::ExpectAShadowOnTheGround(street, "the level");
+    // Once the opening camera flight has ended the camera stands behind the robot.
+    ASSERT_TRUE(game.WaitFor("PlayerProcess: camera sequence Intro ends\n")) << game.Output();
+    ScreenshotImage settled;
+    keys.Send("1 tap PrintScreen\n");
+    ASSERT_TRUE(TakeScreenshot(game, &at, settled)) << game.Output();
+    picture_checks::ExpectLevelPicture(settled);
     // Escape opens the pause screen on RESUME; MAIN MENU is the next button down.
     keys.Send("0 tap Escape\n10 tap Down\n5 tap Return\n");
     ASSERT_TRUE(game.WaitFor("Game::PushState: Menu\n", at, &at)) << game.Output();

@@ -1,0 +1,190 @@
+#pragma once
+// What the end-to-end screenshots must show, asked of regions rather than fixed pixels: the
+// camera's place at the moment of a screenshot varies with how fast the build runs, so each
+// check searches a band of the frame on a grid of cells for what it looks for.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "support/screenshot_image.h"
+
+namespace picture_checks {
+
+// A rectangle of the frame as fractions, and what it holds.
+struct Cell {
+    float x0 = 0.0f;
+    float y0 = 0.0f;
+    float x1 = 0.0f;
+    float y1 = 0.0f;
+    Rgb mean;
+    // Spread of the luma over the cell's pixels.
+    float lumaSpread = 0.0f;
+};
+
+inline Cell Measure(const ScreenshotImage& image, float x0, float y0, float x1, float y1) {
+    Cell cell{x0, y0, x1, y1, image.Mean(x0, y0, x1, y1), 0.0f};
+    const float dx = 1.0f / static_cast<float>(image.Width());
+    const float dy = 1.0f / static_cast<float>(image.Height());
+    const float mean = cell.mean.Luma();
+    double sum = 0.0;
+    int count = 0;
+    for (float y = y0; y < y1; y += dy) {
+        for (float x = x0; x < x1; x += dx) {
+            const float d = image.At(x, y).Luma() - mean;
+            sum += d * d;
+            ++count;
+        }
+    }
+    cell.lumaSpread = count > 0 ? static_cast<float>(std::sqrt(sum / count)) : 0.0f;
+    return cell;
+}
+
+// The rows of the frame the scene covers: the letterbox bars above and below are black.
+struct Band {
+    float top = 0.0f;
+    float bottom = 1.0f;
+    float At(float t) const { return top + (bottom - top) * t; }
+};
+
+inline Band SceneRows(const ScreenshotImage& image) {
+    Band band;
+    const float step = 1.0f / static_cast<float>(image.Height());
+    while (band.top < 0.5f && image.Mean(0.0f, band.top, 1.0f, band.top + step).Luma() < 6.0f) {
+        band.top += step;
+    }
+    while (band.bottom > 0.5f &&
+           image.Mean(0.0f, band.bottom - step, 1.0f, band.bottom).Luma() < 6.0f) {
+        band.bottom -= step;
+    }
+    return band;
+}
+
+// The cells of a grid over part of the scene rows (t0, t1 as fractions of those rows).
+inline std::vector<Cell> Grid(const ScreenshotImage& image, float t0, float t1, int columns,
+                              int rows, float x0 = 0.0f, float x1 = 1.0f) {
+    const Band band = SceneRows(image);
+    std::vector<Cell> cells;
+    for (int row = 0; row < rows; ++row) {
+        const float y0 = band.At(t0 + (t1 - t0) * row / rows);
+        const float y1 = band.At(t0 + (t1 - t0) * (row + 1) / rows);
+        for (int column = 0; column < columns; ++column) {
+            const float cx0 = x0 + (x1 - x0) * column / columns;
+            const float cx1 = x0 + (x1 - x0) * (column + 1) / columns;
+            cells.push_back(Measure(image, cx0, y0, cx1, y1));
+        }
+    }
+    return cells;
+}
+
+inline float Saturation(const Rgb& c) {
+    return std::max({c.r, c.g, c.b}) - std::min({c.r, c.g, c.b});
+}
+
+// Daylight sky: smooth, neither dark nor white, blue at least as strong as red and green.
+inline bool IsSky(const Cell& cell) {
+    const Rgb& c = cell.mean;
+    return c.Luma() > 70.0f && c.Luma() < 235.0f && c.b >= c.r - 3.0f && c.b >= c.g - 3.0f &&
+           cell.lumaSpread < 12.0f;
+}
+
+// The top of the scene is mostly sky, some of it clearly blue (grey haze near the sun and
+// the horizon is sky too, but a grey frame is not).
+inline void ExpectSkyAbove(const ScreenshotImage& image, const std::string& what) {
+    const std::vector<Cell> cells = Grid(image, 0.0f, 0.25f, 16, 3);
+    const auto sky = std::count_if(cells.begin(), cells.end(), IsSky);
+    const auto blue = std::count_if(cells.begin(), cells.end(), [](const Cell& cell) {
+        return IsSky(cell) && cell.mean.b > cell.mean.r + 10.0f;
+    });
+    EXPECT_GE(sky, 12) << what << ": too few sky-coloured cells in the top of the scene";
+    EXPECT_GE(blue, 4) << what << ": no blue in the sky";
+}
+
+// The ground at the bottom of the scene carries its texture (asphalt with lane markings), not
+// one flat colour: cells there vary more than the film grain alone makes them.
+inline void ExpectTexturedGround(const ScreenshotImage& image, const std::string& what) {
+    const std::vector<Cell> cells = Grid(image, 0.8f, 1.0f, 8, 1, 0.0f, 0.75f);
+    const auto textured = std::count_if(cells.begin(), cells.end(), [](const Cell& cell) {
+        return !IsSky(cell) && cell.lumaSpread >= 8.0f;
+    });
+    EXPECT_GE(textured, 2) << what << ": the ground looks flat";
+}
+
+// Pixels of a rectangle (fractions) for which is(pixel) holds.
+template <class Is>
+int CountPixels(const ScreenshotImage& image, float x0, float y0, float x1, float y1, Is is) {
+    const float dx = 1.0f / static_cast<float>(image.Width());
+    const float dy = 1.0f / static_cast<float>(image.Height());
+    int count = 0;
+    for (float y = y0; y < y1; y += dy) {
+        for (float x = x0; x < x1; x += dx) {
+            count += is(image.At(x, y)) ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+// The menu's buttons are orange panels with light letters, one above the other: rows of the
+// frame where a wide stretch is orange, in separate runs, each run with letters in it.
+inline bool IsButtonOrange(const Rgb& c) {
+    return c.r > 170.0f && c.g > 90.0f && c.g < 185.0f && c.b < 110.0f;
+}
+
+inline void ExpectButtons(const ScreenshotImage& image, int buttons, const std::string& what) {
+    const float dy = 1.0f / static_cast<float>(image.Height());
+    int runs = 0;
+    int lettered = 0;
+    float runTop = -1.0f;
+    for (float y = 0.0f; y <= 1.0f; y += dy) {
+        const int orange = y < 1.0f ? CountPixels(image, 0.0f, y, 1.0f, y + dy, IsButtonOrange) : 0;
+        const bool inButton = orange > image.Width() / 8;
+        if (inButton && runTop < 0.0f) {
+            runTop = y;
+        } else if (!inButton && runTop >= 0.0f) {
+            // Letters: light pixels inside the run's rows, in the orange columns' span.
+            ++runs;
+            lettered += CountPixels(image, 0.0f, runTop, 1.0f, y, [](const Rgb& c) {
+                            return c.r > 215.0f && c.g > 215.0f && c.b > 200.0f;
+                        }) > 20;
+            runTop = -1.0f;
+        }
+    }
+    EXPECT_GE(runs, buttons) << what << ": button panels";
+    EXPECT_GE(lettered, buttons) << what << ": buttons with their labels";
+}
+
+// The drive-in screen shows the menu's video, a city at night: a dark blue picture with
+// lights in it, unlike the grey metal the screen shows without a video frame. Cells are
+// wider than a building's window, so no window alone looks like it.
+inline void ExpectNightVideo(const ScreenshotImage& image, const std::string& what) {
+    int found = 0;
+    for (const Cell& cell : Grid(image, 0.0f, 1.0f, 40, 30)) {
+        const Rgb& c = cell.mean;
+        if (c.Luma() > 55.0f || c.b < c.r + 8.0f || c.b < c.g + 8.0f) {
+            continue;
+        }
+        const int lights = CountPixels(image, cell.x0, cell.y0, cell.x1, cell.y1,
+                                       [](const Rgb& p) { return p.Luma() > 90.0f; });
+        found += lights > 0;
+    }
+    EXPECT_GE(found, 2) << what << ": no cells of the night video";
+}
+
+// The menu: the street scene under the sky, the drive-in screen's video, the buttons.
+inline void ExpectMenuPicture(const ScreenshotImage& menu) {
+    ExpectSkyAbove(menu, "the menu");
+    ExpectTexturedGround(menu, "the menu");
+    ExpectNightVideo(menu, "the menu");
+    // PLAY, FULLSCREEN, 3D, OPTIONS and QUIT at least.
+    ExpectButtons(menu, 5, "the menu");
+}
+
+// The level from behind the robot: sky and textured ground.
+inline void ExpectLevelPicture(const ScreenshotImage& level) {
+    ExpectSkyAbove(level, "the level");
+    ExpectTexturedGround(level, "the level");
+}
+
+} // namespace picture_checks
