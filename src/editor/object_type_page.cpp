@@ -106,7 +106,9 @@ void LevelEditor::ChangeObjectType() {
     m_current_type = type;
     sys::Log() << "Change object type to: " << type;
     m_pages_stale = 1;
-    OnComponentSelected(true);
+    // The refresh keeps a page whose name has not changed, and the name is already the new
+    // type's: the component page is rebuilt here, or it would list the old type's components.
+    RebuildPropertyPages();
 }
 
 void LevelEditor::AddObjectTypeName(const std::string& name) {
