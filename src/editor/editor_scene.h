@@ -60,6 +60,8 @@ class EditorScene {
     // The model-space box of the object's graphic component; false without one.
     virtual bool LocalBox(const GameObject& object, Float3& min, Float3& max) const = 0;
     virtual void SetLocalBox(GameObject& object, const Float3& min, const Float3& max) = 0;
+    // The radius of the graphic component's bounding sphere; false when it has none.
+    virtual bool SphereRadius(const GameObject&, float&) const { return false; }
     // Left out of the placement test (set outside the editor).
     virtual bool ExcludedFromPlacement(const GameObject&) const { return false; }
 

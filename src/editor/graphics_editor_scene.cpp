@@ -98,6 +98,15 @@ void GraphicsEditorScene::SetLocalBox(GameObject& object, const Float3& min, con
     }
 }
 
+bool GraphicsEditorScene::SphereRadius(const GameObject& object, float& radius) const {
+    const GraphicComponent* graphic = GraphicOf(object);
+    if (graphic == nullptr) {
+        return false;
+    }
+    radius = graphic->GetSphereRadius();
+    return true;
+}
+
 void GraphicsEditorScene::ShowMarks(GameObject& object, const EditorMarks& marks) {
     if (GraphicComponent* graphic = GraphicOf(object)) {
         graphic->m_render_red = marks.m_selected;

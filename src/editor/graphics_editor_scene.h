@@ -27,6 +27,7 @@ class GraphicsEditorScene : public EditorScene {
     std::vector<GameObject*> DrawnObjects() const override;
     bool LocalBox(const GameObject& object, Float3& min, Float3& max) const override;
     void SetLocalBox(GameObject& object, const Float3& min, const Float3& max) override;
+    bool SphereRadius(const GameObject& object, float& radius) const override;
     void ShowMarks(GameObject& object, const EditorMarks& marks) override;
 
   private:

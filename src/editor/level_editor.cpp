@@ -48,7 +48,9 @@ bool LevelEditor::EditorAction::Names(const GameObject* object) const {
 }
 
 LevelEditor::LevelEditor(editor::EditorScene& scene, editor::FileDialogService* dialogs)
-    : m_scene(scene), m_dialogs(dialogs) {}
+    : m_scene(scene), m_dialogs(dialogs) {
+    CreatePropertyWindow();
+}
 
 LevelEditor::~LevelEditor() {
     if (m_top_view != 0) {
@@ -97,6 +99,11 @@ void LevelEditor::HandleMessage(BaseMessage* msg, u32) {
                       kFileStatusSeconds);
         }
         break;
+    case MSG_COMPONENT_LIST:
+        if (const auto* components = msg->Payload<ComponentDefinitionList>()) {
+            m_components = *components;
+        }
+        break;
     case MSG_GET_OBJECT_NAMES_WITH_TYPE:
         if (const auto* names = msg->Payload<std::vector<std::string>>()) {
             m_names_answer = *names;
@@ -119,8 +126,23 @@ void LevelEditor::Update(float dt) {
         m_first_update = 0;
         Initialize();
     }
-    Frame(dt);
+    // What the user did in the property window since the last frame.
+    m_window.Drain([this](u32 command) { OnPropertyCommand(command); });
+    if (PanelHasInput()) {
+        // Typing into a field or working a control: the game view's keys and clicks are
+        // not the editor's.
+        m_panel_had_input = 1;
+        UpdateStatusLines(dt);
+    } else {
+        if (m_panel_had_input != 0) {
+            m_panel_had_input = 0;
+            BaseMessage refresh(MSG_INPUT_FORCE_UPDATE);
+            SendMessage(&refresh, HANDLER_INPUT_CONTROLS);
+        }
+        Frame(dt);
+    }
     ShowMarks();
+    RefreshPropertyWindow();
 }
 
 void LevelEditor::Frame(float dt) {

@@ -9,14 +9,26 @@
 #include <unordered_map>
 #include <vector>
 
+#include "content/game_object_definition_map.h"
 #include "core/handler_ids.h"
 #include "core/process.h"
 #include "core/quaternion.h"
 #include "core/vector.h"
 #include "editor/editor_picking.h"
 #include "editor/editor_scene.h"
+#include "platform/gui/tool_window.h"
 
 class GameObject;
+
+namespace editor {
+class DialogService;
+// Who shows the property window and tells whether it holds the keyboard or the mouse.
+class PanelFocus {
+  public:
+    virtual ~PanelFocus() = default;
+    virtual bool PanelWantsInput() const = 0;
+};
+} // namespace editor
 
 class LevelEditor : public Process {
   public:
@@ -107,6 +119,78 @@ class LevelEditor : public Process {
     bool PagesStale() const { return m_pages_stale != 0; }
     const std::string& LastSavePath() const { return m_last_save_path; }
 
+    // --- the property window beside the game view ---
+    static constexpr std::size_t kFieldCount = 9;
+    // Stands for "leave this component unchanged" in the transform values.
+    static constexpr float kEmptyField = -9258.326171875f;
+    enum PropertyControlId : i32 {
+        ID_POS_X = 2,
+        ID_APPLY = 11,
+        ID_SAVE_UPDATES = 12,
+        ID_RESET_UPDATES = 13,
+        ID_COMPONENT_ADD = 14,
+        ID_COMPONENT_DELETE = 15,
+        ID_SAVE_LEVEL = 16,
+        ID_LOAD_LEVEL = 17,
+        ID_TYPE_ADD = 18,
+        ID_TYPE_DELETE = 19,
+        ID_COMPONENT_COMBO = 20,
+        ID_TYPE_COMBO = 21,
+        ID_BOUNDING_VOLUMES = 22,
+    };
+
+    void SetDialogService(editor::DialogService* dialogs) { m_dialog_service = dialogs; }
+    void SetPanelFocus(editor::PanelFocus* focus) { m_panel_focus = focus; }
+    gui::ToolWindow& PropertyWindow() { return m_window; }
+
+    void CreatePropertyWindow();
+    void OnPropertyCommand(u32 wParam);
+    void RefreshPropertyWindow();
+    void RefreshPropertyPages();
+    void RebuildPropertyPages();
+    void ApplyUpdates();
+    void SaveUpdates();
+    void ResetUpdates();
+
+    void FillTransformFields();
+    void ReadTransformFields();
+    bool ValidateTransformFields(std::vector<float>& values);
+    void ApplyTransformFields(const std::vector<float>& values);
+
+    std::vector<std::string> GetComponentNames(const std::string& type);
+    gui::ControlHandle CreateComponentControls(const std::string& type);
+    void OnComponentSelected(bool force);
+    std::vector<gui::ControlHandle> CreateParameterControls(u32 index, const std::string& type);
+    struct ParameterRow {
+        std::string m_label;
+        std::string m_value;
+    };
+    std::string ReadComponentParameters(u32 index, const std::string& type,
+                                        std::vector<ParameterRow>& rows);
+    void ApplyComponentParameters();
+    void AddComponent();
+    void DeleteComponent();
+    void GetBoundingVolumesFromMesh();
+
+    std::vector<std::string> GetObjectTypeNames();
+    gui::ControlHandle CreateObjectTypeControls(bool selectionNotEmpty);
+    void ChangeObjectType();
+    void AddObjectType();
+    void DeleteObjectType();
+    void EraseObjectTypeName(std::size_t index);
+    void AddObjectTypeName(const std::string& name);
+
+    const std::string& CurrentTypeName() const { return m_current_type; }
+    u32 CurrentComponentIndex() const { return m_component_index; }
+    const std::string& CurrentComponentName() const { return m_component_name; }
+    gui::ControlHandle FieldHandle(std::size_t field) const { return m_field_handles[field]; }
+    gui::ControlHandle ComponentCombo() const { return m_component_combo; }
+    gui::ControlHandle TypeCombo() const { return m_type_combo; }
+    const std::vector<gui::ControlHandle>& ParameterControls() const {
+        return m_parameter_controls;
+    }
+    const ComponentDefinitionList& Components() const { return m_components; }
+
   private:
     const InputState& Input() const { return m_scene.EditorInput(); }
     bool Pressed(u32 key) const;
@@ -181,4 +265,34 @@ class LevelEditor : public Process {
     u8 m_first_update = 1;
     editor::DragAccumulators m_accumulators;
     std::string m_last_save_path;
+
+    // The property window.
+    bool PanelHasInput() const;
+    void DestroyPageControls();
+    void DestroyParameterControls();
+    void DestroyControl(gui::ControlHandle& handle);
+    void SendComponentList(const std::string& type);
+    void ShowParametersOf(u32 index);
+    void DropObjectsOfType(const std::string& type);
+
+    gui::ToolWindow m_window;
+    editor::DialogService* m_dialog_service = nullptr;
+    editor::PanelFocus* m_panel_focus = nullptr;
+    u8 m_panel_had_input = 0;
+    gui::ControlHandle m_field_handles[kFieldCount] = {};
+    std::string m_field_text[kFieldCount];
+    gui::ControlHandle m_buttons[5] = {};
+    std::string m_current_type;
+    gui::ControlHandle m_type_combo = 0;
+    gui::ControlHandle m_type_add = 0;
+    gui::ControlHandle m_type_delete = 0;
+    gui::ControlHandle m_component_combo = 0;
+    gui::ControlHandle m_component_add = 0;
+    gui::ControlHandle m_component_delete = 0;
+    gui::ControlHandle m_bounds_button = 0;
+    std::vector<gui::ControlHandle> m_parameter_controls;
+    u32 m_component_index = 0;
+    std::string m_component_name;
+    u8 m_special_selection = 0;
+    ComponentDefinitionList m_components;
 };

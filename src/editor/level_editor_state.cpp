@@ -6,19 +6,25 @@
 
 #include "PhysX/physx_process.h"
 #include "audio/sound_process.h"
+#include "content/file_package.h"
 #include "content/lua_handler.h"
+#include "core/asset_paths.h"
 #include "core/component.h"
 #include "core/game_object.h"
 #include "core/globals.h"
 #include "core/message.h"
+#include "editor/editor_dialogs.h"
 #include "editor/graphics_editor_scene.h"
 #include "editor/level_editor.h"
 #include "editor/level_script_writer.h"
 #include "game/component_index.h"
 #include "game/shell_globals.h"
 #include "graphics/graphics_process.h"
+#include "platform/gfx/device.h"
+#include "platform/gui/imgui_panel.h"
 #include "platform/system/log.h"
 #include "platform/window/cursor.h"
+#include "platform/window/window.h"
 
 namespace {
 
@@ -26,6 +32,25 @@ editor::FileDialogService* g_file_dialogs = nullptr;
 
 constexpr float kEditorFogRange = 12000.0f;
 constexpr float kEditorFadeIn = 0.0001f;
+
+class PanelFocusOf : public editor::PanelFocus {
+  public:
+    explicit PanelFocusOf(const gui::ImGuiPanel& panel) : m_panel(panel) {}
+    bool PanelWantsInput() const override { return m_panel.WantsInput(); }
+
+  private:
+    const gui::ImGuiPanel& m_panel;
+};
+
+std::vector<std::string> PackagedLevelNames() {
+    std::vector<std::string> names;
+    if (const FilePackage* package = FilePackage::Get(asset_path::kLevelsPackage)) {
+        for (const FilePackage::Entry& entry : package->Entries()) {
+            names.emplace_back(entry.m_name);
+        }
+    }
+    return names;
+}
 
 } // namespace
 
@@ -37,6 +62,7 @@ LevelEditorState::LevelEditorState(const std::string& name, GraphicsProcess* gra
 }
 
 LevelEditorState::~LevelEditorState() {
+    CloseToolWindow();
     // The objects hand their components back to live processes before the processes go.
     DestroyObjects();
     RemoveAllProcesses();
@@ -62,8 +88,18 @@ void LevelEditorState::Initialize() {
     if (!m_scene) {
         m_scene = std::make_unique<editor::GraphicsEditorScene>(m_graphics);
     }
-    auto* levelEditor = new LevelEditor(*m_scene, g_file_dialogs);
+    OpenToolWindow();
+    editor::FileDialogService* files = g_file_dialogs;
+    if (files == nullptr) {
+        files = m_file_dialogs.get();
+    }
+    auto* levelEditor = new LevelEditor(*m_scene, files);
     m_editor = levelEditor;
+    if (m_panel) {
+        levelEditor->SetDialogService(m_dialog_service.get());
+        levelEditor->SetPanelFocus(m_panel_focus.get());
+        m_panel->Show(&levelEditor->PropertyWindow());
+    }
     AddProcess(boost::shared_ptr<Process>(levelEditor), HANDLER_LEVEL_EDITOR);
     auto* physics = new PhysXProcess();
     AddProcess(boost::shared_ptr<Process>(physics), HANDLER_PHYSX_PROCESS);
@@ -115,7 +151,48 @@ void LevelEditorState::Update(float dt) {
     m_process_manager.Update(dt);
 }
 
+void LevelEditorState::OpenToolWindow() {
+    gfx::Device* device = m_graphics != nullptr ? m_graphics->GetDevice() : nullptr;
+    if (device == nullptr || m_panel) {
+        return;
+    }
+    window::Window& window = device->GetWindow();
+    m_view_width = device->BackBufferWidth();
+    m_view_height = device->BackBufferHeight();
+    m_panel = std::make_unique<gui::ImGuiPanel>(window);
+    m_panel->SetViewSize(m_view_width, m_view_height);
+    m_dialog_service = std::make_unique<editor::DialogService>(*m_panel);
+    m_file_dialogs = std::make_unique<editor::LevelFileDialogs>(*m_panel, asset_path::kLevelsFolder,
+                                                                PackagedLevelNames());
+    m_panel_focus = std::make_unique<PanelFocusOf>(*m_panel);
+    gui::ImGuiPanel* panel = m_panel.get();
+    window.SetEventFeed([panel](const window::Event& event) { panel->Feed(event); });
+    device->SetPresentCopy([panel, device] { panel->Present(device->BackBufferFramebuffer()); });
+    device->SetPictureReader(
+        [panel](i32& width, i32& height) { return panel->ReadPicture(width, height); });
+    window.Resize(m_view_width + gui::ImGuiPanel::kWidth, m_view_height);
+}
+
+void LevelEditorState::CloseToolWindow() {
+    if (!m_panel) {
+        return;
+    }
+    m_panel->Show(nullptr);
+    if (gfx::Device* device = m_graphics != nullptr ? m_graphics->GetDevice() : nullptr) {
+        device->SetPresentCopy(nullptr);
+        device->SetPictureReader(nullptr);
+        device->GetWindow().SetEventFeed(nullptr);
+        device->GetWindow().Resize(m_view_width, m_view_height);
+    }
+    if (m_editor != nullptr) {
+        m_editor->SetDialogService(nullptr);
+        m_editor->SetPanelFocus(nullptr);
+    }
+    m_panel.reset();
+}
+
 void LevelEditorState::Exit() {
+    CloseToolWindow();
     Message<bool> editorMode(MSG_LEVEL_EDITOR_MODE, false);
     SendMessage(&editorMode, HANDLER_GRAPHICS_PROCESS);
     SendMessage(&editorMode, HANDLER_LEVEL_EDITOR);
@@ -193,6 +270,17 @@ void LevelEditorState::HandleMessage(BaseMessage* msg, u32 fromId) {
         }
         break;
     case MSG_UPDATE_COMPONENT:
+        // The editor names which entry of the kind it changes.
+        if (const auto* update = msg->Payload<std::pair<StreamMap, ComponentIndex>>()) {
+            StreamMap read(update->first);
+            read.BeginRead();
+            std::string type;
+            read.ReadString(type);
+            UpdateComponentOfType(type, update->second.m_type, update->first,
+                                  update->second.m_index);
+            break;
+        }
+        [[fallthrough]];
     case MSG_ADD_COMPONENT:
         if (const StreamMap* payload = msg->Payload<StreamMap>()) {
             StreamMap read(*payload);
@@ -276,6 +364,24 @@ void LevelEditorState::UpdateComponentOfType(const std::string& type, ComponentT
         entry->second.BeginRead();
         UpdateComponent(ct, &entry->second);
     }
+}
+
+void LevelEditorState::UpdateComponentOfType(const std::string& type, ComponentType ct,
+                                             const StreamMap& params, u32 index) {
+    const auto found = m_definitions.find(type);
+    if (found == m_definitions.end()) {
+        return;
+    }
+    auto [entry, last] = found->second.equal_range(ct);
+    for (u32 i = 0; i < index && entry != last; ++i) {
+        ++entry;
+    }
+    if (entry == last) {
+        return;
+    }
+    entry->second = params;
+    entry->second.BeginRead();
+    UpdateComponent(ct, &entry->second);
 }
 
 void LevelEditorState::AddComponentToType(const std::string& type, ComponentType ct,

@@ -16,7 +16,14 @@ class LevelEditor;
 namespace editor {
 class EditorScene;
 class FileDialogService;
+class DialogService;
+class LevelFileDialogs;
+class PanelFocus;
 } // namespace editor
+
+namespace gui {
+class ImGuiPanel;
+} // namespace gui
 
 class LevelEditorState : public GameState {
   public:
@@ -46,6 +53,9 @@ class LevelEditorState : public GameState {
     // Object-type editing on the state's definitions.
     ComponentDefinitionList GetComponentList(const std::string& type) const;
     void UpdateComponentOfType(const std::string& type, ComponentType ct, const StreamMap& params);
+    // Only the index-th definition of the kind (0 for the first).
+    void UpdateComponentOfType(const std::string& type, ComponentType ct, const StreamMap& params,
+                               u32 index);
     void AddComponentToType(const std::string& type, ComponentType ct, const StreamMap& params);
     void RemoveComponentFromType(const std::string& type, ComponentType ct, u32 index);
     void AddObjectType(const std::string& name, const ComponentDefinitionList& components);
@@ -58,8 +68,20 @@ class LevelEditorState : public GameState {
     static std::string TempPath(const std::string& path);
 
     LevelEditor* Editor() const { return m_editor; }
+    // The panel beside the game view, while the editor runs in a window; null in tests.
+    gui::ImGuiPanel* Panel() const { return m_panel.get(); }
 
   private:
+    // The window grows by the panel's width while the editor runs and shrinks back after.
+    void OpenToolWindow();
+    void CloseToolWindow();
+
     std::unique_ptr<editor::EditorScene> m_scene;
+    std::unique_ptr<gui::ImGuiPanel> m_panel;
+    std::unique_ptr<editor::DialogService> m_dialog_service;
+    std::unique_ptr<editor::LevelFileDialogs> m_file_dialogs;
+    std::unique_ptr<editor::PanelFocus> m_panel_focus;
+    i32 m_view_width = 0;
+    i32 m_view_height = 0;
     LevelEditor* m_editor = nullptr;
 };

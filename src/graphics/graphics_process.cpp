@@ -287,8 +287,10 @@ void GraphicsProcess::SaveScreenshot() {
         return;
     }
     // Between frames the back buffer still holds the frame last shown.
-    ::SaveScreenshot(m_device->ReadBackBuffer(), m_device->BackBufferWidth(),
-                     m_device->BackBufferHeight());
+    i32 width = 0;
+    i32 height = 0;
+    std::vector<u8> picture = m_device->ReadPicture(width, height);
+    ::SaveScreenshot(std::move(picture), width, height);
 }
 
 void GraphicsProcess::PlayFilmLeader() {

@@ -346,7 +346,11 @@ void Device::Finish() {
 }
 
 void Device::Present() {
-    CopyToWindow();
+    if (m_present_copy) {
+        m_present_copy();
+    } else {
+        CopyToWindow();
+    }
     m_window.SwapBuffers();
     m_pacer.FrameDone();
 }
@@ -366,6 +370,15 @@ std::vector<u8> Device::ReadFramebuffer(u32 framebuffer, u32 attachment, i32 wid
 
 std::vector<u8> Device::ReadBackBuffer() const {
     return ReadFramebuffer(m_framebuffer, GL_COLOR_ATTACHMENT0, m_width, m_height);
+}
+
+std::vector<u8> Device::ReadPicture(i32& width, i32& height) const {
+    if (m_picture_reader) {
+        return m_picture_reader(width, height);
+    }
+    width = m_width;
+    height = m_height;
+    return ReadBackBuffer();
 }
 
 std::vector<u8> Device::ReadWindowBuffer() const {

@@ -6,6 +6,7 @@
 //
 // A device belongs to the thread that created it; other threads only prepare data for it.
 #include <array>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -158,6 +159,14 @@ class Device : public StateDevice {
     // Copies the back buffer into the window, then swaps; where the swap does not wait for
     // the display's refresh, waits out the rest of the refresh period.
     void Present();
+    // Done by Present in place of the copy into the window while set (the level editor shows
+    // its panel beside the game view); empty restores the copy.
+    void SetPresentCopy(std::function<void()> copy) { m_present_copy = std::move(copy); }
+    // The picture last shown, R, G, B, A bytes with row 0 at the top, and its size: the back
+    // buffer, or what the reader set here answers (the editor's game view and panel).
+    using PictureReader = std::function<std::vector<u8>(i32& width, i32& height)>;
+    void SetPictureReader(PictureReader reader) { m_picture_reader = std::move(reader); }
+    std::vector<u8> ReadPicture(i32& width, i32& height) const;
     const FramePacer& Pacer() const { return m_pacer; }
     // Waits until every command given so far has run: for measuring what one pass costs,
     // never in a frame that is not being measured.
@@ -256,6 +265,8 @@ class Device : public StateDevice {
     bool m_injected_loss = false;
     bool m_injected_driver_error = false;
     FramePacer m_pacer;
+    std::function<void()> m_present_copy;
+    PictureReader m_picture_reader;
 };
 
 } // namespace gfx

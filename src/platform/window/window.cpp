@@ -159,6 +159,9 @@ void Window::PumpEvents() {
     }
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) {
+        if (m_feed) {
+            m_feed(Event(event));
+        }
         if (!g_window_active && m_hook && m_hook(Event(event))) {
             continue;
         }
@@ -243,6 +246,17 @@ void Window::Focus() {
 
 void Window::SetFullscreen(bool fullscreen) {
     SDL_SetWindowFullscreen(m_window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+}
+
+void Window::Resize(i32 width, i32 height) {
+    if (m_window == nullptr || width <= 0 || height <= 0) {
+        return;
+    }
+    m_width = width;
+    m_height = height;
+    SDL_SetWindowSize(m_window, width, height);
+    const Point at = CentredPosition(GetScreenMetrics(), width, height);
+    SDL_SetWindowPosition(m_window, m_origin.x + at.x, m_origin.y + at.y);
 }
 
 Point Window::Position() const {

@@ -68,6 +68,9 @@ class Window {
     // listeners in the order they were added.
     void PumpEvents();
     void SetEventHook(EventHook hook) { m_hook = std::move(hook); }
+    // Sees every event first, before the hook, and takes none (the editor's panel reads the
+    // keys and the pointer this way); empty to stop.
+    void SetEventFeed(EventListener feed) { m_feed = std::move(feed); }
     void AddEventListener(EventListener listener);
 
     // What the close button does: the window goes away and the quit flag is set. The
@@ -80,6 +83,8 @@ class Window {
     // Raises the window and gives it the keyboard focus.
     void Focus();
     void SetFullscreen(bool fullscreen);
+    // New client size, the window centred on the primary screen again.
+    void Resize(i32 width, i32 height);
 
     // The top-left corner in screen coordinates.
     Point Position() const;
@@ -112,6 +117,7 @@ class Window {
     Point m_warp_target; // in window coordinates
     Point m_cursor;      // in window coordinates
     EventHook m_hook;
+    EventListener m_feed;
     std::vector<EventListener> m_listeners;
 };
 
