@@ -30,11 +30,21 @@ class GameProcess {
             return;
         }
         std::vector<std::string> variables;
+        const auto givenExtra = [&](const std::string& name) {
+            for (const std::string& extra : extraEnvironment) {
+                if (extra.rfind(name + "=", 0) == 0) {
+                    return true;
+                }
+            }
+            return false;
+        };
         for (char** entry = environ; *entry != nullptr; ++entry) {
             const std::string variable = *entry;
             const std::string name = variable.substr(0, variable.find('='));
+            // An extra entry replaces an inherited variable of the same name.
             if (name != "HOME" && name != "SDL_VIDEODRIVER" && name != "SDL_AUDIODRIVER" &&
-                name != "XDG_CONFIG_HOME" && name != "DISPLAY" && name != "WAYLAND_DISPLAY") {
+                name != "XDG_CONFIG_HOME" && name != "DISPLAY" && name != "WAYLAND_DISPLAY" &&
+                !givenExtra(name)) {
                 variables.push_back(variable);
             }
         }
