@@ -157,4 +157,35 @@ class GameProcess {
     std::string m_text;
 };
 
+// Reads a game's output forward: each wait starts where the last one ended.
+class OutputCursor {
+  public:
+    explicit OutputCursor(GameProcess& game) : m_game(game) {}
+
+    // Waits for text after the last text waited for; the next wait starts after it.
+    bool Reach(const std::string& text) {
+        std::size_t found = 0;
+        if (!m_game.WaitFor(text, m_at, &found)) {
+            return false;
+        }
+        m_at = found + text.size();
+        return true;
+    }
+
+    // The rest of the line that starts with prefix; empty when none comes.
+    std::string LineAfter(const std::string& prefix) {
+        if (!Reach(prefix) || !m_game.WaitFor("\n", m_at, nullptr)) {
+            return {};
+        }
+        const std::string& output = m_game.Output();
+        return output.substr(m_at, output.find('\n', m_at) - m_at);
+    }
+
+    std::size_t Position() const { return m_at; }
+
+  protected:
+    GameProcess& m_game;
+    std::size_t m_at = 0;
+};
+
 } // namespace game_process

@@ -10,22 +10,13 @@
 
 namespace game_process {
 
-class ScriptedPlayer {
+class ScriptedPlayer : public OutputCursor {
   public:
-    ScriptedPlayer(GameProcess& game, const InputScriptFile& keys) : m_game(game), m_keys(keys) {}
+    ScriptedPlayer(GameProcess& game, const InputScriptFile& keys)
+        : OutputCursor(game), m_keys(keys) {}
 
     // Appends script lines ("<seconds> tap <key>" and so on).
     void Send(const std::string& lines) const { m_keys.Send(lines); }
-
-    // Waits for text after the last line waited for; the next wait starts after it.
-    bool Reach(const std::string& text) {
-        std::size_t found = 0;
-        if (!m_game.WaitFor(text, m_at, &found)) {
-            return false;
-        }
-        m_at = found + text.size();
-        return true;
-    }
 
     // Taps key until the UI's focus lands on element, at most tries times; each tap must move
     // the focus (the UI writes every change to its log). Nothing is tapped when the focus is
@@ -57,27 +48,15 @@ class ScriptedPlayer {
         return Reach(expected);
     }
 
-    // The text of the line that starts with prefix, after the last wait; empty if none yet.
-    std::string LineAfter(const std::string& prefix) {
-        if (!Reach(prefix) || !m_game.WaitFor("\n", m_at, nullptr)) {
-            return {};
-        }
-        const std::string& output = m_game.Output();
-        return output.substr(m_at, output.find('\n', m_at) - m_at);
-    }
-
     bool Screenshot(ScreenshotImage& image) {
         Send("0.1 tap PrintScreen\n");
         return TakeScreenshot(m_game, &m_at, image);
     }
 
-    std::size_t Position() const { return m_at; }
     const std::string& Focus() const { return m_focus; }
 
   private:
-    GameProcess& m_game;
     const InputScriptFile& m_keys;
-    std::size_t m_at = 0;
     std::string m_focus;
 };
 
