@@ -35,3 +35,7 @@ endif()
 if(TARGET bench_level_script)
   target_link_libraries(bench_level_script PRIVATE gorvane_editor)
 endif()
+# The game report runs the built game itself.
+if(TARGET bench_game_report)
+  add_dependencies(bench_game_report gorvane)
+endif()

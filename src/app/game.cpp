@@ -1,6 +1,7 @@
 #include "app/game.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <ctime>
 #include <iostream>
 #include <utility>
@@ -95,7 +96,17 @@ std::unique_ptr<GameState> GameEnvironment::PlatformState(StateKind kind, const 
     return nullptr;
 }
 
-Game::Game(GameEnvironment environment) : m_environment(std::move(environment)) {
+bool GameEnvironment::RandomPlayRequested() {
+    return std::getenv("GORVANE_RANDOM_INPUT") != nullptr;
+}
+
+double GameEnvironment::HealthSecondsRequested() {
+    const char* const seconds = std::getenv("GORVANE_HEALTH_SECONDS");
+    return seconds != nullptr ? std::strtod(seconds, nullptr) : 0.0;
+}
+
+Game::Game(GameEnvironment environment)
+    : m_environment(std::move(environment)), m_health(m_environment.healthSeconds) {
     window::g_quit = false;
     // An object that finds a component without a process tells the player, not stderr.
     GameObject::SetReporter(
@@ -126,6 +137,7 @@ Game::Game(GameEnvironment environment) : m_environment(std::move(environment)) 
         const boost::shared_ptr<InputControls> input(
             new InputControls(ParserProcess::LoadKeyboardControls(m_parser, true)));
         m_input = input.get();
+        input->SetRandomPlay(m_environment.randomPlay);
         m_process_manager.AddProcess(input);
         input->Bind(&m_router, HANDLER_INPUT_CONTROLS);
         input->CreateDevices(m_environment.createInputDevice(*m_window));
@@ -140,6 +152,8 @@ Game::Game(GameEnvironment environment) : m_environment(std::move(environment)) 
             m_graphics = graphics.get();
             m_process_manager.AddProcess(graphics);
             graphics->Bind(&m_router, HANDLER_GRAPHICS_PROCESS);
+            // The menus show and hide their looks in the renderer's sprites.
+            WidgetGraphics::SetDefault(&m_widget_graphics);
         }
 
         SendStoredOptions();
@@ -161,6 +175,9 @@ Game::~Game() {
     m_pending.reset();
     m_process_manager.RemoveAllProcesses();
     GameObject::SetReporter(nullptr);
+    if (WidgetGraphics::Default() == &m_widget_graphics) {
+        WidgetGraphics::SetDefault(nullptr);
+    }
 }
 
 bool Game::CreateGameWindow() {
@@ -214,9 +231,9 @@ u64 Game::CounterFrequency() const {
 bool Game::Update() {
     m_now = ReadCounter();
     const u64 frequency = std::max<u64>(CounterFrequency(), 1);
-    float dt =
-        static_cast<float>(static_cast<double>(m_now - m_last) / static_cast<double>(frequency)) *
-        m_time_scale;
+    const double realSeconds = static_cast<double>(m_now - m_last) / static_cast<double>(frequency);
+    m_health.Frame(realSeconds);
+    float dt = static_cast<float>(realSeconds) * m_time_scale;
     if (dt >= kMaxFrameTime) {
         dt = kMaxFrameTime;
     }
@@ -237,6 +254,9 @@ bool Game::Update() {
             top->Update(dt);
         }
         m_process_manager.Update(dt);
+        if (m_health.On()) {
+            AddFrameShares();
+        }
     }
 
     // Runs on skipped frames too: a close or the driver's quit request arrives here.
@@ -264,6 +284,37 @@ bool Game::Update() {
 
     m_last = m_now;
     return !m_states.empty() && m_process_manager.HasProcesses();
+}
+
+void Game::AddFrameShares() {
+    if (m_graphics != nullptr) {
+        const GraphicsProcess::FrameTimings& steps = m_graphics->LastFrameTimings();
+        m_health.AddShare("culling", steps.culling);
+        m_health.AddShare("particles", steps.particles);
+        m_health.AddShare("skinning", steps.skinning);
+        m_health.AddShare("components", steps.componentUpdate);
+    }
+    GameState* const top = TopState();
+    if (top == nullptr) {
+        return;
+    }
+    struct Share {
+        u32 id;
+        const char* name;
+    };
+    static constexpr Share kShares[] = {{HANDLER_AI_VIEW_PROCESS, "ai"},
+                                        {HANDLER_PHYSX_PROCESS, "physics"},
+                                        {HANDLER_BUILDING_PROCESS, "buildings"},
+                                        {HANDLER_ANIMATION_PROCESS, "animation"}};
+    // The state's manager keeps the last frame's time of each process once asked to.
+    top->m_process_manager.timingEnabled = true;
+    for (const ProcessTiming& timing : top->m_process_manager.timings) {
+        for (const Share& share : kShares) {
+            if (timing.process->id == share.id) {
+                m_health.AddShare(share.name, timing.seconds);
+            }
+        }
+    }
 }
 
 void Game::PushState(std::unique_ptr<GameState> state) {

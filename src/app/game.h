@@ -15,6 +15,7 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include "app/health_report.h"
 #include "content/lua_handler.h"
 #include "core/message_handler.h"
 #include "core/message_router.h"
@@ -26,6 +27,7 @@
 #include "platform/system/clock.h"
 #include "platform/window/screen.h"
 #include "platform/window/window.h"
+#include "ui/sprite_widget_graphics.h"
 
 class Game;
 class GraphicsProcess;
@@ -74,6 +76,14 @@ struct GameEnvironment {
     SoundFactory createSound = PlatformSound;
     GraphicsFactory createGraphics = PlatformGraphics;
     StateFactory createState = PlatformState;
+    // Aids for unattended runs, off unless the environment asks: the robot played by random
+    // input in every level (GORVANE_RANDOM_INPUT set), and a health line every so many
+    // seconds (GORVANE_HEALTH_SECONDS).
+    bool randomPlay = RandomPlayRequested();
+    double healthSeconds = HealthSecondsRequested();
+
+    static bool RandomPlayRequested();
+    static double HealthSecondsRequested();
 
     static std::shared_ptr<input::Device> PlatformInputDevice(window::Window& window);
     static boost::shared_ptr<SoundProcess> PlatformSound();
@@ -132,6 +142,8 @@ class Game : public MessageHandler {
     void PushState(std::unique_ptr<GameState> state);
     void PopState();
     void SendStoredOptions();
+    // The frame's work by subsystem, for the health lines.
+    void AddFrameShares();
     void SetWindowFocus();
     u64 ReadCounter() const;
     u64 CounterFrequency() const;
@@ -152,4 +164,6 @@ class Game : public MessageHandler {
     u64 m_last = 0;
     float m_time_scale = 1.0f;
     bool m_router_dispatch = true;
+    HealthReport m_health;
+    SpriteWidgetGraphics m_widget_graphics;
 };

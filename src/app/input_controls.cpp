@@ -338,7 +338,7 @@ void InputControls::HandleMessage(BaseMessage* msg, u32 fromId) {
         m_bound.m_play = 1;
         m_state.m_ui = 0;
         CloseConsole();
-        m_mode = MODE_GAME;
+        m_mode = m_random_play ? MODE_RANDOM : MODE_GAME;
         ResetState();
         HideCursor();
         break;

@@ -54,6 +54,9 @@ class InputControls : public Process, public ControlsSource {
     // Modes 1 (console), 2 (graphic input) and 7 (random input) are not entered by any
     // message; the console opens and closes with the grave key in play.
     void SetMode(Mode mode) { m_mode = mode; }
+    // With random play on, the switch to play enters random input instead of the game mode,
+    // so unattended runs play the robot without keys.
+    void SetRandomPlay(bool on) { m_random_play = on; }
     Mode GetMode() const { return m_mode; }
 
     const BoundControls& GetBoundControls() const override { return m_bound; }
@@ -102,5 +105,6 @@ class InputControls : public Process, public ControlsSource {
     i32 m_cursor_counter = 0;
     u8 m_menu_enabled = 1;
     RandomInput m_random;
+    bool m_random_play = false;
     ConsoleLine m_console;
 };

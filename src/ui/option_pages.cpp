@@ -16,6 +16,7 @@
 #include "game/shell_globals.h"
 #include "platform/input/key_names.h"
 #include "platform/input/keys.h"
+#include "platform/system/log.h"
 #include "platform/window/screen.h"
 #include "ui/ui_component.h"
 #include "ui/ui_process.h"
@@ -235,6 +236,7 @@ void UIProcess::ApplyPage(const std::string& screen) {
     } else if (screen == "Sound Options") {
         ApplySoundOptions();
     }
+    sys::Log() << "UIProcess::ApplyPage: " << screen;
 }
 
 void UIProcess::DefaultPage(const std::string& screen) {
@@ -523,6 +525,7 @@ void UIProcess::EnterHighscoreName() {
     }
     field->Deactivate();
     m_nameEntered = true;
+    sys::Log() << "UIProcess::HighscoreName: " << field->m_text;
     if (HighscoreTable* table = Stored::Highscores(m_options, false)) {
         if (table->Insert(field->m_text, m_finalScore) >= 0) {
             ParserProcess::SaveHighscores(m_options);
@@ -537,6 +540,7 @@ void UIProcess::EnterHighscoreName() {
 void UIProcess::EndOfPlay(f64 score) {
     m_finalScore = score;
     m_nameEntered = false;
+    sys::Log() << "UIProcess::EndOfPlay: " << FormatMoney(score);
     const std::vector<u32> keep{kHandlerId};
     Send(MSG_LEVEL_UNPAUSE_PROCESSES, keep, m_stateHandlerId);
     Send(MSG_LEVEL_PAUSE_PROCESSES, keep, m_stateHandlerId);

@@ -15,6 +15,7 @@
 #include "game/shell_globals.h"
 #include "graphics/video_manager.h"
 #include "platform/input/keys.h"
+#include "platform/system/log.h"
 #include "platform/window/screen.h"
 #include "platform/window/window.h"
 #include "ui/ui_component.h"
@@ -232,6 +233,8 @@ void UIProcess::ShowScreen(const std::string& name) {
         return;
     }
     m_currentScreen = name;
+    // The log tells a scripted player which screen its keys now reach.
+    sys::Log() << "UIProcess::ShowScreen: " << name;
     HideScreen();
     for (const std::string& element : record->elements) {
         ShowElement(element);
@@ -439,9 +442,20 @@ void UIProcess::Update(float dt) {
         }
     }
     InitializeNewComponents();
+    LogFocus();
     // A click is used once.
     m_input.m_mouse_buttons[0] = INPUT_UP;
     m_skipInput = false;
+}
+
+void UIProcess::LogFocus() {
+    const std::string focus = m_focus != nullptr ? ObjectName(m_focus) : std::string();
+    if (focus != m_loggedFocus) {
+        m_loggedFocus = focus;
+        if (!focus.empty()) {
+            sys::Log() << "UIProcess::Focus: " << focus;
+        }
+    }
 }
 
 bool UIProcess::HandleFocus(float dt, i32 cx, i32 cy, bool moved, bool click) {
@@ -479,6 +493,10 @@ bool UIProcess::HandleFocus(float dt, i32 cx, i32 cy, bool moved, bool click) {
         }
         RefreshSliderOutput(m_focus);
         justReleased = !m_focus->IsActive();
+        if (const auto* slider = dynamic_cast<const SliderUIComponent*>(m_focus);
+            slider != nullptr && justReleased) {
+            sys::Log() << "UIProcess::SliderSet: " << ObjectName(m_focus) << ' ' << slider->m_value;
+        }
     }
 
     for (std::size_t i = 0; i < m_components.Size(); ++i) {

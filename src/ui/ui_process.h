@@ -112,6 +112,8 @@ class UIProcess : public ComponentListProcess {
     // Steps 4 to 7 of a frame: editing the active widget, hover, arrows. Returns
     // justReleased (the focused widget stopped editing this frame).
     bool HandleFocus(float dt, i32 cx, i32 cy, bool moved, bool click);
+    // Writes the focused element's name to the log when it changed since the last frame.
+    void LogFocus();
     // Activation of the focused widget; the element name activated, or empty.
     std::string Activate(bool justReleased, bool click, i32 cx, i32 cy);
     // Places and shows the components created since the last time.
@@ -167,6 +169,8 @@ class UIProcess : public ComponentListProcess {
     bool m_skipInput = true;
     std::vector<ScreenRecord> m_screens;
     std::string m_currentScreen;
+    // The focused element last written to the log, so only changes are written.
+    std::string m_loggedFocus;
     f32 m_levelExposure = 0.0f;
     f64 m_finalScore = 0.0;
     // The name after a game has been taken; the entry does not start again.

@@ -16,6 +16,7 @@
 #include "app/game_run.h"
 #include "app/shadow_probe.h"
 #include "app/picture_checks.h"
+#include "app/screen_checks.h"
 #include "core/globals.h"
 #include "support/scoped_temp_home.h"
 
@@ -51,6 +52,7 @@ TEST(EndToEnd, LogoScreensToMenuIntoALevelBackToTheMenuAndQuit) {
     ASSERT_TRUE(TakeScreenshot(game, &at, menu)) << game.Output();
     ExpectALitTexturedScene(menu, "the menu");
     picture_checks::ExpectMenuPicture(menu);
+    screen_checks::ExpectAButtonColumnWithTheFocusHighlighted(menu, {1, 2, 3, 4, 5, 6}, 2, "menu");
     // PLAY shows the play screen, whose first button starts the feature film. The screens
     // take a frame to appear, so the keys wait a few.
     keys.Send("10 tap Return\n10 tap Return\n");
@@ -70,7 +72,14 @@ TEST(EndToEnd, LogoScreensToMenuIntoALevelBackToTheMenuAndQuit) {
     ASSERT_TRUE(TakeScreenshot(game, &at, settled)) << game.Output();
     picture_checks::ExpectLevelPicture(settled);
     // Escape opens the pause screen on RESUME; MAIN MENU is the next button down.
-    keys.Send("0 tap Escape\n10 tap Down\n5 tap Return\n");
+    keys.Send("0 tap Escape\n");
+    ASSERT_TRUE(game.WaitFor("UIProcess::Focus: ReturnToGameButton\n", at, &at)) << game.Output();
+    ScreenshotImage pause;
+    keys.Send("1 tap PrintScreen\n");
+    ASSERT_TRUE(TakeScreenshot(game, &at, pause)) << game.Output();
+    screen_checks::ExpectAButtonColumnWithTheFocusHighlighted(pause, {0, 1, 2, 3, 4, 5, 6}, 0,
+                                                              "pause screen");
+    keys.Send("10 tap Down\n5 tap Return\n");
     ASSERT_TRUE(game.WaitFor("Game::PushState: Menu\n", at, &at)) << game.Output();
     // QUIT is the fourth button below PLAY; REALLY QUIT stands above the focused STAY.
     keys.Send("10 tap Down\n5 tap Down\n5 tap Down\n5 tap Down\n5 tap Return\n"

@@ -30,11 +30,21 @@ class GameProcess {
             return;
         }
         std::vector<std::string> variables;
+        const auto givenExtra = [&](const std::string& name) {
+            for (const std::string& extra : extraEnvironment) {
+                if (extra.rfind(name + "=", 0) == 0) {
+                    return true;
+                }
+            }
+            return false;
+        };
         for (char** entry = environ; *entry != nullptr; ++entry) {
             const std::string variable = *entry;
             const std::string name = variable.substr(0, variable.find('='));
+            // An extra entry replaces an inherited variable of the same name.
             if (name != "HOME" && name != "SDL_VIDEODRIVER" && name != "SDL_AUDIODRIVER" &&
-                name != "XDG_CONFIG_HOME" && name != "DISPLAY" && name != "WAYLAND_DISPLAY") {
+                name != "XDG_CONFIG_HOME" && name != "DISPLAY" && name != "WAYLAND_DISPLAY" &&
+                !givenExtra(name)) {
                 variables.push_back(variable);
             }
         }
@@ -145,6 +155,37 @@ class GameProcess {
     int m_output = -1;
     bool m_reaped = false;
     std::string m_text;
+};
+
+// Reads a game's output forward: each wait starts where the last one ended.
+class OutputCursor {
+  public:
+    explicit OutputCursor(GameProcess& game) : m_game(game) {}
+
+    // Waits for text after the last text waited for; the next wait starts after it.
+    bool Reach(const std::string& text) {
+        std::size_t found = 0;
+        if (!m_game.WaitFor(text, m_at, &found)) {
+            return false;
+        }
+        m_at = found + text.size();
+        return true;
+    }
+
+    // The rest of the line that starts with prefix; empty when none comes.
+    std::string LineAfter(const std::string& prefix) {
+        if (!Reach(prefix) || !m_game.WaitFor("\n", m_at, nullptr)) {
+            return {};
+        }
+        const std::string& output = m_game.Output();
+        return output.substr(m_at, output.find('\n', m_at) - m_at);
+    }
+
+    std::size_t Position() const { return m_at; }
+
+  protected:
+    GameProcess& m_game;
+    std::size_t m_at = 0;
 };
 
 } // namespace game_process

@@ -660,4 +660,23 @@ TEST_F(ConsoleTest, EscapeInTheConsoleDoesNotPause) {
     EXPECT_TRUE(Take(MSG_PAUSE_TRIGGER).empty());
 }
 
+// Unattended runs play the robot by random input: each switch to play enters it while the
+// aid is on, the pause screen still takes the keys, and no key is needed to walk.
+TEST_F(InputControlsTest, RandomPlayEntersRandomInputAtEverySwitchToPlay) {
+    m_controls.SetRandomPlay(true);
+    Send(MSG_INPUT_SWITCH_GAME);
+    EXPECT_EQ(m_controls.GetMode(), InputControls::MODE_RANDOM);
+    Frame();
+    EXPECT_NE(Bound().m_movement.z, 0.0f);
+    Send(MSG_INPUT_SWITCH_PAUSE);
+    EXPECT_EQ(m_controls.GetMode(), InputControls::MODE_PAUSE);
+    Send(MSG_INPUT_SWITCH_GAME);
+    EXPECT_EQ(m_controls.GetMode(), InputControls::MODE_RANDOM);
+    m_controls.SetRandomPlay(false);
+    Send(MSG_INPUT_SWITCH_GAME);
+    EXPECT_EQ(m_controls.GetMode(), InputControls::MODE_GAME);
+    Frame();
+    EXPECT_EQ(Bound().m_movement.z, 0.0f);
+}
+
 } // namespace

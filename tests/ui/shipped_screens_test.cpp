@@ -2,24 +2,15 @@
 // widget its name promises and as many sprites as the widget's looks use.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "content/game_object_definition_map.h"
+#include "shipped_definitions.h"
 #include "ui_fixture.h"
 
 namespace {
 
-GameObjectDefinitionMap ShippedDefinitions() {
-    std::ifstream file(std::string(GORVANE_SOURCE_DIR) + "/data/levels/game_objects.xml");
-    std::stringstream text;
-    text << file.rdbuf();
-    const std::string xml = text.str();
-    GameObjectDefinitionMap definitions;
-    EXPECT_TRUE(ReadGameObjectDefinitions(xml.data(), xml.size(), definitions));
-    return definitions;
-}
+using ui_fixture::ShippedDefinitions;
 
 struct Expected {
     ComponentType type;
