@@ -60,8 +60,8 @@ TEST(TracedPlay, APunchedKioskFallsAndTheRobotIsPaidForIt) {
     ASSERT_TRUE(game.WaitFor(std::string("LevelState::StartPlay: ") + kEndless + "\n", at, &at))
         << game.Output();
     // Up to the kiosk, then a punch every 0.4 s.
-    std::string punches = "2 down W\n3 up W\n";
-    for (int i = 0; i < 40; ++i) {
+    std::string punches = "2 down W\n4 up W\n";
+    for (int i = 0; i < 20; ++i) {
         punches += "0.4 tap P\n";
     }
     keys.Send(punches);
