@@ -1,7 +1,9 @@
 // One frame of the enemy AI: AIViewProcess::Update over 200 active units (120 tanks, 60
 // helicopters, 20 citizens) among about 300 buildings, the bodies behind a physics seam that
 // takes the moves and does nothing with them, so the units hold their places frame after
-// frame. Prints the time per frame and per unit and the share of a 60 Hz frame.
+// frame. Runs twice: the units only steering toward the robot, and the units' own states
+// driving them (tanks seeking and attacking, helicopters, calm citizens). Prints the time per
+// frame and per unit and the share of a 60 Hz frame of each.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -14,6 +16,7 @@
 #include "ai/ai_view_component.h"
 #include "ai/ai_view_process.h"
 #include "ai/unit_services.h"
+#include "ai/unit_states.h"
 #include "core/bounds.h"
 #include "core/component_list_process.h"
 #include "core/component_type.h"
@@ -77,7 +80,14 @@ float Uniform(float lo, float hi) {
     return lo + (hi - lo) * static_cast<float>(crt::Rand()) / static_cast<float>(crt::kRandMax);
 }
 
-StreamMap UnitStream(const std::string& type, float speed) {
+// The state lists of the units' definitions, for the run with states.
+const std::vector<std::string> kTankStates = {"STATE_TANK_SEEK", "STATE_TANK_ATTACK",
+                                              "STATE_TANK_RETREAT"};
+const std::vector<std::string> kHelicopterStates = {
+    "STATE_HELICOPTER_SEEK", "STATE_HELICOPTER_ATTACK", "STATE_HELICOPTER_RETREAT"};
+const std::vector<std::string> kCitizenStates = {"STATE_CITIZEN_CALM", "STATE_CITIZEN_PANIC"};
+
+StreamMap UnitStream(const std::string& type, float speed, const std::vector<std::string>* states) {
     StreamMap s;
     s.WriteString(type);
     s.WriteString("AIView");
@@ -90,7 +100,12 @@ StreamMap UnitStream(const std::string& type, float speed) {
     s.AddFloat("seek", 0.01f);
     s.AddFloat("heading", 0.0f);
     s.AddFloat("avoid", 0.1f);
-    s.AddInt("count", 0);
+    s.AddInt("count", states != nullptr ? static_cast<i32>(states->size()) : 0);
+    if (states != nullptr) {
+        for (const std::string& name : *states) {
+            s.AddString("state", name);
+        }
+    }
     return s;
 }
 
@@ -112,8 +127,11 @@ struct World {
         return o;
     }
 
-    World() {
+    explicit World(bool withStates) {
         crt::SeedRand(3);
+        if (withStates) {
+            RegisterUnitStates();
+        }
         ai.Bind(&router, AIViewProcess::kHandlerId);
         GameObject* robot = Object("Robot", Vector());
         robot->AddComponent(ComponentType::Player, players.Make("Robot"));
@@ -146,7 +164,11 @@ struct World {
             const float height = i >= kTanks && !citizen ? 60.0f : 2.0f;
             GameObject* unit =
                 Object(type, Vector(Uniform(-reach, reach), height, Uniform(-reach, reach)));
-            StreamMap stream = UnitStream(type, citizen ? 4.0f : 10.0f);
+            const std::vector<std::string>* states = !withStates  ? nullptr
+                                                     : i < kTanks ? &kTankStates
+                                                     : !citizen   ? &kHelicopterStates
+                                                                  : &kCitizenStates;
+            StreamMap stream = UnitStream(type, citizen ? 4.0f : 10.0f, states);
             unit->AddComponent(ComponentType::AIView, ai.CreateComponent(&stream));
             unit->AddComponent(ComponentType::Physics, bodies.Make(type));
             unit->InitializeComponents();
@@ -161,7 +183,7 @@ struct World {
 };
 
 void BM_AIUpdate(benchmark::State& state) {
-    World world;
+    World world(false);
     for (auto _ : state) {
         world.ai.Update(1.0f / 60.0f);
         for (AIViewComponent* unit : world.ai.m_units) {
@@ -175,16 +197,28 @@ void BM_AIUpdate(benchmark::State& state) {
 }
 BENCHMARK(BM_AIUpdate)->Unit(benchmark::kMicrosecond);
 
+// The states keep their own waypoints and fire; no level answers the shots.
+void BM_AIUpdateWithStates(benchmark::State& state) {
+    World world(true);
+    for (auto _ : state) {
+        world.ai.Update(1.0f / 60.0f);
+    }
+    state.counters["units"] = static_cast<double>(world.ai.m_units.size());
+}
+BENCHMARK(BM_AIUpdateWithStates)->Unit(benchmark::kMicrosecond);
+
 } // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     TimingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    if (const auto frame = reporter.Time("BM_AIUpdate")) {
-        const double ms = *frame / 1000.0;
-        std::printf("AI frame: %.3f ms, %.2f us per unit, %.4f of a 16.7 ms frame\n", ms,
-                    *frame / kUnits, ms / 16.7);
+    for (const char* name : {"BM_AIUpdate", "BM_AIUpdateWithStates"}) {
+        if (const auto frame = reporter.Time(name)) {
+            const double ms = *frame / 1000.0;
+            std::printf("%s: %.3f ms a frame, %.2f us per unit, %.4f of a 16.7 ms frame\n", name,
+                        ms, *frame / kUnits, ms / 16.7);
+        }
     }
     benchmark::Shutdown();
     return 0;

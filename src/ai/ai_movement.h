@@ -10,6 +10,9 @@ class AIViewProcess;
 
 class AI_Movement : public Allocator<AI_Movement> {
   public:
+    // The kinds differ in mixing and in how they move.
+    enum class Kind { Tank, Helicopter, Missile };
+
     explicit AI_Movement(AIViewComponent* owner) : m_owner(owner) {}
     virtual ~AI_Movement() = default;
     AI_Movement(const AI_Movement&) = delete;
@@ -24,31 +27,20 @@ class AI_Movement : public Allocator<AI_Movement> {
     AIViewComponent* m_owner;
 
   protected:
-    enum class Kind { Tank, Helicopter, Missile };
-    // The steps every model shares; the kinds differ in mixing and in how they move.
+    // The steps every model shares.
     void Steer(float dt, Kind kind);
 };
 
-class TankMovement : public AI_Movement, public Allocator<TankMovement> {
+// One model per kind, each pooled on its own.
+template <AI_Movement::Kind K>
+class KindMovement : public AI_Movement, public Allocator<KindMovement<K>> {
   public:
-    using Allocator<TankMovement>::operator new;
-    using Allocator<TankMovement>::operator delete;
+    using Allocator<KindMovement<K>>::operator new;
+    using Allocator<KindMovement<K>>::operator delete;
     using AI_Movement::AI_Movement;
-    void Update(float dt) override { Steer(dt, Kind::Tank); }
+    void Update(float dt) override { Steer(dt, K); }
 };
 
-class HelicopterMovement : public AI_Movement, public Allocator<HelicopterMovement> {
-  public:
-    using Allocator<HelicopterMovement>::operator new;
-    using Allocator<HelicopterMovement>::operator delete;
-    using AI_Movement::AI_Movement;
-    void Update(float dt) override { Steer(dt, Kind::Helicopter); }
-};
-
-class MissileMovement : public AI_Movement, public Allocator<MissileMovement> {
-  public:
-    using Allocator<MissileMovement>::operator new;
-    using Allocator<MissileMovement>::operator delete;
-    using AI_Movement::AI_Movement;
-    void Update(float dt) override { Steer(dt, Kind::Missile); }
-};
+using TankMovement = KindMovement<AI_Movement::Kind::Tank>;
+using HelicopterMovement = KindMovement<AI_Movement::Kind::Helicopter>;
+using MissileMovement = KindMovement<AI_Movement::Kind::Missile>;

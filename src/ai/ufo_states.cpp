@@ -85,23 +85,41 @@ void TurnCollisionsOn(State& state) {
     }
 }
 
+// The short wait every flyer makes before its entry: the time since it began, then one
+// switch to the entry state.
+class EntryWait {
+  public:
+    EntryWait(f32 length, i32 entry) : m_length(length), m_entry(entry) {}
+
+    void Enter() { m_elapsed = 0.0f; }
+    // True on each update past the wait, after asking for the switch.
+    bool Update(State& state, float dt) {
+        m_elapsed += dt;
+        if (m_elapsed <= m_length) {
+            return false;
+        }
+        state.SwitchTo(m_entry);
+        return true;
+    }
+
+  private:
+    f32 m_length;
+    i32 m_entry;
+    f32 m_elapsed = 0.0f;
+};
+
 // --- medium UFO ----------------------------------------------------------------------------
 
 class MediumUFOSpawn_State : public PooledState<MediumUFOSpawn_State> {
   public:
     void Enter() override {
         Unit()->m_arrivalNotify = false;
-        m_wait = 0.0f;
+        m_wait.Enter();
     }
-    void Update(float dt) override {
-        m_wait += dt;
-        if (m_wait > 0.5f) {
-            SwitchTo(STATE_MEDIUM_UFO_ENTRY);
-        }
-    }
+    void Update(float dt) override { m_wait.Update(*this, dt); }
 
   private:
-    f32 m_wait = 0.0f;
+    EntryWait m_wait{0.5f, STATE_MEDIUM_UFO_ENTRY};
 };
 
 // Sinks from the sky to its fighting height; only then can it be hit.
@@ -312,18 +330,16 @@ class UFOSpawn_State : public PooledState<UFOSpawn_State> {
   public:
     void Enter() override {
         Unit()->m_arrivalNotify = false;
-        m_wait = 0.0f;
+        m_wait.Enter();
     }
     void Update(float dt) override {
-        m_wait += dt;
-        if (m_wait > 0.5f) {
-            SwitchTo(STATE_UFO_ENTRY);
+        if (m_wait.Update(*this, dt)) {
             TurnCollisionsOn(*this);
         }
     }
 
   private:
-    f32 m_wait = 0.0f;
+    EntryWait m_wait{0.5f, STATE_UFO_ENTRY};
 };
 
 // Comes down sweeping beams under a shaking, blurred camera for at least 3.03 s.
@@ -565,18 +581,18 @@ class UFOChildAttack_State : public PooledState<UFOChildAttack_State> {
 
 class FlythraSpawn_State : public PooledState<FlythraSpawn_State> {
   public:
-    void Enter() override { Unit()->m_movementOn = true; }
+    void Enter() override {
+        Unit()->m_movementOn = true;
+        m_wait.Enter();
+    }
     void Update(float dt) override {
         Unit()->m_arrivalNotify = false;
         ScreenEffect(*this, MSG_GRAPHICS_MOTION_BLUR, kEntryEffect);
-        m_wait += dt;
-        if (m_wait > 0.6f) {
-            SwitchTo(STATE_FLYTHRA_ENTRY);
-        }
+        m_wait.Update(*this, dt);
     }
 
   private:
-    f32 m_wait = 0.0f;
+    EntryWait m_wait{0.6f, STATE_FLYTHRA_ENTRY};
 };
 
 // Dives at where the robot stood when it began, beaming all the way down. The dive sinks a

@@ -443,6 +443,15 @@ class Kit {
         return dynamic_cast<RecordingBody*>(object->GetComponent(ComponentType::Physics));
     }
 
+    // How many objects of the type the level holds.
+    std::size_t Live(const std::string& type) const {
+        std::size_t n = 0;
+        for (const auto& o : level.Objects()) {
+            n += o->name == type ? 1 : 0;
+        }
+        return n;
+    }
+
     component_fixture::MessageRecorder& At(u32 id) { return *recorders.at(id); }
     // The payloads of every message of one id a recorder received.
     template <class T> std::vector<T> Payloads(u32 id, u32 type) {

@@ -9,6 +9,7 @@
 #include "ai/mothership_states.h"
 #include "ai/unit_states.h"
 #include "ai_kit.h"
+#include "animation/clip_graphic.h"
 #include "animation/composite_part.h"
 #include "animation/graphics_animation.h"
 #include "core/math_functions.h"
@@ -24,30 +25,6 @@ using ai_kit::UnitParams;
 
 constexpr float kPi = 3.14159265358979f;
 constexpr float kDt = 1.0f / 60.0f;
-
-// A graphic without a mesh whose clips the test makes: each clip is as long as asked.
-class ClipGraphic : public GraphicComponent {
-  public:
-    explicit ClipGraphic(const std::string& type)
-        : GraphicComponent(type, nullptr, nullptr, "", 0, 0.0f, 1.0f, 0, 0, "") {}
-    ~ClipGraphic() override { m_animation_map = nullptr; }
-    void AddClip(const std::string& name, float seconds) {
-        auto clip = std::make_unique<GraphicsAnimation>();
-        clip->m_name = name;
-        std::vector<GraphicsAnimationKey> keys(2);
-        keys[1].tick =
-            static_cast<u32>(std::lround(seconds * GraphicsAnimationKey::kTicksPerSecond));
-        clip->m_tracks["Frame"] = std::make_unique<GraphicsAnimationTrack>(keys);
-        clip->RecomputeLength();
-        m_clips.m_animations[name] = std::move(clip);
-        m_clips.m_hasAnimations = true;
-        m_animation_map = &m_clips;
-    }
-    GraphicsAnimationMap& Clips() { return m_clips; }
-
-  private:
-    GraphicsAnimationMap m_clips;
-};
 
 class RecordingSounds : public SoundControl {
   public:
@@ -183,13 +160,7 @@ struct MothershipTest : ::testing::Test {
             kit.level.Router().Update(0.1f);
         }
     }
-    std::size_t Live(const char* type) {
-        std::size_t n = 0;
-        for (const auto& o : kit.level.Objects()) {
-            n += o->name == type ? 1 : 0;
-        }
-        return n;
-    }
+    std::size_t Live(const char* type) const { return kit.Live(type); }
 };
 
 // --- placement -------------------------------------------------------------------------------
@@ -679,6 +650,81 @@ TEST_F(DeathTest, GunSoundThatEndedIsStoppedAndReleasedOnceAtDeath) {
     const std::vector<std::string>& calls = links.sounds.calls;
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "release 1"), 1);
     EXPECT_EQ(Unit(gun)->m_soundInstance, nullptr);
+}
+
+// --- the whole fight ----------------------------------------------------------------------------
+
+// The boss as a level runs it: the AI process updates every part, removes the dead and reports
+// each removal to the game logic, from the entry over the city to the sunken base.
+TEST_F(MothershipTest, AWholeFightFromEntryToTheSunkenBase) {
+    // The robot waits on the ground under the place the boss stops at.
+    kit.robot->position = Vector(0.0f, 0.0f, -800.0f);
+    Build(Vector(0.0f, 200.0f, 300.0f));
+    GameObject* const gun = parts[0];
+    GameObject* const core = parts[1];
+    ClipGraphic* const gunLook = GiveClips(gun, {{"Idle", 2.0f},
+                                                 {"Open", 1.0f},
+                                                 {"Charge", 1.0f},
+                                                 {"Shoot", 0.5f},
+                                                 {"Rest", 1.0f},
+                                                 {"Retract", 1.0f}});
+    Unit(gun)->ChangeTo(STATE_MOTHERSHIP_BFG_ATTACK);
+    AIViewComponent* const boss = Unit(base);
+    // The gun's clips run as the graphics process would run them, while the gun is there.
+    const auto frame = [&] {
+        if (Live(kGun) != 0) {
+            UpdateAnimations(gunLook->Clips(), kDt);
+        }
+        kit.ai->Update(kDt);
+    };
+
+    int frames = 0;
+    while (!boss->InState(STATE_MOTHERSHIP_ATTACK) && frames < 60 * 60) {
+        frame();
+        ++frames;
+    }
+    ASSERT_TRUE(boss->InState(STATE_MOTHERSHIP_ATTACK));
+    EXPECT_LE(base->position.z, -800.0f);
+
+    // Forty seconds of attack: every hatch has had its turn, the gun has fired.
+    std::size_t mostSaucers = 0;
+    for (int i = 0; i < 40 * 60; ++i) {
+        frame();
+        mostSaucers = std::max(mostSaucers, Live(kMediumUfo));
+    }
+    EXPECT_EQ(mostSaucers, 6u);
+    ASSERT_FALSE(links.damage.empty());
+    EXPECT_GT(links.damage.front(), 0.0f);
+    EXPECT_GT(links.pulses, 0);
+    EXPECT_GT(g_hatchSpawnRate, 1.0f);
+    EXPECT_EQ(kit.Payloads<std::string>(HANDLER_GAME_LOGIC_PROCESS, MSG_AGENT_DIED).size(), 0u);
+
+    // The core goes; the base dies in its stages and sinks.
+    Unit(core)->TakeDamage(1000);
+    frames = 0;
+    while (base->position.y > 40.0f && frames < 60 * 120) {
+        frame();
+        ++frames;
+    }
+    EXPECT_TRUE(boss->InState(STATE_MOTHERSHIP_DIE));
+    EXPECT_LE(base->position.y, 40.0f);
+    for (int i = 0; i < 60; ++i) {
+        frame();
+    }
+
+    const std::vector<std::string> died =
+        kit.Payloads<std::string>(HANDLER_GAME_LOGIC_PROCESS, MSG_AGENT_DIED);
+    const auto reported = [&died](const char* type) {
+        return std::count(died.begin(), died.end(), std::string(type));
+    };
+    const struct {
+        const char* type;
+        long count;
+    } removed[] = {{kBase, 0}, {kGun, 1}, {kCore, 1}, {kTurret, 6}, {kHatch, 12}};
+    for (const auto& r : removed) {
+        EXPECT_EQ(reported(r.type), r.count) << r.type;
+        EXPECT_EQ(Live(r.type), r.type == kBase ? 1u : 0u) << r.type;
+    }
 }
 
 } // namespace

@@ -17,10 +17,12 @@
 #include "core/quaternion.h"
 #include "game/laser_beam_info.h"
 #include "game/radial_force.h"
+#include "state_test_fixture.h"
 
 namespace {
 
 using ai_kit::Kit;
+using ai_kit::Transition;
 using ai_kit::UnitParams;
 
 constexpr float kPi = 3.14159265f;
@@ -47,8 +49,7 @@ struct RecordingFlyers : FlyerServices {
     std::vector<std::pair<GameObject*, bool>> collisions;
 };
 
-struct UfoTest : ::testing::Test {
-    Kit kit;
+struct UfoTest : ai_kit::StateTest {
     RecordingFlyers flyers;
 
     UfoTest() {
@@ -64,25 +65,10 @@ struct UfoTest : ::testing::Test {
 
     AIViewComponent* Make(const std::string& type, const std::vector<std::string>& states,
                           const Vector& at, float range = 100.0f, i32 health = 100) {
-        UnitParams p;
-        p.states = states;
-        p.range = range;
-        p.health = health;
-        p.movementOn = false;
-        kit.DefineUnit(type, p);
-        AIViewComponent* unit = Kit::Unit(kit.Spawn(type, at));
-        unit->m_range = range;
-        return unit;
+        return StateTest::Make(type, states, at, range, health);
     }
     // The unit's own update: the weapon timer runs, then the current state.
     static void Tick(AIViewComponent* unit, float dt) { unit->Update(dt); }
-    std::size_t Objects(const char* type) {
-        std::size_t n = 0;
-        for (const auto& o : kit.level.Objects()) {
-            n += o->name == type ? 1 : 0;
-        }
-        return n;
-    }
     std::size_t Beams() {
         return kit.Count(HANDLER_GRAPHICS_PROCESS, MSG_GRAPHICS_LASER_BEAM_CREATION);
     }
@@ -106,28 +92,10 @@ struct UfoTest : ::testing::Test {
 
 // --- transitions as data ----------------------------------------------------------------------
 
-struct Transition {
-    const char* type;
-    const std::vector<std::string>* states;
-    float range;
-    i32 from;
-    float distance; // from the robot, along +z, on the ground plane
-    i32 to;
-};
-
-void PrintTo(const Transition& t, std::ostream* os) {
-    *os << t.type << " " << StateIdName(t.from) << " at " << t.distance << " range " << t.range;
-}
-
 struct FlyerTransitionTest : UfoTest, ::testing::WithParamInterface<Transition> {};
 
 TEST_P(FlyerTransitionTest, OneUpdateLeadsToTheExpectedState) {
-    const Transition& t = GetParam();
-    AIViewComponent* unit = Make(t.type, *t.states, Vector(0.0f, 0.0f, t.distance), t.range);
-    unit->ChangeTo(t.from);
-    ASSERT_TRUE(unit->InState(t.from));
-    unit->m_stateMachine->Update(0.01f);
-    EXPECT_TRUE(unit->InState(t.to)) << "expected " << StateIdName(t.to);
+    ai_kit::ExpectTransition(*this, GetParam(), 0.01f);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -10,10 +10,12 @@
 #include "ai/unit_states.h"
 #include "ai_kit.h"
 #include "core/quaternion.h"
+#include "state_test_fixture.h"
 
 namespace {
 
 using ai_kit::Kit;
+using ai_kit::Transition;
 using ai_kit::UnitParams;
 
 const std::vector<std::string> kTank = {
@@ -49,9 +51,7 @@ Vector Forward(const GameObject* o) {
     return -Quaternion::GetDirection(o->orientation);
 }
 
-struct UnitStatesTest : ::testing::Test {
-    Kit kit;
-
+struct UnitStatesTest : ai_kit::StateTest {
     UnitStatesTest() {
         RegisterUnitStates();
         kit.level.m_definitions["Rocket"];
@@ -61,51 +61,17 @@ struct UnitStatesTest : ::testing::Test {
 
     AIViewComponent* Make(const std::string& type, const std::vector<std::string>& states,
                           const Vector& at, float range = 50.0f, bool body = true) {
-        UnitParams p;
-        p.states = states;
-        p.range = range;
-        p.movementOn = false;
-        kit.DefineUnit(type, p, body);
-        AIViewComponent* unit = Kit::Unit(kit.Spawn(type, at));
-        // The definition's range comes with a random offset; the tests pin it.
-        unit->m_range = range;
-        return unit;
+        return StateTest::Make(type, states, at, range, 100, body);
     }
     static void Step(AIViewComponent* unit, float dt = 0.1f) { unit->m_stateMachine->Update(dt); }
-    std::size_t Objects(const char* type) {
-        std::size_t n = 0;
-        for (const auto& o : kit.level.Objects()) {
-            n += o->name == type ? 1 : 0;
-        }
-        return n;
-    }
 };
 
 // --- transitions as data ---------------------------------------------------------------------
 
-struct Transition {
-    const char* type;
-    const std::vector<std::string>* states;
-    float range;
-    i32 from;
-    float distance; // from the robot, straight ahead of the unit's nose
-    i32 to;
-};
-
-void PrintTo(const Transition& t, std::ostream* os) {
-    *os << t.type << " " << StateIdName(t.from) << " at " << t.distance << " range " << t.range;
-}
-
 struct TransitionTest : UnitStatesTest, ::testing::WithParamInterface<Transition> {};
 
 TEST_P(TransitionTest, OneUpdateLeadsToTheExpectedState) {
-    const Transition& t = GetParam();
-    // The unit stands on +z facing -z, toward the robot at the origin.
-    AIViewComponent* unit = Make(t.type, *t.states, Vector(0.0f, 0.0f, t.distance), t.range);
-    unit->ChangeTo(t.from);
-    ASSERT_TRUE(unit->InState(t.from));
-    Step(unit);
-    EXPECT_TRUE(unit->InState(t.to)) << "expected " << StateIdName(t.to);
+    ai_kit::ExpectTransition(*this, GetParam(), 0.1f);
 }
 
 INSTANTIATE_TEST_SUITE_P(

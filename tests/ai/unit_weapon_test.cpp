@@ -21,13 +21,7 @@ struct WeaponTest : ::testing::Test {
         kit.look.looks[unit->owner];
         return unit;
     }
-    std::size_t Requests(const char* type) {
-        std::size_t n = 0;
-        for (const auto& r : kit.level.Objects()) {
-            n += r->name == type ? 1 : 0;
-        }
-        return n;
-    }
+    std::size_t Requests(const char* type) const { return kit.Live(type); }
 };
 
 TEST_F(WeaponTest, TankShowsItsClipThenFiresOnTheTwoSecondCycle) {

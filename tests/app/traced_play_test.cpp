@@ -1,0 +1,93 @@
+// The built game played headless into the endless level with a punch bound to a key and the
+// messages of a building's fall traced: walking up to the small kiosk ahead and punching
+// brings it down, its fall is reported to the game logic, which turns it into experience for
+// the robot, which shows it as money. Leaving by the pause screen ends the run cleanly.
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "app/game_run.h"
+#include "support/scoped_temp_home.h"
+
+namespace {
+
+using game_process::GameProcess;
+using game_process::InputScriptFile;
+
+// The bindings as the options screen saves them: movement on W A S D, Punch on P.
+constexpr const char* kControls =
+    "<Controls>"
+    "<Control name=\"Forward\" value=\"17\"/><Control name=\"Backward\" value=\"31\"/>"
+    "<Control name=\"Left\" value=\"30\"/><Control name=\"Right\" value=\"32\"/>"
+    "<Control name=\"Jump\" value=\"57\"/><Control name=\"RocketPunch\" value=\"19\"/>"
+    "<Control name=\"GrabThrow\" value=\"256\"/><Control name=\"Punch\" value=\"25\"/>"
+    "<Control name=\"Laser\" value=\"18\"/>"
+    "</Controls>";
+
+constexpr const char* kEndless = "./assets/levels/endless_mode.lua";
+
+// The payload of the first traced line that starts with head at or after *at; *at moves past
+// it. Empty when there is none.
+std::string TracedPayload(GameProcess& game, const std::string& head, std::size_t* at) {
+    if (!game.WaitFor(head, *at, at) || !game.WaitFor("\n", *at, nullptr)) {
+        return "";
+    }
+    const std::string& output = game.Output();
+    const std::size_t start = *at + head.size();
+    const std::size_t end = output.find('\n', start);
+    *at = end;
+    return output.substr(start, end - start);
+}
+
+TEST(TracedPlay, APunchedKioskFallsAndTheRobotIsPaidForIt) {
+    const ScopedTempHome home;
+    home.WriteFile(home.SaveFolder() + "keyboard_controls.xml", kControls);
+    const InputScriptFile keys(home.Path() + "/keys.txt");
+    GameProcess game(GORVANE_BINARY_DIR, home.Path(),
+                     {keys.Variable(),
+                      "GORVANE_TRACE_MESSAGES=MSG_BUILDING_DESTRUCTION,MSG_PLAYER_XP,"
+                      "MSG_BUILDING_COUNT"});
+    ASSERT_TRUE(game.Started());
+
+    std::size_t at = 0;
+    ASSERT_TRUE(game.WaitFor("Game::PushState: Menu\n", 0, &at)) << game.Output();
+    // PLAY, then ENDLESS, the second button of the play screen.
+    keys.Send("5 tap Return\n3 tap Down\n2 tap Return\n");
+    ASSERT_TRUE(game.WaitFor(std::string("LevelState::StartPlay: ") + kEndless + "\n", at, &at))
+        << game.Output();
+    // Up to the kiosk, then a punch every 0.4 s.
+    std::string punches = "2 down W\n4 up W\n";
+    for (int i = 0; i < 20; ++i) {
+        punches += "0.4 tap P\n";
+    }
+    keys.Send(punches);
+
+    // Loose blocks may fall first; the kiosk stands anchored, so it is no loose one.
+    ASSERT_TRUE(game.WaitFor("MSG_BUILDING_DESTRUCTION to 16: {BuildingKiosk, false}\n", at, &at))
+        << game.Output();
+    const std::string xp = TracedPayload(game, "MSG_PLAYER_XP to 11: ", &at);
+    EXPECT_GT(std::atof(xp.c_str()), 0.0) << game.Output();
+    const std::string money = TracedPayload(game, "MSG_BUILDING_COUNT to 10: ", &at);
+    EXPECT_EQ(money.rfind("$", 0), 0u) << game.Output();
+
+    // Escape opens the pause screen on RESUME; MAIN MENU is the next button down. QUIT is the
+    // fourth button below PLAY; REALLY QUIT stands above the focused STAY.
+    keys.Send("1 tap Escape\n3 tap Down\n2 tap Return\n");
+    ASSERT_TRUE(game.WaitFor("Game::PushState: Menu\n", at, &at)) << game.Output();
+    keys.Send("3 tap Down\n1 tap Down\n1 tap Down\n1 tap Down\n1 tap Return\n"
+              "3 tap Up\n1 tap Return\n");
+    const int status = game.Finish();
+    const std::string& output = game.Output();
+    EXPECT_TRUE(WIFEXITED(status)) << "status " << status << "\n" << output;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << output;
+    for (const char* fault :
+         {"Sanitizer", "runtime error", "input script", "LUA ERROR", "Memory leak detected"}) {
+        EXPECT_EQ(output.find(fault), std::string::npos) << fault << "\n" << output;
+    }
+}
+
+} // namespace
