@@ -6,7 +6,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <list>
 #include <memory>
 #include <set>
 #include <string>
@@ -135,7 +134,8 @@ void BM_GrabQueryTree(benchmark::State& state) {
     City city(static_cast<int>(state.range(0)), 0);
     const std::vector<Vector> points = QueryPoints();
     std::size_t i = 0;
-    std::list<BuildingComponent*> found;
+    // One result vector for every query, as the building process keeps one.
+    std::vector<BuildingComponent*> found;
     for (auto _ : state) {
         const Vector& p = points[i++ % points.size()];
         found.clear();

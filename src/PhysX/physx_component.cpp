@@ -7,11 +7,13 @@
 
 #include "PhysX/physx_process.h"
 #include "core/bounds.h"
+#include "core/component_type.h"
 #include "core/game_object.h"
 #include "core/handler_ids.h"
 #include "core/message.h"
 #include "core/message_types.h"
 #include "game/physics_info.h"
+#include "game/piece_body.h"
 #include "platform/physics/actor.h"
 #include "platform/physics/scene.h"
 #include "platform/system/log.h"
@@ -440,6 +442,50 @@ void PhysXComponent::ApplyParams(const PhysicsParams& params) {
     m_reserved = params.m_reserved;
     SetSleeping(params.m_sleeping != 0);
     SetDamping(params.m_damping);
+}
+
+void PhysXComponent::HandleMessage(BaseMessage* msg, u32 /*fromId*/) {
+    if (msg == nullptr || msg->type != MSG_PHYSICS_PIECE_BODY) {
+        return;
+    }
+    if (const PieceBody* piece = msg->Payload<PieceBody>()) {
+        TakePieceBody(*piece);
+    }
+}
+
+void PhysXComponent::TakePieceBody(const PieceBody& piece) {
+    const auto* const broken = piece.m_broken != nullptr
+                                   ? dynamic_cast<const PhysXComponent*>(
+                                         piece.m_broken->GetComponent(ComponentType::Physics))
+                                   : nullptr;
+    ReleaseActor();
+    m_extents = piece.m_half_extents;
+    m_radius = piece.m_radius;
+    m_shape_kind = piece.m_sphere ? kSphere : kBox;
+    m_collision_mesh = "false";
+    m_mass_divisor = PieceMassDivisor(broken != nullptr ? broken->m_mass_divisor : 1.0f,
+                                      piece.m_volume_share, m_object_type == PieceBody::kHeavyType);
+    if (broken != nullptr) {
+        m_reserved = broken->m_reserved;
+    }
+    m_sleeping = !piece.m_awake;
+    CreateActor();
+    m_actor_created = true;
+    // Pieces that do not fly apart rest where they broke off.
+    if (!piece.m_awake || m_actor == nullptr || owner == nullptr || broken == nullptr ||
+        broken->m_actor == nullptr || !m_actor->IsDynamic()) {
+        return;
+    }
+    // The piece leaves with the broken body's velocity at its place: the body's own plus
+    // its turn's.
+    const physics::Vec3 linear = broken->m_actor->GetLinearVelocity();
+    const physics::Vec3 angular = broken->m_actor->GetAngularVelocity();
+    const Vector turn(angular.x, angular.y, angular.z);
+    const Vector velocity = Vector(linear.x, linear.y, linear.z) +
+                            turn.Cross(owner->position - piece.m_broken->position);
+    m_actor->SetLinearVelocity(ToVec3(velocity));
+    owner->velocity = velocity;
+    m_actor->WakeUp(kWakeCounter);
 }
 
 float PhysXComponent::GetMass() const {

@@ -25,6 +25,7 @@ class Actor;
 }
 class GameObject;
 class PhysXProcess;
+struct PieceBody;
 
 class PhysXComponent : public DefinitionComponent,
                        public PhysicsBody,
@@ -77,6 +78,11 @@ class PhysXComponent : public DefinitionComponent,
     void AddTorque(const Vector& torque);
     // The editor's change of the record: sleep state, divisor, reserved value, damping.
     void ApplyParams(const PhysicsParams& params);
+    // MSG_PHYSICS_PIECE_BODY: this object is a piece of a broken one; its body is rebuilt.
+    void HandleMessage(BaseMessage* msg, u32 fromId) override;
+    // The piece's box or sphere, its mass by its share of the broken object's, the broken
+    // body's reserved value, and the velocity of the broken body at the piece's place.
+    void TakePieceBody(const PieceBody& piece);
 
     float GetMass() const;
     Vector GetMassSpaceInertia() const;

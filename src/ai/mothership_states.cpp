@@ -203,18 +203,8 @@ void SetUpTubes() {
             sys::Log() << "Mothership turret " << j << " has no tube; it hangs without one";
             continue;
         }
-        float box[6];
-        tube->GetLocalBox(box);
-        const Vector reference(box[3], box[4], box[5]);
-        float widened[6];
-        for (int i = 0; i < 6; ++i) {
-            widened[i] = box[i] * 5.0f;
-        }
         // The bent tube leaves its straight box; it must never be culled.
-        tube->SetLocalBox(widened);
-        BeamMesh& beam = *g_tubeBeams.back();
-        beam.Initialize(tube->GetMesh(), nullptr);
-        beam.SetExtent(reference);
+        g_tubeBeams.back()->Create(tube, 5.0f);
     }
 }
 

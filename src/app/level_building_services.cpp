@@ -53,6 +53,15 @@ void LevelBuildingServices::SwitchOffLights(GameObject* object) {
     if (object == nullptr) {
         return;
     }
+    // The lit windows go dark with the lights.
+    if (const auto graphics = object->components.find(ComponentType::Graphic);
+        graphics != object->components.end()) {
+        for (Component* component : graphics->second) {
+            if (auto* graphic = dynamic_cast<GraphicComponent*>(component)) {
+                graphic->SwitchOffWindows();
+            }
+        }
+    }
     const auto lights = object->components.find(ComponentType::Light);
     if (lights == object->components.end()) {
         return;

@@ -7,6 +7,7 @@
 // how they take damage.
 #include <list>
 #include <string>
+#include <vector>
 
 #include "city/quadtree.h"
 #include "core/definition_component.h"
@@ -101,4 +102,6 @@ class ClosestBuildingQuadtreeTraversal : public QuadtreeTraversal<BuildingCompon
   public:
     explicit ClosestBuildingQuadtreeTraversal(std::list<BuildingComponent*>* resultList)
         : QuadtreeTraversal(resultList) {}
+    explicit ClosestBuildingQuadtreeTraversal(std::vector<BuildingComponent*>* resultVector)
+        : QuadtreeTraversal(resultVector) {}
 };

@@ -352,12 +352,13 @@ GameObject* BuildingProcess::FindBuildingToGrab(GameObject* robot, const Vector&
                (!b->m_thrown || b->m_throw_time >= b->m_throw_ramp);
     };
 
-    std::list<BuildingComponent*> candidates;
-    ClosestBuildingQuadtreeTraversal traversal(&candidates);
+    // The candidates' storage is kept from search to search.
+    m_grab_candidates.clear();
+    ClosestBuildingQuadtreeTraversal traversal(&m_grab_candidates);
     const Quadtree<BuildingComponent*>* node = m_quadtree.FindNode(p, kGrabSearchRadius);
     traversal.CollectAncestors(node);
     traversal.CollectDescendants(node);
-    for (const BuildingComponent* b : candidates) {
+    for (const BuildingComponent* b : m_grab_candidates) {
         if (!b->m_grabbable || !available(b)) {
             continue;
         }

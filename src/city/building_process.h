@@ -94,6 +94,8 @@ class BuildingProcess : public ComponentProcess {
     bool m_quadtree_ready = false;
     std::vector<BuildingSpawnRecord> m_spawn_records;
     Quadtree<BuildingComponent*> m_quadtree;
+    // The grab search's candidates, kept so their storage is reused.
+    std::vector<BuildingComponent*> m_grab_candidates;
 
   private:
     void Reply(BaseMessage* msg, u32 toId);

@@ -34,7 +34,7 @@ class BuildingServices {
     }
     virtual void SetDamageShade(GameObject* /*object*/, float /*shade*/) {}
 
-    // Switches off every light of the object.
+    // Switches off every light of the object, its lit windows too.
     virtual void SwitchOffLights(GameObject* /*object*/) {}
 
     // Loads (and so caches) a sound through the sound process.

@@ -8,6 +8,7 @@
 #include <cassert>
 #include <cmath>
 #include <list>
+#include <vector>
 
 #include "core/memory_allocator.h"
 #include "core/types.h"
@@ -208,7 +209,8 @@ template <class T> class Quadtree : public Allocator<Quadtree<T>> {
     Vector volume;
     Vector position;
     i32 depth = 0;
-    std::list<T> items;
+    // Contiguous, so a search walks a node's objects without chasing links.
+    std::vector<T> items;
 
   private:
     friend class QuadtreeObject<T>;
@@ -243,10 +245,12 @@ template <class T> class Quadtree : public Allocator<Quadtree<T>> {
     }
 };
 
-// Collects the objects of a region of a tree into the caller's list.
+// Collects the objects of a region of a tree into the caller's list, or into the caller's
+// vector (a search that runs often keeps one and clears it, so its storage is reused).
 template <class T> class QuadtreeTraversal {
   public:
     explicit QuadtreeTraversal(std::list<T>* resultList) : results(resultList) {}
+    explicit QuadtreeTraversal(std::vector<T>* resultVector) : m_result_vector(resultVector) {}
     virtual ~QuadtreeTraversal() = default;
 
     // The items of the root, then of each node on the way down, the node's own last.
@@ -255,7 +259,7 @@ template <class T> class QuadtreeTraversal {
             return;
         }
         CollectAncestors(node->parent);
-        results->insert(results->end(), node->items.begin(), node->items.end());
+        Append(*node);
     }
 
     // The node's items, then, when descending, each child's depth first in index order.
@@ -263,7 +267,7 @@ template <class T> class QuadtreeTraversal {
         if (node == nullptr) {
             return;
         }
-        results->insert(results->end(), node->items.begin(), node->items.end());
+        Append(*node);
         if (!descend) {
             return;
         }
@@ -275,7 +279,19 @@ template <class T> class QuadtreeTraversal {
     }
 
     bool descend = true;
-    std::list<T>* results;
+    std::list<T>* results = nullptr;
+
+  protected:
+    void Append(const Quadtree<T>& node) {
+        if (results != nullptr) {
+            results->insert(results->end(), node.items.begin(), node.items.end());
+        } else if (m_result_vector != nullptr) {
+            m_result_vector->insert(m_result_vector->end(), node.items.begin(), node.items.end());
+        }
+    }
+
+  private:
+    std::vector<T>* m_result_vector = nullptr;
 };
 
 template <class T> void QuadtreeObject<T>::UpdatePosition(const Vector& pos, T self) {

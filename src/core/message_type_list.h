@@ -215,4 +215,5 @@ MESSAGE_TYPE(MSG_PARTICLE_SYSTEM_SCRIPT_CREATE_SCRIPT_GAME_OBJECT) // 205: std::
 MESSAGE_TYPE(MSG_PARTICLE_SYSTEM_SCRIPT_KILL)                      // 206: none
 MESSAGE_TYPE(MSG_TRIGGERS_ACTIVATE)                                // 207: none
 MESSAGE_TYPE(MSG_ANIMATION_REINITIALIZE)                           // 208: no payload fixed by its senders
+MESSAGE_TYPE(MSG_PHYSICS_PIECE_BODY)                               // 209: PieceBody
 // clang-format on

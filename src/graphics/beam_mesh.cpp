@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "graphics/graphic_component.h"
 #include "platform/gfx/mesh.h"
 
 namespace {
@@ -37,6 +38,23 @@ void BeamMesh::Initialize(gfx::Mesh* mesh, gfx::Device* device) {
     }
 }
 
+void BeamMesh::Create(GraphicComponent* graphic, float boxScale) {
+    if (graphic == nullptr) {
+        Initialize(nullptr, nullptr);
+        return;
+    }
+    float box[6];
+    graphic->GetLocalBox(box);
+    const Vector halfExtent(box[3], box[4], box[5]);
+    float widened[6];
+    for (int i = 0; i < 6; ++i) {
+        widened[i] = box[i] * boxScale;
+    }
+    graphic->SetLocalBox(widened);
+    Initialize(graphic->GetMesh(), nullptr);
+    SetExtent(halfExtent);
+}
+
 void BeamMesh::SetBulge(float amplitude, float centre, float spread) {
     m_amplitude = amplitude;
     m_centre = centre;
@@ -63,16 +81,9 @@ Vector BeamMesh::DifferenceCurve(float t) {
     if (const auto cached = m_difference_cache.find(t); cached != m_difference_cache.end()) {
         return cached->second;
     }
-    Vector sum(0.0f, 0.0f, 0.0f);
-    const std::size_t count = differencePoints.size();
-    for (std::size_t k = 0; k < count; ++k) {
-        const u32 n = static_cast<u32>(count - 1);
-        const float weight = Binomial(n, static_cast<u32>(k)) * std::pow(t, static_cast<float>(k)) *
-                             std::pow(1.0f - t, static_cast<float>(n - k));
-        sum += differencePoints[k] * weight;
-    }
-    m_difference_cache.emplace(t, sum);
-    return sum;
+    const Vector direction = BezierPoint(differencePoints, t);
+    m_difference_cache.emplace(t, direction);
+    return direction;
 }
 
 void BeamMesh::AxesAt(float t, Vector& side, Vector& normal) {

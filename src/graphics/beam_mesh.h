@@ -16,6 +16,8 @@ class Device;
 class Mesh;
 } // namespace gfx
 
+class GraphicComponent;
+
 class BeamMesh : public MeshPointLists {
   public:
     // A point must move by this much in some axis to count as moved.
@@ -28,6 +30,11 @@ class BeamMesh : public MeshPointLists {
 
     // mesh stays the caller's; its rest positions are read from a private copy.
     void Initialize(gfx::Mesh* mesh, gfx::Device* device);
+    // Bends the graphic's own mesh. The graphic's local box is widened boxScale times about
+    // its centre so the bent beam, which leaves its straight box, is never culled; the box's
+    // maximum corner as loaded is the beam's half extent. A graphic without a mesh gives a
+    // beam without vertices.
+    void Create(GraphicComponent* graphic, float boxScale);
     // y is half the beam's length in mesh space.
     void SetExtent(const Vector& halfExtent) { m_half_extent = halfExtent; }
     void SetBulge(float amplitude, float centre, float spread);
@@ -37,6 +44,10 @@ class BeamMesh : public MeshPointLists {
     // Rewrites the mesh's positions when something changed.
     void Update();
 
+    float BulgeAmplitude() const { return m_amplitude; }
+    float BulgeCentre() const { return m_centre; }
+    float BulgeSpread() const { return m_spread; }
+    const Vector& HalfExtent() const { return m_half_extent; }
     const std::vector<Vector>& DeformedPositions() const { return m_deformed; }
     // How often Update has rewritten the vertices.
     u32 WriteCount() const { return m_writes; }

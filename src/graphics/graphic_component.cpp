@@ -348,8 +348,8 @@ void GraphicComponent::DrawContainer(MeshContainer* container, const GraphicDraw
     }
     for (u32 i = 0; i < container->m_material_count; ++i) {
         if (!pass.depthOnly) {
-            gfx::Texture* const texture =
-                container->m_textures != nullptr ? container->m_textures[i] : nullptr;
+            gfx::Texture* const texture = SubsetTexture(
+                container->m_textures != nullptr ? container->m_textures[i] : nullptr);
             pass.effect->SetBool("useTexture", texture != nullptr);
             if (texture == nullptr) {
                 pass.effect->SetFloatArray("gDiffuseMtrl", &container->m_materials[i].m_diffuse.x,
@@ -419,13 +419,21 @@ void GraphicComponent::DrawSubsetsPlain(gfx::Device& device) {
     }
 }
 
+gfx::Texture* GraphicComponent::SubsetTexture(gfx::Texture* texture) const {
+    if (m_windows_lit != 0 || m_graphics == nullptr) {
+        return texture;
+    }
+    return m_graphics->UnlitTexture(texture);
+}
+
 void GraphicComponent::DrawMeshSubsets(const GraphicDrawPass& pass) {
     if (m_mesh == nullptr || pass.effect == nullptr || pass.device == nullptr) {
         return;
     }
     for (u32 i = 0; i < m_subset_count; ++i) {
         if (!pass.depthOnly && m_materials != nullptr) {
-            gfx::Texture* const texture = m_textures != nullptr ? m_textures[i] : nullptr;
+            gfx::Texture* const texture =
+                SubsetTexture(m_textures != nullptr ? m_textures[i] : nullptr);
             pass.effect->SetBool("useTexture", texture != nullptr);
             if (texture == nullptr) {
                 pass.effect->SetFloatArray("gDiffuseMtrl", &m_materials[i].m_diffuse.x, 4);
@@ -565,4 +573,6 @@ void GraphicComponent::GetLocalBox(float out[6]) const {
 void GraphicComponent::SetLocalBox(const float values[6]) {
     m_local_min = {values[0], values[1], values[2]};
     m_local_max = {values[3], values[4], values[5]};
+    // The culling passes read the box's corners: a widened box must widen them too.
+    BoundingBox::ComputeCorners(m_local_box, m_local_min, m_local_max);
 }

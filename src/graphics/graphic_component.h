@@ -119,6 +119,12 @@ class GraphicComponent : public Component, public Allocator<GraphicComponent> {
     // damage and brighten a burning gas station.
     float GetDamageShade() const { return m_damage_shade; }
     void SetDamageShade(float shade) { m_damage_shade = shade; }
+    // The object's lights went out: its lit windows are drawn dark from now on.
+    void SwitchOffWindows() { m_windows_lit = 0; }
+    bool WindowsLit() const { return m_windows_lit != 0; }
+    // The texture a subset is drawn with: with the windows dark, a lit-window texture's
+    // twin.
+    gfx::Texture* SubsetTexture(gfx::Texture* texture) const;
     void GetLocalBox(float out[6]) const;
     void SetLocalBox(const float values[6]);
     const BoxRecord& GetWorldBox() const { return m_world_box; }
@@ -215,6 +221,7 @@ class GraphicComponent : public Component, public Allocator<GraphicComponent> {
     float m_specular_power = 0.0f;
     float m_hdr_multiplier = 1.0f;
     float m_damage_shade = 1.0f;
+    u8 m_windows_lit = 1;
     u8 m_definition_flags[4] = {};
     std::string m_mesh_name;
 

@@ -26,6 +26,7 @@
 #include "graphics/render_camera.h"
 #include "graphics/screen_fonts.h"
 #include "graphics/texture_cache.h"
+#include "graphics/window_lights.h"
 
 namespace gfx {
 class Device;
@@ -132,6 +133,8 @@ class GraphicsProcess : public ComponentProcess {
     AnimatedMeshRecord LoadAnimatedMesh(const std::string& name);
     AnimatedMeshRecord LoadAnimatedMeshInstance(const std::string& name);
     gfx::Texture* GetTexture(const std::string& name);
+    // Render thread: the texture drawn in place of `lit` on a building whose lights are out.
+    gfx::Texture* UnlitTexture(gfx::Texture* lit) { return m_window_lights.Unlit(lit); }
     // The caller's own copy of the mesh's animation map (built and cached on first use),
     // given back through ReleaseAnimationMap; null when the mesh has no animation sets or
     // no animation operations are registered.
@@ -150,6 +153,9 @@ class GraphicsProcess : public ComponentProcess {
     void BreakFrame(Frame* frame, GraphicComponent* broken);
     void BreakPiece(const std::string& name, MeshContainer* container, Frame* frame,
                     GraphicComponent* broken);
+    // Tells the piece's physics what it takes over from the broken object.
+    void SendPieceBody(GameObject& piece, const GraphicComponent& graphic,
+                       const GraphicComponent& broken, const std::string& containerName);
     // The flag of the last break, for the pieces' physics.
     bool LastBreakFlag() const { return m_break_flag; }
     // The effect loaders; each effect is loaded once and kept until the process ends.
@@ -374,6 +380,7 @@ class GraphicsProcess : public ComponentProcess {
     TextureCache m_textures{kArtPackage};
     // After the textures: its records point into the texture cache.
     MeshCache m_meshes{kArtPackage, [this](const std::string& name) { return GetTexture(name); }};
+    WindowLights m_window_lights{[this](const std::string& name) { return GetTexture(name); }};
     // Before the chain, which follows it.
     ExposureFade m_exposure_fade;
     // Goes before the textures and the device (see the destructor).

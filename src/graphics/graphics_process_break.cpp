@@ -5,6 +5,7 @@
 #include "core/handler_ids.h"
 #include "core/math_functions.h"
 #include "core/message.h"
+#include "game/piece_body.h"
 #include "graphics/graphic_component.h"
 #include "graphics/graphics_process.h"
 #include "graphics/mesh_hierarchy.h"
@@ -62,4 +63,29 @@ void GraphicsProcess::BreakPiece(const std::string& name, MeshContainer* contain
     Math::MatrixDecompose(frame->m_combined, scale, turn, translation);
     piece->SetOrientation(Math::QuaternionMultiply(turn, owner->orientation));
     piece->SetScale(owner->scale);
+    if (graphic != nullptr) {
+        SendPieceBody(*piece, *graphic, *broken, name);
+    }
+}
+
+void GraphicsProcess::SendPieceBody(GameObject& piece, const GraphicComponent& graphic,
+                                    const GraphicComponent& broken,
+                                    const std::string& containerName) {
+    float pieceBox[6];
+    float brokenBox[6];
+    graphic.GetLocalBox(pieceBox);
+    broken.GetLocalBox(brokenBox);
+    const Vector pieceMin(pieceBox[0], pieceBox[1], pieceBox[2]);
+    const Vector pieceMax(pieceBox[3], pieceBox[4], pieceBox[5]);
+    PieceBody body;
+    body.m_broken = broken.owner;
+    body.m_volume_share =
+        VolumeShare(pieceMin, pieceMax, Vector(brokenBox[0], brokenBox[1], brokenBox[2]),
+                    Vector(brokenBox[3], brokenBox[4], brokenBox[5]));
+    body.m_half_extents = (pieceMax - pieceMin) * 0.5f;
+    body.m_radius = graphic.GetSphereRadius();
+    body.m_sphere = containerName.find(PieceBody::kSphereName) != std::string::npos;
+    body.m_awake = m_break_flag;
+    Message<PieceBody> message(MSG_PHYSICS_PIECE_BODY, body);
+    SendMessage(&message, piece.id);
 }

@@ -25,21 +25,27 @@ float MeshPointLists::Binomial(u32 n, u32 k) {
     return Binomial(n - 1, k - 1) + Binomial(n - 1, k);
 }
 
+Vector BezierPoint(const std::vector<Vector>& points, float t) {
+    Vector sum(0.0f, 0.0f, 0.0f);
+    const std::size_t count = points.size();
+    for (std::size_t k = 0; k < count; ++k) {
+        const u32 n = static_cast<u32>(count - 1);
+        const float weight = MeshPointLists::Binomial(n, static_cast<u32>(k)) *
+                             std::pow(t, static_cast<float>(k)) *
+                             std::pow(1.0f - t, static_cast<float>(n - k));
+        sum += points[k] * weight;
+    }
+    return sum;
+}
+
 Vector MeshPointLists::EvaluateCurve(float t) {
     const auto cached = curveCache.find(t);
     if (cached != curveCache.end()) {
         return cached->second;
     }
-    Vector sum(0.0f, 0.0f, 0.0f);
-    const std::size_t count = controlPoints.size();
-    for (std::size_t k = 0; k < count; ++k) {
-        const u32 n = static_cast<u32>(count - 1);
-        const float weight = Binomial(n, static_cast<u32>(k)) * std::pow(t, static_cast<float>(k)) *
-                             std::pow(1.0f - t, static_cast<float>(n - k));
-        sum += controlPoints[k] * weight;
-    }
-    curveCache.emplace(t, sum);
-    return sum;
+    const Vector point = BezierPoint(controlPoints, t);
+    curveCache.emplace(t, point);
+    return point;
 }
 
 void MeshPointLists::ClearCaches() {

@@ -8,6 +8,10 @@
 #include "core/types.h"
 #include "core/vector.h"
 
+// The Bézier curve over the points at t in [0, 1], in Bernstein form; (0, 0, 0) without
+// points.
+Vector BezierPoint(const std::vector<Vector>& points, float t);
+
 class MeshPointLists {
   public:
     MeshPointLists() = default;

@@ -4,7 +4,9 @@
 // respawn, the holds of the camera sequences, walking, jumps, punches, grabs, the laser, mouse
 // look, the camera feed, health and the hit flash.
 #include <list>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "core/definition_component.h"
 #include "core/memory_allocator.h"
@@ -15,6 +17,7 @@
 #include "player/active_laser_beam.h"
 
 class AnimationController;
+class BeamMesh;
 class Component;
 class ControlsSource;
 class GameObject;
@@ -220,8 +223,29 @@ class PlayerComponent : public DefinitionComponent, public Allocator<PlayerCompo
 
 class PlayerChildComponent : public DefinitionComponent, public Allocator<PlayerChildComponent> {
   public:
-    using DefinitionComponent::DefinitionComponent;
+    // The body's cables run to the legs, the arms and the head, in that order.
+    static constexpr u32 kCableCount = 5;
+    static constexpr u32 kHeadCable = 4;
+    // The tube graphics' boxes are widened this much: a bent cable leaves its straight box.
+    static constexpr f32 kCableBoxScale = 10.0f;
 
+    explicit PlayerChildComponent(std::string objectType);
+    ~PlayerChildComponent() override;
+    PlayerChildComponent(const PlayerChildComponent&) = delete;
+    PlayerChildComponent& operator=(const PlayerChildComponent&) = delete;
+
+    // On "RobotBody": a cable from each of its Graphic components after the first (at most
+    // five, in order). Other parts have none.
+    void Initialize() override;
+    // On "RobotBody": bends each cable from the body to its joint, in the body's frame.
+    void Update(float dt) override;
     // Hits on this part: damage to the robot, blur and the effects at the contact point.
     void HandleMessage(BaseMessage* msg, u32 fromId) override;
+    // The head cable swells while the head grows back; all three 0 removes the bulge.
+    void SetBulge(f32 amplitude, f32 centre, f32 spread);
+    // Cable i, or null where there is none.
+    BeamMesh* Cable(u32 index) const;
+
+  private:
+    std::vector<std::unique_ptr<BeamMesh>> m_cables;
 };

@@ -86,11 +86,22 @@ void PlayerComponent::UpdateHealthMeter() {
 void PlayerComponent::UpdateHeadRegrowth(float dt) {
     GameObject* const body = Part(kBody);
     GameObject* const head = Part(1);
+    auto* const cables =
+        body != nullptr
+            ? dynamic_cast<PlayerChildComponent*>(body->GetComponent(ComponentType::PlayerChild))
+            : nullptr;
+    const auto bulge = [cables](f32 amplitude, f32 centre, f32 spread) {
+        if (cables != nullptr) {
+            cables->SetBulge(amplitude, centre, spread);
+        }
+    };
     if (m_head_off_time < 0.0f) {
+        bulge(0.0f, 0.0f, 0.0f);
         return;
     }
     m_head_off_time += dt;
     if (m_head_off_time < kRegrowStart) {
+        bulge(0.0f, 0.0f, 0.0f);
         return;
     }
     if (m_head_thrown) {
@@ -109,6 +120,11 @@ void PlayerComponent::UpdateHeadRegrowth(float dt) {
         m_head_thrown = 0;
     }
     const f32 f = std::min(1.0f - (kRegrowEnd - m_head_off_time), 1.0f);
+    if (m_head_off_time < kRegrowEnd) {
+        bulge(f, 1.5f * f, 0.5f * f);
+    } else {
+        bulge(0.0f, 0.0f, 0.0f);
+    }
     if (body != nullptr && head != nullptr && m_fake_head != nullptr) {
         m_fake_head->SetPosition((body->position + Vector(0.0f, 3.0f, 0.0f)) * (1.0f - f) +
                                  head->position * f);

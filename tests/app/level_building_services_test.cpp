@@ -72,9 +72,12 @@ TEST(LevelBuildingServices, DamageShadesTheObjectsGraphicAndSwitchesOffItsLights
     EXPECT_FLOAT_EQ(graphic->GetDamageShade(), 1.0f);
     services.SetDamageShade(&post, 0.8f);
     EXPECT_FLOAT_EQ(graphic->GetDamageShade(), 0.8f);
+    EXPECT_TRUE(graphic->WindowsLit());
     services.SwitchOffLights(&post);
     EXPECT_FALSE(lamp->m_enabled);
     EXPECT_FALSE(glow->m_enabled);
+    // Its lit windows go dark with them.
+    EXPECT_FALSE(graphic->WindowsLit());
 
     // Objects without the components, and no object, are left alone.
     GameObject bare("Crate");

@@ -276,7 +276,8 @@ TEST(ContentDefinitions, AssembledPartsCarryWhatTheAssemblyUses) {
         {"RobotBase",
          {ComponentType::Physics, ComponentType::Player, ComponentType::AnimationController,
           ComponentType::SoundPlayer}},
-        {"RobotBody", {ComponentType::Graphic, ComponentType::Physics, ComponentType::Joint}},
+        // The body's Graphic components are counted below.
+        {"RobotBody", {ComponentType::Physics, ComponentType::Joint}},
         {"RobotHead", {ComponentType::Graphic, ComponentType::Physics, ComponentType::Joint}},
         {"RobotRightArm", {ComponentType::Graphic, ComponentType::Physics, ComponentType::Joint}},
         {"RobotLeftArm", {ComponentType::Graphic, ComponentType::Physics, ComponentType::Joint}},
@@ -298,6 +299,11 @@ TEST(ContentDefinitions, AssembledPartsCarryWhatTheAssemblyUses) {
             EXPECT_EQ(Count(found->second, kind), 1u) << typeName << " " << kind.Name();
         }
     }
+    // The body's mesh, then the five cable tubes its PlayerChild bends.
+    const auto body = definitions.find("RobotBody");
+    ASSERT_NE(body, definitions.end());
+    EXPECT_EQ(Count(body->second, ComponentType::Graphic), 6u);
+    EXPECT_EQ(Count(body->second, ComponentType::PlayerChild), 1u);
 }
 
 TEST(ContentDefinitions, EditorTemplateHoldsOneComponentOfEveryKind) {

@@ -107,4 +107,52 @@ TEST_F(BeamMeshTest, ABeamOfNoLengthKeepsItsRestPositions) {
     ExpectVertex(*m_mesh, 3, 1, -1, 0);
 }
 
+struct BezierCase {
+    const char* what;
+    std::vector<Vector> points;
+    float t;
+    Vector expected;
+};
+
+TEST(BezierPoint, TheCurveOverAnyNumberOfPoints) {
+    const Vector a(0, 0, 0);
+    const Vector b(2, 4, 0);
+    const Vector c(4, 0, 8);
+    std::vector<Vector> eight;
+    for (int i = 0; i < 8; ++i) {
+        eight.emplace_back(static_cast<float>(i), 0.0f, 0.0f);
+    }
+    const BezierCase cases[] = {
+        {"no points", {}, 0.5f, Vector(0, 0, 0)},
+        {"one point", {b}, 0.3f, b},
+        {"a line at a quarter", {a, c}, 0.25f, Vector(1, 0, 2)},
+        {"a quadratic's middle", {a, b, c}, 0.5f, Vector(2, 2, 2)},
+        {"a quadratic's start", {a, b, c}, 0.0f, a},
+        {"a quadratic's end", {a, b, c}, 1.0f, c},
+        // Beyond the table of binomials: evenly spaced points give an even line.
+        {"eight points' middle", eight, 0.5f, Vector(3.5f, 0, 0)},
+        {"eight points' end", eight, 1.0f, Vector(7, 0, 0)},
+    };
+    for (const BezierCase& c : cases) {
+        const Vector p = BezierPoint(c.points, c.t);
+        EXPECT_NEAR(p.x, c.expected.x, 1e-5f) << c.what;
+        EXPECT_NEAR(p.y, c.expected.y, 1e-5f) << c.what;
+        EXPECT_NEAR(p.z, c.expected.z, 1e-5f) << c.what;
+    }
+}
+
+TEST(BezierPoint, TheBeamsCurveAndItsCachedEvaluationAgree) {
+    BeamMesh beam;
+    const std::vector<Vector> points = {Vector(0, 0, 0), Vector(1, 3, 0), Vector(4, 3, 1),
+                                        Vector(5, 0, 2)};
+    beam.SetControlPoints(points);
+    for (const float t : {0.0f, 0.2f, 0.5f, 0.9f}) {
+        const Vector cached = beam.EvaluateCurve(t);
+        const Vector direct = BezierPoint(points, t);
+        EXPECT_EQ(cached.x, direct.x);
+        EXPECT_EQ(cached.y, direct.y);
+        EXPECT_EQ(cached.z, direct.z);
+    }
+}
+
 } // namespace

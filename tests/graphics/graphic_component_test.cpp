@@ -18,6 +18,7 @@
 #include "core/message_types.h"
 #include "core/stream_map.h"
 #include "game/physics_info.h"
+#include "game/piece_body.h"
 #include "graphics/boss_graphic_component.h"
 #include "graphics/graphic_component.h"
 #include "graphics/graphics_process.h"
@@ -76,6 +77,18 @@ Frame Pieces {
 }
 )";
 
+// A box of no depth, and a pieces hierarchy whose one piece has none.
+const char* const kFlat = R"(xof 0303txt 0032
+Mesh Flat { 3; 0;0;0;, 2;0;0;, 0;4;0;; 1; 3;0,1,2;; }
+)";
+const char* const kFlatPieces = R"(xof 0303txt 0032
+Frame Pieces {
+ Frame Sheet {
+  Mesh SheetMesh { 3; 0;0;0;, 2;0;0;, 0;4;0;; 1; 3;0,1,2;; }
+ }
+}
+)";
+
 // The renderer with an art package in a scratch working folder, as the game finds it.
 class GraphicComponentTest : public ::testing::Test {
   protected:
@@ -87,7 +100,9 @@ class GraphicComponentTest : public ::testing::Test {
                                          {{"meshes/box.x", kBox},
                                           {"meshes/other.x", kBox},
                                           {"meshes/walker.x", kWalker},
-                                          {"meshes/pieces.x", kPieces}});
+                                          {"meshes/pieces.x", kPieces},
+                                          {"meshes/flat.x", kFlat},
+                                          {"meshes/flat_pieces.x", kFlatPieces}});
         ASSERT_FALSE(package.empty());
         // The package registry keeps what an earlier test registered under this relative
         // path; this test's package takes its place until TearDown puts the game's back.
@@ -473,6 +488,119 @@ TEST_F(GraphicComponentTest, BreakingMakesOneObjectPerPieceInFrameOrder) {
     level.m_objects.clear();
     m_objects.clear();
     m_graphics->Bind(nullptr, GraphicsProcess::kHandlerId); // the router goes first
+}
+
+// The level of FakeLevel whose objects have ids on the router and a stand-in body that
+// keeps what the renderer tells it.
+class PieceBodyLevel : public FakeLevel {
+  public:
+    class Body : public Component {
+      public:
+        void Update(float) override {}
+        void HandleMessage(BaseMessage* message, u32) override {
+            if (const PieceBody* body = message->Payload<PieceBody>()) {
+                if (message->type == MSG_PHYSICS_PIECE_BODY) {
+                    bodies.push_back(*body);
+                }
+            }
+        }
+        std::vector<PieceBody> bodies;
+    };
+
+    PieceBodyLevel(GraphicsProcess* graphics, MessageRouter* router)
+        : FakeLevel(graphics), m_router(router) {}
+    ~PieceBodyLevel() override {
+        for (std::size_t i = 0; i < m_bodies.size(); ++i) {
+            m_objects[i]->RemoveComponent(m_bodies[i].get(), false);
+        }
+    }
+
+    void HandleMessage(BaseMessage* message, u32 fromId) override {
+        const std::size_t before = m_objects.size();
+        // The object gets its id and body before the reply reaches the renderer.
+        if (message->type == MSG_LEVEL_CREATE_OBJECT) {
+            m_pending_id = m_next_id++;
+        }
+        FakeLevel::HandleMessage(message, fromId);
+        if (m_objects.size() == before + 1) {
+            GameObject& made = *m_objects.back();
+            made.id = m_pending_id;
+            made.SetRouterParent(m_router);
+            m_bodies.push_back(std::make_unique<Body>());
+            made.AddComponent(ComponentType::Physics, m_bodies.back().get());
+        }
+    }
+
+    MessageRouter* m_router;
+    u32 m_next_id = kFirstObjectId;
+    u32 m_pending_id = 0;
+    std::vector<std::unique_ptr<Body>> m_bodies;
+};
+
+TEST_F(GraphicComponentTest, EachPieceTellsItsBodyItsBoxAndAFiniteShareOfTheBrokenOne) {
+    MessageRouter router;
+    m_graphics->Bind(&router, GraphicsProcess::kHandlerId);
+    struct Case {
+        const char* type;
+        const char* mesh;
+        const char* pieces;
+        bool flag;
+        // Per piece in frame order: share, whether a sphere.
+        std::vector<std::pair<float, bool>> expected;
+    } cases[] = {
+        // The wall's box is the broken box (0,0,0)-(2,4,6); the ball's is 1 of its 48.
+        {"BuildingStore",
+         "assets/art/box.x",
+         "assets/art/pieces.x",
+         true,
+         {{1.0f, false}, {1.0f / 48.0f, true}}},
+        // (other.x is the same box under another name.)
+        {"BuildingApartment",
+         "assets/art/other.x",
+         "assets/art/flat_pieces.x",
+         false,
+         {{PieceBody::kMinVolumeShare, false}}},
+        {"BuildingHighrise",
+         "assets/art/flat.x",
+         "assets/art/pieces.x",
+         true,
+         {{1.0f, false}, {1.0f, true}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.mesh << " broken into " << c.pieces);
+        PieceBodyLevel level(m_graphics.get(), &router);
+        level.Bind(&router, HANDLER_LEVEL_STATE);
+        Parameters breakable;
+        breakable.mesh = c.mesh;
+        breakable.breakable = c.pieces;
+        GraphicComponent* const broken = Create(c.type, breakable);
+        ASSERT_NE(broken, nullptr);
+        broken->Update(0.0f);
+        Message<std::pair<GraphicComponent*, bool>> message(MSG_GRAPHICS_BREAK_OBJECT,
+                                                            {broken, c.flag});
+        m_graphics->HandleMessage(&message, 0);
+        ASSERT_EQ(level.m_bodies.size(), c.expected.size());
+        for (std::size_t i = 0; i < c.expected.size(); ++i) {
+            ASSERT_EQ(level.m_bodies[i]->bodies.size(), 1u) << i;
+            const PieceBody& body = level.m_bodies[i]->bodies[0];
+            EXPECT_EQ(body.m_broken, broken->owner);
+            EXPECT_TRUE(std::isfinite(body.m_volume_share));
+            EXPECT_NEAR(body.m_volume_share, c.expected[i].first, 1e-6f) << i;
+            EXPECT_EQ(body.m_sphere, c.expected[i].second) << i;
+            EXPECT_EQ(body.m_awake, c.flag);
+            EXPECT_TRUE(std::isfinite(body.m_radius));
+        }
+        if (c.expected.size() == 2) {
+            // The wall's half sizes are its mesh's.
+            const PieceBody& wall = level.m_bodies[0]->bodies[0];
+            EXPECT_FLOAT_EQ(wall.m_half_extents.x, 1.0f);
+            EXPECT_FLOAT_EQ(wall.m_half_extents.y, 2.0f);
+            EXPECT_FLOAT_EQ(wall.m_half_extents.z, 3.0f);
+        }
+        router.RemoveHandler(&level);
+    }
+    m_objects.clear();
+    m_graphics->Bind(nullptr, GraphicsProcess::kHandlerId);
 }
 
 TEST(BossGraphicComponentTest, TheBlendFactorRisesByStepsAndStopsJustAboveOne) {

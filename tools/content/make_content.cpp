@@ -318,14 +318,18 @@ void WriteSurfaceTextures(const fs::path& textures) {
     Noise noise;
 
     Image windows(64, 64, {150, 140, 130});
+    // The same wall with its lights out: every window dark.
+    Image windowsDark(64, 64, {150, 140, 130});
     for (int y = 0; y < 64; y += 16) {
         for (int x = 0; x < 64; x += 16) {
             const bool lit = noise.Next() > 0.2f;
             windows.FillRect(x + 3, y + 3, x + 13, y + 12,
                              lit ? Colour{240, 210, 120} : Colour{40, 50, 70});
+            windowsDark.FillRect(x + 3, y + 3, x + 13, y + 12, Colour{40, 50, 70});
         }
     }
     WritePng(textures / "windows.png", windows);
+    WritePng(textures / "windows_dark.png", windowsDark);
 
     Image asphalt(64, 64);
     for (int y = 0; y < 64; ++y) {
@@ -758,7 +762,8 @@ std::vector<Mesh> Meshes() {
     for (const char* name : kTubeNames) {
         const bool mothership = name[0] == 'm';
         const float length = mothership ? 30.0f : 10.0f;
-        const float width = mothership ? 6.0f : 0.8f;
+        // A bent tube is drawn half as thick as it is modelled.
+        const float width = mothership ? 6.0f : 1.6f;
         // Short segments along the length, so the tube bends smoothly.
         constexpr int kSegments = 12;
         std::vector<Part> segments;
