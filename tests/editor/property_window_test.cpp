@@ -173,6 +173,40 @@ TEST_F(PropertyWindowTest, EmptyRotationFieldsLeaveTheOrientationAlone) {
     EXPECT_EQ(block->orientation.w, odd.w);
 }
 
+class FakeFocus : public editor::PanelFocus {
+  public:
+    bool PanelWantsInput() const override { return m_wants; }
+    bool m_wants = false;
+};
+
+TEST_F(PropertyWindowTest,
+       WhileThePanelHasTheInputTheViewsKeysAreNotTheEditorsAndItsReturnIsAnnounced) {
+    Enter();
+    Recorder input;
+    input.Bind(&m_root, HANDLER_INPUT_CONTROLS);
+    FakeFocus focus;
+    m_editor->SetPanelFocus(&focus);
+    GameObject* block = Make("BuildingBlock", {0, 0, 0});
+    SelectByClicks({block});
+    focus.m_wants = true;
+    Tap(input::key::Delete);
+    Tap(input::key::Space);
+    EXPECT_EQ(m_editor->Selection().size(), 1u) << "Delete typed into a field";
+    EXPECT_TRUE(m_editor->EditorInputOn());
+    EXPECT_TRUE(input.m_types.empty());
+    // The panel's commands still run.
+    SetField(0, "4");
+    Command(gui::kIdOk);
+    EXPECT_FLOAT_EQ(block->position.x, 4.0f);
+
+    focus.m_wants = false;
+    Frame();
+    EXPECT_EQ(input.m_types, std::vector<u32>{MSG_INPUT_FORCE_UPDATE});
+    Frame();
+    EXPECT_EQ(input.m_types.size(), 1u) << "announced once";
+    m_editor->SetPanelFocus(nullptr);
+}
+
 TEST(EulerAngles, RoundTripsIncludingNearAQuarterTurn) {
     const Float3 cases[] = {{0, 0, 0},     {0, 90, 0},     {0, -90, 0},     {30, 45, 60},
                             {-170, 10, 5}, {12, 89.9f, 3}, {0, 89.999f, 0}, {45, -60, -120}};
@@ -347,6 +381,40 @@ TEST_F(PropertyPagesTest, ParameterRowsShowAndApplyEveryValueType) {
         shown.push_back(row.second);
     }
     EXPECT_EQ(shown, applied);
+}
+
+TEST_F(PropertyPagesTest, BoundingVolumesComeFromTheObjectsBoxAndAreApplied) {
+    MakeState();
+    AddTypes();
+    StreamMap body = editor_test::Definition("Crate", "Physics");
+    body.AddFloat("Mass", 3.0f);
+    body.AddFloat("BoundingSphere.Radius", 0.0f);
+    body.AddFloat("OBB.e.x", 0.0f);
+    body.AddFloat("OBB.e.y", 0.0f);
+    body.AddFloat("OBB.e.z", 0.0f);
+    m_state->m_definitions["Crate"] = editor_test::GraphicOnly("Crate");
+    m_state->m_definitions["Crate"].emplace(ComponentType::Physics, body);
+    auto scene = std::make_unique<editor_test::FakeScene>(*m_state);
+    m_scene = scene.get();
+    m_state->UseScene(std::move(scene));
+    m_state->SetComponentProcess(ComponentType::Physics, &m_null_process);
+    m_state->Initialize();
+    m_editor = m_state->Editor();
+    Tap(input::key::Space);
+    GameObject* crate = Make("Crate", {0, 0, 0});
+    m_scene->m_boxes[crate] = {{-1, -2, -3}, {1, 2, 3}};
+    SelectByClicks({crate});
+    ChooseComponent(1);
+    Command(LevelEditor::ID_BOUNDING_VOLUMES);
+    ChooseComponent(0);
+    ChooseComponent(1);
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"Mass (float)", "3"},
+        {"BoundingSphere.Radius (float)", "3.74166"},
+        {"OBB.e.x (float)", "1"},
+        {"OBB.e.y (float)", "2"},
+        {"OBB.e.z (float)", "3"}};
+    EXPECT_EQ(Rows(), expected);
 }
 
 TEST_F(PropertyPagesTest, ApplyChangesOnlyTheChosenEntryOfAKind) {

@@ -89,8 +89,11 @@ ImGuiPanel::ImGuiPanel(window::Window& window) : m_window(window), m_gl(std::mak
     ImGuiIO& io = ImGui::GetIO();
     io.IniFilename = nullptr;
     io.LogFilename = nullptr;
-    io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
+    // Tab walks the controls; the pointer's shape and visibility stay the game's.
+    io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard | ImGuiConfigFlags_NoMouseCursorChange;
     ImGui::StyleColorsLight();
+    // The controls were sized for a narrower font than ImGui's own.
+    io.FontGlobalScale = 0.85f;
     ImGuiStyle& style = ImGui::GetStyle();
     style.WindowRounding = 0.0f;
     style.WindowBorderSize = 1.0f;
