@@ -172,6 +172,64 @@ inline void ExpectNightVideo(const ScreenshotImage& image, const std::string& wh
     EXPECT_GE(found, 2) << what << ": no cells of the night video";
 }
 
+// A building's wall: its texture's dark blue windows show in the cell.
+inline bool IsBuildingWall(const ScreenshotImage& image, const Cell& cell) {
+    if (IsSky(cell) || Saturation(cell.mean) > 45.0f) {
+        return false;
+    }
+    const int windows = CountPixels(image, cell.x0, cell.y0, cell.x1, cell.y1, [](const Rgb& p) {
+        return p.Luma() < 75.0f && p.b > p.r + 8.0f;
+    });
+    return windows >= 4;
+}
+
+// The brightness of the wall itself between the windows: its grey pixels, so that how many
+// lit or dark windows a cell holds does not count. 0 when too little wall shows.
+inline float WallLuma(const ScreenshotImage& image, const Cell& cell) {
+    const float dx = 1.0f / static_cast<float>(image.Width());
+    const float dy = 1.0f / static_cast<float>(image.Height());
+    float sum = 0.0f;
+    int count = 0;
+    int all = 0;
+    for (float y = cell.y0; y < cell.y1; y += dy) {
+        for (float x = cell.x0; x < cell.x1; x += dx) {
+            const Rgb p = image.At(x, y);
+            ++all;
+            if (Saturation(p) < 25.0f && p.Luma() > 35.0f) {
+                sum += p.Luma();
+                ++count;
+            }
+        }
+    }
+    return count * 5 >= all && count > 0 ? sum / static_cast<float>(count) : 0.0f;
+}
+
+// Where two faces of a building meet, the one the sun shines on is clearly brighter than the
+// one turned away: side by side wall cells, one at least a third brighter than the other, at
+// many places (a scene where each building shows one face finds only a few).
+inline void ExpectSunSideBrighter(const ScreenshotImage& image, const std::string& what) {
+    constexpr int kColumns = 48;
+    constexpr int kRows = 12;
+    const std::vector<Cell> cells = Grid(image, 0.2f, 0.8f, kColumns, kRows);
+    std::vector<bool> wall(cells.size());
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        wall[i] = IsBuildingWall(image, cells[i]);
+    }
+    int corners = 0;
+    for (int row = 0; row < kRows; ++row) {
+        for (int column = 0; column + 1 < kColumns; ++column) {
+            const std::size_t i = static_cast<std::size_t>(row * kColumns + column);
+            if (!wall[i] || !wall[i + 1]) {
+                continue;
+            }
+            const float a = WallLuma(image, cells[i]);
+            const float b = WallLuma(image, cells[i + 1]);
+            corners += a > 0.0f && b > 0.0f && std::max(a, b) >= 1.33f * std::min(a, b);
+        }
+    }
+    EXPECT_GE(corners, 10) << what << ": no building with a sunny and a shaded face side by side";
+}
+
 // The menu: the street scene under the sky, the drive-in screen's video, the buttons.
 inline void ExpectMenuPicture(const ScreenshotImage& menu) {
     ExpectSkyAbove(menu, "the menu");
@@ -181,10 +239,11 @@ inline void ExpectMenuPicture(const ScreenshotImage& menu) {
     ExpectButtons(menu, 5, "the menu");
 }
 
-// The level from behind the robot: sky and textured ground.
+// The level from behind the robot: sky, textured ground, buildings in the sun.
 inline void ExpectLevelPicture(const ScreenshotImage& level) {
     ExpectSkyAbove(level, "the level");
     ExpectTexturedGround(level, "the level");
+    ExpectSunSideBrighter(level, "the level");
 }
 
 } // namespace picture_checks
