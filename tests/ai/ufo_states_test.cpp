@@ -140,6 +140,49 @@ INSTANTIATE_TEST_SUITE_P(
         Transition{"AI-Boss-Fly-Flythra", &kFlythra, 120, STATE_FLYTHRA_RETREAT, 150,
                    STATE_FLYTHRA_ATTACK}));
 
+// --- the wait before the entry -------------------------------------------------------------------
+
+struct EntryWaitCase {
+    const char* type;
+    const std::vector<std::string>* states;
+    i32 spawn;
+    i32 entry;
+    float seconds;
+    // Whether the unit becomes collidable as it leaves the wait.
+    bool collidable;
+};
+
+void PrintTo(const EntryWaitCase& c, std::ostream* os) {
+    *os << c.type;
+}
+
+struct EntryWaitTest : UfoTest, ::testing::WithParamInterface<EntryWaitCase> {};
+
+TEST_P(EntryWaitTest, AFlyerWaitsItsTimeThenEntersOnce) {
+    const EntryWaitCase& c = GetParam();
+    const float dt = 0.01f;
+    AIViewComponent* unit = Make(c.type, *c.states, Vector(0.0f, 300.0f, 400.0f), 120.0f);
+    ASSERT_TRUE(unit->InState(c.spawn));
+    float t = 0.0f;
+    while (unit->InState(c.spawn) && t < 5.0f) {
+        EXPECT_TRUE(flyers.collisions.empty()) << "at " << t;
+        unit->m_stateMachine->Update(dt);
+        t += dt;
+    }
+    EXPECT_NEAR(t, c.seconds, 1.5f * dt);
+    EXPECT_TRUE(unit->InState(c.entry)) << "expected " << StateIdName(c.entry);
+    EXPECT_EQ(flyers.collisions.size(), c.collidable ? 1u : 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Flyers, EntryWaitTest,
+    ::testing::Values(EntryWaitCase{"AI-Fly-MediumUFO", &kMediumUfo, STATE_MEDIUM_UFO_SPAWN,
+                                    STATE_MEDIUM_UFO_ENTRY, 0.5f, false},
+                      EntryWaitCase{"AI-Boss-Fly-UFO", &kUfoBoss, STATE_UFO_SPAWN, STATE_UFO_ENTRY,
+                                    0.5f, true},
+                      EntryWaitCase{"AI-Boss-Fly-Flythra", &kFlythra, STATE_FLYTHRA_SPAWN,
+                                    STATE_FLYTHRA_ENTRY, 0.6f, false}));
+
 // --- medium UFO ---------------------------------------------------------------------------------
 
 // The update indices at which pulses of the type were created, over n updates of dt.

@@ -76,10 +76,11 @@ TEST(TracedPlay, APunchedKioskFallsAndTheRobotIsPaidForIt) {
 
     // Escape opens the pause screen on RESUME; MAIN MENU is the next button down. QUIT is the
     // fourth button below PLAY; REALLY QUIT stands above the focused STAY.
-    keys.Send("1 tap Escape\n3 tap Down\n2 tap Return\n");
+    keys.Send("1 tap Escape\n10 tap Down\n5 tap Return\n");
     ASSERT_TRUE(game.WaitFor("Game::PushState: Menu\n", at, &at)) << game.Output();
-    keys.Send("3 tap Down\n1 tap Down\n1 tap Down\n1 tap Down\n1 tap Return\n"
-              "3 tap Up\n1 tap Return\n");
+    // The menu's screens take a while to take keys after a level, as in the end-to-end run.
+    keys.Send("10 tap Down\n5 tap Down\n5 tap Down\n5 tap Down\n5 tap Return\n"
+              "10 tap Up\n5 tap Return\n");
     const int status = game.Finish();
     const std::string& output = game.Output();
     EXPECT_TRUE(WIFEXITED(status)) << "status " << status << "\n" << output;
