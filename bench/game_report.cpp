@@ -96,13 +96,15 @@ Result Measure(const std::string& gameFolder, const Level& level) {
         if (!run.Reach("UIProcess::Focus: PlayButton\n")) {
             result.fault = "the menu did not appear";
         } else {
+            // One key at a time, each after the menu says it has moved its focus.
             run.Send("0.2 tap Return\n");
             run.Reach("UIProcess::ShowScreen: Main Play\n");
-            std::string taps;
+            run.Reach("UIProcess::Focus: ");
             for (int i = 0; i < level.downs; ++i) {
-                taps += "0.2 tap Down\n";
+                run.Send("0.2 tap Down\n");
+                run.Reach("UIProcess::Focus: ");
             }
-            run.Send(taps + "0.2 tap Return\n");
+            run.Send("0.2 tap Return\n");
             if (!run.Reach(std::string("Game::PushState: ") + level.path + "\n")) {
                 result.fault = "the level did not start";
             }

@@ -551,6 +551,7 @@ std::string UIProcess::Activate(bool justReleased, bool click, i32 cx, i32 cy) {
         m_focus->BeginDrag(cx, cy);
     }
     m_focus->Toggle();
+    sys::Log() << "UIProcess::Activate: " << element;
     return element;
 }
 

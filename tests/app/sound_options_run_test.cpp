@@ -36,13 +36,14 @@ TEST_F(SoundOptionsRun, TheMasterVolumeLoweredInTheMenuIsSavedAndShownAtTheNextS
     ASSERT_TRUE(player.Activate("UIProcess::ShowScreen: Sound Options\n")) << game.Output();
     ASSERT_TRUE(player.WaitForFocus()) << game.Output();
     ASSERT_EQ(player.Focus(), "MasterVolumeSlider") << game.Output();
-    // Return takes the slider, a short hold of Left drags it down, Return lets it go.
-    player.Send("0.1 tap Return\n0.2 down Left\n0.15 up Left\n0.2 tap Return\n");
+    // Return takes the slider, a short hold of Left drags it down, Return lets it go. How far
+    // it goes depends on the frame times, so only the direction is checked.
+    ASSERT_TRUE(player.Activate("UIProcess::Activate: MasterVolumeSlider\n")) << game.Output();
+    player.Send("0.1 down Left\n0.15 up Left\n0.2 tap Return\n");
     const std::string set = player.LineAfter("UIProcess::SliderSet: MasterVolumeSlider ");
     ASSERT_FALSE(set.empty()) << game.Output();
     const float lowered = std::strtof(set.c_str(), nullptr);
     EXPECT_LT(lowered, 1.0f) << game.Output();
-    EXPECT_GT(lowered, 0.0f) << game.Output();
     // The buttons sit in a row below the sliders.
     ASSERT_TRUE(player.MoveFocus("Down", "MusicVolumeSlider")) << game.Output();
     ASSERT_TRUE(player.Step("Down")) << game.Output();
