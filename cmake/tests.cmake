@@ -73,5 +73,5 @@ foreach(dir IN LISTS test_folders)
                                                ${CMAKE_SOURCE_DIR}/scripts/sanitizer-retry)
   endif()
   gtest_discover_tests(${target} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-                       DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+                       DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600)
 endforeach()
