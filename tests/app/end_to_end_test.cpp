@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "app/game_run.h"
-#include "app/shadow_probe.h"
 #include "app/picture_checks.h"
 #include "app/screen_checks.h"
+#include "app/shadow_probe.h"
 #include "core/globals.h"
 #include "support/scoped_temp_home.h"
 
