@@ -52,6 +52,17 @@ std::vector<std::string> PackagedLevelNames() {
     return names;
 }
 
+// The index-th entry of one kind in a type's component list; the list's end when it has
+// fewer.
+ComponentDefinitionList::iterator NthOfKind(ComponentDefinitionList& list, ComponentType ct,
+                                            u32 index) {
+    auto [entry, last] = list.equal_range(ct);
+    for (u32 i = 0; i < index && entry != last; ++i) {
+        ++entry;
+    }
+    return entry == last ? list.end() : entry;
+}
+
 } // namespace
 
 LevelEditorState::LevelEditorState(const std::string& name, GraphicsProcess* graphics,
@@ -372,11 +383,8 @@ void LevelEditorState::UpdateComponentOfType(const std::string& type, ComponentT
     if (found == m_definitions.end()) {
         return;
     }
-    auto [entry, last] = found->second.equal_range(ct);
-    for (u32 i = 0; i < index && entry != last; ++i) {
-        ++entry;
-    }
-    if (entry == last) {
+    const auto entry = NthOfKind(found->second, ct, index);
+    if (entry == found->second.end()) {
         return;
     }
     entry->second = params;
@@ -410,11 +418,8 @@ void LevelEditorState::RemoveComponentFromType(const std::string& type, Componen
     if (found == m_definitions.end()) {
         return;
     }
-    auto [entry, last] = found->second.equal_range(ct);
-    for (u32 i = 0; i < index && entry != last; ++i) {
-        ++entry;
-    }
-    if (entry == last) {
+    const auto entry = NthOfKind(found->second, ct, index);
+    if (entry == found->second.end()) {
         return;
     }
     found->second.erase(entry);

@@ -45,6 +45,11 @@ float AdvanceNoisePhase(float phase, float dt) {
     return phase;
 }
 
+Float4x4 VolumeWorld(const LightVolume& volume) {
+    return Math::MatrixScaling(volume.radius, volume.radius, volume.radius) *
+           Math::MatrixTranslation(volume.centre.x, volume.centre.y, volume.centre.z);
+}
+
 LightVolume VolumeOf(const Light& light) {
     const LightRecord& r = light.m_light;
     LightVolume v;
@@ -257,9 +262,7 @@ void GBuffer::DrawLightVolumes(const std::vector<Light*>& lights, const Float4x4
             continue;
         }
         const deferred::LightVolume volume = deferred::VolumeOf(light);
-        const Float4x4 world =
-            Math::MatrixScaling(volume.radius, volume.radius, volume.radius) *
-            Math::MatrixTranslation(volume.centre.x, volume.centre.y, volume.centre.z);
+        const Float4x4 world = deferred::VolumeWorld(volume);
         device.SetTransform(gfx::TransformKind::World, world.m);
         const float colour[4] = {light.m_light.diffuse.r, light.m_light.diffuse.g,
                                  light.m_light.diffuse.b, 1.0f};

@@ -39,6 +39,8 @@ struct LightVolume {
     float distanceMod = 0.0f;
 };
 LightVolume VolumeOf(const Light& light);
+// The world matrix that makes the unit sphere the volume.
+Float4x4 VolumeWorld(const LightVolume& volume);
 // Back faces (clockwise culling) only while the eye is strictly inside the sphere.
 bool EyeInsideVolume(const Float3& eye, const LightVolume& volume);
 // Whether a local light adds to the image this frame: switched on (a badly damaged building

@@ -272,9 +272,7 @@ void GraphicsProcess::RenderLocalIllumination() {
             continue;
         }
         const deferred::LightVolume volume = deferred::VolumeOf(light);
-        const Float4x4 world =
-            Math::MatrixScaling(volume.radius, volume.radius, volume.radius) *
-            Math::MatrixTranslation(volume.centre.x, volume.centre.y, volume.centre.z);
+        const Float4x4 world = deferred::VolumeWorld(volume);
         effect->SetValue("light", &light.m_light, sizeof(LightRecord));
         effect->SetMatrix("gWVP", (world * viewProjection).m);
         effect->SetMatrix("gWorld", world.m);

@@ -19,6 +19,7 @@
 #include "game/player_info.h"
 #include "graphics/gbuffer.h"
 #include "graphics/graphics_process.h"
+#include "graphics/graphics_window_fixture.h"
 #include "graphics/light.h"
 #include "graphics/render_settings.h"
 #include "graphics/shadow_maps.h"
@@ -47,34 +48,18 @@ StreamMap BoxGraphic() {
     return stream;
 }
 
-class DeferredDevice : public ::testing::Test {
+class DeferredDevice : public GraphicsWindowFixture {
   protected:
     static constexpr int kWidth = 160;
     static constexpr int kHeight = 100;
 
     void SetUp() override { Start(kWidth, kHeight); }
     void Start(int width, int height) {
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
         g_render_settings = RenderSettings{};
         g_render_settings.deferred = 1;
-        for (const char* package :
-             {GraphicsProcess::kArtPackage, GraphicsProcess::kShaderPackage}) {
-            FilePackage::Get(package)->Open(package);
-        }
-        window::g_quit = false;
-        window::WindowDesc desc;
-        desc.width = width;
-        desc.height = height;
-        desc.openGL = true;
         m_width = width;
         m_height = height;
-        m_window = window::Window::Create(desc);
-        ASSERT_NE(m_window, nullptr);
-        testing::internal::CaptureStdout();
-        graphics = std::make_unique<GraphicsProcess>(m_window.get(), nullptr, 0, 1024.0f, 3);
-        testing::internal::GetCapturedStdout();
-        graphics->Bind(&router, GraphicsProcess::kHandlerId);
-        sender.Bind(&router, 22);
+        StartGraphics(width, height);
         SendCamera();
     }
     // The player's camera; it also ends the free camera that key input turns on.
@@ -153,10 +138,6 @@ class DeferredDevice : public ::testing::Test {
     std::vector<sys::MessageBoxRequest> m_boxes;
     sys::ScopedMessageBoxSink m_sink{
         [this](const sys::MessageBoxRequest& box) { m_boxes.push_back(box); }};
-    MessageRouter router;
-    component_fixture::MessageRecorder sender;
-    std::unique_ptr<window::Window> m_window;
-    std::unique_ptr<GraphicsProcess> graphics;
     std::vector<std::unique_ptr<GameObject>> m_objects;
     std::map<GameObject*, std::vector<Component*>> m_components;
     int m_width = 0;

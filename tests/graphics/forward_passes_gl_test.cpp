@@ -19,6 +19,7 @@
 #include "game/player_info.h"
 #include "graphics/graphic_component.h"
 #include "graphics/graphics_process.h"
+#include "graphics/graphics_window_fixture.h"
 #include "graphics/render_settings.h"
 #include "graphics/render_state_cache.h"
 #include "platform/gfx/device.h"
@@ -48,29 +49,13 @@ int Distance(const Pixel& a, const Pixel& b) {
     return std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b);
 }
 
-class ForwardPasses : public ::testing::Test {
+class ForwardPasses : public GraphicsWindowFixture {
   protected:
     void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
         g_render_settings = RenderSettings{};
         // Straight to the back buffer: the post chain's grain and jitter change every frame.
         g_render_settings.editorOff = 0;
-        for (const char* package :
-             {GraphicsProcess::kArtPackage, GraphicsProcess::kShaderPackage}) {
-            FilePackage::Get(package)->Open(package);
-        }
-        window::g_quit = false;
-        window::WindowDesc desc;
-        desc.width = kWidth;
-        desc.height = kHeight;
-        desc.openGL = true;
-        m_window = window::Window::Create(desc);
-        ASSERT_NE(m_window, nullptr);
-        testing::internal::CaptureStdout();
-        graphics = std::make_unique<GraphicsProcess>(m_window.get(), nullptr, 0, 1024.0f, 3);
-        testing::internal::GetCapturedStdout();
-        graphics->Bind(&router, GraphicsProcess::kHandlerId);
-        sender.Bind(&router, 22);
+        StartGraphics(kWidth, kHeight);
         FollowThePlayerCamera();
     }
     void FollowThePlayerCamera() {
@@ -139,10 +124,6 @@ class ForwardPasses : public ::testing::Test {
     std::vector<sys::MessageBoxRequest> m_boxes;
     sys::ScopedMessageBoxSink m_sink{
         [this](const sys::MessageBoxRequest& request) { m_boxes.push_back(request); }};
-    MessageRouter router;
-    component_fixture::MessageRecorder sender;
-    std::unique_ptr<window::Window> m_window;
-    std::unique_ptr<GraphicsProcess> graphics;
     std::unique_ptr<GameObject> box;
 };
 

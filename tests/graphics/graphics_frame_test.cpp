@@ -19,6 +19,7 @@
 #include "game/laser_beam_info.h"
 #include "game/player_info.h"
 #include "graphics/graphics_process.h"
+#include "graphics/graphics_window_fixture.h"
 #include "graphics/render_settings.h"
 #include "graphics/sky.h"
 #include "platform/gfx/device.h"
@@ -217,28 +218,11 @@ TEST_F(GraphicsFrame, DefinitionLightsAreMadeUpdatedAndRemoved) {
 }
 
 // With the offscreen driver: a real device on a real window.
-class GraphicsFrameDevice : public ::testing::Test {
+class GraphicsFrameDevice : public GraphicsWindowFixture {
   protected:
     void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
         g_render_settings = RenderSettings{};
-        // Other tests register these relative paths while working in scratch folders.
-        for (const char* package :
-             {GraphicsProcess::kArtPackage, GraphicsProcess::kShaderPackage}) {
-            FilePackage::Get(package)->Open(package);
-        }
-        window::g_quit = false;
-        window::WindowDesc desc;
-        desc.width = 64;
-        desc.height = 40;
-        desc.openGL = true;
-        m_window = window::Window::Create(desc);
-        ASSERT_NE(m_window, nullptr);
-        testing::internal::CaptureStdout();
-        graphics = std::make_unique<GraphicsProcess>(m_window.get(), nullptr, 0, 1024.0f, 3);
-        testing::internal::GetCapturedStdout();
-        graphics->Bind(&router, GraphicsProcess::kHandlerId);
-        sender.Bind(&router, 22);
+        StartGraphics(64, 40);
     }
     void TearDown() override {
         graphics.reset();
@@ -254,10 +238,6 @@ class GraphicsFrameDevice : public ::testing::Test {
     std::vector<sys::MessageBoxRequest> m_boxes;
     sys::ScopedMessageBoxSink m_sink{
         [this](const sys::MessageBoxRequest& box) { m_boxes.push_back(box); }};
-    MessageRouter router;
-    component_fixture::MessageRecorder sender;
-    std::unique_ptr<window::Window> m_window;
-    std::unique_ptr<GraphicsProcess> graphics;
 };
 
 TEST_F(GraphicsFrameDevice, TheFirstFrameIsBlackThenTheSkyFillsTheBackground) {
