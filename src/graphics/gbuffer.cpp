@@ -256,19 +256,14 @@ void GBuffer::DrawLightVolumes(const std::vector<Light*>& lights, const Float4x4
     device.SetTransform(gfx::TransformKind::Projection, m_lighting_projection.m);
     device.SetProgram(0);
     device.SetTexture(0, nullptr);
-    for (std::size_t i = 1; i < lights.size(); ++i) {
-        const Light& light = *lights[i];
-        if (!deferred::LightShines(light)) {
-            continue;
-        }
-        const deferred::LightVolume volume = deferred::VolumeOf(light);
-        const Float4x4 world = deferred::VolumeWorld(volume);
-        device.SetTransform(gfx::TransformKind::World, world.m);
-        const float colour[4] = {light.m_light.diffuse.r, light.m_light.diffuse.g,
-                                 light.m_light.diffuse.b, 1.0f};
-        device.SetMaterialColour(colour);
-        DrawSphere();
-    }
+    deferred::ForEachShiningVolume(
+        lights, [&](const Light& light, const deferred::LightVolume& volume) {
+            device.SetTransform(gfx::TransformKind::World, deferred::VolumeWorld(volume).m);
+            const float colour[4] = {light.m_light.diffuse.r, light.m_light.diffuse.g,
+                                     light.m_light.diffuse.b, 1.0f};
+            device.SetMaterialColour(colour);
+            DrawSphere();
+        });
     const float white[4] = {1.0f, 1.0f, 1.0f, 1.0f};
     device.SetMaterialColour(white);
     device.SetTransform(gfx::TransformKind::Projection, frameProjection.m);

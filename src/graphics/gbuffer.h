@@ -46,6 +46,16 @@ bool EyeInsideVolume(const Float3& eye, const LightVolume& volume);
 // Whether a local light adds to the image this frame: switched on (a badly damaged building
 // switches its lights off) and not culled by the camera.
 bool LightShines(const Light& light);
+// Calls draw(light, volume) for each local light that shines this frame (the first light is
+// the sun, drawn by its own pass).
+template <class Draw> void ForEachShiningVolume(const std::vector<Light*>& lights, Draw draw) {
+    for (std::size_t i = 1; i < lights.size(); ++i) {
+        const Light& light = *lights[i];
+        if (LightShines(light)) {
+            draw(light, VolumeOf(light));
+        }
+    }
+}
 
 // Where the light image lands in a window of w × h: cleared to black first below an
 // aspect of 1.5, and held at 16:10 with bars above and below under 1.6.

@@ -266,12 +266,8 @@ void GraphicsProcess::RenderLocalIllumination() {
     const u32 zEnable = RenderStateCache::Get(device, gfx::kRsZEnable);
     const Float4x4 viewProjection = m_render_camera.m_view * m_gbuffer->LightingProjection();
     const std::vector<Light*>& lights = m_lights.Lights();
-    for (std::size_t i = 1; i < lights.size(); ++i) {
-        const Light& light = *lights[i];
-        if (!deferred::LightShines(light)) {
-            continue;
-        }
-        const deferred::LightVolume volume = deferred::VolumeOf(light);
+    deferred::ForEachShiningVolume(lights, [&](const Light& light,
+                                               const deferred::LightVolume& volume) {
         const Float4x4 world = deferred::VolumeWorld(volume);
         effect->SetValue("light", &light.m_light, sizeof(LightRecord));
         effect->SetMatrix("gWVP", (world * viewProjection).m);
@@ -289,7 +285,7 @@ void GraphicsProcess::RenderLocalIllumination() {
             m_gbuffer->DrawSphere();
             effect->EndPass();
         }
-    }
+    });
     effect->End();
     RenderStateCache::Set(device, gfx::kRsCullMode, cull);
     RenderStateCache::Set(device, gfx::kRsZFunc, zFunc);

@@ -81,28 +81,17 @@ TEST(EndToEnd, LogoScreensToMenuIntoALevelBackToTheMenuAndQuit) {
                                                               "pause screen");
     keys.Send("10 tap Down\n5 tap Return\n");
     ASSERT_TRUE(game.WaitFor("Game::PushState: Menu\n", at, &at)) << game.Output();
-    // QUIT is the fourth button below PLAY; REALLY QUIT stands above the focused STAY.
-    keys.Send("10 tap Down\n5 tap Down\n5 tap Down\n5 tap Down\n5 tap Return\n"
-              "10 tap Up\n5 tap Return\n");
-    const int status = game.Finish();
+    const int status = game_process::QuitFromTheMenu(game, keys);
     const std::string& output = game.Output();
-
-    EXPECT_TRUE(WIFEXITED(status)) << "status " << status << "\n" << output;
-    EXPECT_EQ(WEXITSTATUS(status), 0) << output;
+    game_process::ExpectACleanExit(status, output);
     const std::vector<std::string> expected = {
         "push Vantrel",        "pop Vantrel",        "push Team Logo", "pop Team Logo",
         "push Physx Logo",     "pop Physx Logo",     "push Logo",      "pop Logo",
         "push Loading Screen", "pop Loading Screen", "push Menu",      "pop Menu",
         "push " + level,       "pop " + level,       "push Menu",      "pop Menu"};
     EXPECT_EQ(StateLines(output), expected) << output;
-    EXPECT_EQ(output.find("Sanitizer"), std::string::npos) << output;
-    EXPECT_EQ(output.find("runtime error"), std::string::npos) << output;
-    EXPECT_EQ(output.find("input script"), std::string::npos) << output;
-    // The bundled menu and level scripts run without a fault.
-    EXPECT_EQ(output.find("LUA ERROR"), std::string::npos) << output;
     // The level's physics runs in software and its scene gives back all it took.
     EXPECT_NE(output.find("Using PhysX software simulation\n"), std::string::npos) << output;
-    EXPECT_EQ(output.find("Memory leak detected"), std::string::npos) << output;
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 // read back for image checks.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -50,6 +52,26 @@ inline bool TakeScreenshot(GameProcess& game, std::size_t* at, ScreenshotImage& 
 inline void ExpectALitTexturedScene(const ScreenshotImage& image, const std::string& what) {
     EXPECT_GT(image.LitFraction(), 0.5f) << what;
     EXPECT_GT(image.DistinctColours(), 64) << what;
+}
+
+// From the menu's main screen: QUIT is the fourth button below PLAY, and REALLY QUIT stands
+// above the focused STAY. The menu's screens take a while to take keys after a level, hence
+// the first wait. Returns the game's exit status.
+inline int QuitFromTheMenu(GameProcess& game, const InputScriptFile& keys) {
+    keys.Send("10 tap Down\n5 tap Down\n5 tap Down\n5 tap Down\n5 tap Return\n"
+              "10 tap Up\n5 tap Return\n");
+    return game.Finish();
+}
+
+// A run that ended by itself with status 0 and whose output holds no sanitizer report, no
+// undefined behaviour, no fault of the scripted keys, no script error and no pool leak.
+inline void ExpectACleanExit(int status, const std::string& output) {
+    EXPECT_TRUE(WIFEXITED(status)) << "status " << status << "\n" << output;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << output;
+    for (const char* fault :
+         {"Sanitizer", "runtime error", "input script", "LUA ERROR", "Memory leak detected"}) {
+        EXPECT_EQ(output.find(fault), std::string::npos) << fault << "\n" << output;
+    }
 }
 
 } // namespace game_process
