@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "core/component_type.h"
 #include "core/game_object.h"
 #include "core/math_functions.h"
 #include "graphics/animation_map_operations.h"
@@ -167,7 +168,13 @@ void GraphicComponent::Update(float) {
         return;
     }
     const Float4x4 rotation = Math::MatrixRotationQuaternion(owner->orientation);
-    owner->world = rotation;
+    // The graphics of one object (the robot's body and its cables) are updated on different
+    // workers at once: only the object's first graphic writes the rotation they share.
+    const auto graphics = owner->components.find(static_cast<u32>(ComponentType::Graphic));
+    if (graphics == owner->components.end() || graphics->second.empty() ||
+        graphics->second.front() == this) {
+        owner->world = rotation;
+    }
     const Float3 scale{owner->scale.x, owner->scale.y, owner->scale.z};
     const Float4x4 translation =
         Math::MatrixTranslation(owner->position.x, owner->position.y, owner->position.z);
