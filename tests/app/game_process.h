@@ -99,9 +99,10 @@ class GameProcess {
     bool Started() const { return m_pid > 0 && m_output >= 0; }
 
     // Reads until the output holds text at or after from (true) or the game's output ends or
-    // time runs out. at receives where the text starts.
-    bool WaitFor(const std::string& text, std::size_t from = 0, std::size_t* at = nullptr) {
-        const Clock::time_point deadline = Clock::now() + kTimeout;
+    // time (kTimeout unless given) runs out. at receives where the text starts.
+    bool WaitFor(const std::string& text, std::size_t from = 0, std::size_t* at = nullptr,
+                 Clock::duration timeout = kTimeout) {
+        const Clock::time_point deadline = Clock::now() + timeout;
         std::size_t found = std::string::npos;
         while ((found = m_text.find(text, from)) == std::string::npos) {
             if (!ReadSome(deadline)) {
