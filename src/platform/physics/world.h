@@ -1,6 +1,7 @@
 #pragma once
 // Private to the physics layer: the engine objects behind a Scene and its actors. Only
 // this folder's sources include it.
+#include <BulletCollision/CollisionDispatch/btSimulationIslandManager.h>
 #include <btBulletDynamicsCommon.h>
 
 #include <cstdint>
@@ -23,6 +24,21 @@ class OverlapFilter final : public btOverlapFilterCallback {
   public:
     bool needBroadphaseCollision(btBroadphaseProxy* proxy0,
                                  btBroadphaseProxy* proxy1) const override;
+};
+
+// Groups bodies into islands by their contacts alone. The engine's own grouping joins every
+// pair whose broadphase boxes overlap, so a body passing a sleeping stack within a hair,
+// without touching it, woke the whole stack.
+class ContactIslands final : public btSimulationIslandManager {
+  public:
+    void updateActivationState(btCollisionWorld* world, btDispatcher* dispatcher) override;
+};
+
+// The engine's world with its islands grouped by contacts.
+class DynamicsWorld final : public btDiscreteDynamicsWorld {
+  public:
+    DynamicsWorld(btDispatcher* dispatcher, btBroadphaseInterface* broadphase,
+                  btConstraintSolver* solver, btCollisionConfiguration* configuration);
 };
 
 class ActorBody final : public Actor {
