@@ -186,6 +186,12 @@ int World::Simulate(float dt) {
         m_dynamics->stepSimulation(Scene::kStep, 0);
         AfterStep();
         CollectPairs();
+        for (ActorBody* actor : m_actors) {
+            if (actor->m_awakeThisStep) {
+                actor->m_steppedAwake = true;
+                actor->m_restingAsMade = false;
+            }
+        }
         MergeStep(m_currentContacts, m_stepContacts, m_scratch);
         MergeStep(m_currentTriggers, m_stepTriggers, m_scratch);
     }
@@ -213,6 +219,8 @@ void World::BeforeStep(bool firstStep) {
             continue;
         }
         btRigidBody& body = *actor->m_body;
+        // Awake as the step begins, so its contacts are found in this step.
+        actor->m_awakeThisStep = body.isActive();
         if (actor->m_hasPending) {
             if (firstStep && !actor->m_pendingImpulse.isZero()) {
                 body.applyCentralImpulse(actor->m_pendingImpulse);
