@@ -341,6 +341,14 @@ void BuildingProcess::UpdateQuadtree(float force) {
     }
 }
 
+const std::vector<BuildingComponent*>& BuildingProcess::GrabCandidates(const Vector& point) {
+    // The candidates' storage is kept from search to search.
+    m_grab_candidates.clear();
+    ClosestBuildingQuadtreeTraversal traversal(&m_grab_candidates);
+    traversal.CollectNear(&m_quadtree, point, kGrabSearchRadius);
+    return m_grab_candidates;
+}
+
 GameObject* BuildingProcess::FindBuildingToGrab(GameObject* robot, const Vector& direction) {
     const Vector d = direction.LengthSquared() > 0.0f ? direction.GetNormalized() : direction;
     const Vector p = robot->position + Vector(0.0f, kGrabLift, 0.0f);
@@ -352,13 +360,7 @@ GameObject* BuildingProcess::FindBuildingToGrab(GameObject* robot, const Vector&
                (!b->m_thrown || b->m_throw_time >= b->m_throw_ramp);
     };
 
-    // The candidates' storage is kept from search to search.
-    m_grab_candidates.clear();
-    ClosestBuildingQuadtreeTraversal traversal(&m_grab_candidates);
-    const Quadtree<BuildingComponent*>* node = m_quadtree.FindNode(p, kGrabSearchRadius);
-    traversal.CollectAncestors(node);
-    traversal.CollectDescendants(node);
-    for (const BuildingComponent* b : m_grab_candidates) {
+    for (const BuildingComponent* b : GrabCandidates(p)) {
         if (!b->m_grabbable || !available(b)) {
             continue;
         }

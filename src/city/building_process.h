@@ -64,6 +64,9 @@ class BuildingProcess : public ComponentProcess {
     void UpdateQuadtree(float force);
     // The grab target for a robot at the object looking along the direction, or null.
     GameObject* FindBuildingToGrab(GameObject* robot, const Vector& direction);
+    // The anchored buildings stored in the tree whose circle comes within the grab search's
+    // radius of the point; the list is reused by the next search.
+    const std::vector<BuildingComponent*>& GrabCandidates(const Vector& point);
     // Lights an objective marker on every building whose type the test accepts.
     void LightObjectives(bool (*accepts)(const std::string& type));
 

@@ -4,9 +4,17 @@
 // one quadrant, and stops at the first node whose centre lines it straddles or at the
 // maximum depth. Nodes below the root come from their own pool.
 //
+// Each node also keeps the boxes its stored circles cover (a box never shrinks while its node
+// lives), so a search around a point skips whole subtrees and the objects of the nodes it
+// passes whose circles all lie out of reach. Objects that straddle a node's centre lines
+// gather along those lines; the node keeps one box for the objects across its x line and one
+// for the rest, so a query beside the lines passes the node without testing them.
+//
 // T is a pointer to a class that derives from QuadtreeObject<T>.
+#include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <limits>
 #include <list>
 #include <vector>
 
@@ -15,6 +23,27 @@
 #include "core/vector.h"
 
 template <class T> class Quadtree;
+
+// A box on x and z around circles; empty until a circle grows it.
+struct QuadtreeBounds {
+    float minX = std::numeric_limits<float>::infinity();
+    float minZ = std::numeric_limits<float>::infinity();
+    float maxX = -std::numeric_limits<float>::infinity();
+    float maxZ = -std::numeric_limits<float>::infinity();
+
+    void Grow(const Vector& pos, float radius) {
+        minX = std::min(minX, pos.x - radius);
+        maxX = std::max(maxX, pos.x + radius);
+        minZ = std::min(minZ, pos.z - radius);
+        maxZ = std::max(maxZ, pos.z + radius);
+    }
+    // Whether the circle around pos touches the box (an empty box touches nothing).
+    bool Touches(const Vector& pos, float radius) const {
+        const float dx = std::max({minX - pos.x, 0.0f, pos.x - maxX});
+        const float dz = std::max({minZ - pos.z, 0.0f, pos.z - maxZ});
+        return minX <= maxX && dx * dx + dz * dz <= radius * radius;
+    }
+};
 
 // The part of a stored object the tree keeps up to date.
 template <class T> class QuadtreeObject {
@@ -36,6 +65,9 @@ template <class T> class QuadtreeObject {
     void UpdatePosition(const Vector& pos, T self);
 
     Quadtree<T>* m_quadtree_node = nullptr;
+    // Where the tree last saw the object, with the radius it was stored with.
+    Vector m_quadtree_position;
+    float m_quadtree_radius = 0.0f;
     i32 m_update_count = 0;
     i32 m_update_interval = 1;
     bool m_static = false;
@@ -67,7 +99,7 @@ template <class T> class Quadtree : public Allocator<Quadtree<T>> {
         const float dx = pos.x - position.x;
         const float dz = pos.z - position.z;
         if (radius >= std::fabs(dx) || radius >= std::fabs(dz) || depth >= s_max_depth) {
-            Store(object);
+            Store(pos, radius, object);
             return;
         }
         if (dx > 0.0f) {
@@ -204,6 +236,23 @@ template <class T> class Quadtree : public Allocator<Quadtree<T>> {
                pos.z - radius >= position.z - volume.z && pos.z + radius <= position.z + volume.z;
     }
 
+    // Records that the object, stored here, now covers the circle around pos, in this node's
+    // boxes and its ancestors'.
+    void Cover(const Vector& pos, float radius) {
+        const float r = std::fabs(radius);
+        m_item_bounds[r >= std::fabs(pos.x - position.x) ? 0 : 1].Grow(pos, r);
+        for (Quadtree* node = this; node != nullptr; node = node->parent) {
+            node->m_subtree_bounds.Grow(pos, r);
+        }
+    }
+
+    // Every circle stored in this node or below, as last seen.
+    const QuadtreeBounds& SubtreeBounds() const { return m_subtree_bounds; }
+    // Whether any circle stored in this node itself may touch the circle around pos.
+    bool ItemsMayTouch(const Vector& pos, float radius) const {
+        return m_item_bounds[0].Touches(pos, radius) || m_item_bounds[1].Touches(pos, radius);
+    }
+
     Quadtree* parent = nullptr;
     Quadtree* children[4] = {nullptr, nullptr, nullptr, nullptr};
     Vector volume;
@@ -229,9 +278,13 @@ template <class T> class Quadtree : public Allocator<Quadtree<T>> {
         return false;
     }
 
-    void Store(T object) {
-        Base(object)->m_quadtree_node = this;
+    void Store(const Vector& pos, float radius, T object) {
+        QuadtreeObject<T>* const base = Base(object);
+        base->m_quadtree_node = this;
+        base->m_quadtree_position = pos;
+        base->m_quadtree_radius = std::fabs(radius);
         items.push_back(object);
+        Cover(pos, radius);
     }
 
     Quadtree* MakeChild(u32 index) {
@@ -243,6 +296,10 @@ template <class T> class Quadtree : public Allocator<Quadtree<T>> {
         }
         return children[index];
     }
+
+    // The circles of the objects stored here: those across the x centre line, and the rest.
+    QuadtreeBounds m_item_bounds[2];
+    QuadtreeBounds m_subtree_bounds;
 };
 
 // Collects the objects of a region of a tree into the caller's list, or into the caller's
@@ -278,10 +335,40 @@ template <class T> class QuadtreeTraversal {
         }
     }
 
+    // The objects whose circle, where the tree last saw it, touches the circle of the given
+    // reach around pos: the node's own first, then each child's depth first in index order.
+    // Subtrees whose circles all lie beyond reach are skipped whole.
+    void CollectNear(const Quadtree<T>* node, const Vector& pos, float reach) {
+        if (node == nullptr || !node->SubtreeBounds().Touches(pos, reach)) {
+            return;
+        }
+        if (node->ItemsMayTouch(pos, reach)) {
+            for (T object : node->items) {
+                const QuadtreeObject<T>* const base = object;
+                const float dx = base->m_quadtree_position.x - pos.x;
+                const float dz = base->m_quadtree_position.z - pos.z;
+                const float r = base->m_quadtree_radius + reach;
+                if (dx * dx + dz * dz <= r * r) {
+                    Append(object);
+                }
+            }
+        }
+        for (const Quadtree<T>* child : node->children) {
+            CollectNear(child, pos, reach);
+        }
+    }
+
     bool descend = true;
     std::list<T>* results = nullptr;
 
   protected:
+    void Append(T object) {
+        if (results != nullptr) {
+            results->push_back(object);
+        } else if (m_result_vector != nullptr) {
+            m_result_vector->push_back(object);
+        }
+    }
     void Append(const Quadtree<T>& node) {
         if (results != nullptr) {
             results->insert(results->end(), node.items.begin(), node.items.end());
@@ -295,11 +382,16 @@ template <class T> class QuadtreeTraversal {
 };
 
 template <class T> void QuadtreeObject<T>::UpdatePosition(const Vector& pos, T self) {
+    Quadtree<T>* const old = m_quadtree_node;
+    // The search sees every move at once, even while the object's node is not tested.
+    if (old != nullptr) {
+        m_quadtree_position = pos;
+        old->Cover(pos, m_quadtree_radius);
+    }
     m_update_count += 1;
     if (m_update_count <= m_update_interval) {
         return;
     }
-    Quadtree<T>* const old = m_quadtree_node;
     if (old == nullptr) {
         m_update_count = 0;
         return;

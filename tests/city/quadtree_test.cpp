@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <list>
 #include <memory>
+#include <random>
 #include <vector>
 
 #include "city/quadtree.h"
@@ -33,6 +35,30 @@ class QuadtreeTest : public ::testing::Test {
     // Declared after the root so that the items leave their nodes before the tree goes.
     std::vector<std::unique_ptr<Item>> items;
 };
+
+// The objects whose circle touches the query circle, by looking at every one.
+std::vector<Item*> Touching(const std::vector<std::unique_ptr<Item>>& items, const Vector& at,
+                            float reach) {
+    std::vector<Item*> out;
+    for (const auto& item : items) {
+        const float dx = item->m_quadtree_position.x - at.x;
+        const float dz = item->m_quadtree_position.z - at.z;
+        const float r = item->m_radius + reach;
+        if (dx * dx + dz * dz <= r * r) {
+            out.push_back(item.get());
+        }
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::vector<Item*> Near(const Tree& root, const Vector& at, float reach) {
+    std::vector<Item*> found;
+    QuadtreeTraversal<Item*> traversal(&found);
+    traversal.CollectNear(&root, at, reach);
+    std::sort(found.begin(), found.end());
+    return found;
+}
 
 TEST_F(QuadtreeTest, ACircleTouchingTheCentreLineStaysInTheRoot) {
     Item* item = Put(10.0f, 50.0f, 10.0f);
@@ -90,11 +116,16 @@ TEST_F(QuadtreeTest, AStoredObjectIsTestedEveryThirdCall) {
     item->UpdatePosition(away, item);
     EXPECT_EQ(item->m_quadtree_node, leaf);
     EXPECT_EQ(item->m_update_count, 2);
+    // Still listed in its old leaf, yet a search sees the move at once: it finds the item at
+    // its new place, far from that leaf, and not at the old one.
+    EXPECT_EQ(Near(root, Vector(63.0f, 0.0f, 60.0f), 2.5f), (std::vector<Item*>{item}));
+    EXPECT_TRUE(Near(root, Vector(-60.0f, 0.0f, -60.0f), 2.0f).empty());
     item->UpdatePosition(away, item);
     EXPECT_NE(item->m_quadtree_node, nullptr);
     EXPECT_EQ(item->m_update_count, 0);
     EXPECT_EQ(item->m_quadtree_node->position.x, 62.5f);
     EXPECT_EQ(root.Size(), 1);
+    EXPECT_EQ(Near(root, Vector(63.0f, 0.0f, 60.0f), 2.5f), (std::vector<Item*>{item}));
 }
 
 TEST_F(QuadtreeTest, LeavingALeafPrunesThatLeafButNotTheEmptiedGrandparent) {
@@ -167,6 +198,53 @@ TEST_F(QuadtreeTest, CollectAncestorsGoesRootFirstAndDescendantsDepthFirst) {
 
     found.clear();
     traversal.CollectAncestors(nullptr);
+    EXPECT_TRUE(found.empty());
+}
+
+TEST_F(QuadtreeTest, CollectNearFindsExactlyTheCirclesInReach) {
+    // Small and wide circles all over the root and beyond it: many straddle centre lines at
+    // some depth, some sink to leaves far outside the root's box.
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> where(-140.0f, 140.0f);
+    std::uniform_real_distribution<float> size(0.0f, 25.0f);
+    for (int i = 0; i < 300; ++i) {
+        Put(where(random), where(random), size(random));
+    }
+    for (int q = 0; q < 400; ++q) {
+        const Vector at(where(random), 0.0f, where(random));
+        const float reach = size(random) * 2.0f;
+        ASSERT_EQ(Near(root, at, reach), Touching(items, at, reach))
+            << "query " << q << " at " << at.x << ", " << at.z << " reach " << reach;
+    }
+}
+
+TEST_F(QuadtreeTest, CollectNearKeepsAStraddlerInReachAndDropsOneJustBeyond) {
+    // Both straddle the root's x centre line and sit high in the tree; the query lies deep in
+    // the (+x, +z) quadrant, whose subtree holds nothing in reach.
+    Item* inReach = Put(2.0f, 60.0f, 8.0f);
+    Item* beyond = Put(0.0f, 68.0f, 10.0f);
+    Put(62.5f, 87.5f, 1.0f);
+    ASSERT_EQ(inReach->m_quadtree_node, &root);
+    ASSERT_EQ(beyond->m_quadtree_node, &root);
+    const Vector at(40.0f, 0.0f, 60.0f);
+    // 38 from the centre of the first: its circle (8) meets a reach of 30 exactly. The
+    // second, 40.8 away, is 0.8 beyond a reach of 30 plus its radius.
+    EXPECT_EQ(Near(root, at, 30.0f), (std::vector<Item*>{inReach}));
+    EXPECT_EQ(Near(root, at, 30.7f), (std::vector<Item*>{inReach}));
+    EXPECT_EQ(Near(root, at, 31.0f).size(), 2u);
+    EXPECT_TRUE(Near(root, at, 29.9f).empty());
+}
+
+TEST_F(QuadtreeTest, CollectNearGoesRootFirstThenDepthFirst) {
+    Item* inRoot = Put(0.0f, 0.0f, 5.0f);
+    Item* depth1 = Put(50.0f, 50.0f, 1.0f);
+    Item* deeper = Put(60.0f, 60.0f, 1.0f);
+    std::vector<Item*> found;
+    QuadtreeTraversal<Item*> traversal(&found);
+    traversal.CollectNear(&root, Vector(30.0f, 0.0f, 30.0f), 100.0f);
+    EXPECT_EQ(found, (std::vector<Item*>{inRoot, depth1, deeper}));
+    found.clear();
+    traversal.CollectNear(nullptr, Vector(), 100.0f);
     EXPECT_TRUE(found.empty());
 }
 

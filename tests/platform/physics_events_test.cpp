@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <vector>
@@ -98,6 +99,76 @@ TEST_F(PhysicsEventsTest, BoxOnPlaneStartsTouchesWhileRestingAndEndsWithItsLastP
         EXPECT_FLOAT_EQ(lifted[0].patches[0].points[i].position.y, last[0].points[i].position.y);
     }
     EXPECT_TRUE(Frame().empty());
+}
+
+TEST_F(PhysicsEventsTest, ASleepingStackSleepsThroughANearMissAndWakesOntoThePlaneItLayOn) {
+    // Two layers of boxes a hair apart and a hair above the plane, each put to sleep as it is
+    // made, as a level's stacked blocks are.
+    Actor* ground = Ground();
+    std::vector<Actor*> boxes;
+    for (int layer = 0; layer < 2; ++layer) {
+        for (int i = 0; i < 3; ++i) {
+            const float lift = 0.005f + static_cast<float>(layer) * 2.01f;
+            const auto mask = static_cast<std::uint32_t>(10 + boxes.size());
+            boxes.push_back(
+                Box({static_cast<float>(i) * 2.01f, 1.0f + lift, 0.0f}, 1.0f, 1.0f, mask));
+            boxes.back()->PutToSleep();
+        }
+    }
+    const auto inStack = [&boxes](const Actor* actor) {
+        return std::find(boxes.begin(), boxes.end(), actor) != boxes.end();
+    };
+    // A body skims the top row 0.06 above it: close enough for the broadphase boxes to
+    // overlap, too far for any contact.
+    physics::ActorDesc skimming = BoxDesc({-4.0f, 4.015f + 0.06f + 1.0f, 0.0f}, 1.0f, 1.0f, 3);
+    skimming.gravity = false;
+    Actor* skimmer = m_scene->CreateActor(skimming);
+    skimmer->SetLinearVelocity({10.0f, 0.0f, 0.0f});
+    for (int i = 0; i < 120; ++i) {
+        for (const Recorder::Contact& contact : Frame()) {
+            ASSERT_FALSE(inStack(contact.first) || inStack(contact.second)) << "frame " << i;
+        }
+    }
+    ASSERT_GT(skimmer->GetPosition().x, 8.0f);
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        EXPECT_TRUE(boxes[i]->IsSleeping()) << i;
+        EXPECT_FLOAT_EQ(boxes[i]->GetPosition().y, i < 3 ? 1.005f : 3.015f) << i;
+    }
+    // Woken, the stack settles. The plane under the bottom row was touched all along, so its
+    // first report goes on and does not start (the boxes above, a hair apart, do meet anew).
+    for (Actor* box : boxes) {
+        box->WakeUp();
+    }
+    std::vector<const Actor*> onPlane;
+    for (int i = 0; i < 30; ++i) {
+        for (const Recorder::Contact& contact : Frame()) {
+            if (contact.first != ground || !inStack(contact.second) ||
+                std::find(onPlane.begin(), onPlane.end(), contact.second) != onPlane.end()) {
+                continue;
+            }
+            EXPECT_EQ(contact.events, contact_event::kTouch) << "frame " << i;
+            onPlane.push_back(contact.second);
+        }
+    }
+    EXPECT_EQ(onPlane.size(), 3u);
+}
+
+TEST_F(PhysicsEventsTest, ABodyPutToSleepAfterMovingStartsItsNextTouchAsUsual) {
+    // Only a body asleep since it was made counts as resting: one that fell and slept, then
+    // is lifted and dropped, starts touching the plane again.
+    Ground();
+    Actor* box = Box({0.0f, 1.0f, 0.0f});
+    Frame();
+    box->PutToSleep();
+    box->SetPosition({0.0f, 3.0f, 0.0f});
+    box->WakeUp();
+    bool started = false;
+    for (int i = 0; i < 30; ++i) {
+        for (const Recorder::Contact& contact : Frame()) {
+            started = started || (contact.events & contact_event::kStartTouch) != 0;
+        }
+    }
+    EXPECT_TRUE(started);
 }
 
 TEST_F(PhysicsEventsTest, AFrameWithoutAStepReportsNothing) {

@@ -459,6 +459,7 @@ void Actor::SetKinematic(bool kinematic) {
     }
     const detail::AllocatorScope scope(body.m_world.m_allocator);
     btRigidBody& rigid = *body.m_body;
+    body.m_restingAsMade = false;
     // Re-adding lets the world put the body in the broadphase group of its new kind.
     body.RemoveFromWorld();
     if (kinematic) {
@@ -493,6 +494,9 @@ void Actor::PutToSleep() {
     body.m_body->setLinearVelocity(btVector3(0, 0, 0));
     body.m_body->setAngularVelocity(btVector3(0, 0, 0));
     body.m_body->forceActivationState(ISLAND_SLEEPING);
+    if (!body.m_steppedAwake) {
+        body.m_restingAsMade = true;
+    }
 }
 
 void Actor::WakeUp(float wakeCounter) {

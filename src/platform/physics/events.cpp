@@ -32,6 +32,12 @@ ContactPatch ReadPatch(const btPersistentManifold& manifold, bool flip) {
     return patch;
 }
 
+// Whether the actor has lain where it was placed since it was made (static ones always).
+bool RestingAsMade(const ActorBody& actor) {
+    return actor.m_kind == BodyKind::kStatic ||
+           (actor.m_kind == BodyKind::kDynamic && actor.m_restingAsMade);
+}
+
 bool ByKey(const PairRecord& a, const PairRecord& b) {
     return a.key < b.key;
 }
@@ -91,6 +97,7 @@ void World::CollectPairs() {
         record.first = flip ? actor1 : actor0;
         record.second = flip ? actor0 : actor1;
         record.key = PairKey(*record.first, *record.second);
+        record.settled = RestingAsMade(*actor0) && RestingAsMade(*actor1);
         record.patchBegin = static_cast<std::uint32_t>(m_stepContacts.patches.size());
         record.patchCount = 1;
         m_stepContacts.patches.push_back(ReadPatch(manifold, flip));
@@ -113,10 +120,12 @@ void World::MergeStep(PairSet& accumulated, PairSet& step, PairSet& scratch) {
         if (s == step.pairs.end() || (a != accumulated.pairs.end() && a->key < s->key)) {
             CopyRecord(*a++, accumulated, scratch);
         } else {
+            const bool settled = a != accumulated.pairs.end() && a->key == s->key && a->settled;
             if (a != accumulated.pairs.end() && a->key == s->key) {
                 ++a;
             }
             CopyRecord(*s++, step, scratch);
+            scratch.pairs.back().settled = scratch.pairs.back().settled || settled;
         }
     }
     std::swap(accumulated, scratch);
@@ -133,7 +142,9 @@ void World::Diff(const PairSet& previous, const PairSet& current, bool trigger) 
         if (c == current.pairs.end() || (p != previous.pairs.end() && p->key < c->key)) {
             QueueReport(*p++, previous, ended, trigger); // the end carries the pair's last patches
         } else if (p == previous.pairs.end() || c->key < p->key) {
-            QueueReport(*c++, current, started, trigger);
+            // A touch that was there before either body ever moved goes on; it does not start.
+            QueueReport(*c, current, c->settled ? continuing : started, trigger);
+            ++c;
         } else {
             ++p;
             QueueReport(*c++, current, continuing, trigger);

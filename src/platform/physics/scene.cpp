@@ -36,6 +36,42 @@ bool OverlapFilter::needBroadphaseCollision(btBroadphaseProxy* proxy0,
                     *static_cast<const ActorBody*>(object1->getUserPointer()));
 }
 
+void ContactIslands::updateActivationState(btCollisionWorld* world, btDispatcher* dispatcher) {
+    // Numbered as the engine numbers them: moving bodies only.
+    int index = 0;
+    btCollisionObjectArray& objects = world->getCollisionObjectArray();
+    for (int i = 0; i < objects.size(); ++i) {
+        btCollisionObject* object = objects[i];
+        if (!object->isStaticOrKinematicObject()) {
+            object->setIslandTag(index++);
+        }
+        object->setCompanionId(-1);
+        object->setHitFraction(btScalar(1));
+    }
+    initUnionFind(index);
+    // A pair joins one island only while its manifold holds points, that is while the two
+    // touch or nearly touch; the step's manifolds are fresh when the islands are made.
+    const int manifolds = dispatcher->getNumManifolds();
+    for (int i = 0; i < manifolds; ++i) {
+        const btPersistentManifold* manifold = dispatcher->getManifoldByIndexInternal(i);
+        const btCollisionObject* body0 = manifold->getBody0();
+        const btCollisionObject* body1 = manifold->getBody1();
+        if (manifold->getNumContacts() > 0 && body0->mergesSimulationIslands() &&
+            body1->mergesSimulationIslands()) {
+            getUnionFind().unite(body0->getIslandTag(), body1->getIslandTag());
+        }
+    }
+}
+
+DynamicsWorld::DynamicsWorld(btDispatcher* dispatcher, btBroadphaseInterface* broadphase,
+                             btConstraintSolver* solver, btCollisionConfiguration* configuration)
+    : btDiscreteDynamicsWorld(dispatcher, broadphase, solver, configuration) {
+    // The world owns its island manager and frees it with the engine's aligned free.
+    m_islandManager->~btSimulationIslandManager();
+    btAlignedFree(m_islandManager);
+    m_islandManager = new (btAlignedAlloc(sizeof(ContactIslands), 16)) ContactIslands();
+}
+
 World::World(Scene& scene, Allocator& allocator, const Vec3& gravity)
     : m_scene(scene), m_allocator(allocator), m_gravity(ToBt(gravity)) {
     detail::AcquireEngine(allocator);
@@ -50,8 +86,8 @@ World::World(Scene& scene, Allocator& allocator, const Vec3& gravity)
     m_broadphase = std::make_unique<btDbvtBroadphase>();
     m_broadphase->getOverlappingPairCache()->setOverlapFilterCallback(&m_filter);
     m_solver = std::make_unique<btSequentialImpulseConstraintSolver>();
-    m_dynamics = std::make_unique<btDiscreteDynamicsWorld>(m_dispatcher.get(), m_broadphase.get(),
-                                                           m_solver.get(), m_configuration.get());
+    m_dynamics = std::make_unique<DynamicsWorld>(m_dispatcher.get(), m_broadphase.get(),
+                                                 m_solver.get(), m_configuration.get());
     m_dynamics->setGravity(m_gravity);
     // Long steps under strong gravity sink bodies deep on landing; push them out within a
     // few steps rather than letting them fall asleep half-buried.
@@ -150,6 +186,12 @@ int World::Simulate(float dt) {
         m_dynamics->stepSimulation(Scene::kStep, 0);
         AfterStep();
         CollectPairs();
+        for (ActorBody* actor : m_actors) {
+            if (actor->m_awakeThisStep) {
+                actor->m_steppedAwake = true;
+                actor->m_restingAsMade = false;
+            }
+        }
         MergeStep(m_currentContacts, m_stepContacts, m_scratch);
         MergeStep(m_currentTriggers, m_stepTriggers, m_scratch);
     }
@@ -177,6 +219,8 @@ void World::BeforeStep(bool firstStep) {
             continue;
         }
         btRigidBody& body = *actor->m_body;
+        // Awake as the step begins, so its contacts are found in this step.
+        actor->m_awakeThisStep = body.isActive();
         if (actor->m_hasPending) {
             if (firstStep && !actor->m_pendingImpulse.isZero()) {
                 body.applyCentralImpulse(actor->m_pendingImpulse);

@@ -1,6 +1,7 @@
 #pragma once
 // Private to the physics layer: the engine objects behind a Scene and its actors. Only
 // this folder's sources include it.
+#include <BulletCollision/CollisionDispatch/btSimulationIslandManager.h>
 #include <btBulletDynamicsCommon.h>
 
 #include <cstdint>
@@ -23,6 +24,21 @@ class OverlapFilter final : public btOverlapFilterCallback {
   public:
     bool needBroadphaseCollision(btBroadphaseProxy* proxy0,
                                  btBroadphaseProxy* proxy1) const override;
+};
+
+// Groups bodies into islands by their contacts alone. The engine's own grouping joins every
+// pair whose broadphase boxes overlap, so a body passing a sleeping stack within a hair,
+// without touching it, woke the whole stack.
+class ContactIslands final : public btSimulationIslandManager {
+  public:
+    void updateActivationState(btCollisionWorld* world, btDispatcher* dispatcher) override;
+};
+
+// The engine's world with its islands grouped by contacts.
+class DynamicsWorld final : public btDiscreteDynamicsWorld {
+  public:
+    DynamicsWorld(btDispatcher* dispatcher, btBroadphaseInterface* broadphase,
+                  btConstraintSolver* solver, btCollisionConfiguration* configuration);
 };
 
 class ActorBody final : public Actor {
@@ -65,6 +81,12 @@ class ActorBody final : public Actor {
     btVector3 m_pendingForce{0, 0, 0};
     btVector3 m_pendingTorque{0, 0, 0};
     bool m_hasPending = false;
+    // Put to sleep before it ever took part in a step awake: it rests where it was placed,
+    // so whatever it touches at its first awake step it was touching all along. Cleared
+    // after that step; m_awakeThisStep marks the step.
+    bool m_restingAsMade = false;
+    bool m_awakeThisStep = false;
+    bool m_steppedAwake = false;
 
     std::vector<std::unique_ptr<btCollisionShape>>
         m_shapes;                        // children first, the body's shape last
@@ -79,6 +101,9 @@ struct PairRecord {
     ActorBody* second = nullptr;
     std::uint32_t patchBegin = 0;
     std::uint32_t patchCount = 0;
+    // A pair of bodies that rested against each other (or against a static one) since they
+    // were made: the first report of its touch does not start it.
+    bool settled = false;
 };
 
 struct PairSet {
