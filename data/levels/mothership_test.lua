@@ -16,8 +16,10 @@ end
 Place("Ground", 0, -0.5, 0)
 Place("InvisiblePlane", 0, 0, 0)
 
--- The robot looks south, down the street, to where the mothership stops (z = -800).
-Place("Robot", -30, 6.75, -120)
+-- The robot looks south, down the street, to where the mothership stops (z = -800). It stands
+-- near enough that the medium UFOs the hatches release stay within their reach of it (a unit
+-- farther than 601 from the robot is removed once its entry is over).
+Place("Robot", -30, 6.75, -400)
 
 for z = -100, -1100, -100 do
     Place("BuildingApartment", -60, 20.5, z)

@@ -63,9 +63,11 @@ for z = 1640, -1480, -120 do
     Place("LightPost", -100, 6.1, z)
 end
 
--- The apartments, then the first barrier.
+-- The apartments, then the first barrier. The factory's smoke stack stands in the street by
+-- the lamp posts, where its smoke rises in view of the start.
 Place("BuildingApartmentObjective", -10, 20.5, 780)
 Place("BuildingApartmentObjective", -120, 20.5, 740)
+Place("SmokeStack", -40, 15.5, 820)
 Barrier("CardboardCity_LeftMouse", 690)
 
 -- The high-class district.
@@ -94,7 +96,6 @@ Place("BuildingPowerRelayStation", -10, 6, -400)
 Place("BuildingPowerRelayStation", -125, 6, -460)
 Place("BuildingReactor", -10, 15.5, -900)
 Place("BuildingReactorCenter", -125, 15.5, -960)
-Place("SmokeStack", 60, 15.5, -1000)
 
 -- The arena, fenced off by coils and closed by the gate blockers until the boss comes.
 Place("BuildingNeedle", -50, 36, -1740)

@@ -105,6 +105,11 @@ double GameEnvironment::HealthSecondsRequested() {
     return seconds != nullptr ? std::strtod(seconds, nullptr) : 0.0;
 }
 
+std::string GameEnvironment::LevelRequested() {
+    const char* const level = std::getenv("GORVANE_LEVEL");
+    return level != nullptr ? level : "";
+}
+
 Game::Game(GameEnvironment environment)
     : m_environment(std::move(environment)), m_health(m_environment.healthSeconds) {
     window::g_quit = false;
@@ -112,6 +117,11 @@ Game::Game(GameEnvironment environment)
     GameObject::SetReporter(
         [](const char* text) { sys::ShowMessageBox("", text, sys::MessageBoxIcon::Information); });
     crt::SeedRand(static_cast<u32>(std::time(nullptr)));
+    if (!m_environment.level.empty()) {
+        // The logo screens load the level ahead, so it is the next level from the start.
+        g_feature_film_level = m_environment.level;
+        LevelPath = m_environment.level;
+    }
 
     Bind(&m_router, HANDLER_GAME);
     // The renderer reaches the meshes' animation maps through these.

@@ -78,12 +78,15 @@ struct GameEnvironment {
     StateFactory createState = PlatformState;
     // Aids for unattended runs, off unless the environment asks: the robot played by random
     // input in every level (GORVANE_RANDOM_INPUT set), and a health line every so many
-    // seconds (GORVANE_HEALTH_SECONDS).
+    // seconds (GORVANE_HEALTH_SECONDS), and the level script the feature film button plays
+    // instead of the story (GORVANE_LEVEL, a path like "./assets/levels/endless_mode.lua").
     bool randomPlay = RandomPlayRequested();
     double healthSeconds = HealthSecondsRequested();
+    std::string level = LevelRequested();
 
     static bool RandomPlayRequested();
     static double HealthSecondsRequested();
+    static std::string LevelRequested();
 
     static std::shared_ptr<input::Device> PlatformInputDevice(window::Window& window);
     static boost::shared_ptr<SoundProcess> PlatformSound();

@@ -3,6 +3,8 @@
 // editor read. The quit and window-active flags are the window layer's (window::g_quit,
 // window::g_window_active); the level paths are core's (LevelPath, EditorLevelPath).
 
+#include <string>
+
 #include "core/types.h"
 #include "platform/window/window.h"
 
@@ -17,3 +19,7 @@ extern window::EventHook g_editor_dialog;
 // Set by the level editor's test run: the level state then loads the "_temp" copy of the
 // level script.
 extern bool g_editor_test;
+
+// The level script the menu's feature film button starts: the story, unless the run asked
+// for another one (GORVANE_LEVEL).
+extern std::string g_feature_film_level;

@@ -41,7 +41,6 @@ constexpr f32 kInGameExposure = 1.5f;
 constexpr f32 kCreditsMusicVolume = 0.8f;
 constexpr f32 kCreditsFadeStart = 30.0f;
 
-constexpr const char* kFeatureFilmLevel = "./assets/levels/ubergold.lua";
 constexpr const char* kEndlessLevel = "./assets/levels/endless_mode.lua";
 constexpr const char* kTutorialLevel = "./assets/levels/tutorial_extended.lua";
 constexpr const char* kLevelEditorState = "Level Editor";
@@ -668,7 +667,7 @@ void UIProcess::MenuAction(const std::string& element) {
         if (element == "PlayReturnButton") {
             ShowScreen("Main");
         } else if (element == "PlayFeatureFilmButton") {
-            SwitchToLevel(kFeatureFilmLevel);
+            SwitchToLevel(g_feature_film_level);
         } else if (element == "PlayEndlessButton") {
             SwitchToLevel(kEndlessLevel);
         } else if (element == "TutorialButton") {

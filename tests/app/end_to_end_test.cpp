@@ -71,6 +71,7 @@ TEST(EndToEnd, LogoScreensToMenuIntoALevelBackToTheMenuAndQuit) {
     keys.Send("1 tap PrintScreen\n");
     ASSERT_TRUE(TakeScreenshot(game, &at, settled)) << game.Output();
     picture_checks::ExpectLevelPicture(settled);
+    picture_checks::ExpectSmokeAboveTheStack(settled, "the level");
     // Escape opens the pause screen on RESUME; MAIN MENU is the next button down.
     keys.Send("0 tap Escape\n");
     ASSERT_TRUE(game.WaitFor("UIProcess::Focus: ReturnToGameButton\n", at, &at)) << game.Output();

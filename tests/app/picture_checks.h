@@ -231,6 +231,21 @@ inline void ExpectSunSideBrighter(const ScreenshotImage& image, const std::strin
     EXPECT_GE(corners, 10) << what << ": no building with a sunny and a shaded face side by side";
 }
 
+// The smoke stack in the street ahead of the robot's start, left of the robot once the camera
+// stands behind it: its grey plume rises against the blue sky above the stack, where the sky
+// alone has no pixel that dark and that little blue.
+inline void ExpectSmokeAboveTheStack(const ScreenshotImage& level, const std::string& what) {
+    const Band band = SceneRows(level);
+    const float x0 = 0.2f;
+    const float x1 = 0.35f;
+    const float y0 = band.At(0.15f);
+    const float y1 = band.At(0.35f);
+    const int smoke = CountPixels(
+        level, x0, y0, x1, y1, [](const Rgb& p) { return p.Luma() < 135.0f && p.b - p.r < 20.0f; });
+    const float area = (x1 - x0) * (y1 - y0) * static_cast<float>(level.Width() * level.Height());
+    EXPECT_GE(static_cast<float>(smoke), 0.05f * area) << what << ": no smoke above the stack";
+}
+
 // The menu: the street scene under the sky, the drive-in screen's video, the buttons.
 inline void ExpectMenuPicture(const ScreenshotImage& menu) {
     ExpectSkyAbove(menu, "the menu");
