@@ -261,10 +261,8 @@ void GraphicsProcess::RenderLocalIllumination() {
         return;
     }
     // The spheres' far sides are tested against the G-buffer's depth (the pass's states), so
-    // they go under the projection the scene was drawn with, clamped: a sphere reaching past
-    // the fitted near or far plane still covers its pixels.
+    // they go under the projection the scene was drawn with.
     const Float4x4 viewProjection = m_render_camera.m_view * m_render_camera.m_projection;
-    m_device->SetDepthClamp(true);
     const std::vector<Light*>& lights = m_lights.Lights();
     deferred::ForEachShiningVolume(lights, [&](const Light& light,
                                                const deferred::LightVolume& volume) {
@@ -285,7 +283,6 @@ void GraphicsProcess::RenderLocalIllumination() {
         }
     });
     effect->End();
-    m_device->SetDepthClamp(false);
     m_gbuffer->DrawLightVolumes(lights, m_render_camera.m_projection,
                                 Pressed(m_graphics_input, input::key::I),
                                 Pressed(m_graphics_input, input::key::J));

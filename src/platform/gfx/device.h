@@ -152,10 +152,6 @@ class Device : public StateDevice {
     // covers all of it.
     void SetBackBufferTarget();
     void SetViewport(const Viewport& viewport);
-    // While on, what lies nearer than the near plane or beyond the far plane is drawn at
-    // depth 0 or 1 instead of being cut away (volumes that reach past the fitted frustum).
-    // Off at start.
-    void SetDepthClamp(bool on);
     const Viewport& GetViewport() const { return m_viewport; }
     // Clears the viewport rectangle of the bound target. colour is A8R8G8B8.
     void Clear(u32 flags, u32 argb, float z, u32 stencil);

@@ -293,10 +293,6 @@ void Device::SetRenderState(u32 state, u32 value) {
     }
 }
 
-void Device::SetDepthClamp(bool on) {
-    Toggle(GL_DEPTH_CLAMP, on);
-}
-
 u32 Device::GetRenderState(u32 state) const {
     return state == 0 || state > kRenderStateCount ? 0 : m_render_states[state - 1];
 }
