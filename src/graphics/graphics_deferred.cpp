@@ -264,24 +264,24 @@ void GraphicsProcess::RenderLocalIllumination() {
     // they go under the projection the scene was drawn with.
     const Float4x4 viewProjection = m_render_camera.m_view * m_render_camera.m_projection;
     const std::vector<Light*>& lights = m_lights.Lights();
-    deferred::ForEachShiningVolume(lights, [&](const Light& light,
-                                               const deferred::LightVolume& volume) {
-        const Float4x4 world = deferred::VolumeWorld(volume);
-        effect->SetValue("light", &light.m_light, sizeof(LightRecord));
-        effect->SetMatrix("gWVP", (world * viewProjection).m);
-        effect->SetMatrix("gWorld", world.m);
-        effect->SetFloat("distance_mod", volume.distanceMod);
-        effect->SetFloatArray("sphere_center", &volume.centre.x, 3);
-        effect->SetFloat("sphere_radius", volume.radius);
-        effect->SetFloat("volumetric_amount", light.m_volumetric_amount);
-        effect->SetBool("always_visible", light.m_always_visible);
-        effect->CommitChanges();
-        for (u32 p = 0; p < passes; ++p) {
-            effect->BeginPass(p);
-            m_gbuffer->DrawSphere();
-            effect->EndPass();
-        }
-    });
+    deferred::ForEachShiningVolume(
+        lights, [&](const Light& light, const deferred::LightVolume& volume) {
+            const Float4x4 world = deferred::VolumeWorld(volume);
+            effect->SetValue("light", &light.m_light, sizeof(LightRecord));
+            effect->SetMatrix("gWVP", (world * viewProjection).m);
+            effect->SetMatrix("gWorld", world.m);
+            effect->SetFloat("distance_mod", volume.distanceMod);
+            effect->SetFloatArray("sphere_center", &volume.centre.x, 3);
+            effect->SetFloat("sphere_radius", volume.radius);
+            effect->SetFloat("volumetric_amount", light.m_volumetric_amount);
+            effect->SetBool("always_visible", light.m_always_visible);
+            effect->CommitChanges();
+            for (u32 p = 0; p < passes; ++p) {
+                effect->BeginPass(p);
+                m_gbuffer->DrawSphere();
+                effect->EndPass();
+            }
+        });
     effect->End();
     m_gbuffer->DrawLightVolumes(lights, m_render_camera.m_projection,
                                 Pressed(m_graphics_input, input::key::I),
