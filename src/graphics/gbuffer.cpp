@@ -1,5 +1,6 @@
 #include "graphics/gbuffer.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/math_functions.h"
@@ -21,6 +22,44 @@ constexpr u32 kSphereRings = 12;
 constexpr u32 kSphereSegments = 16;
 // The object vertex layout: position, tangent, binormal, normal, one texture coordinate.
 constexpr u32 kObjectFloats = 14;
+
+// A vertex of the unit sphere of latitude rings.
+Float3 SpherePoint(u32 ring, u32 segment) {
+    const float theta = 3.14159265f * static_cast<float>(ring) / kSphereRings;
+    const float phi = 6.28318531f * static_cast<float>(segment) / kSphereSegments;
+    return Float3{std::sin(theta) * std::cos(phi), std::cos(theta),
+                  std::sin(theta) * std::sin(phi)};
+}
+
+// Calls triangle(a, b, c) for each triangle of the unit sphere's mesh, clockwise seen from
+// outside.
+template <class Triangle> void ForEachSphereTriangle(Triangle triangle) {
+    for (u32 r = 0; r < kSphereRings; ++r) {
+        for (u32 s = 0; s < kSphereSegments; ++s) {
+            const Float3 a = SpherePoint(r, s);
+            const Float3 b = SpherePoint(r + 1, s);
+            const Float3 c = SpherePoint(r + 1, s + 1);
+            const Float3 d = SpherePoint(r, s + 1);
+            triangle(a, d, c);
+            triangle(a, c, b);
+        }
+    }
+}
+
+// The distance from the centre to the nearest face plane of the unit sphere's mesh.
+float SphereMeshInnerRadius() {
+    float inner = 1.0f;
+    ForEachSphereTriangle([&inner](const Float3& a, const Float3& b, const Float3& c) {
+        const Float3 u{b.x - a.x, b.y - a.y, b.z - a.z};
+        const Float3 v{c.x - a.x, c.y - a.y, c.z - a.z};
+        const Float3 n{u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};
+        const float length = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
+        if (length > 1e-6f) {
+            inner = std::min(inner, std::fabs(n.x * a.x + n.y * a.y + n.z * a.z) / length);
+        }
+    });
+    return inner;
+}
 
 } // namespace
 
@@ -45,8 +84,15 @@ float AdvanceNoisePhase(float phase, float dt) {
     return phase;
 }
 
+float VolumeMeshScale() {
+    // A little more than the exact cover, for the rounding of the faces' depths.
+    static const float scale = 1.001f / SphereMeshInnerRadius();
+    return scale;
+}
+
 Float4x4 VolumeWorld(const LightVolume& volume) {
-    return Math::MatrixScaling(volume.radius, volume.radius, volume.radius) *
+    const float r = volume.radius * VolumeMeshScale();
+    return Math::MatrixScaling(r, r, r) *
            Math::MatrixTranslation(volume.centre.x, volume.centre.y, volume.centre.z);
 }
 
@@ -64,13 +110,6 @@ LightVolume VolumeOf(const Light& light) {
         v.distanceMod = r.range;
     }
     return v;
-}
-
-bool EyeInsideVolume(const Float3& eye, const LightVolume& v) {
-    const float dx = eye.x - v.centre.x;
-    const float dy = eye.y - v.centre.y;
-    const float dz = eye.z - v.centre.z;
-    return dx * dx + dy * dy + dz * dz < v.radius * v.radius;
 }
 
 bool LightShines(const Light& light) {
@@ -99,31 +138,16 @@ GBuffer::GBuffer(gfx::Device* device, u32 splitCount)
       m_lighting_projection(Math::MatrixPerspectiveFovLH(
           kFieldOfView, kAspectRatio, deferred::kLightingNear, deferred::kLightingFar)) {
     // A unit sphere of latitude rings, as a triangle list.
-    const auto point = [](u32 ring, u32 segment) {
-        const float theta = 3.14159265f * static_cast<float>(ring) / deferred::kSphereRings;
-        const float phi = 6.28318531f * static_cast<float>(segment) / deferred::kSphereSegments;
-        return Float3{std::sin(theta) * std::cos(phi), std::cos(theta),
-                      std::sin(theta) * std::sin(phi)};
-    };
     const auto add = [this](const Float3& p) {
         const float v[deferred::kObjectFloats] = {p.x, p.y, p.z, 0,   0,   0, 0,
                                                   0,   0,   p.x, p.y, p.z, 0, 0};
         m_sphere.insert(m_sphere.end(), v, v + deferred::kObjectFloats);
     };
-    for (u32 r = 0; r < deferred::kSphereRings; ++r) {
-        for (u32 s = 0; s < deferred::kSphereSegments; ++s) {
-            const Float3 a = point(r, s);
-            const Float3 b = point(r + 1, s);
-            const Float3 c = point(r + 1, s + 1);
-            const Float3 d = point(r, s + 1);
-            add(a);
-            add(d);
-            add(c);
-            add(a);
-            add(c);
-            add(b);
-        }
-    }
+    deferred::ForEachSphereTriangle([&add](const Float3& a, const Float3& b, const Float3& c) {
+        add(a);
+        add(b);
+        add(c);
+    });
 }
 
 GBuffer::~GBuffer() = default;

@@ -39,10 +39,11 @@ struct LightVolume {
     float distanceMod = 0.0f;
 };
 LightVolume VolumeOf(const Light& light);
-// The world matrix that makes the unit sphere the volume.
+// How much larger than the volume its mesh is drawn: the unit sphere's mesh lies inside the
+// sphere between its vertices, and scaled by this its faces cover the whole sphere.
+float VolumeMeshScale();
+// The world matrix that makes the unit sphere's mesh cover the volume.
 Float4x4 VolumeWorld(const LightVolume& volume);
-// Back faces (clockwise culling) only while the eye is strictly inside the sphere.
-bool EyeInsideVolume(const Float3& eye, const LightVolume& volume);
 // Whether a local light adds to the image this frame: switched on (a badly damaged building
 // switches its lights off) and not culled by the camera.
 bool LightShines(const Light& light);
@@ -97,7 +98,7 @@ class GBuffer {
     void DrawSphere();
     // Debug display of the local lights' spheres over the current target, drawn with the
     // device's own lit program under its view and the lighting projection, with no depth
-    // test (as the light pass draws them); the device's projection goes back to
+    // test so each shows whole; the device's projection goes back to
     // frameProjection. The two presses flip the display and its solid fill (wire frames
     // otherwise); both start off.
     void DrawLightVolumes(const std::vector<Light*>& lights, const Float4x4& frameProjection,

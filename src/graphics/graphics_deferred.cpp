@@ -260,36 +260,29 @@ void GraphicsProcess::RenderLocalIllumination() {
     if (!effect->Begin(&passes, 0)) {
         return;
     }
-    gfx::Device& device = *m_device;
-    const u32 cull = RenderStateCache::Get(device, gfx::kRsCullMode);
-    const u32 zFunc = RenderStateCache::Get(device, gfx::kRsZFunc);
-    const u32 zEnable = RenderStateCache::Get(device, gfx::kRsZEnable);
-    const Float4x4 viewProjection = m_render_camera.m_view * m_gbuffer->LightingProjection();
+    // The spheres' far sides are tested against the G-buffer's depth (the pass's states), so
+    // they go under the projection the scene was drawn with.
+    const Float4x4 viewProjection = m_render_camera.m_view * m_render_camera.m_projection;
     const std::vector<Light*>& lights = m_lights.Lights();
-    deferred::ForEachShiningVolume(lights, [&](const Light& light,
-                                               const deferred::LightVolume& volume) {
-        const Float4x4 world = deferred::VolumeWorld(volume);
-        effect->SetValue("light", &light.m_light, sizeof(LightRecord));
-        effect->SetMatrix("gWVP", (world * viewProjection).m);
-        effect->SetMatrix("gWorld", world.m);
-        effect->SetFloat("distance_mod", volume.distanceMod);
-        effect->SetFloatArray("sphere_center", &volume.centre.x, 3);
-        effect->SetFloat("sphere_radius", volume.radius);
-        effect->SetFloat("volumetric_amount", light.m_volumetric_amount);
-        effect->SetBool("always_visible", light.m_always_visible);
-        effect->CommitChanges();
-        const bool inside = deferred::EyeInsideVolume(m_render_camera.m_eye, volume);
-        for (u32 p = 0; p < passes; ++p) {
-            effect->BeginPass(p);
-            RenderStateCache::Set(device, gfx::kRsCullMode, inside ? gfx::kCullCw : gfx::kCullCcw);
-            m_gbuffer->DrawSphere();
-            effect->EndPass();
-        }
-    });
+    deferred::ForEachShiningVolume(
+        lights, [&](const Light& light, const deferred::LightVolume& volume) {
+            const Float4x4 world = deferred::VolumeWorld(volume);
+            effect->SetValue("light", &light.m_light, sizeof(LightRecord));
+            effect->SetMatrix("gWVP", (world * viewProjection).m);
+            effect->SetMatrix("gWorld", world.m);
+            effect->SetFloat("distance_mod", volume.distanceMod);
+            effect->SetFloatArray("sphere_center", &volume.centre.x, 3);
+            effect->SetFloat("sphere_radius", volume.radius);
+            effect->SetFloat("volumetric_amount", light.m_volumetric_amount);
+            effect->SetBool("always_visible", light.m_always_visible);
+            effect->CommitChanges();
+            for (u32 p = 0; p < passes; ++p) {
+                effect->BeginPass(p);
+                m_gbuffer->DrawSphere();
+                effect->EndPass();
+            }
+        });
     effect->End();
-    RenderStateCache::Set(device, gfx::kRsCullMode, cull);
-    RenderStateCache::Set(device, gfx::kRsZFunc, zFunc);
-    RenderStateCache::Set(device, gfx::kRsZEnable, zEnable);
     m_gbuffer->DrawLightVolumes(lights, m_render_camera.m_projection,
                                 Pressed(m_graphics_input, input::key::I),
                                 Pressed(m_graphics_input, input::key::J));

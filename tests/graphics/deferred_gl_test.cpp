@@ -206,6 +206,24 @@ TEST_F(DeferredDevice, APointLightBrightensOnlyThePixelsInsideItsSphere) {
     EXPECT_NEAR(Brightness(after, outside), Brightness(before, outside), 6);
 }
 
+TEST_F(DeferredDevice, ALightAroundTheEyeLightsTheSurfacesInsideItsSphere) {
+    AddWall();
+    Frames(3);
+    const std::vector<u8> before = LightImage();
+    // A nuke light of range 15 (radius 30) between the eye and the wall: the eye and the
+    // wall in front of it are inside, the sphere's far side lies well beyond the wall, past
+    // the far plane fitted to the scene, and its near side behind the eye.
+    Light* light = graphics->AddNukeLight(Vector(0.0f, 2.0f, -5.0f));
+    ASSERT_NE(light, nullptr);
+    light->m_light.range = 15.0f;
+    Frames(2);
+    const std::vector<u8> after = LightImage();
+    for (const Float3& wall : {Float3{0.0f, 2.0f, 9.0f}, Float3{-8.0f, -4.0f, 9.0f}}) {
+        const auto at = Pixel(wall);
+        EXPECT_GT(Brightness(after, at), Brightness(before, at) + 30) << wall.x;
+    }
+}
+
 TEST_F(DeferredDevice, ASwitchedOffLightLightsNothing) {
     AddWall();
     Frames(3);

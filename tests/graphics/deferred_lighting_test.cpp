@@ -34,13 +34,19 @@ TEST(LightVolumes, NukeSpotAndPointLightSpheres) {
     EXPECT_FLOAT_EQ(p.radius, 4.0f);
 }
 
-TEST(LightVolumes, OnlyAnEyeStrictlyInsideSeesTheBackFaces) {
-    deferred::LightVolume v;
-    v.centre = {0.0f, 0.0f, 0.0f};
-    v.radius = 2.0f;
-    EXPECT_TRUE(deferred::EyeInsideVolume({1.0f, 1.0f, 0.0f}, v));
-    EXPECT_FALSE(deferred::EyeInsideVolume({0.0f, 2.0f, 0.0f}, v)); // on the surface
-    EXPECT_FALSE(deferred::EyeInsideVolume({0.0f, 3.0f, 0.0f}, v));
+TEST(LightVolumes, TheMeshCoversTheWholeSphere) {
+    // The mesh is drawn a little larger than the sphere it stands for.
+    const deferred::LightVolume unit{{0.0f, 0.0f, 0.0f}, 1.0f, 0.0f};
+    const float scale = deferred::VolumeMeshScale();
+    EXPECT_GT(scale, 1.0f);
+    EXPECT_LT(scale, 1.1f);
+    const Float4x4 world = deferred::VolumeWorld(unit);
+    EXPECT_FLOAT_EQ(world.m[0], scale);
+    // Placed at the centre, scaled by the radius.
+    const deferred::LightVolume lamp{{5.0f, 6.0f, 7.0f}, 40.0f, 0.0f};
+    const Float4x4 placed = deferred::VolumeWorld(lamp);
+    EXPECT_FLOAT_EQ(placed.m[5], 40.0f * scale);
+    EXPECT_FLOAT_EQ(placed.m[13], 6.0f);
 }
 
 TEST(DeferredLighting, TheNoisePhaseWrapsAtOne) {
