@@ -46,8 +46,6 @@ set(GORVANE_TEST_LIBS_graphics gorvane_graphics gorvane_test_avi gorvane_test_gl
 set(GORVANE_TEST_LIBS_audio gorvane_audio PkgConfig::SDL2_MIXER)
 set(GORVANE_TEST_LIBS_app gorvane_app gorvane_test_image PkgConfig::SDL2)
 set(GORVANE_TEST_LIBS_PhysX gorvane_physx)
-# The editor's saved levels are played by the game's level state.
-set(GORVANE_TEST_LIBS_editor gorvane_app)
 
 file(GLOB test_folders LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*)
 foreach(dir IN LISTS test_folders)

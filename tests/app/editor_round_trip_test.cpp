@@ -13,9 +13,10 @@
 #include "content/resource_loader_process.h"
 #include "core/component.h"
 #include "core/component_type.h"
+#include "editor/property_window_fixture.h"
 #include "graphics/graphics_process.h"
 #include "graphics/light.h"
-#include "property_window_fixture.h"
+#include "support/light_stream.h"
 
 namespace {
 
@@ -46,21 +47,7 @@ class EditorRoundTripTest : public PropertyWindowTest {
         graphic.AddString("Mesh", "dummy.x");
         // The template light as the game's definitions give it, switched on.
         StreamMap light = editor_test::Definition("DUMMY", "Light");
-        const float white[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-        light.AddString("Type", "POINT");
-        light.AddVector4("Diffuse", white);
-        light.AddVector4("Specular", white);
-        light.AddVector3("Offset", 0.0f, 2.0f, 0.0f);
-        light.AddVector3("Direction", 0.0f, -1.0f, 0.0f);
-        light.AddFloat("Range", 40.0f);
-        light.AddFloat("Phi", 0.0f);
-        light.AddFloat("Theta", 0.0f);
-        light.AddFloat("Attenuation0", 0.0f);
-        light.AddFloat("Attenuation1", 0.05f);
-        light.AddFloat("Attenuation2", 0.0f);
-        light.AddBool("Enabled", true);
-        light.AddFloat("Volumetric Amount", 0.0f);
-        light.AddBool("Always Visible", false);
+        light_stream::AddLightParameters(light, "POINT");
         ComponentDefinitionList dummy;
         dummy.emplace(ComponentType::Graphic, graphic);
         dummy.emplace(ComponentType::Light, light);
@@ -216,7 +203,7 @@ TEST_F(EditorRoundTripTest, ALevelBuiltWithThePanelIsSavedAndLoadsBackAsBuilt) {
     const std::vector<Light*>& lights = renderer.Lights().Lights();
     EXPECT_NE(std::find(lights.begin(), lights.end(), light), lights.end());
     EXPECT_TRUE(light->m_enabled);
-    EXPECT_FLOAT_EQ(light->m_light.range, 40.0f);
+    EXPECT_FLOAT_EQ(light->m_light.range, 30.0f);
     // Lit where the lamp stands: its offset above the lamp.
     light->Update(0.0f);
     EXPECT_NEAR(light->m_light.position.x, playedLamp->position.x, 1e-3f);
