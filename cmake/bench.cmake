@@ -39,3 +39,7 @@ endif()
 if(TARGET bench_game_report)
   add_dependencies(bench_game_report gorvane)
 endif()
+# The level script benchmark compiles the script by itself as the floor of a load.
+if(TARGET bench_level_script)
+  target_link_libraries(bench_level_script PRIVATE PkgConfig::LUA)
+endif()

@@ -224,23 +224,26 @@ template <class T> int Collect(lua_State* L) {
     return 0;
 }
 
-// The script-side object: a table holding the wrapper's userdata at key 0 and one
-// closure per method, each knowing its place in the method list.
+// The registry key of a class's method table: one per Lua state, made when the class is
+// registered, so a new object makes no closures of its own.
+template <class T> void* MethodsKey() {
+    static char key;
+    return &key;
+}
+
+// The script-side object: a table holding the wrapper's userdata at key 0, whose metatable
+// finds the class's methods, each closure knowing its place in the method list.
 template <class T> int Construct(lua_State* L) {
     auto* const target = CheckTarget<T>(L, 1);
-    lua_newtable(L);
-    int position = 0;
-    for (const Method<T>& method : Methods<T>::list) {
-        lua_pushstring(L, method.name);
-        lua_pushnumber(L, position++);
-        lua_pushcclosure(L, Guarded<CallMethod<T>>, 1);
-        lua_settable(L, -3);
-    }
+    lua_createtable(L, 0, 1);
     void* const block = lua_newuserdata(L, sizeof(T));
     new (block) T(target);
     luaL_getmetatable(L, T::kClassName);
     lua_setmetatable(L, -2);
     lua_rawseti(L, -2, 0);
+    lua_pushlightuserdata(L, MethodsKey<T>());
+    lua_rawget(L, LUA_REGISTRYINDEX);
+    lua_setmetatable(L, -2);
     return 1;
 }
 
@@ -251,6 +254,18 @@ template <class T> void RegisterClass(lua_State* L) {
     lua_pushcfunction(L, Collect<T>);
     lua_setfield(L, -2, "__gc");
     lua_pop(L, 1);
+
+    lua_pushlightuserdata(L, MethodsKey<T>());
+    lua_createtable(L, 0, 1);
+    lua_createtable(L, 0, static_cast<int>(std::size(Methods<T>::list)));
+    int position = 0;
+    for (const Method<T>& method : Methods<T>::list) {
+        lua_pushnumber(L, position++);
+        lua_pushcclosure(L, Guarded<CallMethod<T>>, 1);
+        lua_setfield(L, -2, method.name);
+    }
+    lua_setfield(L, -2, "__index");
+    lua_rawset(L, LUA_REGISTRYINDEX);
 }
 
 // --- the "Stream" encoding ---

@@ -74,27 +74,28 @@ u32 FixedSize(const std::string& type) {
     return 0;
 }
 
+// The number at the read position, read with the given reader, as the row shows it.
+template <class T> std::string NumberText(StreamMap& map, bool (StreamMap::*read)(T&)) {
+    T value{};
+    (map.*read)(value);
+    return Format(value);
+}
+
 // The value at the read position as the row shows it; false when no known value starts there.
 bool ValueText(StreamMap& map, const std::string& type, std::string& text) {
     if (type == "string") {
         return map.ReadString(text);
     }
     if (type == "int" || type == "long") {
-        i32 value = 0;
-        map.ReadInt(value);
-        text = Format(value);
+        text = NumberText(map, &StreamMap::ReadInt);
         return true;
     }
     if (type == "float") {
-        float value = 0.0f;
-        map.ReadFloat(value);
-        text = Format(value);
+        text = NumberText(map, &StreamMap::ReadFloat);
         return true;
     }
     if (type == "double") {
-        double value = 0.0;
-        map.ReadDouble(value);
-        text = Format(value);
+        text = NumberText(map, &StreamMap::ReadDouble);
         return true;
     }
     if (type == "bool") {

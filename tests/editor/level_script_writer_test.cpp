@@ -1,6 +1,10 @@
 #include <clocale>
+#include <cmath>
+#include <cstdio>
 #include <fstream>
+#include <random>
 #include <sstream>
+#include <vector>
 
 #include "editor/level_script_writer.h"
 #include "editor_fixture.h"
@@ -89,6 +93,35 @@ TEST(LevelScriptText, QuotedTextEscapesWhatWouldEndTheString) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(level_script::Quoted(c.text), c.quoted) << c.text;
+    }
+}
+
+// The fixed four decimals are printf's "%.4f" digit for digit (exact ties go to the even
+// digit, nines carry into the whole part, huge and non-finite values still print), but
+// never "-0.0000".
+TEST(LevelScriptText, FixedNumbersAreWhatPrintfWrites) {
+    std::vector<float> values = {0.03125f,    -0.03125f,    0.09375f,  0.00005f, -0.00005f,
+                                 0.99995f,    9.99995f,     -9.99995f, 0.5f,     -0.5f,
+                                 1.00005f,    123456.789f,  1e10f,     -3e15f,   3.4e38f,
+                                 1.0f / 0.0f, -1.0f / 0.0f, 2.5e-4f,   -2.5e-4f, 16777215.0f};
+    std::mt19937 random(42);
+    std::uniform_real_distribution<float> mantissa(-1.0f, 1.0f);
+    std::uniform_int_distribution<int> exponent(-16, 24);
+    for (int i = 0; i < 20000; ++i) {
+        values.push_back(std::ldexp(mantissa(random), exponent(random)));
+    }
+    GameObject block("BuildingBlock");
+    for (const float value : values) {
+        block.SetPosition(Vector(value, 0.0f, 0.0f));
+        const std::string text = level_script::Text({&block});
+        const std::string start = "  object:SetPosition( ";
+        const std::size_t at = text.find(start) + start.size();
+        const std::string written = text.substr(at, text.find(',', at) - at);
+        char printed[64];
+        std::snprintf(printed, sizeof printed, "%.4f", value);
+        // What rounds to zero has no sign, or a reload and save would not give the same text.
+        const std::string expected = std::string(printed) == "-0.0000" ? "0.0000" : printed;
+        ASSERT_EQ(written, expected) << std::hexfloat << value;
     }
 }
 

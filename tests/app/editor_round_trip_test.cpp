@@ -1,12 +1,22 @@
 // A level built in the editor with its property window, saved, and played back: blocks and a
 // spawn point placed, a position typed, a new object type made with a light added through the
 // dialogs, the level saved through the file dialog and the types with Save Updates; the saved
-// script and object types, read by a fresh state, put every object where it was left.
+// script and object types, read by a fresh editor state, put every object where it was left,
+// and the game's level state plays them: play starts with every object in place and the new
+// type's light lit where it stands.
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
+#include "app/level_state.h"
 #include "content/parser_process.h"
+#include "content/resource_loader_process.h"
+#include "core/component.h"
 #include "core/component_type.h"
-#include "property_window_fixture.h"
+#include "editor/property_window_fixture.h"
+#include "graphics/graphics_process.h"
+#include "graphics/light.h"
+#include "support/light_stream.h"
 
 namespace {
 
@@ -35,8 +45,9 @@ class EditorRoundTripTest : public PropertyWindowTest {
         MakeState();
         StreamMap graphic = editor_test::Definition("DUMMY", "Graphic");
         graphic.AddString("Mesh", "dummy.x");
+        // The template light as the game's definitions give it, switched on.
         StreamMap light = editor_test::Definition("DUMMY", "Light");
-        light.AddFloat("Range", 40.0f);
+        light_stream::AddLightParameters(light, "POINT");
         ComponentDefinitionList dummy;
         dummy.emplace(ComponentType::Graphic, graphic);
         dummy.emplace(ComponentType::Light, light);
@@ -61,6 +72,26 @@ class EditorRoundTripTest : public PropertyWindowTest {
 
     ParserProcess m_parser;
 };
+
+// Graphic components need a device to load their meshes: none are made.
+class NoMeshes : public ComponentProcess {
+  public:
+    void Update(float) override {}
+    Component* CreateComponent(StreamMap*) override { return nullptr; }
+    void RemoveComponent(Component* component) override { delete component; }
+};
+
+// The level state runs the level's script on its loader's thread: frames go on until the
+// loading is over (bounded, so a hang fails the test instead of stopping it).
+void PlayUntilLoaded(LevelState& level, MessageRouter& root) {
+    constexpr float kDt = 1.0f / 60.0f;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (level.m_loading && std::chrono::steady_clock::now() < deadline) {
+        level.Update(kDt);
+        root.Update(kDt);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
 
 TEST_F(EditorRoundTripTest, ALevelBuiltWithThePanelIsSavedAndLoadsBackAsBuilt) {
     Enter();
@@ -135,6 +166,50 @@ TEST_F(EditorRoundTripTest, ALevelBuiltWithThePanelIsSavedAndLoadsBackAsBuilt) {
     EXPECT_EQ(lampType->second.count(ComponentType::Light), 1u);
     EXPECT_EQ(lampType->second.count(ComponentType::Graphic), 1u);
     level.Exit();
+
+    // Played: the game's level state on the saved path, the renderer's light list without a
+    // device.
+    ResourceLoaderProcess::ClearShared();
+    ParserProcess playedTypes;
+    testing::internal::CaptureStdout();
+    GraphicsProcess renderer(nullptr, nullptr, 0, 1024.0f, 3);
+    NoMeshes meshes;
+    LevelState played(LevelPath, nullptr, nullptr, nullptr, &m_lua, &playedTypes, &m_root);
+    played.SetComponentProcess(ComponentType::Graphic, &meshes);
+    played.SetComponentProcess(ComponentType::Light, &renderer);
+    played.Initialize();
+    PlayUntilLoaded(played, m_root);
+    const std::string output = testing::internal::GetCapturedStdout();
+    ASSERT_FALSE(played.m_loading) << output;
+    EXPECT_NE(output.find("LevelState::StartPlay: ./assets/levels/built.lua\n"), std::string::npos)
+        << output;
+    EXPECT_EQ(output.find(LuaHandler::kErrorPrefix), std::string::npos) << output;
+
+    ASSERT_EQ(played.Objects().size(), built.size());
+    GameObject* playedLamp = nullptr;
+    for (std::size_t i = 0; i < built.size(); ++i) {
+        GameObject& object = *played.Objects()[i];
+        EXPECT_EQ(object.name, built[i].first);
+        EXPECT_NEAR(object.position.x, built[i].second.x, 1e-3f) << i;
+        EXPECT_NEAR(object.position.y, built[i].second.y, 1e-3f) << i;
+        EXPECT_NEAR(object.position.z, built[i].second.z, 1e-3f) << i;
+        if (object.name == "Lamp") {
+            playedLamp = &object;
+        }
+    }
+    ASSERT_NE(playedLamp, nullptr);
+    auto* const light = dynamic_cast<Light*>(playedLamp->GetComponent(ComponentType::Light));
+    ASSERT_NE(light, nullptr) << "the new type has its light";
+    const std::vector<Light*>& lights = renderer.Lights().Lights();
+    EXPECT_NE(std::find(lights.begin(), lights.end(), light), lights.end());
+    EXPECT_TRUE(light->m_enabled);
+    EXPECT_FLOAT_EQ(light->m_light.range, 30.0f);
+    // Lit where the lamp stands: its offset above the lamp.
+    light->Update(0.0f);
+    EXPECT_NEAR(light->m_light.position.x, playedLamp->position.x, 1e-3f);
+    EXPECT_NEAR(light->m_light.position.y, playedLamp->position.y + 2.0f, 1e-3f);
+    EXPECT_NEAR(light->m_light.position.z, playedLamp->position.z, 1e-3f);
+    played.Exit();
 }
 
 } // namespace
