@@ -337,6 +337,12 @@ void PlayerComponent::PlayerControlStep(float dt, Quaternion& heading) {
     UpdateJump(dt, heading);
     Vector move;
     UpdateLocomotion(move, dt, heading);
+    const bool steered = !(m_input.m_movement == Vector(0.0f, 0.0f, 0.0f));
+    if (m_steered && !steered && owner != nullptr) {
+        sys::Log() << "PlayerComponent: halts at " << owner->position.x << ", " << owner->position.y
+                   << ", " << owner->position.z;
+    }
+    m_steered = steered ? 1 : 0;
     UpdateMouseLook(heading);
     UpdateLaser(dt);
     UpdateHealthMeter();
@@ -357,11 +363,18 @@ void PlayerComponent::PlayerControlStep(float dt, Quaternion& heading) {
         m_arm_state = kArmFree;
     }
     UpdateGrab(dt);
+    bool leftStarted = false;
     if (!m_laser_firing && m_arm_state != kArmFree && punchPressed && !m_left_punching &&
         !rightStarted) {
         m_left_punching = 1;
         m_left_punch.phase = PunchState::kStart;
         m_left_punch.rocket = rocket ? 1 : 0;
+        leftStarted = true;
+    }
+    if ((rightStarted || leftStarted) && owner != nullptr) {
+        sys::Log() << "PlayerComponent: punches with the " << (rightStarted ? "right" : "left")
+                   << " at " << owner->position.x << ", " << owner->position.y << ", "
+                   << owner->position.z;
     }
     if (m_left_punching && Punch(dt, heading, m_left_punch, "Left", 3, 3)) {
         m_left_punching = 0;
@@ -571,10 +584,13 @@ bool IsZero(const Vector& v) {
     return v.x == 0.0f && v.y == 0.0f && v.z == 0.0f;
 }
 
-void SendForce(MessageHandler& sender, const Vector& centre, f32 radius, f32 force, f32 duration) {
+// A push on what lies around the robot. The robot's own body is left out: its fist, feet and
+// landing stand within their own radius, and the push would fling it away.
+void SendForce(PlayerComponent& robot, const Vector& centre, f32 radius, f32 force, f32 duration) {
     RadialForce push(centre, radius, force, duration, 0, 0, RadialForce::kImpulse);
+    push.m_exclude_owner = robot.owner;
     Message<RadialForce> msg(MSG_PHYSICS_RADIAL_FORCE, push);
-    sender.SendMessage(&msg, HANDLER_PHYSX_PROCESS);
+    robot.SendMessage(&msg, HANDLER_PHYSX_PROCESS);
 }
 
 // How hard a landing at this velocity is: 0 soft, 1 at 200 units a second or more.
