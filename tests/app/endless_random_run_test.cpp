@@ -76,11 +76,7 @@ void PlayAMinuteAtRandom() {
     ScriptedPlayer player(game, keys);
 
     // The endless level: PLAY, then the play screen's second button.
-    ASSERT_TRUE(player.WaitForFocus()) << game.Output();
-    ASSERT_TRUE(player.Activate("UIProcess::ShowScreen: Main Play\n")) << game.Output();
-    ASSERT_TRUE(player.WaitForFocus()) << game.Output();
-    ASSERT_TRUE(player.MoveFocus("Down", "PlayEndlessButton")) << game.Output();
-    ASSERT_TRUE(player.Activate("LevelState::StartPlay: ")) << game.Output();
+    ASSERT_TRUE(player.StartLevel("PlayEndlessButton")) << game.Output();
     const std::size_t playFrom = player.Position();
 
     // The families the level's spawn points send, as the prefixes of their types.
@@ -153,11 +149,8 @@ void WatchTheFight() {
     GameProcess game(GORVANE_BINARY_DIR, home.Path(), {keys.Variable()});
     ASSERT_TRUE(game.Started());
     ScriptedPlayer player(game, keys);
-    ASSERT_TRUE(player.WaitForFocus()) << game.Output();
-    ASSERT_TRUE(player.Activate("UIProcess::ShowScreen: Main Play\n")) << game.Output();
-    ASSERT_TRUE(player.WaitForFocus()) << game.Output();
-    ASSERT_TRUE(player.MoveFocus("Down", "PlayEndlessButton")) << game.Output();
-    ASSERT_TRUE(player.Activate("LevelState::StartPlay: ")) << game.Output();
+    // The endless level: PLAY, then the play screen's second button.
+    ASSERT_TRUE(player.StartLevel("PlayEndlessButton")) << game.Output();
     const std::size_t playFrom = player.Position();
     ASSERT_TRUE(player.Reach("AI unit \"AI-Ground-Tank\": fires a "))
         << game.Output().substr(playFrom);
