@@ -10,10 +10,12 @@
 #include "core/game_object.h"
 #include "core/handler_ids.h"
 #include "core/message.h"
+#include "platform/system/log.h"
 
 namespace {
 
 void RequestProjectile(AIViewComponent& unit, const char* type) {
+    sys::Log() << "AI unit \"" << unit.Name() << "\": fires a " << type;
     Message<std::string> create(MSG_LEVEL_CREATE_OBJECT, type);
     unit.SendMessage(&create, HANDLER_LEVEL_STATE);
 }

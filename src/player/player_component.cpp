@@ -337,6 +337,12 @@ void PlayerComponent::PlayerControlStep(float dt, Quaternion& heading) {
     UpdateJump(dt, heading);
     Vector move;
     UpdateLocomotion(move, dt, heading);
+    const bool steered = !(m_input.m_movement == Vector(0.0f, 0.0f, 0.0f));
+    if (m_steered && !steered && owner != nullptr) {
+        sys::Log() << "PlayerComponent: halts at " << owner->position.x << ", " << owner->position.y
+                   << ", " << owner->position.z;
+    }
+    m_steered = steered ? 1 : 0;
     UpdateMouseLook(heading);
     UpdateLaser(dt);
     UpdateHealthMeter();
@@ -357,11 +363,18 @@ void PlayerComponent::PlayerControlStep(float dt, Quaternion& heading) {
         m_arm_state = kArmFree;
     }
     UpdateGrab(dt);
+    bool leftStarted = false;
     if (!m_laser_firing && m_arm_state != kArmFree && punchPressed && !m_left_punching &&
         !rightStarted) {
         m_left_punching = 1;
         m_left_punch.phase = PunchState::kStart;
         m_left_punch.rocket = rocket ? 1 : 0;
+        leftStarted = true;
+    }
+    if ((rightStarted || leftStarted) && owner != nullptr) {
+        sys::Log() << "PlayerComponent: punches with the " << (rightStarted ? "right" : "left")
+                   << " at " << owner->position.x << ", " << owner->position.y << ", "
+                   << owner->position.z;
     }
     if (m_left_punching && Punch(dt, heading, m_left_punch, "Left", 3, 3)) {
         m_left_punching = 0;

@@ -161,6 +161,9 @@ class PlayerComponent : public DefinitionComponent, public Allocator<PlayerCompo
     u8 m_light_jump = 0;
     u8 m_falling = 0;
     u8 m_ground_pound = 0;
+    // Whether the player's movement keys moved the robot last step; where it comes to a halt
+    // is logged.
+    u8 m_steered = 0;
     f32 m_jump_time = 0.0f;
     f32 m_jump_press_time = 0.0f;
     f32 m_punch_reset_time = -1.0f;

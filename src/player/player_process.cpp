@@ -308,10 +308,10 @@ void PlayerProcess::StartSequence(const std::string& name) {
 }
 
 void PlayerProcess::Update(float dt) {
+    m_play_time += dt;
     if (m_first_update) {
         if (m_endless) {
-            BaseMessage triggers(MSG_TRIGGERS_ACTIVATE);
-            SendMessage(&triggers, HANDLER_TRIGGER_PROCESS, kTriggerDelay);
+            ActivateTriggers(kTriggerDelay);
         } else if (!m_tutorial) {
             StartSequence("Intro");
         }
@@ -404,7 +404,12 @@ void PlayerProcess::EndSequence() {
         m_ai_disabled = false;
     }
     if (g_game_camera.name == "Intro") {
-        BaseMessage triggers(MSG_TRIGGERS_ACTIVATE);
-        SendMessage(&triggers, HANDLER_TRIGGER_PROCESS);
+        ActivateTriggers(0.0f);
     }
+}
+
+void PlayerProcess::ActivateTriggers(float delay) {
+    sys::Log() << "PlayerProcess: triggers activated " << m_play_time << " s into the level";
+    BaseMessage triggers(MSG_TRIGGERS_ACTIVATE);
+    SendMessage(&triggers, HANDLER_TRIGGER_PROCESS, delay);
 }

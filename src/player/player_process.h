@@ -69,7 +69,11 @@ class PlayerProcess : public ComponentListProcess {
     void SequenceStep(float dt);
     void EndSequence();
     void SendBuildingCountClear();
+    // Wakes the level's triggers after delay seconds and logs how long the level has run.
+    void ActivateTriggers(float delay);
 
     std::vector<PlayerComponent*> m_players;
     std::vector<PlayerChildComponent*> m_children;
+    // Seconds of play since the first update (its frame included), the opening flight too.
+    f32 m_play_time = 0.0f;
 };

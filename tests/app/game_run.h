@@ -27,6 +27,16 @@ class InputScriptFile {
     std::string m_path;
 };
 
+// The key bindings as the options screen saves them: movement on W A S D, Punch on P.
+constexpr const char* kWasdControls =
+    "<Controls>"
+    "<Control name=\"Forward\" value=\"17\"/><Control name=\"Backward\" value=\"31\"/>"
+    "<Control name=\"Left\" value=\"30\"/><Control name=\"Right\" value=\"32\"/>"
+    "<Control name=\"Jump\" value=\"57\"/><Control name=\"RocketPunch\" value=\"19\"/>"
+    "<Control name=\"GrabThrow\" value=\"256\"/><Control name=\"Punch\" value=\"25\"/>"
+    "<Control name=\"Laser\" value=\"18\"/>"
+    "</Controls>";
+
 // Waits for the next "Screenshot saved to: " line after *at, reads the picture and removes the
 // file (the game writes into the build folder, where later runs would pick other names).
 inline bool TakeScreenshot(GameProcess& game, std::size_t* at, ScreenshotImage& image) {

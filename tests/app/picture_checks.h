@@ -126,6 +126,19 @@ int CountPixels(const ScreenshotImage& image, float x0, float y0, float x1, floa
     return count;
 }
 
+// The fire of a shot's explosion: red well above green and green well above blue. The robot's
+// red plates have no green above their blue; sunlit ground and windows no red well above green.
+inline bool IsFire(const Rgb& c) {
+    return c.r > 110.0f && c.r - c.g > 40.0f && c.g - c.b > 30.0f;
+}
+
+// The share of the frame an explosion's fire covers.
+inline float FireShare(const ScreenshotImage& image) {
+    const float pixels = static_cast<float>(image.Width()) * static_cast<float>(image.Height());
+    return pixels > 0.0f ? static_cast<float>(CountPixels(image, 0, 0, 1, 1, IsFire)) / pixels
+                         : 0.0f;
+}
+
 // A highlighted button is an orange panel with light letters: rows of the frame where a wide
 // stretch is orange, in separate runs, each run with letters in it. (The other buttons are
 // dark plates; the button column's own check covers them.)

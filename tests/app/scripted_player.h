@@ -48,6 +48,13 @@ class ScriptedPlayer : public OutputCursor {
         return Reach(expected);
     }
 
+    // From the menu's first screen into a level: PLAY, then the play screen's button at
+    // focus (its first, the feature film, when empty); true once the level's play starts.
+    bool StartLevel(const std::string& focus = "") {
+        return WaitForFocus() && Activate("UIProcess::ShowScreen: Main Play\n") && WaitForFocus() &&
+               (focus.empty() || MoveFocus("Down", focus)) && Activate("LevelState::StartPlay: ");
+    }
+
     bool Screenshot(ScreenshotImage& image) {
         Send("0.1 tap PrintScreen\n");
         return TakeScreenshot(m_game, &m_at, image);

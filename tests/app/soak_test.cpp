@@ -87,11 +87,7 @@ TEST(Soak, RandomPlayInALevelLeaksNothingAndDoesNotSlowDown) {
     ScriptedPlayer player(game, keys);
 
     // The endless level: PLAY, then the play screen's second button.
-    ASSERT_TRUE(player.WaitForFocus()) << game.Output();
-    ASSERT_TRUE(player.Activate("UIProcess::ShowScreen: Main Play\n")) << game.Output();
-    ASSERT_TRUE(player.WaitForFocus()) << game.Output();
-    ASSERT_TRUE(player.MoveFocus("Down", "PlayEndlessButton")) << game.Output();
-    ASSERT_TRUE(player.Activate("LevelState::StartPlay: ")) << game.Output();
+    ASSERT_TRUE(player.StartLevel("PlayEndlessButton")) << game.Output();
     const std::size_t playFrom = player.Position();
     // Play time counts from the first health line after play began.
     double first = -1.0;

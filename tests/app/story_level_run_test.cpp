@@ -1,0 +1,149 @@
+// The built game played headless into the feature film's level: the opening flight runs out,
+// only then do the level's triggers wake, and the player walks the robot down the street to the
+// first district's apartments and punches one down (that part waits for the robot to keep
+// punching, see below). The robot is steered by where it says it
+// stands at each punch, never by how long a key is held, so a slow build walks the same way.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/scripted_player.h"
+#include "support/scoped_temp_home.h"
+
+namespace {
+
+using game_process::GameProcess;
+using game_process::InputScriptFile;
+using game_process::ScriptedPlayer;
+
+constexpr const char* kStory = "./assets/levels/ubergold.lua";
+// Where the robot punches the western apartment of the first district from (it stands at
+// x = -120, z = 740, its north face at z = 750.5): the fist, a few units ahead of the
+// robot, then lands near the building's middle. West is to the right of a robot facing
+// south, its start.
+struct Area {
+    float x0, x1, z0, z1;
+};
+constexpr Area kPunchFrom = {-127.0f, -113.0f, 738.0f, 760.0f};
+
+struct Spot {
+    float x = 0.0f;
+    float y = 0.0f;
+    float z = 0.0f;
+};
+
+// The robot is walked in short steps: a movement key pressed briefly, then the line where the
+// robot halts says where it stands. A punch says so too.
+class RobotDriver {
+  public:
+    explicit RobotDriver(ScriptedPlayer& player) : m_player(player) {}
+
+    // One short step with key, held for a frame; false when no halt is reported.
+    bool Step(const std::string& key) {
+        m_player.Send("0.1 tap " + key + "\n");
+        return Read("PlayerComponent: halts");
+    }
+
+    // Reads where the robot stands when the player takes it over.
+    bool TakeOver() { return Read("PlayerComponent: the player steers the robot"); }
+
+    // Taps Punch a few times (an arm may still be busy) and reads where the robot stood at
+    // the next punch; false when no punch is reported.
+    bool Punch() {
+        m_player.Send("0.5 tap P\n0.5 tap P\n0.5 tap P\n");
+        return Read("PlayerComponent: punches with the ");
+    }
+
+    const Spot& At() const { return m_at; }
+
+  private:
+    bool Read(const std::string& head) {
+        const std::string line = m_player.LineAfter(head);
+        const std::size_t place = line.find("at ");
+        const char* const numbers = place == std::string::npos ? "" : line.c_str() + place + 3;
+        return std::sscanf(numbers, "%f, %f, %f", &m_at.x, &m_at.y, &m_at.z) == 3;
+    }
+
+    ScriptedPlayer& m_player;
+    Spot m_at;
+};
+
+std::string Where(const Spot& at) {
+    return std::to_string(at.x) + ", " + std::to_string(at.y) + ", " + std::to_string(at.z);
+}
+
+// Into the feature film's level: the triggers wake once, when the opening flight ends, and
+// the player takes the robot over. With punchDown the robot is then walked to the first
+// apartments and punches until one falls.
+void PlayTheStoryLevel(bool punchDown) {
+    const ScopedTempHome home;
+    home.WriteFile(home.SaveFolder() + "keyboard_controls.xml", game_process::kWasdControls);
+    const InputScriptFile keys(home.Path() + "/keys.txt");
+    GameProcess game(
+        GORVANE_BINARY_DIR, home.Path(),
+        {keys.Variable(), "GORVANE_TRACE_MESSAGES=MSG_TRIGGERS_ACTIVATE,MSG_BUILDING_DESTRUCTION"});
+    ASSERT_TRUE(game.Started());
+    ScriptedPlayer player(game, keys);
+
+    // PLAY, then the play screen's first button, the feature film.
+    ASSERT_TRUE(player.StartLevel()) << game.Output();
+    ASSERT_TRUE(player.Reach(std::string(kStory) + "\n")) << game.Output();
+    const std::size_t playFrom = player.Position();
+
+    // The opening flight ends, and with it the triggers wake: once, at its end.
+    ASSERT_TRUE(player.Reach("PlayerProcess: camera sequence Intro ends\n"))
+        << game.Output().substr(playFrom);
+    const std::string woke = player.LineAfter("PlayerProcess: triggers activated ");
+    EXPECT_GT(std::strtod(woke.c_str(), nullptr), 15.5) << woke;
+    ASSERT_TRUE(player.Reach("MSG_TRIGGERS_ACTIVATE to ")) << game.Output().substr(playFrom);
+    RobotDriver robot(player);
+    ASSERT_TRUE(robot.TakeOver()) << game.Output().substr(playFrom);
+
+    if (punchDown) {
+        // Steps bring the robot into the place north of the western apartment of the first
+        // district where its fist reaches the building, then it punches until one falls. A step
+        // moves the robot by as much as its frame lasted, so on a slow machine it may overshoot:
+        // it then steps back.
+        const std::string fell = "MSG_BUILDING_DESTRUCTION to 16: {BuildingApartmentObjective, ";
+        for (int i = 0; i < 300 && game.Output().find(fell, playFrom) == std::string::npos; ++i) {
+            const Spot& at = robot.At();
+            const char* const key = at.z > kPunchFrom.z1   ? "W"
+                                    : at.z < kPunchFrom.z0 ? "S"
+                                    : at.x > kPunchFrom.x1 ? "D"
+                                    : at.x < kPunchFrom.x0 ? "A"
+                                                           : "";
+            ASSERT_TRUE(*key != '\0' ? robot.Step(key) : robot.Punch())
+                << Where(at) << "\n"
+                << game.Output().substr(playFrom);
+        }
+        EXPECT_NE(game.Output().find(fell, playFrom), std::string::npos)
+            << Where(robot.At()) << "\n"
+            << game.Output().substr(playFrom);
+    }
+    // No trigger wakes a second time.
+    const std::string& output = game.Output();
+    const std::size_t first = output.find("MSG_TRIGGERS_ACTIVATE to ", playFrom);
+    EXPECT_EQ(output.find("MSG_TRIGGERS_ACTIVATE to ", first + 1), std::string::npos);
+
+    // Escape opens the pause screen on RESUME; MAIN MENU is the next button down.
+    keys.Send("1 tap Escape\n10 tap Down\n5 tap Return\n");
+    ASSERT_TRUE(player.Reach("Game::PushState: Menu\n")) << game.Output().substr(playFrom);
+    const int status = game_process::QuitFromTheMenu(game, keys);
+    game_process::ExpectACleanExit(status, game.Output());
+}
+
+TEST(StoryLevelRun, TriggersWakeOnceWhenTheOpeningFlightEnds) {
+    PlayTheStoryLevel(false);
+}
+
+// Disabled until the robot keeps punching: after two to four punches its arms stay busy and
+// no further punch starts, so the apartment (300 health) stands; the kiosk of the endless
+// level falls to the first ones. Run it with --gtest_also_run_disabled_tests.
+TEST(StoryLevelRun, DISABLED_PunchesFellTheFirstApartments) {
+    PlayTheStoryLevel(true);
+}
+
+} // namespace
