@@ -208,6 +208,9 @@ void PhysXProcess::ApplyExplosion(const PhysXExplosion& explosion) {
         if (force.m_only_id != 0 && component->GetId() != force.m_only_id) {
             continue;
         }
+        if (force.m_exclude_owner != nullptr && component->GetOwner() == force.m_exclude_owner) {
+            continue;
+        }
         const physics::Vec3 at = actor->GetPosition();
         Vector d = Vector(at.x, at.y, at.z) - force.m_center;
         const float distance = d.Length();

@@ -584,10 +584,13 @@ bool IsZero(const Vector& v) {
     return v.x == 0.0f && v.y == 0.0f && v.z == 0.0f;
 }
 
-void SendForce(MessageHandler& sender, const Vector& centre, f32 radius, f32 force, f32 duration) {
+// A push on what lies around the robot. The robot's own body is left out: its fist, feet and
+// landing stand within their own radius, and the push would fling it away.
+void SendForce(PlayerComponent& robot, const Vector& centre, f32 radius, f32 force, f32 duration) {
     RadialForce push(centre, radius, force, duration, 0, 0, RadialForce::kImpulse);
+    push.m_exclude_owner = robot.owner;
     Message<RadialForce> msg(MSG_PHYSICS_RADIAL_FORCE, push);
-    sender.SendMessage(&msg, HANDLER_PHYSX_PROCESS);
+    robot.SendMessage(&msg, HANDLER_PHYSX_PROCESS);
 }
 
 // How hard a landing at this velocity is: 0 soft, 1 at 200 units a second or more.

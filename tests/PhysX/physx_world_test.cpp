@@ -235,6 +235,29 @@ TEST_F(PhysicsWorld, AnExplosionPushesOutwardsAndTellsHowHard) {
     EXPECT_EQ(process->ExplosionCount(), 0u);
 }
 
+// The robot's punches and landings push what is around it, never its own body: its fist
+// stands well inside the push's radius, and the push flung it thousands of units away.
+TEST_F(PhysicsWorld, AnExplosionLeavesTheObjectItComesFromAlone) {
+    Record record;
+    record.massDivisor = 1.0f;
+    GameObject* source = Make("Crate", record, Vector(0.0f, 0.0f, 3.0f));
+    GameObject* struck = Make("Crate", record, Vector(0.0f, 0.0f, -3.0f));
+    for (GameObject* o : {source, struck}) {
+        Body(o)->SetGravityEnabled(false);
+    }
+    auto& sourceHeard = Listen(source);
+    auto& struckHeard = Listen(struck);
+    RadialForce punch(Vector(0.0f, 0.0f, 0.0f), 10.0f, 150.0f, 0.0f, 0, 0, RadialForce::kImpulse);
+    punch.m_exclude_owner = source;
+    Message<RadialForce> blast(MSG_PHYSICS_RADIAL_FORCE, punch);
+    process->HandleMessage(&blast, 0);
+    Step(3);
+    EXPECT_FLOAT_EQ(Speed(Body(source)->GetActor()), 0.0f);
+    EXPECT_TRUE(Values(sourceHeard, MSG_PHYSICS_FORCE).empty());
+    EXPECT_LT(struck->velocity.z, 0.0f);
+    EXPECT_EQ(Values(struckHeard, MSG_PHYSICS_FORCE).size(), 1u);
+}
+
 TEST_F(PhysicsWorld, AnExplosionShrinksOverItsDurationAndOnlyIdWins) {
     GameObject* a = Make("Crate", {}, Vector(5.0f, 0.0f, 0.0f));
     GameObject* b = Make("Crate", {}, Vector(-5.0f, 0.0f, 0.0f));
