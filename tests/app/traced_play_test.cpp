@@ -19,16 +19,6 @@ namespace {
 using game_process::GameProcess;
 using game_process::InputScriptFile;
 
-// The bindings as the options screen saves them: movement on W A S D, Punch on P.
-constexpr const char* kControls =
-    "<Controls>"
-    "<Control name=\"Forward\" value=\"17\"/><Control name=\"Backward\" value=\"31\"/>"
-    "<Control name=\"Left\" value=\"30\"/><Control name=\"Right\" value=\"32\"/>"
-    "<Control name=\"Jump\" value=\"57\"/><Control name=\"RocketPunch\" value=\"19\"/>"
-    "<Control name=\"GrabThrow\" value=\"256\"/><Control name=\"Punch\" value=\"25\"/>"
-    "<Control name=\"Laser\" value=\"18\"/>"
-    "</Controls>";
-
 constexpr const char* kEndless = "./assets/levels/endless_mode.lua";
 
 // The payload of the first traced line that starts with head at or after *at; *at moves past
@@ -46,7 +36,7 @@ std::string TracedPayload(GameProcess& game, const std::string& head, std::size_
 
 TEST(TracedPlay, AKioskTheRobotWalksIntoFallsAndTheRobotIsPaidForIt) {
     const ScopedTempHome home;
-    home.WriteFile(home.SaveFolder() + "keyboard_controls.xml", kControls);
+    home.WriteFile(home.SaveFolder() + "keyboard_controls.xml", game_process::kWasdControls);
     const InputScriptFile keys(home.Path() + "/keys.txt");
     GameProcess game(GORVANE_BINARY_DIR, home.Path(),
                      {keys.Variable(),
