@@ -327,6 +327,9 @@ void PhysXComponent::SyncToActor() {
     }
 }
 
+static_assert(PhysXComponent::kLongestFrame == physics::Scene::kMaxSteps * physics::Scene::kStep,
+              "a frame's push lasts what the simulation covers");
+
 void PhysXComponent::Move(const Vector& v) {
     if (m_actor != nullptr) {
         m_actor->AddImpulse(ToVec3(v * m_actor->GetMass()));

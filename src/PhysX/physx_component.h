@@ -31,6 +31,10 @@ class PhysXComponent : public DefinitionComponent,
                        public PhysicsBody,
                        public Allocator<PhysXComponent> {
   public:
+    // The longest span one frame's simulation covers (at most eight steps of 1/24 s): a push
+    // meant to last a frame lasts no longer than that, however long the frame took.
+    static constexpr float kLongestFrame = 8.0f / 24.0f;
+
     enum ShapeKind : u32 { kBox = 0, kSphere = 1, kPlane = 2 };
 
     PhysXComponent(const std::string& objectType, const PhysicsParams& params,

@@ -707,8 +707,11 @@ void PlayerComponent::UpdateLocomotion(Vector& move, float dt, const Quaternion&
     if (PhysXComponent* body = Body()) {
         const Vector forward = Math::RotateByQuaternion(Vector(0.0f, 0.0f, 1.0f), heading);
         const Vector side = Math::RotateByQuaternion(Vector(1.0f, 0.0f, 0.0f), heading);
-        body->Move(forward * (move.z * dt));
-        body->Move(side * (-move.x * 0.9f * dt));
+        // A long frame pushes for no more time than the physics simulates in it: the whole
+        // frame's push in a third of a second sent the robot through buildings.
+        const f32 span = std::min(dt, PhysXComponent::kLongestFrame);
+        body->Move(forward * (move.z * span));
+        body->Move(side * (-move.x * 0.9f * span));
     }
     if (anim != nullptr && !m_jumping && !m_airborne && !m_laser_firing && !m_juggernaut) {
         ChooseGroundClip(move);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -143,6 +144,22 @@ TEST_F(RobotMoves, PushesFollowTheKeysAndTheAirState) {
             EXPECT_NEAR((&body->moves[0].x)[axis], (&c.forward.x)[axis], 1e-3f);
             EXPECT_NEAR((&body->moves[1].x)[axis], (&c.side.x)[axis], 1e-3f);
         }
+    }
+}
+
+// A frame longer than the physics simulates in one go pushes only for the span it does: the
+// whole second's push in a third of a second sent the robot through buildings.
+TEST_F(RobotMoves, ALongFramePushesForNoMoreThanTheSimulatedSpan) {
+    for (const float dt : {0.1f, PhysXComponent::kLongestFrame, 1.0f}) {
+        SCOPED_TRACE(dt);
+        body->moves.clear();
+        Walk(Vector(0, 0, -1));
+        player->m_input = controls.bound;
+        Vector move;
+        player->UpdateLocomotion(move, dt, Quaternion{});
+        ASSERT_EQ(body->moves.size(), 2u);
+        EXPECT_NEAR(body->moves[0].z, -kWalkPush * std::min(dt, PhysXComponent::kLongestFrame),
+                    1e-3f);
     }
 }
 
