@@ -332,7 +332,7 @@ static_assert(PhysXComponent::kLongestFrame == physics::Scene::kMaxSteps * physi
 
 void PhysXComponent::Move(const Vector& v) {
     if (m_actor != nullptr) {
-        m_actor->AddImpulse(ToVec3(v * m_actor->GetMass()));
+        m_actor->AddSmoothImpulse(ToVec3(v * m_actor->GetMass()));
     }
 }
 

@@ -57,7 +57,9 @@ class PhysXComponent : public DefinitionComponent,
     // Releases the actor (the scene goes before its components).
     void ReleaseActor();
 
-    // Adds the velocity change v (an impulse of v times the mass).
+    // Adds the velocity change v (an impulse of v times the mass), shared out over the steps
+    // the next simulation takes: given all at the first step of a long frame, a frame's
+    // steering burst the body through walls.
     void Move(const Vector& v) override;
     void SetCollisionEnabled(bool enabled);
     void SetGravityEnabled(bool enabled);

@@ -67,6 +67,29 @@ TEST_F(PhysicsTest, ImpulsesLandOnceAndForcesEveryStepOfACall) {
     EXPECT_NEAR(box->GetLinearVelocity().z, 2.0f, 1e-4f);
 }
 
+// A long frame of eight steps: the plain impulse lands whole at the first step and carries the
+// body eight steps at full speed; the smooth one reaches the same speed an eighth at a time,
+// so the body covers 1+2+...+8 eighths of a step's travel instead of eight whole ones. A frame
+// without a step keeps the smooth impulse for the next.
+TEST_F(PhysicsTest, ASmoothImpulseIsSharedOutOverTheStepsOfACall) {
+    physics::Actor* plain = FloatingBox();
+    physics::Actor* smooth = FloatingBox();
+    const float startX = smooth->GetPosition().x;
+    plain->AddImpulse({8.0f, 0.0f, 0.0f});
+    smooth->AddSmoothImpulse({4.0f, 0.0f, 0.0f});
+    EXPECT_EQ(m_scene->Simulate(0.01f), 0);
+    m_scene->Fetch();
+    smooth->AddSmoothImpulse({4.0f, 0.0f, 0.0f});
+    EXPECT_EQ(m_scene->Simulate(8.0f * kStep), 8);
+    m_scene->Fetch();
+    EXPECT_NEAR(plain->GetLinearVelocity().x, 8.0f, 1e-3f);
+    EXPECT_NEAR(smooth->GetLinearVelocity().x, 8.0f, 1e-3f);
+    EXPECT_NEAR(plain->GetPosition().x - startX, 8.0f * 8.0f * kStep, 1e-3f);
+    EXPECT_NEAR(smooth->GetPosition().x - startX, 36.0f * kStep, 1e-3f);
+    Frames(1);
+    EXPECT_NEAR(smooth->GetLinearVelocity().x, 8.0f, 1e-3f); // spent
+}
+
 TEST_F(PhysicsTest, FrozenAxisHoldsUnderGravityAndVelocityWrites) {
     physics::Actor* box = Box({0.0f, 20.0f, 0.0f});
     box->RaiseBodyFlags(physics::body_flag::kFrozenPosY | physics::body_flag::kFrozenRot);

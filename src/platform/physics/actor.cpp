@@ -368,6 +368,9 @@ void Push(ActorBody& body, btVector3 ActorBody::*pending, const Vec3& amount, bo
 void Actor::AddImpulse(const Vec3& impulse, bool wake) {
     Push(Body(this), &ActorBody::m_pendingImpulse, impulse, wake);
 }
+void Actor::AddSmoothImpulse(const Vec3& impulse, bool wake) {
+    Push(Body(this), &ActorBody::m_pendingSmoothImpulse, impulse, wake);
+}
 void Actor::AddForce(const Vec3& force, bool wake) {
     Push(Body(this), &ActorBody::m_pendingForce, force, wake);
 }
@@ -471,6 +474,7 @@ void Actor::SetKinematic(bool kinematic) {
         rigid.forceActivationState(DISABLE_DEACTIVATION);
         body.m_hasPending = false;
         body.m_pendingImpulse.setZero();
+        body.m_pendingSmoothImpulse.setZero();
         body.m_pendingForce.setZero();
         body.m_pendingTorque.setZero();
     } else {

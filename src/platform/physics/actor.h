@@ -68,8 +68,11 @@ class Actor {
     void SetAngularVelocity(const Vec3& velocity);
 
     // Pushes land on the next Simulate that runs a step: impulses once before its first
-    // step, forces and torques on every step of that call.
+    // step, forces and torques on every step of that call. A smooth impulse is shared out in
+    // equal parts over the steps of that call, so a frame's worth of steering reaches the body
+    // at the same rate however many steps the frame takes.
     void AddImpulse(const Vec3& impulse, bool wake = true);
+    void AddSmoothImpulse(const Vec3& impulse, bool wake = true);
     void AddForce(const Vec3& force, bool wake = true);
     void AddTorque(const Vec3& torque, bool wake = true);
 

@@ -181,7 +181,7 @@ int World::Simulate(float dt) {
     m_currentContacts.Clear();
     m_currentTriggers.Clear();
     for (int i = 0; i < steps; ++i) {
-        BeforeStep(i == 0);
+        BeforeStep(i, steps);
         // A zero maximum makes the engine take exactly one step of the given length.
         m_dynamics->stepSimulation(Scene::kStep, 0);
         AfterStep();
@@ -198,6 +198,7 @@ int World::Simulate(float dt) {
     for (ActorBody* actor : m_actors) {
         if (actor->m_hasPending) {
             actor->m_pendingImpulse.setZero();
+            actor->m_pendingSmoothImpulse.setZero();
             actor->m_pendingForce.setZero();
             actor->m_pendingTorque.setZero();
             actor->m_hasPending = false;
@@ -212,7 +213,7 @@ int World::Simulate(float dt) {
     return steps;
 }
 
-void World::BeforeStep(bool firstStep) {
+void World::BeforeStep(int step, int steps) {
     const btScalar h = Scene::kStep;
     for (ActorBody* actor : m_actors) {
         if (!actor->IsMovingBody()) {
@@ -222,8 +223,12 @@ void World::BeforeStep(bool firstStep) {
         // Awake as the step begins, so its contacts are found in this step.
         actor->m_awakeThisStep = body.isActive();
         if (actor->m_hasPending) {
-            if (firstStep && !actor->m_pendingImpulse.isZero()) {
+            if (step == 0 && !actor->m_pendingImpulse.isZero()) {
                 body.applyCentralImpulse(actor->m_pendingImpulse);
+            }
+            if (!actor->m_pendingSmoothImpulse.isZero()) {
+                body.applyCentralImpulse(actor->m_pendingSmoothImpulse /
+                                         static_cast<btScalar>(steps));
             }
             // The engine clears forces after every step, so they are given again each step.
             if (!actor->m_pendingForce.isZero()) {

@@ -78,6 +78,7 @@ class ActorBody final : public Actor {
     bool m_offsetCentre = false;
 
     btVector3 m_pendingImpulse{0, 0, 0};
+    btVector3 m_pendingSmoothImpulse{0, 0, 0};
     btVector3 m_pendingForce{0, 0, 0};
     btVector3 m_pendingTorque{0, 0, 0};
     bool m_hasPending = false;
@@ -155,7 +156,7 @@ class World {
     float m_owed = 0.0f;
 
   private:
-    void BeforeStep(bool firstStep);
+    void BeforeStep(int step, int steps);
     void AfterStep();
     void CollectPairs();
     void MergeStep(PairSet& accumulated, PairSet& step, PairSet& scratch);
