@@ -53,7 +53,7 @@ TEST(TracedPlay, AKioskTheRobotWalksIntoFallsAndTheRobotIsPaidForIt) {
     // Up to the kiosk and on into it until it falls; on a slow machine the walk takes longer.
     const std::string fallen = "MSG_BUILDING_DESTRUCTION to 16: {BuildingKiosk, false}\n";
     keys.Send("0.5 down W\n");
-    const bool down = game.WaitFor(fallen, at, &at, std::chrono::seconds(240));
+    const bool down = game.WaitFor(fallen, at, &at, 2 * GameProcess::kTimeout);
     keys.Send("0 up W\n");
     // Loose blocks may fall first; the kiosk stands anchored, so it is no loose one.
     ASSERT_TRUE(down) << game.Output();
