@@ -216,6 +216,16 @@ BENCHMARK(BM_CityFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3
 // the window). Waiting after each pass costs a little, so the sum is above BM_CityFrame.
 // Each pass's CPU time over all threads is a counter too ("<pass>_cpu_ms"): on a busy
 // machine the one to compare passes by.
+//
+// Last measured (Release, llvmpipe on 8 shared cores under a load average of 15 to 20, the
+// deferred path with its shadows; CPU ms per frame, two runs): sun light 50.8-50.9 (56.3-58.8
+// while its grain was read from the noise volume), local lights 55-56, objects 30-31, depth
+// of field 28-30, shadow maps 16-18, noise (the final pass) 13-14, each Gaussian blur 12-13,
+// sky 7, present 6, bloom 9 in all; 240-252 in all. The whole frame (BM_CityFramePath,
+// cpu_ms): deferred with shadows 227-253, without 233-236, forward 179-187. Spreading the
+// local lights over the sun pass as a list of lights read once per pixel cost more than
+// their spheres: the software rasterizer shades every listed light at every pixel (about
+// 13 ms per light and screen against 7 for a sphere).
 // Run in each path with its shadow maps on.
 void BM_CityFramePasses(benchmark::State& state) {
     const PathScope path(state.range(0), 1);
