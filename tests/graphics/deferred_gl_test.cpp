@@ -1,7 +1,9 @@
 // Shadows and the deferred path on a real device (the offscreen driver): what the G-buffer
-// holds, shadows in both paths, a local light's pool, and the letterboxed light image.
+// holds, shadows in both paths, a local light's pool, the ambient grain, and the letterboxed
+// light image.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -165,6 +167,35 @@ TEST_F(DeferredDevice, TheGBufferHoldsTheWallAndTheLightPassReadsItBack) {
     const std::vector<u8> light = LightImage();
     EXPECT_GT(Brightness(light, centre), 60);
     EXPECT_TRUE(m_boxes.empty());
+}
+
+// The sun pass's ambient grain: still while no time passes, drifting a little as its phase
+// runs, and never more than its tenth of the ambient light either way.
+TEST_F(DeferredDevice, TheAmbientGrainDriftsSlowlyWithTime) {
+    AddWall();
+    Frames(3);
+    std::vector<std::pair<int, int>> wall;
+    for (float x = -10.0f; x <= 10.0f; x += 0.5f) {
+        for (float y = -6.0f; y <= 6.0f; y += 2.0f) {
+            wall.push_back(Pixel({x, y, 9.0f}));
+        }
+    }
+    const std::vector<u8> first = LightImage();
+    Frames(1);
+    const std::vector<u8> still = LightImage();
+    Frames(1, 0.5f);
+    const std::vector<u8> later = LightImage();
+    int changed = 0;
+    int largest = 0;
+    for (const auto& at : wall) {
+        ASSERT_GT(Brightness(first, at), 0);
+        EXPECT_EQ(Brightness(still, at), Brightness(first, at));
+        const int step = std::abs(Brightness(later, at) - Brightness(first, at));
+        changed += step > 0 ? 1 : 0;
+        largest = std::max(largest, step);
+    }
+    EXPECT_GT(changed, static_cast<int>(wall.size()) / 4);
+    EXPECT_LE(largest, 30);
 }
 
 TEST_F(DeferredDevice, AnOccluderDarkensTheWallInBothPaths) {
