@@ -998,7 +998,14 @@ bool PlayerComponent::Punch(float dt, const Quaternion& heading, PunchState& pun
     }
     switch (punch.phase) {
     case PunchState::kCharge: {
-        punch.charge = std::max(punch.charge - 0.35f * dt, 0.0f);
+        // A rocket punch charges for a fixed time. An ordinary one charges while the key is
+        // held, counting only the frames it stayed down through: the frame that notices the
+        // press and the one that notices the let-go may each last far longer than the key
+        // was down (a slow frame), and would turn a tap into a full charge. Once let go the
+        // charge stays where it was.
+        if (punch.rocket || (!punch.released && key == INPUT_HELD)) {
+            punch.charge = std::max(punch.charge - 0.35f * dt, 0.0f);
+        }
         if (m_power_level >= 2) {
             punch.speed -= (punch.rocket ? 2.0f : 1.0f) * dt * 20.0f;
             punch.speed = std::max(punch.speed, punch.rocket ? 0.075f : 0.1f);

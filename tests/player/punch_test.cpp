@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 
+#include <boost/make_shared.hpp>
+
+#include "animation/animation.h"
 #include "game/projectile.h"
 #include "robot_moves_fixture.h"
 
@@ -232,3 +236,86 @@ TEST_F(Punches, AnArmThatDiesEarlyStopsThePushes) {
 }
 
 } // namespace
+
+// The punch clips as the game builds them, in place of the fixture's still ones.
+class RealPunches : public Punches {
+  protected:
+    RealPunches() {
+        for (const char* side : {"Right", "Left"}) {
+            for (const char* phase : {" Punch Charge", " Punch Release", " Punch Rest"}) {
+                const std::string name = std::string(side) + phase;
+                animation->m_animations[name] = boost::make_shared<Animation>(name);
+            }
+        }
+        makeArm = false;
+    }
+
+    bool Busy() const {
+        return player->m_arm_state != PlayerComponent::kArmFree || player->m_left_punching != 0;
+    }
+
+    // A tap: down for a frame, noticed let go the next, then up. True when the right arm
+    // took it up.
+    bool Tap(float dt) {
+        Press(CONTROL_PUNCH);
+        Frames(1, dt);
+        const bool started = player->m_arm_state == PlayerComponent::kArmPunching;
+        controls.bound.m_controls[CONTROL_PUNCH] = INPUT_RELEASED;
+        Frames(1, dt);
+        Release(CONTROL_PUNCH);
+        return started;
+    }
+};
+
+TEST_F(RealPunches, EveryTapStartsAPunchOnceTheArmsAreFree) {
+    // Smooth, uneven and slow frame rates; at each the robot punches on and on.
+    makeArm = true;
+    for (const float dt : {1.0f / 60.0f, 0.037f, 0.2f, 0.33f}) {
+        SCOPED_TRACE(dt);
+        for (int punch = 0; punch < 12; ++punch) {
+            float waited = 0.0f;
+            while (Busy() && waited < 3.0f) {
+                Frames(1, dt);
+                waited += dt;
+            }
+            ASSERT_FALSE(Busy()) << "punch " << punch << " right phase "
+                                 << player->m_right_punch.phase;
+            EXPECT_TRUE(Tap(dt)) << "punch " << punch;
+        }
+    }
+}
+
+struct SlowFrameCase {
+    float dt;
+    // Frames the key stays held between the press and the let-go.
+    int held;
+    bool rocket;
+};
+
+TEST_F(RealPunches, AtPowerFiveTheHeldTimeNotTheFrameTimeDecidesTheRocket) {
+    // A tap noticed in frames of a third of a second up to a whole one stays an ordinary
+    // punch; the key held through a second's frames charges it fully.
+    const SlowFrameCase cases[] = {{1.0f / 60.0f, 0, false}, {0.33f, 0, false}, {0.5f, 0, false},
+                                   {1.0f, 0, false},         {0.33f, 1, false}, {0.25f, 4, true},
+                                   {1.0f / 60.0f, 40, true}};
+    for (const SlowFrameCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "dt " << c.dt << " held " << c.held);
+        requested.clear();
+        player->m_power_level = 5;
+        Press(CONTROL_PUNCH);
+        Frames(1, c.dt);
+        ASSERT_EQ(player->m_arm_state, PlayerComponent::kArmPunching);
+        Hold(CONTROL_PUNCH);
+        Frames(c.held, c.dt);
+        controls.bound.m_controls[CONTROL_PUNCH] = INPUT_RELEASED;
+        Frames(1, c.dt);
+        Release(CONTROL_PUNCH);
+        float waited = 0.0f;
+        while (Busy() && waited < 5.0f) {
+            Frames(1, c.dt);
+            waited += c.dt;
+        }
+        EXPECT_FALSE(Busy());
+        EXPECT_EQ(requested.empty(), !c.rocket);
+    }
+}
