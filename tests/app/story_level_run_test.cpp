@@ -77,6 +77,23 @@ class RobotDriver {
     Spot m_at;
 };
 
+// The movement key that brings the robot nearer to kPunchFrom, or "" when it is there.
+const char* NextStep(const Spot& at) {
+    if (at.x < kPunchFrom.x0 || at.x > kPunchFrom.x1) {
+        if (at.z > kCrossTo) {
+            return "W";
+        }
+        if (at.z < kCrossFrom) {
+            return "S";
+        }
+        return at.x > kPunchFrom.x1 ? "D" : "A";
+    }
+    if (at.z > kPunchFrom.z1) {
+        return "W";
+    }
+    return at.z < kPunchFrom.z0 ? "S" : "";
+}
+
 std::string Where(const Spot& at) {
     return std::to_string(at.x) + ", " + std::to_string(at.y) + ", " + std::to_string(at.z);
 }
@@ -116,14 +133,7 @@ void PlayTheStoryLevel(bool punchDown) {
         const std::string fell = "MSG_BUILDING_DESTRUCTION to 16: {BuildingApartmentObjective, ";
         for (int i = 0; i < 300 && game.Output().find(fell, playFrom) == std::string::npos; ++i) {
             const Spot& at = robot.At();
-            const bool inSpan = at.x >= kPunchFrom.x0 && at.x <= kPunchFrom.x1;
-            const char* const key = !inSpan ? (at.z > kCrossTo     ? "W"
-                                               : at.z < kCrossFrom ? "S"
-                                               : at.x > kPunchFrom.x1 ? "D"
-                                                                       : "A")
-                                    : at.z > kPunchFrom.z1 ? "W"
-                                    : at.z < kPunchFrom.z0 ? "S"
-                                                           : "";
+            const char* const key = NextStep(at);
             ASSERT_TRUE(*key != '\0' ? robot.Step(key) : robot.Punch())
                 << Where(at) << "\n"
                 << game.Output().substr(playFrom);

@@ -235,17 +235,12 @@ TEST_F(Punches, AnArmThatDiesEarlyStopsThePushes) {
     EXPECT_EQ(player->m_part_hidden[2], 0);
 }
 
-} // namespace
-
 // The punch clips as the game builds them, in place of the fixture's still ones.
 class RealPunches : public Punches {
   protected:
     RealPunches() {
-        for (const char* side : {"Right", "Left"}) {
-            for (const char* phase : {" Punch Charge", " Punch Release", " Punch Rest"}) {
-                const std::string name = std::string(side) + phase;
-                animation->m_animations[name] = boost::make_shared<Animation>(name);
-            }
+        for (const char* name : player_level::kPunchClips) {
+            animation->m_animations[name] = boost::make_shared<Animation>(name);
         }
         makeArm = false;
     }
@@ -319,3 +314,5 @@ TEST_F(RealPunches, AtPowerFiveTheHeldTimeNotTheFrameTimeDecidesTheRocket) {
         EXPECT_EQ(requested.empty(), !c.rocket);
     }
 }
+
+} // namespace
