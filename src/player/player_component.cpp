@@ -306,6 +306,17 @@ void PlayerComponent::HoldStep(float dt, Quaternion& heading) {
         }
         m_arm_state = kArmFree;
         m_left_punching = 0;
+        // An arm that flew off as a rocket when the hold began never finished its flight: it
+        // comes back with the arms' release, seen and solid again.
+        for (const u32 arm : {kRightArm, kLeftArm}) {
+            if (m_part_hidden[arm]) {
+                m_part_hidden[arm] = 0;
+                m_part_brightness[arm] = 1.0f;
+                if (PhysXComponent* body = PartBody(arm)) {
+                    body->SetCollisionEnabled(true);
+                }
+            }
+        }
         m_forward_tap_time = 0.5f;
         g_player_mode = 0;
     }

@@ -235,6 +235,25 @@ TEST_F(Punches, AnArmThatDiesEarlyStopsThePushes) {
     EXPECT_EQ(player->m_part_hidden[2], 0);
 }
 
+TEST_F(Punches, AnArmInFlightWhenAHoldBeginsIsBackWhenItEnds) {
+    player->m_power_level = 5;
+    controls.bound.m_left_control = 1;
+    Press(CONTROL_PUNCH);
+    Frames(1, 0.01f);
+    Release(CONTROL_PUNCH);
+    RunUntil(PunchState::kRocketFlight, 3.0f);
+    ASSERT_EQ(player->m_part_hidden[2], 1);
+    // A camera hold takes the robot over mid-flight and hands it back later.
+    g_player_mode = 1;
+    Frames(100, 0.01f);
+    g_player_mode = 3;
+    Frames(1, 0.01f);
+    EXPECT_EQ(g_player_mode, 0);
+    EXPECT_EQ(player->m_arm_state, PlayerComponent::kArmFree);
+    EXPECT_EQ(player->m_part_hidden[2], 0);
+    EXPECT_TRUE(Body(parts[2].get())->IsCollisionEnabled());
+}
+
 // The punch clips as the game builds them, in place of the fixture's still ones.
 class RealPunches : public Punches {
   protected:
