@@ -67,6 +67,16 @@ class Punches : public RobotMoves {
         return t;
     }
 
+    // A rocket punch at power 5, run until the arm flies.
+    void FireRocket() {
+        player->m_power_level = 5;
+        controls.bound.m_left_control = 1;
+        Press(CONTROL_PUNCH);
+        Frames(1, 0.01f);
+        Release(CONTROL_PUNCH);
+        RunUntil(PunchState::kRocketFlight, 3.0f);
+    }
+
     Answering levelState;
     Answering bullets;
     std::unique_ptr<GameObject> arm;
@@ -171,12 +181,7 @@ TEST_F(Punches, AtPowerFiveALongHoldFiresTheArmAndATapDoesNot) {
 }
 
 TEST_F(Punches, TheFlyingArmPushesUntilDeletedAndTheRealArmReturns) {
-    player->m_power_level = 5;
-    controls.bound.m_left_control = 1;
-    Press(CONTROL_PUNCH);
-    Frames(1, 0.01f);
-    Release(CONTROL_PUNCH);
-    RunUntil(PunchState::kRocketFlight, 3.0f);
+    FireRocket();
     ASSERT_EQ(player->m_right_punch.phase, PunchState::kRocketFlight);
     EXPECT_EQ(player->m_right_punch.rocket_arm, arm.get());
     EXPECT_TRUE(fired.fired);
@@ -215,12 +220,7 @@ TEST_F(Punches, TheFlyingArmPushesUntilDeletedAndTheRealArmReturns) {
 }
 
 TEST_F(Punches, AnArmThatDiesEarlyStopsThePushes) {
-    player->m_power_level = 5;
-    controls.bound.m_left_control = 1;
-    Press(CONTROL_PUNCH);
-    Frames(1, 0.01f);
-    Release(CONTROL_PUNCH);
-    RunUntil(PunchState::kRocketFlight, 3.0f);
+    FireRocket();
     ASSERT_EQ(player->m_right_punch.phase, PunchState::kRocketFlight);
     Frames(10, 0.01f);
     EXPECT_FALSE(Forces().empty());
@@ -236,12 +236,7 @@ TEST_F(Punches, AnArmThatDiesEarlyStopsThePushes) {
 }
 
 TEST_F(Punches, AnArmInFlightWhenAHoldBeginsIsBackWhenItEnds) {
-    player->m_power_level = 5;
-    controls.bound.m_left_control = 1;
-    Press(CONTROL_PUNCH);
-    Frames(1, 0.01f);
-    Release(CONTROL_PUNCH);
-    RunUntil(PunchState::kRocketFlight, 3.0f);
+    FireRocket();
     ASSERT_EQ(player->m_part_hidden[2], 1);
     // A camera hold takes the robot over mid-flight and hands it back later.
     g_player_mode = 1;
