@@ -306,6 +306,17 @@ void PlayerComponent::HoldStep(float dt, Quaternion& heading) {
         }
         m_arm_state = kArmFree;
         m_left_punching = 0;
+        // An arm that flew off as a rocket when the hold began never finished its flight: it
+        // comes back with the arms' release, seen and solid again.
+        for (const u32 arm : {kRightArm, kLeftArm}) {
+            if (m_part_hidden[arm]) {
+                m_part_hidden[arm] = 0;
+                m_part_brightness[arm] = 1.0f;
+                if (PhysXComponent* body = PartBody(arm)) {
+                    body->SetCollisionEnabled(true);
+                }
+            }
+        }
         m_forward_tap_time = 0.5f;
         g_player_mode = 0;
     }
@@ -998,7 +1009,14 @@ bool PlayerComponent::Punch(float dt, const Quaternion& heading, PunchState& pun
     }
     switch (punch.phase) {
     case PunchState::kCharge: {
-        punch.charge = std::max(punch.charge - 0.35f * dt, 0.0f);
+        // A rocket punch charges for a fixed time. An ordinary one charges while the key is
+        // held, counting only the frames it stayed down through: the frame that notices the
+        // press and the one that notices the let-go may each last far longer than the key
+        // was down (a slow frame), and would turn a tap into a full charge. Once let go the
+        // charge stays where it was.
+        if (punch.rocket || (!punch.released && key == INPUT_HELD)) {
+            punch.charge = std::max(punch.charge - 0.35f * dt, 0.0f);
+        }
         if (m_power_level >= 2) {
             punch.speed -= (punch.rocket ? 2.0f : 1.0f) * dt * 20.0f;
             punch.speed = std::max(punch.speed, punch.rocket ? 0.075f : 0.1f);

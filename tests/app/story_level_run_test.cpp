@@ -1,8 +1,8 @@
 // The built game played headless into the feature film's level: the opening flight runs out,
 // only then do the level's triggers wake, and the player walks the robot down the street to the
-// first district's apartments and punches one down (that part waits for the robot to keep
-// punching, see below). The robot is steered by where it says it
-// stands at each punch, never by how long a key is held, so a slow build walks the same way.
+// first district's apartments and punches one down. The robot is steered by where it says it
+// halts after each step and stands at each punch, never by how long a key is held, so a slow
+// build walks the same way.
 
 #include <gtest/gtest.h>
 
@@ -20,14 +20,20 @@ using game_process::InputScriptFile;
 using game_process::ScriptedPlayer;
 
 constexpr const char* kStory = "./assets/levels/ubergold.lua";
-// Where the robot punches the western apartment of the first district from (it stands at
-// x = -120, z = 740, its north face at z = 750.5): the fist, a few units ahead of the
-// robot, then lands near the building's middle. West is to the right of a robot facing
-// south, its start.
+// The western apartment of the first district stands at x = -120, z = 740, 20 by 21 units:
+// its north face at z = 750.5, its east face at x = -110. The robot (about 4.7 units in
+// radius, facing south, its start) punches it from the north: walking south from anywhere in
+// kPunchFrom's x span the face stops it at z = 755, and one of its fists (they alternate, the
+// right one west of its middle, the left one east) lands on the face. Against the east face
+// (x = -114.7) its fists would pass the building, so that x is left out.
 struct Area {
     float x0, x1, z0, z1;
 };
-constexpr Area kPunchFrom = {-127.0f, -113.0f, 738.0f, 760.0f};
+constexpr Area kPunchFrom = {-130.0f, -116.0f, 745.0f, 760.0f};
+// Where the robot crosses from the street westwards: north of the apartment and south of the
+// lamp post at (-100, 800).
+constexpr float kCrossFrom = 764.0f;
+constexpr float kCrossTo = 792.0f;
 
 struct Spot {
     float x = 0.0f;
@@ -71,6 +77,23 @@ class RobotDriver {
     Spot m_at;
 };
 
+// The movement key that brings the robot nearer to kPunchFrom, or "" when it is there.
+const char* NextStep(const Spot& at) {
+    if (at.x < kPunchFrom.x0 || at.x > kPunchFrom.x1) {
+        if (at.z > kCrossTo) {
+            return "W";
+        }
+        if (at.z < kCrossFrom) {
+            return "S";
+        }
+        return at.x > kPunchFrom.x1 ? "D" : "A";
+    }
+    if (at.z > kPunchFrom.z1) {
+        return "W";
+    }
+    return at.z < kPunchFrom.z0 ? "S" : "";
+}
+
 std::string Where(const Spot& at) {
     return std::to_string(at.x) + ", " + std::to_string(at.y) + ", " + std::to_string(at.z);
 }
@@ -103,18 +126,14 @@ void PlayTheStoryLevel(bool punchDown) {
     ASSERT_TRUE(robot.TakeOver()) << game.Output().substr(playFrom);
 
     if (punchDown) {
-        // Steps bring the robot into the place north of the western apartment of the first
-        // district where its fist reaches the building, then it punches until one falls. A step
-        // moves the robot by as much as its frame lasted, so on a slow machine it may overshoot:
-        // it then steps back.
+        // Steps bring the robot south down the street to the band north of the apartment,
+        // west across it and then south until the face stops it; then it punches until one
+        // apartment falls. A step moves the robot by as much as its frame lasted, so on a slow
+        // machine it may overshoot: it then steps back.
         const std::string fell = "MSG_BUILDING_DESTRUCTION to 16: {BuildingApartmentObjective, ";
         for (int i = 0; i < 300 && game.Output().find(fell, playFrom) == std::string::npos; ++i) {
             const Spot& at = robot.At();
-            const char* const key = at.z > kPunchFrom.z1   ? "W"
-                                    : at.z < kPunchFrom.z0 ? "S"
-                                    : at.x > kPunchFrom.x1 ? "D"
-                                    : at.x < kPunchFrom.x0 ? "A"
-                                                           : "";
+            const char* const key = NextStep(at);
             ASSERT_TRUE(*key != '\0' ? robot.Step(key) : robot.Punch())
                 << Where(at) << "\n"
                 << game.Output().substr(playFrom);
@@ -139,10 +158,16 @@ TEST(StoryLevelRun, TriggersWakeOnceWhenTheOpeningFlightEnds) {
     PlayTheStoryLevel(false);
 }
 
-// Disabled until the robot keeps punching: after two to four punches its arms stay busy and
-// no further punch starts, so the apartment (300 health) stands; the kiosk of the endless
-// level falls to the first ones. Run it with --gtest_also_run_disabled_tests.
-TEST(StoryLevelRun, DISABLED_PunchesFellTheFirstApartments) {
+// The apartment has 300 health: it takes dozens of punches. Under ThreadSanitizer the game
+// runs too slowly for that within the waits.
+TEST(StoryLevelRun, PunchesFellTheFirstApartments) {
+#if defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "too slow under ThreadSanitizer";
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+    GTEST_SKIP() << "too slow under ThreadSanitizer";
+#endif
+#endif
     PlayTheStoryLevel(true);
 }
 

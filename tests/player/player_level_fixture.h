@@ -41,6 +41,11 @@ class Controls : public ControlsSource {
     int resets = 0;
 };
 
+// The arms' punch clips.
+inline constexpr const char* kPunchClips[] = {"Right Punch Charge", "Right Punch Release",
+                                              "Right Punch Rest",   "Left Punch Charge",
+                                              "Left Punch Release", "Left Punch Rest"};
+
 // A clip of the given length whose joints stand still.
 inline boost::shared_ptr<Animation> StillClip(const std::string& name, float length) {
     boost::shared_ptr<Animation> clip(new Animation(name));

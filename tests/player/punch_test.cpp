@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 
+#include <boost/make_shared.hpp>
+
+#include "animation/animation.h"
 #include "game/projectile.h"
 #include "robot_moves_fixture.h"
 
@@ -61,6 +65,16 @@ class Punches : public RobotMoves {
             t += dt;
         }
         return t;
+    }
+
+    // A rocket punch at power 5, run until the arm flies.
+    void FireRocket() {
+        player->m_power_level = 5;
+        controls.bound.m_left_control = 1;
+        Press(CONTROL_PUNCH);
+        Frames(1, 0.01f);
+        Release(CONTROL_PUNCH);
+        RunUntil(PunchState::kRocketFlight, 3.0f);
     }
 
     Answering levelState;
@@ -167,12 +181,7 @@ TEST_F(Punches, AtPowerFiveALongHoldFiresTheArmAndATapDoesNot) {
 }
 
 TEST_F(Punches, TheFlyingArmPushesUntilDeletedAndTheRealArmReturns) {
-    player->m_power_level = 5;
-    controls.bound.m_left_control = 1;
-    Press(CONTROL_PUNCH);
-    Frames(1, 0.01f);
-    Release(CONTROL_PUNCH);
-    RunUntil(PunchState::kRocketFlight, 3.0f);
+    FireRocket();
     ASSERT_EQ(player->m_right_punch.phase, PunchState::kRocketFlight);
     EXPECT_EQ(player->m_right_punch.rocket_arm, arm.get());
     EXPECT_TRUE(fired.fired);
@@ -211,12 +220,7 @@ TEST_F(Punches, TheFlyingArmPushesUntilDeletedAndTheRealArmReturns) {
 }
 
 TEST_F(Punches, AnArmThatDiesEarlyStopsThePushes) {
-    player->m_power_level = 5;
-    controls.bound.m_left_control = 1;
-    Press(CONTROL_PUNCH);
-    Frames(1, 0.01f);
-    Release(CONTROL_PUNCH);
-    RunUntil(PunchState::kRocketFlight, 3.0f);
+    FireRocket();
     ASSERT_EQ(player->m_right_punch.phase, PunchState::kRocketFlight);
     Frames(10, 0.01f);
     EXPECT_FALSE(Forces().empty());
@@ -229,6 +233,100 @@ TEST_F(Punches, AnArmThatDiesEarlyStopsThePushes) {
     // Nothing left to delete: the projectile process already did.
     EXPECT_TRUE(Received(HANDLER_LEVEL_STATE, MSG_LEVEL_DELETE_OBJECT).empty());
     EXPECT_EQ(player->m_part_hidden[2], 0);
+}
+
+TEST_F(Punches, AnArmInFlightWhenAHoldBeginsIsBackWhenItEnds) {
+    FireRocket();
+    ASSERT_EQ(player->m_part_hidden[2], 1);
+    // A camera hold takes the robot over mid-flight and hands it back later.
+    g_player_mode = 1;
+    Frames(100, 0.01f);
+    g_player_mode = 3;
+    Frames(1, 0.01f);
+    EXPECT_EQ(g_player_mode, 0);
+    EXPECT_EQ(player->m_arm_state, PlayerComponent::kArmFree);
+    EXPECT_EQ(player->m_part_hidden[2], 0);
+    EXPECT_TRUE(Body(parts[2].get())->IsCollisionEnabled());
+}
+
+// The punch clips as the game builds them, in place of the fixture's still ones.
+class RealPunches : public Punches {
+  protected:
+    RealPunches() {
+        for (const char* name : player_level::kPunchClips) {
+            animation->m_animations[name] = boost::make_shared<Animation>(name);
+        }
+        makeArm = false;
+    }
+
+    bool Busy() const {
+        return player->m_arm_state != PlayerComponent::kArmFree || player->m_left_punching != 0;
+    }
+
+    // A tap: down for a frame, noticed let go the next, then up. True when the right arm
+    // took it up.
+    bool Tap(float dt) {
+        Press(CONTROL_PUNCH);
+        Frames(1, dt);
+        const bool started = player->m_arm_state == PlayerComponent::kArmPunching;
+        controls.bound.m_controls[CONTROL_PUNCH] = INPUT_RELEASED;
+        Frames(1, dt);
+        Release(CONTROL_PUNCH);
+        return started;
+    }
+};
+
+TEST_F(RealPunches, EveryTapStartsAPunchOnceTheArmsAreFree) {
+    // Smooth, uneven and slow frame rates; at each the robot punches on and on.
+    makeArm = true;
+    for (const float dt : {1.0f / 60.0f, 0.037f, 0.2f, 0.33f}) {
+        SCOPED_TRACE(dt);
+        for (int punch = 0; punch < 12; ++punch) {
+            float waited = 0.0f;
+            while (Busy() && waited < 3.0f) {
+                Frames(1, dt);
+                waited += dt;
+            }
+            ASSERT_FALSE(Busy()) << "punch " << punch << " right phase "
+                                 << player->m_right_punch.phase;
+            EXPECT_TRUE(Tap(dt)) << "punch " << punch;
+        }
+    }
+}
+
+struct SlowFrameCase {
+    float dt;
+    // Frames the key stays held between the press and the let-go.
+    int held;
+    bool rocket;
+};
+
+TEST_F(RealPunches, AtPowerFiveTheHeldTimeNotTheFrameTimeDecidesTheRocket) {
+    // A tap noticed in frames of a third of a second up to a whole one stays an ordinary
+    // punch; the key held through a second's frames charges it fully.
+    const SlowFrameCase cases[] = {{1.0f / 60.0f, 0, false}, {0.33f, 0, false}, {0.5f, 0, false},
+                                   {1.0f, 0, false},         {0.33f, 1, false}, {0.25f, 4, true},
+                                   {1.0f / 60.0f, 40, true}};
+    for (const SlowFrameCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "dt " << c.dt << " held " << c.held);
+        requested.clear();
+        player->m_power_level = 5;
+        Press(CONTROL_PUNCH);
+        Frames(1, c.dt);
+        ASSERT_EQ(player->m_arm_state, PlayerComponent::kArmPunching);
+        Hold(CONTROL_PUNCH);
+        Frames(c.held, c.dt);
+        controls.bound.m_controls[CONTROL_PUNCH] = INPUT_RELEASED;
+        Frames(1, c.dt);
+        Release(CONTROL_PUNCH);
+        float waited = 0.0f;
+        while (Busy() && waited < 5.0f) {
+            Frames(1, c.dt);
+            waited += c.dt;
+        }
+        EXPECT_FALSE(Busy());
+        EXPECT_EQ(requested.empty(), !c.rocket);
+    }
 }
 
 } // namespace

@@ -144,11 +144,8 @@ namespace {
 class PunchesOnThePlane : public RobotOnThePlane {
   protected:
     PunchesOnThePlane() {
-        for (const char* side : {"Right", "Left"}) {
-            for (const char* phase : {" Punch Charge", " Punch Release", " Punch Rest"}) {
-                const std::string name = std::string(side) + phase;
-                animation.m_animations[name] = player_level::StillClip(name, 0.2f);
-            }
+        for (const char* name : player_level::kPunchClips) {
+            animation.m_animations[name] = player_level::StillClip(name, 0.2f);
         }
         const char* const names[PlayerComponent::kPartCount] = {
             "RobotBody", "RobotHead", "RobotRightArm", "RobotLeftArm", "RobotLeg", "RobotLeg"};
