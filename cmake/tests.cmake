@@ -48,9 +48,9 @@ set(GORVANE_TEST_LIBS_app gorvane_app gorvane_test_image PkgConfig::SDL2)
 set(GORVANE_TEST_LIBS_PhysX gorvane_physx)
 
 # The suites of tests/app that play the built game in a process of its own. Each keeps several
-# cores busy (llvmpipe draws on all of them), so ctest gives each four of its slots: run side
-# by side with each other under a sanitizer they slowed the game until the robot missed what a
-# test waits for.
+# cores busy (llvmpipe draws on all of them), so ctest gives each two of its slots, and starts
+# them first: they are the longest tests, and a test that needs more than one slot left for
+# last waits until the rest are done.
 set(GORVANE_GAME_RUN_SUITES EndToEnd TracedPlay MothershipRun StoryLevelRun EndlessLevelUnits
     Soak HeadlessRun SoundOptionsRun)
 list(JOIN GORVANE_GAME_RUN_SUITES ".*:" game_runs)
@@ -83,7 +83,7 @@ foreach(dir IN LISTS test_folders)
   endif()
   if(folder STREQUAL "app")
     gtest_discover_tests(${target} WORKING_DIRECTORY ${CMAKE_BINARY_DIR} TEST_FILTER ${game_runs}
-                         DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 900 PROCESSORS 4)
+                         DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 900 PROCESSORS 2 COST 10000)
     gtest_discover_tests(${target} WORKING_DIRECTORY ${CMAKE_BINARY_DIR} TEST_FILTER -${game_runs}
                          DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600)
   else()

@@ -17,15 +17,24 @@ extern char** environ;
 
 namespace game_process {
 
+// Whether this build runs under ThreadSanitizer, which slows the game several times over.
+#if defined(__SANITIZE_THREAD__)
+inline constexpr bool kUnderThreadSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+inline constexpr bool kUnderThreadSanitizer = true;
+#else
+inline constexpr bool kUnderThreadSanitizer = false;
+#endif
+#else
+inline constexpr bool kUnderThreadSanitizer = false;
+#endif
+
 class GameProcess {
   public:
     using Clock = std::chrono::steady_clock;
     // ThreadSanitizer runs the game several times slower than the other builds.
-#if defined(__SANITIZE_THREAD__)
-    static constexpr auto kTimeout = std::chrono::seconds(300);
-#else
-    static constexpr auto kTimeout = std::chrono::seconds(120);
-#endif
+    static constexpr auto kTimeout = std::chrono::seconds(kUnderThreadSanitizer ? 300 : 120);
 
     // extraEnvironment holds "NAME=value" entries added to the game's environment.
     GameProcess(const std::string& workingDirectory, const std::string& home,

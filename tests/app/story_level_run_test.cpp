@@ -161,13 +161,9 @@ TEST(StoryLevelRun, TriggersWakeOnceWhenTheOpeningFlightEnds) {
 // The apartment has 300 health: it takes dozens of punches. Under ThreadSanitizer the game
 // runs too slowly for that within the waits.
 TEST(StoryLevelRun, PunchesFellTheFirstApartments) {
-#if defined(__SANITIZE_THREAD__)
-    GTEST_SKIP() << "too slow under ThreadSanitizer";
-#elif defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-    GTEST_SKIP() << "too slow under ThreadSanitizer";
-#endif
-#endif
+    if (game_process::kUnderThreadSanitizer) {
+        GTEST_SKIP() << "too slow under ThreadSanitizer";
+    }
     PlayTheStoryLevel(true);
 }
 
