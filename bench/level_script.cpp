@@ -99,6 +99,14 @@ void BM_SaveLevelScript(benchmark::State& state) {
     }
 }
 
+// The save's text alone, built in memory: what the save adds to the plain write below.
+void BM_LevelScriptText(benchmark::State& state) {
+    Bench& bench = TheBench();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(level_script::Text(bench.state->Objects()));
+    }
+}
+
 // The same bytes by the way a saved level must go, so a failed write never leaves half a
 // level: one write into a file beside the target, renamed over it.
 void BM_WriteSameBytes(benchmark::State& state) {
@@ -161,6 +169,36 @@ void BM_CompileLevelScript(benchmark::State& state) {
     }
 }
 
+// The load's other half: running the compiled script in a new state of the game's, so the
+// script's own calls, the bindings and the objects they make are timed without the compile.
+void BM_RunCompiledLevelScript(benchmark::State& state) {
+    Bench& bench = TheBench();
+    LevelEditorState& target = LoadState();
+    LuaHandler& lua = bench.loadLua;
+    std::ifstream file(kLevelPath, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(file)),
+                           std::istreambuf_iterator<char>());
+    for (auto _ : state) {
+        state.PauseTiming();
+        const u32 id = lua.CreateState();
+        lua.SwitchState(id);
+        lua.SetObjectTarget(HANDLER_LEVEL_EDITOR_STATE);
+        lua_State* const L = lua.CurrentState();
+        const bool compiled = luaL_loadbuffer(L, text.data(), text.size(), kLevelPath) == 0;
+        state.ResumeTiming();
+        const bool ran = compiled && lua_pcall(L, 0, 0, 0) == 0;
+        state.PauseTiming();
+        const bool whole = target.Objects().size() == static_cast<std::size_t>(kObjectCount);
+        lua.DeleteState(id);
+        target.DestroyObjects();
+        if (!ran || !whole) {
+            state.SkipWithError("the compiled script did not make every object");
+            break;
+        }
+        state.ResumeTiming();
+    }
+}
+
 void BM_LoadByDirectCalls(benchmark::State& state) {
     LevelEditorState& target = LoadState();
     const Float4x4 turn =
@@ -185,8 +223,10 @@ void BM_LoadByDirectCalls(benchmark::State& state) {
 
 BENCHMARK(BM_SaveLevelScript)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteSameBytes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LevelScriptText)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadThroughBindings)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CompileLevelScript)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RunCompiledLevelScript)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadByDirectCalls)->Unit(benchmark::kMillisecond);
 
 } // namespace
@@ -207,8 +247,10 @@ int main(int argc, char** argv) {
         }
     };
     ratio("BM_SaveLevelScript", "BM_WriteSameBytes", "target at most 3");
+    ratio("BM_LevelScriptText", "BM_WriteSameBytes", "building the text alone");
     ratio("BM_LoadThroughBindings", "BM_LoadByDirectCalls", "target at most 3");
     ratio("BM_CompileLevelScript", "BM_LoadByDirectCalls", "compiling alone");
+    ratio("BM_RunCompiledLevelScript", "BM_LoadByDirectCalls", "running the compiled script");
     TheBench().state->DestroyObjects();
     std::error_code ec;
     fs::current_path(TheBench().previous, ec);

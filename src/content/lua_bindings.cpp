@@ -2,9 +2,9 @@
 
 #include <lua.hpp>
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <iterator>
@@ -12,6 +12,8 @@
 #include <new>
 #include <numbers>
 #include <string>
+#include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -184,20 +186,29 @@ Vector CheckVector(lua_State* L, int base) {
 
 // --- classes ---
 
-template <class T> T* ToClass(lua_State* L, int index) {
+// A class's wrapper block is told from any other userdata by its metatable, which every
+// closure of the class holds as an upvalue: no registry or string lookup per call.
+constexpr int kMethodSlot = 1; // a method closure's place in its class's list
+constexpr int kClassSlot = 2;  // the wrapper blocks' metatable
+
+// Wrappers hold a bare pointer and own nothing, so Lua frees their blocks without a
+// finalizer (a __gc would queue every block for a call at collection).
+static_assert(std::is_trivially_destructible_v<LuaGameObject> &&
+              std::is_trivially_destructible_v<LuaParticleSystem>);
+
+template <class T> T* ToClass(lua_State* L, int index, int metatable) {
     void* const block = lua_touserdata(L, index);
     if (block == nullptr || lua_islightuserdata(L, index) || !lua_getmetatable(L, index)) {
         return nullptr;
     }
-    luaL_getmetatable(L, T::kClassName);
-    const bool same = lua_rawequal(L, -1, -2) != 0;
-    lua_pop(L, 2);
+    const bool same = lua_rawequal(L, -1, metatable) != 0;
+    lua_pop(L, 1);
     return same ? static_cast<T*>(block) : nullptr;
 }
 
 template <class T> int CallMethod(lua_State* L) {
     constexpr int kCount = static_cast<int>(std::size(Methods<T>::list));
-    const lua_Number position = lua_tonumber(L, lua_upvalueindex(1));
+    const lua_Number position = lua_tonumber(L, lua_upvalueindex(kMethodSlot));
     const int index = static_cast<int>(position);
     if (index < 0 || index >= kCount) {
         return luaL_error(L, "%s has no method %f", T::kClassName, position);
@@ -208,7 +219,7 @@ template <class T> int CallMethod(lua_State* L) {
                           method.name);
     }
     lua_rawgeti(L, 1, 0);
-    T* const self = ToClass<T>(L, -1);
+    T* const self = ToClass<T>(L, -1, lua_upvalueindex(kClassSlot));
     if (self == nullptr) {
         return luaL_error(L, "%s:%s called on an object that is not a %s", T::kClassName,
                           method.name, T::kClassName);
@@ -217,61 +228,45 @@ template <class T> int CallMethod(lua_State* L) {
     return (self->*method.call)(L);
 }
 
-template <class T> int Collect(lua_State* L) {
-    if (T* const self = ToClass<T>(L, 1)) {
-        self->~T();
-    }
-    return 0;
-}
-
-// The registry key of a class's method table: one per Lua state, made when the class is
-// registered, so a new object makes no closures of its own.
-template <class T> void* MethodsKey() {
-    static char key;
-    return &key;
-}
-
 // The script-side object: a table holding the wrapper's userdata at key 0, whose metatable
-// finds the class's methods, each closure knowing its place in the method list.
+// finds the class's methods, each closure knowing its place in the method list. The
+// constructor's upvalues are the wrapper blocks' metatable and the objects' metatable.
 template <class T> int Construct(lua_State* L) {
     auto* const target = CheckTarget<T>(L, 1);
     lua_createtable(L, 0, 1);
     void* const block = lua_newuserdata(L, sizeof(T));
     new (block) T(target);
-    luaL_getmetatable(L, T::kClassName);
+    lua_pushvalue(L, lua_upvalueindex(1));
     lua_setmetatable(L, -2);
     lua_rawseti(L, -2, 0);
-    lua_pushlightuserdata(L, MethodsKey<T>());
-    lua_rawget(L, LUA_REGISTRYINDEX);
+    lua_pushvalue(L, lua_upvalueindex(2));
     lua_setmetatable(L, -2);
     return 1;
 }
 
 template <class T> void RegisterClass(lua_State* L) {
-    lua_pushcfunction(L, Guarded<Construct<T>>);
-    lua_setglobal(L, T::kClassName);
+    // The wrapper blocks' metatable, also kept under the class's name in the registry.
     luaL_newmetatable(L, T::kClassName);
-    lua_pushcfunction(L, Collect<T>);
-    lua_setfield(L, -2, "__gc");
-    lua_pop(L, 1);
-
-    lua_pushlightuserdata(L, MethodsKey<T>());
+    // The objects' metatable and its method table.
     lua_createtable(L, 0, 1);
     lua_createtable(L, 0, static_cast<int>(std::size(Methods<T>::list)));
     int position = 0;
     for (const Method<T>& method : Methods<T>::list) {
         lua_pushnumber(L, position++);
-        lua_pushcclosure(L, Guarded<CallMethod<T>>, 1);
+        lua_pushvalue(L, -4);
+        lua_pushcclosure(L, Guarded<CallMethod<T>>, 2);
         lua_setfield(L, -2, method.name);
     }
     lua_setfield(L, -2, "__index");
-    lua_rawset(L, LUA_REGISTRYINDEX);
+    lua_pushcclosure(L, Guarded<Construct<T>>, 2);
+    lua_setglobal(L, T::kClassName);
 }
 
 // --- the "Stream" encoding ---
 
 // The value split at every comma and space, empty pieces skipped; components the text
-// does not give stay 0.
+// does not give, or gives as no number, stay 0. Numbers are read in the C locale's form
+// whatever the program's locale, as the level writer puts them.
 void ParseComponents(const char* text, float* out, int count) {
     int filled = 0;
     const char* p = text;
@@ -281,82 +276,70 @@ void ParseComponents(const char* text, float* out, int count) {
         }
         const char* const end = p + std::strcspn(p, ", ");
         if (end != p) {
-            out[filled++] = std::strtof(std::string(p, end).c_str(), nullptr);
+            // from_chars takes no sign of plus.
+            const char* const digits = *p == '+' ? p + 1 : p;
+            float value = 0.0f;
+            std::from_chars(digits, end, value);
+            out[filled++] = value;
         }
         p = end;
     }
 }
 
-enum class StreamKind { String, Int, Long, Float, Double, Bool, Vector3, Vector4, None };
-
-StreamKind KindOf(const char* type) {
-    static constexpr std::pair<const char*, StreamKind> kKinds[] = {
-        {"string", StreamKind::String},   {"int", StreamKind::Int},
-        {"long", StreamKind::Long},       {"float", StreamKind::Float},
-        {"double", StreamKind::Double},   {"bool", StreamKind::Bool},
-        {"vector3", StreamKind::Vector3}, {"vector4", StreamKind::Vector4},
-    };
-    for (const auto& [name, kind] : kKinds) {
-        if (std::strcmp(name, type) == 0) {
-            return kind;
-        }
-    }
-    return StreamKind::None;
-}
-
 void StreamValue(lua_State* L, StreamMap& stream, const char* name, const char* type,
                  int valueIndex) {
-    const StreamKind kind = KindOf(type);
+    using ValueType = StreamMap::ValueType;
+    const ValueType kind = StreamMap::TypeOf(type);
     const char* text = nullptr;
     lua_Number number = 0.0;
     switch (kind) {
-    case StreamKind::String:
-    case StreamKind::Vector3:
-    case StreamKind::Vector4:
+    case ValueType::String:
+    case ValueType::Vector3:
+    case ValueType::Vector4:
         text = luaL_checkstring(L, valueIndex);
         break;
-    case StreamKind::Int:
-    case StreamKind::Long:
-    case StreamKind::Float:
-    case StreamKind::Double:
+    case ValueType::Int:
+    case ValueType::Long:
+    case ValueType::Float:
+    case ValueType::Double:
         number = luaL_checknumber(L, valueIndex);
         break;
-    case StreamKind::Bool:
+    case ValueType::Bool:
         number = lua_toboolean(L, valueIndex);
         break;
-    case StreamKind::None:
+    case ValueType::Other:
         break;
     }
 
     float xyzw[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     switch (kind) {
-    case StreamKind::String:
+    case ValueType::String:
         stream.AddString(name, text);
         break;
-    case StreamKind::Int:
+    case ValueType::Int:
         stream.AddInt(name, ToInt32(number));
         break;
-    case StreamKind::Long:
+    case ValueType::Long:
         stream.AddLong(name, ToInt32(number));
         break;
-    case StreamKind::Float:
+    case ValueType::Float:
         stream.AddFloat(name, static_cast<float>(number));
         break;
-    case StreamKind::Double:
+    case ValueType::Double:
         stream.AddDouble(name, number);
         break;
-    case StreamKind::Bool:
+    case ValueType::Bool:
         stream.AddBool(name, number != 0.0);
         break;
-    case StreamKind::Vector3:
+    case ValueType::Vector3:
         ParseComponents(text, xyzw, 3);
         stream.AddVector3(name, xyzw[0], xyzw[1], xyzw[2]);
         break;
-    case StreamKind::Vector4:
+    case ValueType::Vector4:
         ParseComponents(text, xyzw, 4);
         stream.AddVector4(name, xyzw);
         break;
-    case StreamKind::None:
+    case ValueType::Other:
         // The entry is recorded with no bytes; an empty write first puts the cursor where
         // the next value will start, as it would after reads.
         stream.Write(nullptr, 0);
@@ -514,12 +497,17 @@ void LuaHandler::RegisterGlobals(lua_State* L) {
 
 // --- LuaGameObject ---
 
-GameObject* LuaGameObject::Object(lua_State* L) const {
+GameObject* LuaGameObject::Object(lua_State* L) {
     if (m_object == nullptr) {
         luaL_error(L, "%s holds no object (is its type defined?)", kClassName);
     }
-    if (!GameObject::IsLive(m_object)) {
-        luaL_error(L, "%s holds an object that no longer exists", kClassName);
+    // Looked up again only after some object has gone, not on every call of a script.
+    const u64 destructions = GameObject::Destructions();
+    if (m_liveAt != destructions) {
+        if (!GameObject::IsLive(m_object)) {
+            luaL_error(L, "%s holds an object that no longer exists", kClassName);
+        }
+        m_liveAt = destructions;
     }
     return m_object;
 }
@@ -577,6 +565,7 @@ int LuaGameObject::GetScale(lua_State* L) {
 
 int LuaGameObject::SetObject(lua_State* L) {
     m_object = CheckObject(L, Arguments(L, 1) + 1, true, "the object");
+    m_liveAt = kUnchecked;
     return 0;
 }
 

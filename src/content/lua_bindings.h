@@ -11,6 +11,8 @@
 // null pointer argument, so a typo in a script's type name is reported instead of
 // crashing the game.
 
+#include "core/types.h"
+
 struct lua_State;
 class GameObject;
 class ParticleSystemCPU;
@@ -45,7 +47,12 @@ class LuaGameObject {
     GameObject* m_object;
 
   private:
-    GameObject* Object(lua_State* L) const;
+    // The wrapped object, after a Lua error when it is null or no longer exists.
+    GameObject* Object(lua_State* L);
+
+    // GameObject::Destructions() when m_object was last found live; kUnchecked before.
+    static constexpr u64 kUnchecked = ~u64{0};
+    u64 m_liveAt = kUnchecked;
 };
 
 class LuaParticleSystem {

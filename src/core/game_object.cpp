@@ -25,6 +25,8 @@ std::atomic<GameObject::ReportFunction> g_reporter{ReportToStderr};
 // objects while the main thread's scripts look them up.
 std::mutex g_liveLock;
 std::unordered_set<const void*> g_live;
+// Raised under the lock as each object leaves g_live.
+std::atomic<u64> g_destructions{0};
 // Where an object's orientation sits within it; the same for every object.
 std::ptrdiff_t g_orientationOffset = 0;
 
@@ -32,6 +34,10 @@ std::ptrdiff_t g_orientationOffset = 0;
 
 void GameObject::SetReporter(ReportFunction reporter) {
     g_reporter = reporter != nullptr ? reporter : ReportToStderr;
+}
+
+u64 GameObject::Destructions() {
+    return g_destructions.load(std::memory_order_acquire);
 }
 
 bool GameObject::IsLive(const void* address) {
@@ -75,6 +81,7 @@ GameObject::~GameObject() {
     {
         const std::lock_guard<std::mutex> lock(g_liveLock);
         g_live.erase(this);
+        g_destructions.fetch_add(1, std::memory_order_release);
     }
     // Each component leaves the table as it is handed back, so a process that looks at
     // this object while deleting one never finds a component that is already gone.

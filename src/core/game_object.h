@@ -32,6 +32,10 @@ class GameObject : public Entity, public Allocator<GameObject> {
     // Whether address is a GameObject that exists now. Scripts hand objects back as bare
     // addresses, so the script host checks them here before it uses one.
     static bool IsLive(const void* address);
+    // How many objects have been destroyed so far. An object found live while the count
+    // stood at n is live as long as the count stays n, so a holder that checks often need
+    // look it up again only when the count has moved.
+    static u64 Destructions();
     // The live object whose orientation is at address, or null.
     static GameObject* OwnerOfOrientation(const void* address);
 

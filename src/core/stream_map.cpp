@@ -16,6 +16,20 @@ const std::string& InvalidText() {
 
 } // namespace
 
+StreamMap::ValueType StreamMap::TypeOf(std::string_view typeName) {
+    static constexpr std::pair<std::string_view, ValueType> kTypes[] = {
+        {"string", ValueType::String},   {"int", ValueType::Int},         {"long", ValueType::Long},
+        {"float", ValueType::Float},     {"double", ValueType::Double},   {"bool", ValueType::Bool},
+        {"vector3", ValueType::Vector3}, {"vector4", ValueType::Vector4},
+    };
+    for (const auto& [name, type] : kTypes) {
+        if (name == typeName) {
+            return type;
+        }
+    }
+    return ValueType::Other;
+}
+
 StreamMap::StreamMap(const StreamMap& other)
     : m_capacity(other.m_capacity), m_size(other.m_size),
       m_data(other.m_capacity > 0 ? new (std::nothrow) u8[other.m_capacity]() : nullptr),
@@ -185,16 +199,35 @@ void StreamMap::AddVector4(const std::string& name, const float* xyzw) {
     WriteVector4(xyzw);
 }
 
-bool StreamMap::Read(void* bytes, u32 n) {
-    PrepareRead();
-    if (static_cast<u64>(m_cursor) + n > m_size) {
+bool StreamMap::ReadAt(u32& at, void* bytes, u32 n) const {
+    if (static_cast<u64>(at) + n > m_size) {
         return false;
     }
     if (n > 0) {
-        std::memcpy(bytes, m_data.get() + m_cursor, n);
+        std::memcpy(bytes, m_data.get() + at, n);
     }
-    m_cursor += n;
+    at += n;
     return true;
+}
+
+bool StreamMap::ReadStringAt(u32& at, std::string_view& value) const {
+    if (at >= m_size) {
+        return false;
+    }
+    const u8* const start = m_data.get() + at;
+    const void* const nul = std::memchr(start, 0, m_size - at);
+    if (nul == nullptr) {
+        return false;
+    }
+    const auto length = static_cast<u32>(static_cast<const u8*>(nul) - start);
+    value = std::string_view(reinterpret_cast<const char*>(start), length);
+    at += length + 1;
+    return true;
+}
+
+bool StreamMap::Read(void* bytes, u32 n) {
+    PrepareRead();
+    return ReadAt(m_cursor, bytes, n);
 }
 
 bool StreamMap::ReadBool(bool& value) {
@@ -220,17 +253,11 @@ bool StreamMap::ReadDouble(double& value) {
 
 bool StreamMap::ReadString(std::string& value) {
     PrepareRead();
-    if (m_cursor >= m_size) {
+    std::string_view text;
+    if (!ReadStringAt(m_cursor, text)) {
         return false;
     }
-    const u8* const start = m_data.get() + m_cursor;
-    const void* const nul = std::memchr(start, 0, m_size - m_cursor);
-    if (nul == nullptr) {
-        return false;
-    }
-    const u32 length = static_cast<u32>(static_cast<const u8*>(nul) - start);
-    value.assign(reinterpret_cast<const char*>(start), length);
-    m_cursor += length + 1;
+    value.assign(text);
     return true;
 }
 
@@ -254,12 +281,17 @@ void StreamMap::BeginRead() {
     m_cursor = 0;
 }
 
-const std::string& StreamMap::GetName(u32 offset) const {
+const StreamMap::Entry* StreamMap::FindEntry(u32 offset) const {
     const auto found = m_index.find(offset);
-    return found != m_index.end() ? found->second.first : InvalidText();
+    return found != m_index.end() ? &found->second : nullptr;
+}
+
+const std::string& StreamMap::GetName(u32 offset) const {
+    const Entry* const entry = FindEntry(offset);
+    return entry != nullptr ? entry->first : InvalidText();
 }
 
 const std::string& StreamMap::GetType(u32 offset) const {
-    const auto found = m_index.find(offset);
-    return found != m_index.end() ? found->second.second : InvalidText();
+    const Entry* const entry = FindEntry(offset);
+    return entry != nullptr ? entry->second : InvalidText();
 }

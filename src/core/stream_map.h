@@ -11,6 +11,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 
@@ -18,6 +19,35 @@
 
 class StreamMap {
   public:
+    // The name and type name of a value.
+    using Entry = std::pair<std::string, std::string>;
+
+    // The type names that give a value bytes, and Other for any other name.
+    enum class ValueType : u8 { String, Int, Long, Float, Double, Bool, Vector3, Vector4, Other };
+    static ValueType TypeOf(std::string_view typeName);
+
+    // A read cursor of its own over a stream it leaves as it is (cursor and mode too), for
+    // going through the values of a const stream where they lie. Reads follow the stream's
+    // rules: past the data they fail and leave the destination alone.
+    class Reader {
+      public:
+        explicit Reader(const StreamMap& stream) : m_stream(&stream) {}
+
+        bool Read(void* bytes, u32 n) { return m_stream->ReadAt(m_at, bytes, n); }
+        template <class T> bool Read(T& value) { return Read(&value, sizeof value); }
+        // The NUL-terminated text at the cursor, seen in the stream's own bytes.
+        bool ReadString(std::string_view& value) { return m_stream->ReadStringAt(m_at, value); }
+
+        u32 Offset() const { return m_at; }
+        bool AtEnd() const { return m_at >= m_stream->Size(); }
+        // The name and type of the value starting at the cursor; null when none starts there.
+        const Entry* Current() const { return m_stream->FindEntry(m_at); }
+
+      private:
+        const StreamMap* m_stream;
+        u32 m_at = 0;
+    };
+
     static constexpr float kGrowth = 1.625f;
     // The capacity every creator starts with, and the one an empty buffer grows to.
     static constexpr u32 kDefaultCapacity = 8;
@@ -86,26 +116,29 @@ class StreamMap {
     const std::string& GetCurrentType() const { return GetType(m_cursor); }
     const std::string& GetName(u32 offset) const;
     const std::string& GetType(u32 offset) const;
+    // The index entry of the value starting at offset; null when none starts there.
+    const Entry* FindEntry(u32 offset) const;
 
     u32 Capacity() const { return m_capacity; }
     u32 Size() const { return m_size; }
     u32 Cursor() const { return m_cursor; }
     bool IsWriting() const { return m_writing != 0; }
     const u8* Data() const { return m_data.get(); }
-    const std::unordered_map<u32, std::pair<std::string, std::string>>& Index() const {
-        return m_index;
-    }
+    const std::unordered_map<u32, Entry>& Index() const { return m_index; }
 
   private:
     template <class T> void AddNumber(const std::string& name, const char* type, T value);
     bool Grow(u64 needed);
     void PrepareWrite();
     void PrepareRead();
+    // The reads of both cursors: from offset at, which moves past what was read.
+    bool ReadAt(u32& at, void* bytes, u32 n) const;
+    bool ReadStringAt(u32& at, std::string_view& value) const;
 
     u32 m_capacity = 0;
     u32 m_size = 0;
     std::unique_ptr<u8[]> m_data;
     u32 m_cursor = 0;
     u8 m_writing = 1;
-    std::unordered_map<u32, std::pair<std::string, std::string>> m_index;
+    std::unordered_map<u32, Entry> m_index;
 };

@@ -184,6 +184,7 @@ TEST_F(LuaBindingsTest, StreamWritesEachTypeAsComponentsReadIt) {
         {"vector3", "'1.5,2 ,, 3'", floats({1.5f, 2, 3})},
         {"vector3", "'4'", floats({4, 0, 0})},
         {"vector4", "'1 2 3 4 5'", floats({1, 2, 3, 4})},
+        {"vector3", "'+2, -1e1, x'", floats({2, -10, 0})},
         {"colour", "'red'", {}},
     };
     for (const Case& c : cases) {
@@ -439,8 +440,9 @@ TEST_F(LuaBindingsTest, AddressesThatAreNotWhatTheyClaimAreLuaErrors) {
     EXPECT_EQ(object->GetComponent(ComponentType::ParticleSystem), nullptr);
     EXPECT_EQ(link.high, std::vector<float>{});
 
-    // A wrapper outliving its object, and the orientation of a deleted object.
-    RunClean("p = LuaParticleSystem(smoke)\np:SetBornDelayLow(2)");
+    // A wrapper outliving its object, used up to the object's end, and the orientation of
+    // a deleted object.
+    RunClean("p = LuaParticleSystem(smoke)\np:SetBornDelayLow(2)\nlocal x = o:GetPosition()");
     m_state.m_objects.clear();
     const std::pair<const char*, const char*> gone[] = {
         {"o:GetPosition()", "holds an object that no longer exists"},

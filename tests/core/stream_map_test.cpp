@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/stream_map.h"
@@ -214,6 +216,69 @@ TEST(StreamMap, BeginReadStartsASecondPass) {
     ASSERT_TRUE(s.ReadInt(second));
     EXPECT_EQ(second, 5);
     EXPECT_EQ(s.Size(), 8u);
+}
+
+// A reader walks a const stream on a cursor of its own: the stream's cursor and mode stay.
+TEST(StreamMap, AReaderGoesThroughTheValuesAndLeavesTheStreamAsItWas) {
+    StreamMap s = ExampleStream();
+    i32 first = 0;
+    ASSERT_TRUE(s.ReadInt(first)); // the stream itself is reading, one value in
+
+    StreamMap::Reader reader(s);
+    ASSERT_NE(reader.Current(), nullptr);
+    EXPECT_EQ(*reader.Current(), StreamMap::Entry("a", "int"));
+    i32 a = 0;
+    u8 b = 0;
+    std::string_view c;
+    ASSERT_TRUE(reader.Read(a));
+    ASSERT_TRUE(reader.Read(b));
+    EXPECT_EQ(reader.Current()->first, "c");
+    ASSERT_TRUE(reader.ReadString(c));
+    EXPECT_EQ(a, 5);
+    EXPECT_EQ(b, 1);
+    EXPECT_EQ(c, "xy");
+    EXPECT_TRUE(reader.AtEnd());
+    EXPECT_EQ(reader.Current(), nullptr);
+    // Past the end: false, destination unchanged.
+    EXPECT_FALSE(reader.Read(a));
+    EXPECT_FALSE(reader.ReadString(c));
+    EXPECT_EQ(a, 5);
+    EXPECT_EQ(c, "xy");
+
+    EXPECT_EQ(s.Cursor(), 4u);
+    EXPECT_FALSE(s.IsWriting());
+    u8 second = 0;
+    ASSERT_TRUE(s.Read(&second, 1));
+    EXPECT_EQ(second, 1);
+}
+
+TEST(StreamMap, AReaderStopsAtAStringWithoutItsNulAndAtAValueCutShort) {
+    StreamMap s(8);
+    s.AddInt("n", 7);
+    s.Write("ab", 2); // text with no NUL: the data ends inside it
+    StreamMap::Reader reader(s);
+    u64 tooLong = 9;
+    EXPECT_FALSE(reader.Read(tooLong)) << "eight bytes of six";
+    EXPECT_EQ(tooLong, 9u);
+    i32 n = 0;
+    ASSERT_TRUE(reader.Read(n));
+    std::string_view text = "kept";
+    EXPECT_FALSE(reader.ReadString(text));
+    EXPECT_EQ(text, "kept");
+    EXPECT_EQ(reader.Offset(), 4u);
+}
+
+TEST(StreamMap, TypeNamesGiveTheirValueTypes) {
+    using Type = StreamMap::ValueType;
+    const std::pair<const char*, Type> cases[] = {
+        {"string", Type::String},   {"int", Type::Int},         {"long", Type::Long},
+        {"float", Type::Float},     {"double", Type::Double},   {"bool", Type::Bool},
+        {"vector3", Type::Vector3}, {"vector4", Type::Vector4}, {"", Type::Other},
+        {"Int", Type::Other},       {"vector", Type::Other},    {"strings", Type::Other},
+    };
+    for (const auto& [name, type] : cases) {
+        EXPECT_EQ(StreamMap::TypeOf(name), type) << name;
+    }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <sstream>
 #include <vector>
@@ -77,6 +78,26 @@ TEST(LevelScriptText, ObjectsAreSeparatedByOneEmptyLine) {
     EXPECT_NE(text.find("end\n\nobject = LuaGameObject( CreateGameObject( \"Tiny\" ) )\n"),
               std::string::npos);
     EXPECT_EQ(text.rfind("end\n"), text.size() - 4);
+}
+
+// Each object's rotation rows are its own, whatever orientation the object before it had:
+// the same quaternion, another, or one that differs only in the sign of a zero.
+TEST(LevelScriptText, EachObjectGetsTheRowsOfItsOwnOrientation) {
+    const Quaternion turned{0.0f, 0.7071068f, 0.0f, 0.7071068f};
+    const Quaternion square{0.0f, 0.0f, 0.0f, 1.0f};
+    const Quaternion signedZero{-0.0f, 0.0f, 0.0f, 1.0f};
+    const Quaternion tilted{0.3826834f, 0.0f, 0.0f, 0.9238795f};
+    const Quaternion order[] = {turned, turned, square, signedZero, turned, tilted, square};
+    std::vector<std::unique_ptr<GameObject>> objects;
+    std::vector<GameObject*> level;
+    std::string expected;
+    for (const Quaternion& q : order) {
+        objects.push_back(std::make_unique<GameObject>("BuildingBlock"));
+        objects.back()->SetOrientation(q);
+        level.push_back(objects.back().get());
+        expected += (expected.empty() ? "" : "\n") + level_script::Text({level.back()});
+    }
+    EXPECT_EQ(level_script::Text(level), expected);
 }
 
 TEST(LevelScriptText, QuotedTextEscapesWhatWouldEndTheString) {
