@@ -100,6 +100,10 @@ bool GameEnvironment::RandomPlayRequested() {
     return std::getenv("GORVANE_RANDOM_INPUT") != nullptr;
 }
 
+bool GameEnvironment::CheatKeysRequested() {
+    return std::getenv("GORVANE_CHEATS") != nullptr;
+}
+
 double GameEnvironment::HealthSecondsRequested() {
     const char* const seconds = std::getenv("GORVANE_HEALTH_SECONDS");
     return seconds != nullptr ? std::strtod(seconds, nullptr) : 0.0;
@@ -148,6 +152,7 @@ Game::Game(GameEnvironment environment)
             new InputControls(ParserProcess::LoadKeyboardControls(m_parser, true)));
         m_input = input.get();
         input->SetRandomPlay(m_environment.randomPlay);
+        input->SetCheatKeys(m_environment.cheatKeys);
         m_process_manager.AddProcess(input);
         input->Bind(&m_router, HANDLER_INPUT_CONTROLS);
         input->CreateDevices(m_environment.createInputDevice(*m_window));

@@ -79,12 +79,15 @@ struct GameEnvironment {
     // Aids for unattended runs, off unless the environment asks: the robot played by random
     // input in every level (GORVANE_RANDOM_INPUT set), and a health line every so many
     // seconds (GORVANE_HEALTH_SECONDS), and the level script the feature film button plays
-    // instead of the story (GORVANE_LEVEL, a path like "./assets/levels/endless_mode.lua").
+    // instead of the story (GORVANE_LEVEL, a path like "./assets/levels/endless_mode.lua"),
+    // and the cheat keys of InputControls (GORVANE_CHEATS set).
     bool randomPlay = RandomPlayRequested();
+    bool cheatKeys = CheatKeysRequested();
     double healthSeconds = HealthSecondsRequested();
     std::string level = LevelRequested();
 
     static bool RandomPlayRequested();
+    static bool CheatKeysRequested();
     static double HealthSecondsRequested();
     static std::string LevelRequested();
 

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "app/console_cmd.h"
+#include "core/handler_ids.h"
 #include "core/message.h"
 #include "platform/input/keys.h"
 #include "platform/window/cursor.h"
@@ -14,6 +15,18 @@ namespace {
 
 constexpr u32 kGraphicsHandler = 1;
 constexpr u32 kUIHandler = 10;
+
+// The cheat keys and where each one's message goes.
+struct CheatKey {
+    u8 key;
+    u32 type;
+    u32 to;
+};
+constexpr CheatKey kCheatKeys[] = {
+    {input::key::F9, MSG_DISABLE_OBJECTIVE, HANDLER_GAME_LOGIC_PROCESS},
+    {input::key::F10, MSG_DISABLE_DEALTH, HANDLER_PLAYER_PROCESS},
+    {input::key::F11, MSG_DISABLE_AI, HANDLER_AI_VIEW_PROCESS},
+};
 
 namespace key = input::key;
 
@@ -227,6 +240,14 @@ void InputControls::Update(float dt) {
         BuildBoundControls();
         m_random.Step(dt, m_bound);
         break;
+    }
+
+    if (m_cheat_keys && (m_mode == MODE_GAME || m_mode == MODE_RANDOM)) {
+        for (const CheatKey& cheat : kCheatKeys) {
+            if (Action(cheat.key) == INPUT_PRESSED) {
+                Send(*this, cheat.type, cheat.to);
+            }
+        }
     }
 
     const bool pausable = (m_mode == MODE_GAME || m_mode == MODE_PAUSE) && m_menu_enabled != 0;

@@ -57,6 +57,10 @@ class InputControls : public Process, public ControlsSource {
     // With random play on, the switch to play enters random input instead of the game mode,
     // so unattended runs play the robot without keys.
     void SetRandomPlay(bool on) { m_random_play = on; }
+    // With the cheat keys on, in play F9 skips the current objective, F10 toggles the robot's
+    // deaths and damage and F11 toggles the units' thinking: how test runs reach the later
+    // parts of a level in reasonable time. Off in the shipped game.
+    void SetCheatKeys(bool on) { m_cheat_keys = on; }
     Mode GetMode() const { return m_mode; }
 
     const BoundControls& GetBoundControls() const override { return m_bound; }
@@ -106,5 +110,6 @@ class InputControls : public Process, public ControlsSource {
     u8 m_menu_enabled = 1;
     RandomInput m_random;
     bool m_random_play = false;
+    bool m_cheat_keys = false;
     ConsoleLine m_console;
 };

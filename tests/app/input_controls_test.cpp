@@ -7,6 +7,7 @@
 
 #include "app/console_cmd.h"
 #include "app/input_controls.h"
+#include "core/handler_ids.h"
 #include "core/message.h"
 #include "core/message_router.h"
 #include "platform/input/event_device.h"
@@ -677,6 +678,47 @@ TEST_F(InputControlsTest, RandomPlayEntersRandomInputAtEverySwitchToPlay) {
     EXPECT_EQ(m_controls.GetMode(), InputControls::MODE_GAME);
     Frame();
     EXPECT_EQ(Bound().m_movement.z, 0.0f);
+}
+
+// The cheat keys reach the game logic, the player and the AI only while the aid is on and
+// the robot is in play, random or not; in the menu and the console they are plain keys.
+TEST_F(InputControlsTest, CheatKeysSendTheirMessagesOnlyInPlayWithTheAidOn) {
+    Recorder logic{m_log};
+    Recorder player{m_log};
+    Recorder ai{m_log};
+    logic.Bind(&m_router, HANDLER_GAME_LOGIC_PROCESS);
+    player.Bind(&m_router, HANDLER_PLAYER_PROCESS);
+    ai.Bind(&m_router, HANDLER_AI_VIEW_PROCESS);
+    const auto sent = [&] {
+        const std::size_t n = Take(MSG_DISABLE_OBJECTIVE).size() + Take(MSG_DISABLE_DEALTH).size() +
+                              Take(MSG_DISABLE_AI).size();
+        m_log.clear();
+        return n;
+    };
+    const auto tapAll = [&] {
+        Tap(key::F9);
+        Tap(key::F10);
+        Tap(key::F11);
+        Frame();
+        Frame();
+    };
+    Send(MSG_INPUT_SWITCH_GAME);
+    tapAll();
+    EXPECT_EQ(sent(), 0u) << "the aid is off";
+
+    m_controls.SetCheatKeys(true);
+    tapAll();
+    EXPECT_EQ(Take(MSG_DISABLE_OBJECTIVE).size(), 1u);
+    EXPECT_EQ(Take(MSG_DISABLE_DEALTH).size(), 1u);
+    EXPECT_EQ(Take(MSG_DISABLE_AI).size(), 1u);
+    m_log.clear();
+    m_controls.SetRandomPlay(true);
+    Send(MSG_INPUT_SWITCH_GAME);
+    tapAll();
+    EXPECT_EQ(sent(), 3u) << "random play";
+    Send(MSG_INPUT_SWITCH_MENU);
+    tapAll();
+    EXPECT_EQ(sent(), 0u) << "the menu";
 }
 
 } // namespace
