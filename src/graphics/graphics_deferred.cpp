@@ -46,7 +46,10 @@ void DrawListInFirstPass(gfx::Effect& effect, gfx::Device* device, const Float4x
     effect.End();
 }
 
-// The sampler states a shadow stage changes, in the order they are kept.
+// The device stage the shadow atlas is bound to in both paths' lighting effects.
+constexpr u32 kShadowStage = 0;
+
+// The sampler states the shadow stage changes, in the order they are kept.
 constexpr u32 kShadowSamplerStates[6] = {gfx::kSampMinFilter, gfx::kSampMagFilter,
                                          gfx::kSampMipFilter, gfx::kSampAddressU,
                                          gfx::kSampAddressV,  gfx::kSampBorderColor};
@@ -99,11 +102,9 @@ void GraphicsProcess::SaveShadowSamplers() {
     if (m_shadow_maps == nullptr || m_device == nullptr) {
         return;
     }
-    for (u32 i = 0; i < m_shadow_maps->Count(); ++i) {
-        for (u32 k = 0; k < 6; ++k) {
-            m_saved_shadow_samplers[i][k] =
-                RenderStateCache::GetSampler(*m_device, i, kShadowSamplerStates[k]);
-        }
+    for (u32 k = 0; k < 6; ++k) {
+        m_saved_shadow_samplers[k] =
+            RenderStateCache::GetSampler(*m_device, kShadowStage, kShadowSamplerStates[k]);
     }
 }
 
@@ -111,12 +112,10 @@ void GraphicsProcess::RestoreShadowSamplers() {
     if (m_shadow_maps == nullptr || m_device == nullptr) {
         return;
     }
-    for (u32 i = 0; i < m_shadow_maps->Count(); ++i) {
-        m_device->SetTexture(i, nullptr);
-        for (u32 k = 0; k < 6; ++k) {
-            RenderStateCache::SetSampler(*m_device, i, kShadowSamplerStates[k],
-                                         m_saved_shadow_samplers[i][k]);
-        }
+    m_device->SetTexture(kShadowStage, nullptr);
+    for (u32 k = 0; k < 6; ++k) {
+        RenderStateCache::SetSampler(*m_device, kShadowStage, kShadowSamplerStates[k],
+                                     m_saved_shadow_samplers[k]);
     }
 }
 
@@ -127,9 +126,7 @@ void GraphicsProcess::BindShadowMapsForward(gfx::Effect& effect) {
     const u32 count = m_shadow_maps->Count();
     effect.SetFloatArray("g_splitplane", m_shadow_maps->SplitPlanes(), count);
     effect.SetMatrixArray("g_texturematrix", m_shadow_maps->TextureMatrices()[0].m, count);
-    for (u32 i = 0; i < count; ++i) {
-        SetShadowSampler(*m_device, i, m_shadow_maps->Map(i));
-    }
+    SetShadowSampler(*m_device, kShadowStage, m_shadow_maps->Atlas());
 }
 
 void GraphicsProcess::BindGBuffer() {
@@ -168,10 +165,9 @@ void GraphicsProcess::RenderGlobalIllumination(float dt, bool shadows, float mul
     m_device->SetRenderTarget(1, nullptr);
     m_device->SetRenderTarget(0, m_gbuffer->LightTarget()->GetSurface());
     m_gbuffer->BindMaps(effect);
-    const u32 count = m_shadow_maps != nullptr ? m_shadow_maps->Count() : 0;
     SaveShadowSamplers();
-    for (u32 i = 0; i < count; ++i) {
-        SetShadowSampler(*m_device, i, m_shadow_maps->Map(i));
+    if (m_shadow_maps != nullptr) {
+        SetShadowSampler(*m_device, kShadowStage, m_shadow_maps->Atlas());
     }
     u32 passes = 0;
     if (effect.Begin(&passes, 0)) {

@@ -468,5 +468,5 @@ class GraphicsProcess : public ComponentProcess {
     std::unique_ptr<ShadowMaps> m_shadow_maps;
     std::unique_ptr<GBuffer> m_gbuffer;
     float m_frame_dt = 0.0f;
-    u32 m_saved_shadow_samplers[4][6] = {};
+    u32 m_saved_shadow_samplers[6] = {};
 };

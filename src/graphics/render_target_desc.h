@@ -37,6 +37,9 @@ class RenderTargetDesc {
     gfx::Format ColourFormat() const { return m_colour_format; }
     gfx::Format DepthFormat() const { return m_depth_format; }
     const gfx::Viewport& GetViewport() const { return m_viewport; }
+    // The rectangle BeginOffscreenTarget binds and clears next (own depth only): a part of
+    // the target, as one tile of the shadow atlas.
+    void SetViewport(const gfx::Viewport& viewport) { m_viewport = viewport; }
     bool OwnDepthBuffer() const { return m_own_depth_buffer != 0; }
     u8 Creator() const { return m_creator; }
 

@@ -111,6 +111,19 @@ Float4x4 ScaleBiasMatrix() {
     return m;
 }
 
+AtlasExtent AtlasSize(u32 side, u32 count) {
+    return {side * 2, side * ((count + 1) / 2)};
+}
+
+gfx::Viewport AtlasTile(u32 split, u32 side) {
+    gfx::Viewport tile;
+    tile.x = static_cast<i32>((split & 1) * side);
+    tile.y = static_cast<i32>((split >> 1) * side);
+    tile.width = static_cast<i32>(side);
+    tile.height = static_cast<i32>(side);
+    return tile;
+}
+
 } // namespace shadow
 
 ShadowMaps::ShadowMaps(gfx::Device* device, float size, u32 count)
@@ -124,14 +137,11 @@ ShadowMaps::~ShadowMaps() = default;
 
 bool ShadowMaps::Create() {
     const u32 side = static_cast<u32>(std::lround(m_size));
-    gfx::Viewport viewport;
-    viewport.width = static_cast<i32>(side);
-    viewport.height = static_cast<i32>(side);
-    for (u32 i = 0; i < m_count; ++i) {
-        m_targets[i] = std::make_unique<RenderTargetDesc>(
-            m_device, side, side, 0, gfx::Format::R32F, 1, gfx::Format::D24S8, viewport, true);
-        m_targets[i]->Create();
-    }
+    const shadow::AtlasExtent extent = shadow::AtlasSize(side, m_count);
+    m_atlas = std::make_unique<RenderTargetDesc>(m_device, extent.width, extent.height, 0,
+                                                 gfx::Format::R32F, 1, gfx::Format::D24S8,
+                                                 shadow::AtlasTile(0, side), true);
+    m_atlas->Create();
     m_effect = LoadRequiredEffect(m_device, shadow::kEffectFile);
     if (m_effect == nullptr) {
         return false;
@@ -141,19 +151,15 @@ bool ShadowMaps::Create() {
 }
 
 void ShadowMaps::OnLostDevice() {
-    for (u32 i = 0; i < m_count; ++i) {
-        if (m_targets[i] != nullptr) {
-            m_targets[i]->Release();
-        }
+    if (m_atlas != nullptr) {
+        m_atlas->Release();
     }
     m_rendered.fill(false);
 }
 
 void ShadowMaps::OnResetDevice() {
-    for (u32 i = 0; i < m_count; ++i) {
-        if (m_targets[i] != nullptr) {
-            m_targets[i]->Create();
-        }
+    if (m_atlas != nullptr) {
+        m_atlas->Create();
     }
 }
 
@@ -233,7 +239,10 @@ void ShadowMaps::Render(const Light& sun, const RenderCamera& camera,
 
 void ShadowMaps::RenderSplit(u32 split, const Float4x4& viewProjection,
                              const std::vector<GraphicComponent*>& casters, bool levelEditor) {
-    RenderTargetDesc& target = *m_targets[split];
+    RenderTargetDesc& target = *m_atlas;
+    // Only the split's own tile is cleared and drawn: a split skipped this frame keeps its
+    // tile.
+    target.SetViewport(shadow::AtlasTile(split, static_cast<u32>(std::lround(m_size))));
     BeginOffscreenTarget(*m_device, target);
     m_effect->SetMatrix("view_proj", viewProjection.m);
     u32 passes = 0;
@@ -273,13 +282,16 @@ void ShadowMaps::RenderSplit(u32 split, const Float4x4& viewProjection,
     RestoreBackBuffer(*m_device, target);
 }
 
-gfx::Texture* ShadowMaps::Map(u32 split) const {
-    return split < m_count && m_targets[split] != nullptr ? m_targets[split]->Texture() : nullptr;
+gfx::Texture* ShadowMaps::Atlas() const {
+    return m_atlas != nullptr ? m_atlas->Texture() : nullptr;
 }
 
 bool ShadowMaps::Ready() const {
+    if (Atlas() == nullptr) {
+        return false;
+    }
     for (u32 i = 0; i < m_count; ++i) {
-        if (!m_rendered[i] || Map(i) == nullptr) {
+        if (!m_rendered[i]) {
             return false;
         }
     }

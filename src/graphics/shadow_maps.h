@@ -1,9 +1,14 @@
 #pragma once
 // Cascaded shadow maps of the sun. The camera's fitted depth range is cut into N splits
-// (2 to 4); each split gets a square R32F map rendered from the sun through a crop matrix
-// that fits the split, and a texture matrix that takes a world position to the map's
-// texture coordinates and depth. The lighting passes compare a pixel's depth in the sun's
-// split space with the stored one, with a small bias (there is no hardware compare).
+// (2 to 4); each split gets a square R32F tile rendered from the sun through a crop matrix
+// that fits the split, and a texture matrix that takes a world position to the tile's own
+// texture coordinates (0 to 1) and depth. The lighting passes compare a pixel's depth in the
+// sun's split space with the stored one, with a small bias (there is no hardware compare).
+//
+// The tiles share one texture, the atlas, two tiles wide: split i sits at column i & 1, row
+// i >> 1 (AtlasTile). A lighting pass picks the split, then fetches one texel of the one
+// texture; reading three textures behind a branch cost the software rasterizer all three
+// reads at every pixel. Outside its tile a split reads as lit, as a bordered map did.
 //
 // The texture scale-bias uses an offset of exactly 0.5: unlike D3D9, GL samples texel
 // centres at half-texel coordinates already, so no half-texel shift is added.
@@ -21,6 +26,7 @@ namespace gfx {
 class Device;
 class Effect;
 class Texture;
+struct Viewport;
 } // namespace gfx
 
 class GraphicComponent;
@@ -71,6 +77,16 @@ std::optional<Float4x4> ComputeCropMatrix(const Float4x4& sunViewProjection, con
 // Clip space to texture coordinates (v down) with the depth kept.
 Float4x4 ScaleBiasMatrix();
 
+// The atlas of count tiles of side texels: two tiles wide, as many rows as it takes.
+struct AtlasExtent {
+    u32 width;
+    u32 height;
+};
+AtlasExtent AtlasSize(u32 side, u32 count);
+// The texel rectangle of split i in the atlas (rows counted from the top, as the texture
+// coordinates' v is).
+gfx::Viewport AtlasTile(u32 split, u32 side);
+
 } // namespace shadow
 
 class ShadowMaps {
@@ -107,7 +123,8 @@ class ShadowMaps {
     // The split planes the lighting compares view depth with: split[1] .. split[N].
     const float* SplitPlanes() const { return m_splits.data() + 1; }
     const Float4x4* TextureMatrices() const { return m_texture_matrices.data(); }
-    gfx::Texture* Map(u32 split) const;
+    // The atlas holding every split's tile.
+    gfx::Texture* Atlas() const;
     // True once every split has been rendered at least once.
     bool Ready() const;
 
@@ -118,7 +135,7 @@ class ShadowMaps {
     gfx::Device* m_device;
     float m_size;
     u32 m_count;
-    std::array<std::unique_ptr<RenderTargetDesc>, shadow::kMaxSplits> m_targets;
+    std::unique_ptr<RenderTargetDesc> m_atlas;
     std::unique_ptr<gfx::Effect> m_effect;
     std::array<float, shadow::kMaxSplits + 1> m_splits{};
     std::array<Float4x4, shadow::kMaxSplits> m_texture_matrices{};

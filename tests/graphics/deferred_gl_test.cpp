@@ -1,6 +1,6 @@
 // Shadows and the deferred path on a real device (the offscreen driver): what the G-buffer
-// holds, shadows in both paths, a local light's pool, the ambient grain, and the letterboxed
-// light image.
+// holds, shadows in both paths and in every split, a local light's pool, the ambient grain, and the
+// letterboxed light image.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -221,6 +221,56 @@ TEST_F(DeferredDevice, AnOccluderDarkensTheWallInBothPaths) {
     Frames(3);
     const std::vector<u8> light = LightImage();
     EXPECT_NEAR(Brightness(light, Pixel(shaded)), Brightness(light, Pixel(lit)), 30);
+}
+
+// Every split reads its own tile of the shadow atlas: a long ground with an occluder over
+// the middle of each split's stretch, in both paths. A tile read at the wrong place leaves
+// that split's shadow out (or puts another split's depths on it).
+TEST_F(DeferredDevice, EverySplitShadowsItsOwnStretchOfTheGround) {
+    // The ground's top at y = -5, from behind the eye to far beyond the wall's place.
+    AddBox(Vector(0.0f, -6.0f, 0.0f), Vector(100.0f, 1.0f, 300.0f));
+    g_render_settings.editorOff = 0;
+    Frames(3);
+    const ShadowMaps* maps = graphics->GetShadowMaps();
+    ASSERT_NE(maps, nullptr);
+    const u32 count = maps->Count();
+    const auto splits = maps->Splits();
+    // The eye (0, 5, -30) looks at the origin: view depth along the x = 0 line of the ground.
+    const Float3 forward = Math::Vec3Normalize({0.0f, -5.0f, 30.0f});
+    const auto groundAtDepth = [&](float depth) {
+        // depth = ((0, -10, z + 30) . forward), solved for z.
+        const float z = (depth + 10.0f * forward.y) / forward.z - 30.0f;
+        return Float3{0.0f, -5.0f, z};
+    };
+    const Float3 d = Math::Vec3Normalize({2.0f, -2.0f, 1.5f});
+    std::vector<std::pair<Float3, Float3>> probes; // (shaded, lit) per split
+    for (u32 i = 0; i < count; ++i) {
+        // The nearest ground in view is about 16 units away.
+        const float depth = std::max(0.5f * (splits[i] + splits[i + 1]), 25.0f);
+        ASSERT_LT(depth, splits[i + 1]) << "split " << i;
+        const Float3 shaded = groundAtDepth(depth);
+        const float size = depth * 0.04f;
+        // Far enough along the sun's ray for the box to stand clear of the shaded point in
+        // the picture.
+        const float t = size * 5.0f;
+        AddBox(Vector(shaded.x - d.x * t, shaded.y - d.y * t, shaded.z - d.z * t),
+               Vector(size, size, size));
+        probes.push_back({shaded, {shaded.x + size * 6.0f, shaded.y, shaded.z}});
+    }
+    for (const u8 deferred : {1, 0}) {
+        g_render_settings.deferred = deferred;
+        Frames(4);
+        const std::vector<u8> image = graphics->GetDevice()->ReadBackBuffer();
+        for (u32 i = 0; i < count; ++i) {
+            EXPECT_LT(Brightness(image, Pixel(probes[i].first)) + 30,
+                      Brightness(image, Pixel(probes[i].second)))
+                << "split " << i << ", deferred " << int(deferred);
+        }
+    }
+    // The occluders did not move the splits the probes were placed by.
+    for (u32 i = 0; i <= count; ++i) {
+        EXPECT_NEAR(maps->Splits()[i], splits[i], 1e-3f * splits[i]) << "plane " << i;
+    }
 }
 
 TEST_F(DeferredDevice, APointLightBrightensOnlyThePixelsInsideItsSphere) {

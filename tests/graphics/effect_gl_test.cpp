@@ -211,6 +211,56 @@ pass {
     EXPECT_EQ(m_device->GetTexture(0), red.get());
 }
 
+// The post chain's blurs: five taps of 1/16, 1/4, 3/8, 1/4, 1/16 along their axis, the edge
+// pixel repeated beyond the picture, mixed into the pixel by mult. Lines of white across the
+// axis, one on the edge, show the kernel's weights pixel by pixel.
+TEST_F(EffectGlTest, EachGaussianBlurSpreadsALineOverFivePixelsOfItsAxis) {
+    std::unique_ptr<gfx::Effect> effect;
+    std::string error;
+    ASSERT_TRUE(CreateEffectFromPackage(m_device.get(), "graphics/shaders/gaussianblur.fx",
+                                        kEffectOptimizationFlag, effect, &error, kPackage.c_str()))
+        << error;
+    struct Case {
+        const char* technique;
+        bool alongX;
+        float mult;
+        // The output at distances 0, 1, 2, 3 from the inner line (at 10) and at the edge
+        // line itself (at 0) and one pixel in.
+        int inner[4];
+        int edge[2];
+    };
+    for (const Case& c :
+         {Case{"GaussianBlurHorizontalTech", true, 1.0f, {96, 64, 16, 0}, {175, 80}},
+          Case{"GaussianBlurVerticalTech", false, 1.0f, {96, 64, 16, 0}, {175, 80}},
+          Case{"GaussianBlurVerticalTech", false, 0.3f, {207, 19, 5, 0}, {231, 24}}}) {
+        gfx::Image image;
+        image.width = kWidth;
+        image.height = kHeight;
+        for (i32 y = 0; y < kHeight; ++y) {
+            for (i32 x = 0; x < kWidth; ++x) {
+                const i32 along = c.alongX ? x : y;
+                const u8 v = along == 0 || along == 10 ? 255 : 0;
+                image.pixels.insert(image.pixels.end(), {v, v, v, 255});
+            }
+        }
+        const auto scene = gfx::Texture::FromImage(std::move(image), false);
+        effect->SetTechnique(c.technique);
+        effect->SetFloat("mult", c.mult);
+        m_device->SetTexture(0, scene.get());
+        DrawScreen(*effect);
+        const auto at = [&](i32 along) {
+            return c.alongX ? BackBufferPixel(along, 20).r : BackBufferPixel(20, along).r;
+        };
+        for (i32 d = 0; d < 4; ++d) {
+            EXPECT_NEAR(at(10 + d), c.inner[d], 1) << c.technique << " " << c.mult << " +" << d;
+            EXPECT_NEAR(at(10 - d), c.inner[d], 1) << c.technique << " " << c.mult << " -" << d;
+        }
+        EXPECT_NEAR(at(0), c.edge[0], 1) << c.technique << " " << c.mult;
+        EXPECT_NEAR(at(1), c.edge[1], 1) << c.technique << " " << c.mult;
+        m_device->SetTexture(0, nullptr);
+    }
+}
+
 TEST_F(EffectGlTest, PassStatesArePutBackAtEndPass) {
     auto effect = Make(std::string(kScreenVertex) + R"(
 fragment White {{

@@ -1,5 +1,6 @@
 // The sun's split shadows without a device: the split distances, the split box, which
-// components may cast into a split, and the crop and texture matrices.
+// components may cast into a split, the crop and texture matrices, and the splits' tiles in
+// the shadow atlas.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,6 +9,7 @@
 #include "graphics/light.h"
 #include "graphics/render_camera.h"
 #include "graphics/shadow_maps.h"
+#include "platform/gfx/device.h"
 
 namespace {
 
@@ -141,6 +143,36 @@ TEST(ShadowCrop, AFlatSplitKeepsItsMatrix) {
     EXPECT_FALSE(maps.UpdateSplitMatrix(0, sun, Box({1.0f, 1.0f, 1.0f}, {1.0f, 1.0f, 1.0f})));
     for (int i = 0; i < 16; ++i) {
         EXPECT_EQ(maps.TextureMatrices()[0].m[i], kept.m[i]);
+    }
+}
+
+// Each split's tile lies inside the atlas, apart from every other one: a tile reaching into
+// its neighbour would shade one split with another's depths.
+TEST(ShadowAtlas, TheTilesFillTheAtlasWithoutOverlapping) {
+    struct Case {
+        u32 side, count, width, height;
+    };
+    for (const Case& c : {Case{1024, 2, 2048, 1024}, Case{1024, 3, 2048, 2048},
+                          Case{512, 4, 1024, 1024}, Case{3, 3, 6, 6}}) {
+        const shadow::AtlasExtent extent = shadow::AtlasSize(c.side, c.count);
+        EXPECT_EQ(extent.width, c.width) << c.side << " x " << c.count;
+        EXPECT_EQ(extent.height, c.height) << c.side << " x " << c.count;
+        for (u32 i = 0; i < c.count; ++i) {
+            const gfx::Viewport tile = shadow::AtlasTile(i, c.side);
+            EXPECT_EQ(tile.width, static_cast<i32>(c.side));
+            EXPECT_EQ(tile.height, static_cast<i32>(c.side));
+            EXPECT_GE(tile.x, 0);
+            EXPECT_GE(tile.y, 0);
+            EXPECT_LE(static_cast<u32>(tile.x + tile.width), extent.width) << "split " << i;
+            EXPECT_LE(static_cast<u32>(tile.y + tile.height), extent.height) << "split " << i;
+            for (u32 k = 0; k < i; ++k) {
+                const gfx::Viewport other = shadow::AtlasTile(k, c.side);
+                const bool apart =
+                    tile.x + tile.width <= other.x || other.x + other.width <= tile.x ||
+                    tile.y + tile.height <= other.y || other.y + other.height <= tile.y;
+                EXPECT_TRUE(apart) << "split " << i << " overlaps split " << k;
+            }
+        }
     }
 }
 
