@@ -26,6 +26,8 @@ constexpr CheatKey kCheatKeys[] = {
     {input::key::F9, MSG_DISABLE_OBJECTIVE, HANDLER_GAME_LOGIC_PROCESS},
     {input::key::F10, MSG_DISABLE_DEALTH, HANDLER_PLAYER_PROCESS},
     {input::key::F11, MSG_DISABLE_AI, HANDLER_AI_VIEW_PROCESS},
+    // The renderer's own bloom key, which otherwise reaches it only in the editor.
+    {input::key::H, MSG_GRAPHICS_TOGGLE_BLOOM, HANDLER_GRAPHICS_PROCESS},
 };
 
 namespace key = input::key;

@@ -216,4 +216,5 @@ MESSAGE_TYPE(MSG_PARTICLE_SYSTEM_SCRIPT_KILL)                      // 206: none
 MESSAGE_TYPE(MSG_TRIGGERS_ACTIVATE)                                // 207: none
 MESSAGE_TYPE(MSG_ANIMATION_REINITIALIZE)                           // 208: no payload fixed by its senders
 MESSAGE_TYPE(MSG_PHYSICS_PIECE_BODY)                               // 209: PieceBody
+MESSAGE_TYPE(MSG_GRAPHICS_TOGGLE_BLOOM)                            // 210: none
 // clang-format on

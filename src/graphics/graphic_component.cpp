@@ -355,15 +355,9 @@ void GraphicComponent::DrawContainer(MeshContainer* container, const GraphicDraw
     }
     for (u32 i = 0; i < container->m_material_count; ++i) {
         if (!pass.depthOnly) {
-            gfx::Texture* const texture = SubsetTexture(
-                container->m_textures != nullptr ? container->m_textures[i] : nullptr);
-            pass.effect->SetBool("useTexture", texture != nullptr);
-            if (texture == nullptr) {
-                pass.effect->SetFloatArray("gDiffuseMtrl", &container->m_materials[i].m_diffuse.x,
-                                           4);
-            } else {
-                pass.effect->SetTexture("gTex", texture);
-            }
+            SetSubsetMaterial(pass, container->m_materials[i],
+                              container->m_textures != nullptr ? container->m_textures[i]
+                                                               : nullptr);
         }
         pass.effect->CommitChanges();
         mesh->DrawSubset(*pass.device, i);
@@ -426,6 +420,24 @@ void GraphicComponent::DrawSubsetsPlain(gfx::Device& device) {
     }
 }
 
+void GraphicComponent::SetSubsetMaterial(const GraphicDrawPass& pass,
+                                         const MeshMaterialRecord& material,
+                                         gfx::Texture* texture) const {
+    gfx::Texture* const shown = SubsetTexture(texture);
+    pass.effect->SetBool("useTexture", shown != nullptr);
+    if (shown == nullptr) {
+        pass.effect->SetFloatArray("gDiffuseMtrl", &material.m_diffuse.x, 4);
+    } else {
+        pass.effect->SetTexture("gTex",
+                                pass.textureOverride != nullptr ? pass.textureOverride : shown);
+    }
+    if (pass.hdrMultiplier) {
+        // A switched-off building's signs and lamps go dark with its windows.
+        const float glow = m_windows_lit != 0 ? MaterialGlow(material) : 1.0f;
+        pass.effect->SetFloat("hdr_multiplier", *pass.hdrMultiplier * glow);
+    }
+}
+
 gfx::Texture* GraphicComponent::SubsetTexture(gfx::Texture* texture) const {
     if (m_windows_lit != 0 || m_graphics == nullptr) {
         return texture;
@@ -439,15 +451,8 @@ void GraphicComponent::DrawMeshSubsets(const GraphicDrawPass& pass) {
     }
     for (u32 i = 0; i < m_subset_count; ++i) {
         if (!pass.depthOnly && m_materials != nullptr) {
-            gfx::Texture* const texture =
-                SubsetTexture(m_textures != nullptr ? m_textures[i] : nullptr);
-            pass.effect->SetBool("useTexture", texture != nullptr);
-            if (texture == nullptr) {
-                pass.effect->SetFloatArray("gDiffuseMtrl", &m_materials[i].m_diffuse.x, 4);
-            } else {
-                pass.effect->SetTexture(
-                    "gTex", pass.textureOverride != nullptr ? pass.textureOverride : texture);
-            }
+            SetSubsetMaterial(pass, m_materials[i],
+                              m_textures != nullptr ? m_textures[i] : nullptr);
         }
         pass.effect->CommitChanges();
         m_mesh->DrawSubset(*pass.device, i);

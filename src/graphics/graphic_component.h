@@ -4,6 +4,7 @@
 // and world boxes, its material values and the visibility bytes the culling passes write.
 // The renderer updates it on its worker threads, culls it and draws it with the helpers
 // below; skinning and drawing run on the render thread under the device mutex.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,9 @@ struct GraphicDrawPass {
     bool depthOnly = false;
     // Drawn in place of the textures of textured subsets (a video on a screen).
     gfx::Texture* textureOverride = nullptr;
+    // The object's "hdr_multiplier", for passes whose effect takes one: each subset is drawn
+    // at it times its material's glow (MaterialGlow), while the object's lights are on.
+    std::optional<float> hdrMultiplier;
 };
 
 class GraphicComponent : public Component, public Allocator<GraphicComponent> {
@@ -119,12 +123,16 @@ class GraphicComponent : public Component, public Allocator<GraphicComponent> {
     // damage and brighten a burning gas station.
     float GetDamageShade() const { return m_damage_shade; }
     void SetDamageShade(float shade) { m_damage_shade = shade; }
-    // The object's lights went out: its lit windows are drawn dark from now on.
+    // The object's lights went out: its lit windows are drawn dark, and its glowing
+    // materials without their glow, from now on.
     void SwitchOffWindows() { m_windows_lit = 0; }
     bool WindowsLit() const { return m_windows_lit != 0; }
     // The texture a subset is drawn with: with the windows dark, a lit-window texture's
     // twin.
     gfx::Texture* SubsetTexture(gfx::Texture* texture) const;
+    // One subset's texture or diffuse colour and, where the pass sets it, its HDR multiplier.
+    void SetSubsetMaterial(const GraphicDrawPass& pass, const MeshMaterialRecord& material,
+                           gfx::Texture* texture) const;
     void GetLocalBox(float out[6]) const;
     void SetLocalBox(const float values[6]);
     const BoxRecord& GetWorldBox() const { return m_world_box; }

@@ -652,6 +652,11 @@ void GraphicsProcess::HandleMessage(BaseMessage* message, u32 fromId) {
         SendMessage(&reply, fromId);
         break;
     }
+    case MSG_GRAPHICS_TOGGLE_BLOOM:
+        if (m_post_chain != nullptr) {
+            m_post_chain->ToggleBloom();
+        }
+        break;
     case MSG_GRAPHICS_SET_LIGHT_MULTIPLIER:
         settings.pendingLightMultiplier = message->ValueOr<float>(settings.pendingLightMultiplier);
         settings.lightMultiplierPending = 1;

@@ -364,9 +364,9 @@ void GraphicsProcess::SetObjectMatrices(gfx::Effect& effect, const Float4x4& wor
 void GraphicsProcess::DrawMeshComponent(GraphicComponent& component) {
     gfx::Effect& effect = *m_current_effect;
     SetObjectMatrices(effect, *component.GetWorldMatrix());
-    effect.SetFloat("hdr_multiplier", component.GetHdrMultiplier() * component.GetDamageShade());
     effect.SetFloat("gSpecularPower", SpecularPowerOf(component));
     GraphicDrawPass pass = ObjectPass();
+    pass.hdrMultiplier = component.GetHdrMultiplier() * component.GetDamageShade();
     if (component.owner != nullptr && component.owner->name == kDriveInScreen) {
         pass.textureOverride = VideoManager::Instance()->GetTexture(kDriveInVideo);
     }
@@ -380,10 +380,10 @@ void GraphicsProcess::DrawMeshComponent(GraphicComponent& component) {
 
 void GraphicsProcess::DrawSkinnedComponent(GraphicComponent& component) {
     gfx::Effect& effect = *m_current_effect;
-    effect.SetFloat("hdr_multiplier", component.GetHdrMultiplier() * component.GetDamageShade());
     effect.SetFloat("gSpecularPower", SpecularPowerOf(component));
     SetObjectMatrices(effect, component.GetCentreOffsetMatrix() * *component.GetWorldMatrix());
-    const GraphicDrawPass pass = ObjectPass();
+    GraphicDrawPass pass = ObjectPass();
+    pass.hdrMultiplier = component.GetHdrMultiplier() * component.GetDamageShade();
     if (component.HasSkinnedContainers()) {
         component.DrawSubsets(pass);
     } else {

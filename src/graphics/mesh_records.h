@@ -1,6 +1,7 @@
 #pragma once
 // What the renderer's mesh caches hand out, one record per file name.
 
+#include <algorithm>
 #include <cfloat>
 
 #include "core/bounds.h"
@@ -21,6 +22,16 @@ struct MeshMaterialRecord {
     Float3 m_specular;
     Float3 m_emissive;
 };
+
+// A material with an emissive colour is a light of its own (a lamp's bulb, a neon sign): its
+// subset is drawn at its object's HDR multiplier times this glow, 1 for no emissive colour and
+// kFullGlow for a full one, so it stays bright in the shade and the bloom haloes it.
+inline constexpr float kFullGlow = 8.0f;
+inline float MaterialGlow(const MeshMaterialRecord& material) {
+    const Float3& e = material.m_emissive;
+    const float strength = std::max({e.x, e.y, e.z, 0.0f});
+    return 1.0f + (kFullGlow - 1.0f) * std::min(strength, 1.0f);
+}
 
 // The bounds every mesh record carries: a local box pair, the box record (empty until a
 // mesh fills it), the bounding sphere and the offset the mesh was re-centred by.

@@ -13,6 +13,7 @@
 #include "platform/gfx/effect.h"
 #include "platform/input/keys.h"
 #include "platform/system/crt_rand.h"
+#include "platform/system/log.h"
 
 namespace {
 
@@ -298,12 +299,17 @@ void PostProcessChain::OnResetDevice() {
     }
 }
 
+void PostProcessChain::ToggleBloom() {
+    m_bloom_on = !m_bloom_on;
+    sys::Log() << "PostProcessChain: bloom " << (m_bloom_on ? "on" : "off");
+}
+
 void PostProcessChain::ApplyDebugKeys(const InputState* input) {
     if (input == nullptr) {
         return;
     }
     if (input->m_keys[input::key::H] == INPUT_PRESSED) {
-        m_bloom_on = !m_bloom_on;
+        ToggleBloom();
     }
     if (input->m_keys[input::key::Numpad3] == INPUT_PRESSED) {
         i32& threeDee = g_render_settings.threeDee;

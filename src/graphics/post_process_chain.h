@@ -155,6 +155,8 @@ class PostProcessChain {
     HdrBloom* Bloom() const { return m_bloom.get(); }
     bool BloomOn() const { return m_bloom_on; }
     void SetBloomOn(bool on) { m_bloom_on = on; }
+    // The H key's toggle, also sent in play as MSG_GRAPHICS_TOGGLE_BLOOM; logs the new state.
+    void ToggleBloom();
     f32 ColourMultiplier() const { return m_colour_multiplier; }
     // Forces the jitter offset (tests).
     void SetScreenOffset(f32 x, f32 y) { m_offset_x = x, m_offset_y = y; }

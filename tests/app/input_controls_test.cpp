@@ -680,8 +680,9 @@ TEST_F(InputControlsTest, RandomPlayEntersRandomInputAtEverySwitchToPlay) {
     EXPECT_EQ(Bound().m_movement.z, 0.0f);
 }
 
-// The cheat keys reach the game logic, the player and the AI only while the aid is on and
-// the robot is in play, random or not; in the menu and the console they are plain keys.
+// The cheat keys reach the game logic, the player, the AI and the renderer only while the aid
+// is on and the robot is in play, random or not; in the menu and the console they are plain
+// keys.
 TEST_F(InputControlsTest, CheatKeysSendTheirMessagesOnlyInPlayWithTheAidOn) {
     Recorder logic{m_log};
     Recorder player{m_log};
@@ -689,9 +690,13 @@ TEST_F(InputControlsTest, CheatKeysSendTheirMessagesOnlyInPlayWithTheAidOn) {
     logic.Bind(&m_router, HANDLER_GAME_LOGIC_PROCESS);
     player.Bind(&m_router, HANDLER_PLAYER_PROCESS);
     ai.Bind(&m_router, HANDLER_AI_VIEW_PROCESS);
+    constexpr u32 kCheats[] = {MSG_DISABLE_OBJECTIVE, MSG_DISABLE_DEALTH, MSG_DISABLE_AI,
+                               MSG_GRAPHICS_TOGGLE_BLOOM};
     const auto sent = [&] {
-        const std::size_t n = Take(MSG_DISABLE_OBJECTIVE).size() + Take(MSG_DISABLE_DEALTH).size() +
-                              Take(MSG_DISABLE_AI).size();
+        std::size_t n = 0;
+        for (const u32 type : kCheats) {
+            n += Take(type).size();
+        }
         m_log.clear();
         return n;
     };
@@ -699,6 +704,7 @@ TEST_F(InputControlsTest, CheatKeysSendTheirMessagesOnlyInPlayWithTheAidOn) {
         Tap(key::F9);
         Tap(key::F10);
         Tap(key::F11);
+        Tap(key::H);
         Frame();
         Frame();
     };
@@ -708,14 +714,14 @@ TEST_F(InputControlsTest, CheatKeysSendTheirMessagesOnlyInPlayWithTheAidOn) {
 
     m_controls.SetCheatKeys(true);
     tapAll();
-    EXPECT_EQ(Take(MSG_DISABLE_OBJECTIVE).size(), 1u);
-    EXPECT_EQ(Take(MSG_DISABLE_DEALTH).size(), 1u);
-    EXPECT_EQ(Take(MSG_DISABLE_AI).size(), 1u);
+    for (const u32 type : kCheats) {
+        EXPECT_EQ(Take(type).size(), 1u) << MessageTypeName(type);
+    }
     m_log.clear();
     m_controls.SetRandomPlay(true);
     Send(MSG_INPUT_SWITCH_GAME);
     tapAll();
-    EXPECT_EQ(sent(), 3u) << "random play";
+    EXPECT_EQ(sent(), 4u) << "random play";
     Send(MSG_INPUT_SWITCH_MENU);
     tapAll();
     EXPECT_EQ(sent(), 0u) << "the menu";

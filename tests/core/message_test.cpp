@@ -10,7 +10,7 @@
 namespace {
 
 TEST(MessageTypes, NamesAtTheEndsOfTheTable) {
-    EXPECT_EQ(kMessageTypeCount, 210u);
+    EXPECT_EQ(kMessageTypeCount, 211u);
     EXPECT_STREQ(MessageTypeName(0), "MSG_NULL");
     EXPECT_STREQ(MessageTypeName(MSG_BUILDING_DESTRUCTION), "MSG_BUILDING_DESTRUCTION");
     EXPECT_EQ(static_cast<u32>(MSG_BUILDING_DESTRUCTION), 20u);
@@ -18,7 +18,8 @@ TEST(MessageTypes, NamesAtTheEndsOfTheTable) {
     EXPECT_EQ(static_cast<u32>(MSG_PHYSICS_GET_OCTREE), 160u);
     EXPECT_STREQ(MessageTypeName(208), "MSG_ANIMATION_REINITIALIZE");
     EXPECT_STREQ(MessageTypeName(209), "MSG_PHYSICS_PIECE_BODY");
-    EXPECT_STREQ(MessageTypeName(210), "Invalid");
+    EXPECT_STREQ(MessageTypeName(210), "MSG_GRAPHICS_TOGGLE_BLOOM");
+    EXPECT_STREQ(MessageTypeName(211), "Invalid");
     EXPECT_STREQ(MessageTypeName(0xFFFFFFFFu), "Invalid");
 }
 

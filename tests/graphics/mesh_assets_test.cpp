@@ -51,6 +51,49 @@ TEST(MeshAssetsTest, EveryDefinedMeshLoadsStaticAndAsAHierarchy) {
     EXPECT_EQ(out.find("Failed to load"), std::string::npos) << out;
 }
 
+// The glowing parts of the city: a street lamp's bulb and a store's neon signs are drawn at
+// the full glow, the rest of either mesh at none. The signs stick out of the store's back
+// wall as far as its awning does in front, so the box the store is centred on keeps the
+// centre it had without them and the store still stands on the street.
+TEST(MeshAssetsTest, LampBulbsAndNeonSignsGlowAndTheSignsLeaveTheStoreInPlace) {
+    MeshCache cache(std::string(GORVANE_ASSETS_DIR) + "/packages/art.kzp", nullptr);
+    const auto glowing = [&](const std::string& name) {
+        const StaticMeshRecord record = cache.LoadStaticMesh(name);
+        std::vector<float> glows;
+        for (u32 i = 0; record.m_materials != nullptr && i < record.m_subset_count; ++i) {
+            glows.push_back(MaterialGlow(record.m_materials[i]));
+        }
+        return glows;
+    };
+    EXPECT_EQ(glowing("assets/art/street_light.X"), (std::vector<float>{1.0f, kFullGlow}));
+    EXPECT_EQ(glowing("assets/art/building_store.X"), (std::vector<float>{1.0f, 1.0f, kFullGlow}));
+    EXPECT_EQ(glowing("assets/art/building_apartment.X"), (std::vector<float>{1.0f, 1.0f}));
+    const StaticMeshRecord store = cache.LoadStaticMesh("assets/art/building_store.X");
+    EXPECT_NEAR(store.m_centre_offset.x, 0.0f, 1e-4f);
+    EXPECT_NEAR(store.m_centre_offset.y, 0.0f, 1e-4f);
+    EXPECT_NEAR(store.m_centre_offset.z, -1.5f, 1e-4f);
+}
+
+// An emissive colour's brightest channel sets the glow; a file's colour beyond 1 or below 0
+// (an artist's typo) neither blows the subset up nor darkens it.
+TEST(MeshAssetsTest, MaterialGlowFollowsTheEmissiveColourWithinItsRange) {
+    struct Case {
+        Float3 emissive;
+        float glow;
+    };
+    const Case cases[] = {
+        {{0.0f, 0.0f, 0.0f}, 1.0f},    {{1.0f, 0.12f, 0.75f}, kFullGlow},
+        {{0.0f, 0.5f, 0.2f}, 4.5f},    {{6.0f, 6.0f, 6.0f}, kFullGlow},
+        {{-3.0f, -1.0f, -2.0f}, 1.0f},
+    };
+    for (const Case& c : cases) {
+        MeshMaterialRecord material;
+        material.m_emissive = c.emissive;
+        EXPECT_FLOAT_EQ(MaterialGlow(material), c.glow)
+            << c.emissive.x << " " << c.emissive.y << " " << c.emissive.z;
+    }
+}
+
 } // namespace
 
 namespace {

@@ -513,6 +513,10 @@ struct Material {
     float r, g, b;
     float power;
     const char* texture; // empty: untextured
+    // 0 to 1: how much of a light of its own the surface is (a lamp's bulb, a neon tube). It is
+    // written as the emissive colour, the material's colour at this strength; the renderer
+    // draws an emissive subset brighter, so that it glows in the shade and blooms.
+    float emissive = 0.0f;
 };
 
 struct Part {
@@ -642,7 +646,8 @@ void WriteMeshObject(std::FILE* file, const std::string& name, const Geometry& g
     for (const Material& m : materials) {
         std::fprintf(file, "\n  Material {\n   %f;%f;%f;1.000000;;\n   %f;\n", m.r, m.g, m.b,
                      m.power);
-        std::fputs("   0.300000;0.300000;0.300000;;\n   0.000000;0.000000;0.000000;;\n", file);
+        std::fprintf(file, "   0.300000;0.300000;0.300000;;\n   %f;%f;%f;;\n", m.r * m.emissive,
+                     m.g * m.emissive, m.b * m.emissive);
         if (m.texture[0] != '\0') {
             std::fprintf(file, "   TextureFilename {\n    \"%s\";\n   }\n", m.texture);
         }
@@ -698,6 +703,8 @@ std::vector<Mesh> Meshes() {
     const Material glow{1.0f, 0.25f, 0.15f, 64.0f, ""};
     const Material alien{0.55f, 0.6f, 0.65f, 48.0f, "metal.png"};
     const Material green{0.3f, 1.0f, 0.4f, 64.0f, ""};
+    const Material bulb{1.0f, 0.9f, 0.6f, 64.0f, "", 1.0f};
+    const Material neon{1.0f, 0.12f, 0.75f, 64.0f, "", 1.0f};
 
     std::vector<Mesh> meshes = {
         {"box", {roof}, {{0, 0, 0, 2, 2, 2, 0}}},
@@ -711,14 +718,20 @@ std::vector<Mesh> Meshes() {
         {"building_apartment",
          {concrete, roof},
          {{0, 0, 0, 20, 40, 20, 0}, {0, 20.5f, 0, 21, 1, 21, 1}}},
+        // Neon signs above the awning and on the back wall. The awning reaches as far out
+        // in front as the back sign does behind, so the box the renderer centres the mesh on
+        // keeps its centre and the store stands where its body's box says.
         {"building_store",
-         {concrete, {0.8f, 0.2f, 0.15f, 4.0f, ""}},
-         {{0, 0, 0, 30, 12, 20, 0}, {0, 2, -11.5f, 30, 1, 3, 1}}},
+         {concrete, {0.8f, 0.2f, 0.15f, 4.0f, ""}, neon},
+         {{0, 0, 0, 30, 12, 20, 0},
+          {0, 2, -11.7f, 30, 1, 3.4f, 1},
+          {0, 4, -10.2f, 16, 1.6f, 0.4f, 2},
+          {0, 3, 10.2f, 18, 3.6f, 0.4f, 2}}},
         {"building_highrise",
          {concrete, roof},
          {{0, 0, 0, 20, 70, 20, 0}, {0, 36, 0, 16, 2, 16, 1}}},
         {"street_light",
-         {roof, {1.0f, 0.9f, 0.6f, 64.0f, ""}},
+         {roof, bulb},
          {{0, 0, 0, 0.6f, 12, 0.6f, 0},
           {1.2f, 6, 0, 3, 0.4f, 0.4f, 0},
           {2.5f, 5.6f, 0, 1.2f, 0.6f, 1.2f, 1}}},
