@@ -78,7 +78,9 @@ Barrier("CardboardCity_RightMouse", 500)
 -- The tanks.
 Place("AI-Ground-TankObjective", -60, 2.5, 420)
 Place("AI-Ground-TankObjective", -80, 2.5, 380)
-Place("TriggerTank", -70, 0, 460)
+-- No tank trigger: each one switches the units' thinking over when it fires, and the end of
+-- the opening flight fires them all, so a single one would leave every unit of the story,
+-- the bosses with them, standing idle.
 Barrier("CardboardCity_Laser", 320)
 
 -- The gas stations.
