@@ -102,12 +102,11 @@ TEST(StoryPlaythrough, EveryObjectiveBothBossesTheEndingTheCreditsAndBackToTheMe
     for (const Step& step : kSteps) {
         SCOPED_TRACE(step.what);
         if (step.number == 10) {
-            // The boss UFO comes down where the needle stood while the camera looks on.
+            // The boss UFO comes down over the needle while the camera looks on.
             ASSERT_TRUE(player.Reach("GameLogicProcess: the boss UFO arrives")) << played();
-            player.Send("1.5 tap PrintScreen\n");
+            // The camera looks up at it from the street as the needle bursts below it.
             ScreenshotImage boss;
-            std::size_t at = player.Position();
-            ASSERT_TRUE(game_process::TakeScreenshot(game, &at, boss)) << played();
+            ASSERT_TRUE(player.Screenshot(boss)) << played();
             ExpectALitTexturedScene(boss, "the boss UFO");
             ASSERT_TRUE(player.Reach("PlayerProcess: camera sequence UFO ends\n")) << played();
         }
@@ -124,12 +123,14 @@ TEST(StoryPlaythrough, EveryObjectiveBothBossesTheEndingTheCreditsAndBackToTheMe
     // The UFO falls: the camera watches the mothership come.
     ASSERT_TRUE(player.Reach("PlayerProcess: camera sequence Mothership starts\n")) << played();
     ASSERT_TRUE(player.Reach("GameLogicProcess: the mothership arrives")) << played();
-    // It flies in over the city from the north and stops ahead of the robot to attack, once
-    // the camera is back behind the robot.
-    ASSERT_TRUE(player.Reach("Mothership over the city at ")) << played();
+    // It flies in high from the north, over the robot and on to the south; the frame as the
+    // camera is back with the robot must be a drawn scene.
+    ASSERT_TRUE(player.Reach("PlayerProcess: camera sequence Mothership ends\n")) << played();
     ScreenshotImage mothership;
     ASSERT_TRUE(player.Screenshot(mothership)) << played();
     ExpectALitTexturedScene(mothership, "the mothership");
+    // Then it stops over the city and attacks.
+    ASSERT_TRUE(player.Reach("Mothership over the city at ")) << played();
 
     // The core falls: the ending, the "Win" camera, then the credits.
     player.Send("0.2 tap F9\n");
