@@ -78,7 +78,9 @@ Barrier("CardboardCity_RightMouse", 500)
 -- The tanks.
 Place("AI-Ground-TankObjective", -60, 2.5, 420)
 Place("AI-Ground-TankObjective", -80, 2.5, 380)
-Place("TriggerTank", -70, 0, 460)
+-- No tank trigger: each one switches the units' thinking over when it fires, and the end of
+-- the opening flight fires them all, so a single one would leave every unit of the story,
+-- the bosses with them, standing idle.
 Barrier("CardboardCity_Laser", 320)
 
 -- The gas stations.
@@ -97,8 +99,10 @@ Place("BuildingPowerRelayStation", -125, 6, -460)
 Place("BuildingReactor", -10, 15.5, -900)
 Place("BuildingReactorCenter", -125, 15.5, -960)
 
--- The arena, fenced off by coils and closed by the gate blockers until the boss comes.
-Place("BuildingNeedle", -50, 36, -1740)
+-- The arena, fenced off by coils and closed by the gate blockers until the boss comes. The
+-- boss UFO comes down where the needle stands, and the camera of its arrival looks from the
+-- north at the street's middle, z = -1822: the needle stands there.
+Place("BuildingNeedle", -50, 36, -1822)
 Place("Coil", -110, 15.5, -1700)
 Place("Coil", 10, 15.5, -1700)
 Place("CoilFence", -110, 15.5, -1800)

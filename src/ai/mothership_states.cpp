@@ -266,6 +266,8 @@ class MothershipEntry_State : public PooledState<MothershipEntry_State> {
             return;
         }
         g_mothershipInactive = false;
+        sys::Log() << "Mothership over the city at " << base->position.x << ", " << base->position.y
+                   << ", " << z << ": it attacks";
         SwitchTo(STATE_MOTHERSHIP_ATTACK);
         PostFloat(view, MSG_GRAPHICS_RANDOM_CAMERA_SHAKE, 0.0f, HANDLER_GRAPHICS_PROCESS);
         PostFloat(view, MSG_GRAPHICS_MOTION_BLUR, 0.0f, HANDLER_GRAPHICS_PROCESS);

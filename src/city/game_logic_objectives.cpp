@@ -39,6 +39,20 @@ constexpr f32 kPowerDownFade = 4.4f;
 constexpr f32 kEndingBlurTime = 16.0f;
 constexpr f32 kEndingTime = 16.5f;
 
+// What the player faces at each step, for the log (steps 3 and 8 are never entered).
+constexpr i32 kLastStep = 10;
+constexpr const char* kStepNames[kLastStep + 1] = {"the apartments",
+                                                   "the high-class buildings",
+                                                   "the tanks",
+                                                   "none",
+                                                   "the gas stations",
+                                                   "the headquarters",
+                                                   "the ambush",
+                                                   "the power objects",
+                                                   "none",
+                                                   "the boss UFO",
+                                                   "the mothership"};
+
 f32 Clamp01(f32 value) {
     return std::clamp(value, 0.0f, 1.0f);
 }
@@ -166,6 +180,15 @@ void GameLogicProcess::NextObjective(i32 category, i32 step) {
 }
 
 void GameLogicProcess::UpdateObjectives(float dt) {
+    const i32 step = m_objectiveStep;
+    RunObjectiveStep(dt);
+    if (m_objectiveStep != step) {
+        sys::Log() << "GameLogicProcess: objective step " << m_objectiveStep << " ("
+                   << kStepNames[std::clamp(m_objectiveStep, 0, kLastStep)] << ")";
+    }
+}
+
+void GameLogicProcess::RunObjectiveStep(float dt) {
     switch (m_objectiveStep) {
     case 0:
         NextObjective(14, 0);
@@ -360,6 +383,7 @@ void GameLogicProcess::PlayEnding(float dt) {
     Message<std::string> count(MSG_BUILDING_COUNT, std::string());
     SendMessage(&count, HANDLER_GRAPHICS_PROCESS);
     if (!m_endingStarted) {
+        sys::Log() << "GameLogicProcess: the story is won: the credits follow";
         BaseMessage win(MSG_CAMERA_PLAYER_WIN);
         SendMessage(&win, HANDLER_PLAYER_PROCESS);
         Message<float> fade(MSG_GRAPHICS_FADE_OUT, 2.01f);

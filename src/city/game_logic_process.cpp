@@ -16,6 +16,7 @@
 #include "game/sound_control.h"
 #include "game/spawn_struct.h"
 #include "platform/system/crt_rand.h"
+#include "platform/system/log.h"
 
 namespace {
 
@@ -416,6 +417,8 @@ void GameLogicProcess::PlaceBoss(GameObject* object) {
         m_bossPosition.y = kBossHeight;
         object->SetPosition(m_bossPosition);
         object->NotifyComponents();
+        sys::Log() << "GameLogicProcess: the boss UFO arrives at " << m_bossPosition.x << ", "
+                   << m_bossPosition.y << ", " << m_bossPosition.z;
         auto* body = dynamic_cast<PhysXComponent*>(object->GetComponent(ComponentType::Physics));
         if (body == nullptr) {
             return;
@@ -436,6 +439,8 @@ void GameLogicProcess::PlaceBoss(GameObject* object) {
         for (GameObject* const child : object->childObjects) {
             child->SetPosition(place);
         }
+        sys::Log() << "GameLogicProcess: the mothership arrives at " << place.x << ", " << place.y
+                   << ", " << place.z;
     }
 }
 
@@ -476,6 +481,8 @@ void GameLogicProcess::SkipObjective() {
     default:
         break;
     }
+    sys::Log() << "GameLogicProcess: objective " << m_objectiveIndex << " skipped at step "
+               << m_objectiveStep;
     m_objectiveIndex += 1;
 }
 

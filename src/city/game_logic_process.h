@@ -131,6 +131,7 @@ class GameLogicProcess : public ComponentProcess {
     void SkipObjective();
     void PlayCoilBurst(const GameObject& coil);
     // Objective script pieces.
+    void RunObjectiveStep(float dt);
     void NextObjective(i32 category, i32 step);
     void UpdateAmbush(float dt);
     void PowerDown(float dt);

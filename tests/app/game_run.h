@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 
@@ -37,8 +38,23 @@ constexpr const char* kWasdControls =
     "<Control name=\"Laser\" value=\"18\"/>"
     "</Controls>";
 
+// Where the runs keep their screenshots for a person to look at: the folder
+// GORVANE_KEEP_SCREENSHOTS names, or none.
+inline void KeepScreenshot(const std::string& path) {
+    const char* const folder = std::getenv("GORVANE_KEEP_SCREENSHOTS");
+    if (folder == nullptr || *folder == '\0') {
+        return;
+    }
+    static int kept = 0;
+    const std::string name = std::string(folder) + "/" + std::to_string(getpid()) + "-" +
+                             std::to_string(kept++) + ".bmp";
+    std::ifstream from(path, std::ios::binary);
+    std::ofstream(name, std::ios::binary) << from.rdbuf();
+}
+
 // Waits for the next "Screenshot saved to: " line after *at, reads the picture and removes the
-// file (the game writes into the build folder, where later runs would pick other names).
+// file (the game writes into the build folder, where later runs would pick other names); a
+// copy stays in the folder of GORVANE_KEEP_SCREENSHOTS when it is set.
 inline bool TakeScreenshot(GameProcess& game, std::size_t* at, ScreenshotImage& image) {
     const std::string saved = "Screenshot saved to: ";
     if (!game.WaitFor(saved, *at, at)) {
@@ -52,6 +68,7 @@ inline bool TakeScreenshot(GameProcess& game, std::size_t* at, ScreenshotImage& 
     const std::string name = output.substr(start, output.find('\n', start) - start);
     const std::string path = std::string(GORVANE_BINARY_DIR) + "/" + name;
     const bool loaded = image.Load(path);
+    KeepScreenshot(path);
     std::remove(path.c_str());
     *at = start;
     return loaded;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <regex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -505,6 +506,7 @@ TEST_F(ObjectivesTest, SkippingEveryObjectiveWalksTheStoryToTheCredits) {
     // The swarm never dies: only the skip ends the ambush.
     logic.m_agentCount[GameLogicProcess::kTankSwarm] = 1;
     std::vector<i32> steps = {logic.m_objectiveStep};
+    testing::internal::CaptureStdout();
     for (int skip = 0; skip < 9 && m_game.received.empty(); ++skip) {
         Send(MSG_DISABLE_OBJECTIVE);
         for (int frame = 0; frame < 100 && m_game.received.empty(); ++frame) {
@@ -517,9 +519,31 @@ TEST_F(ObjectivesTest, SkippingEveryObjectiveWalksTheStoryToTheCredits) {
     for (int frame = 0; frame < 100 && m_game.received.empty(); ++frame) {
         Step(0.25f);
     }
+    const std::string log = testing::internal::GetCapturedStdout();
     EXPECT_EQ(steps, (std::vector<i32>{0, 1, 2, 4, 5, 6, 7, 9, 10}));
     ASSERT_EQ(m_game.received.size(), 1u);
     EXPECT_EQ(m_game.received[0].message->ValueOr<std::string>(""), "Credits");
+
+    // The log tells a player of the game where the story stands: each skip with the step it
+    // came at, each step as it is entered, once, and the won story.
+    const std::regex line("GameLogicProcess: (objective step ([0-9]+) \\(([A-Za-z -]+)\\)|"
+                          "objective ([0-9]+) skipped at step ([0-9]+)|the story is won)");
+    std::vector<std::string> lines;
+    for (auto it = std::sregex_iterator(log.begin(), log.end(), line); it != std::sregex_iterator();
+         ++it) {
+        lines.push_back((*it)[1].str());
+    }
+    const std::vector<std::string> expected = {
+        "objective 0 skipped at step 0",  "objective step 1 (the high-class buildings)",
+        "objective 1 skipped at step 1",  "objective step 2 (the tanks)",
+        "objective 2 skipped at step 2",  "objective step 4 (the gas stations)",
+        "objective 3 skipped at step 4",  "objective step 5 (the headquarters)",
+        "objective 4 skipped at step 5",  "objective step 6 (the ambush)",
+        "objective 5 skipped at step 6",  "objective step 7 (the power objects)",
+        "objective 6 skipped at step 7",  "objective step 9 (the boss UFO)",
+        "objective 7 skipped at step 9",  "objective step 10 (the mothership)",
+        "objective 8 skipped at step 10", "the story is won"};
+    EXPECT_EQ(lines, expected) << log;
 }
 
 } // namespace

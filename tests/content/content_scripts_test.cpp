@@ -115,6 +115,14 @@ TEST_P(ContentScripts, RunsWithoutAnErrorAndBuildsOnlyKnownTypes) {
     }
 }
 
+// Each tank trigger switches the units' thinking over when it fires, and a story level's
+// opening flight fires them all at its end: an odd number of them would leave every unit of
+// the level, the bosses too, idle for the rest of the play.
+TEST_P(ContentScripts, TankTriggersLeaveTheUnitsThinkingOnceAllHaveFired) {
+    Run();
+    EXPECT_EQ(Created("TriggerTank").size() % 2, 0u);
+}
+
 TEST_P(ContentScripts, ResourceLoaderScanFindsEveryTypeTheScriptBuilds) {
     Run();
     const std::set<std::string> scanned =

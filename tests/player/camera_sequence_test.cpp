@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <numbers>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -183,6 +186,34 @@ TEST_F(StoryLevelInPlay, TheBossArrivalReaimsItsLastKeysAtTheRobotAfterFourSecon
     EXPECT_EQ(g_game_camera.targetKeys[8].point, Vector(100.0f, 19.0f, 0.0f));
     EXPECT_FLOAT_EQ(g_game_camera.targetKeys[8].time, 11.0f);
     EXPECT_NEAR(g_game_camera.pathKeys[3].curve.controlPoints.back().x, 100.0f, 1e-3f);
+}
+
+// The boss UFO comes down where the story level's needle stands, at its height. While the
+// camera looks up at it from the street, the needle's place must lie ahead of the camera, on
+// the line it looks along: a needle behind the camera leaves the arrival showing empty sky.
+TEST_F(StoryLevelInPlay, TheBossArrivalLooksAtWhereTheStoryLevelsNeedleStands) {
+    std::ifstream in(std::string(GORVANE_SOURCE_DIR) + "/data/levels/ubergold.lua");
+    const std::string level((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::smatch place;
+    const std::regex needle("Place\\(\"BuildingNeedle\", (-?[0-9.]+), (-?[0-9.]+), (-?[0-9.]+)\\)");
+    ASSERT_TRUE(std::regex_search(level, place, needle));
+    const Vector boss(std::stof(place[1].str()), 130.4f, std::stof(place[3].str()));
+
+    Send(MSG_CAMERA_BOSS_ARRIVE);
+    ASSERT_EQ(g_game_camera.pathKeys.size(), 4u);
+    ASSERT_EQ(g_game_camera.targetKeys.size(), 9u);
+    // From the end of the climb to the drop (6.85 s to 9.0 s) the camera stands still.
+    const Vector eye = g_game_camera.pathKeys[1].curve.controlPoints.back();
+    for (const std::size_t key : {4u, 5u}) {
+        const Vector look = g_game_camera.targetKeys[key].point;
+        const Vector ahead = look - eye;
+        const Vector toBoss = boss - eye;
+        const float along = ahead.Dot(toBoss) / ahead.Length();
+        EXPECT_GT(along, 0.0f) << "the boss is behind the camera";
+        // Off the line of sight by at most a tenth of its distance: well inside the view.
+        const Vector off = toBoss - ahead * (along / ahead.Length());
+        EXPECT_LT(off.Length(), 0.1f * toBoss.Length());
+    }
 }
 
 TEST_F(StoryLevel, VictoryAsksTheRobotToCheerAfterItsDelay) {
