@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -33,6 +34,8 @@ using game_process::ScriptedPlayer;
 constexpr double kPlaySeconds = 60.0;
 // How long the run may go on past the minute for a family that has not yet done its part.
 constexpr double kLongestSeconds = 180.0;
+// How far from the middle, in x or z, the robot may stand in either level.
+constexpr float kCityReach = 2500.0f;
 // When, in the story level's minute, the districts are skipped up to the ambush.
 constexpr double kAmbushAfter = 30.0;
 // Screenshots taken while tanks and helicopters fire, one a shot, at most.
@@ -59,6 +62,21 @@ std::map<std::string, int> Shots(const std::string& output) {
         ++counts[(*it)[1].str()];
     }
     return counts;
+}
+
+// The farthest from the city's middle, in x or z, that the robot said it stood (where it
+// halts, lands, punches or grabs).
+float FarthestRobotSpot(const std::string& output) {
+    static const std::regex line("PlayerComponent: [^\n]* at (-?[0-9.e+]+), -?[0-9.e+]+, "
+                                 "(-?[0-9.e+]+)");
+    float farthest = 0.0f;
+    for (auto it = std::sregex_iterator(output.begin(), output.end(), line);
+         it != std::sregex_iterator(); ++it) {
+        for (const int part : {1, 2}) {
+            farthest = std::max(farthest, std::fabs(std::strtof((*it)[part].str().c_str(), nullptr)));
+        }
+    }
+    return farthest;
 }
 
 // How many times text occurs in output.
@@ -129,6 +147,8 @@ void PlayTheMinute(GameProcess& game, ScriptedPlayer& player, std::size_t playFr
     const std::string played = output.substr(playFrom);
     // Play went on for the whole minute: it never reached its end.
     EXPECT_EQ(played.find("UIProcess::EndOfPlay"), std::string::npos);
+    // Nothing flung the robot out of the city (both levels lie within 2000 of the middle).
+    EXPECT_LT(FarthestRobotSpot(played), kCityReach);
     const std::map<std::string, int> spawned = Payloads(played, "MSG_OBJECT_LEVEL_SPAWN");
     const std::map<std::string, int> died = Payloads(played, "MSG_AGENT_DIED");
     const std::map<std::string, int> shots = Shots(played);
