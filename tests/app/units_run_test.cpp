@@ -1,5 +1,5 @@
-// The built game with its units. In the endless level, with the robot left standing, its camera behind it,
-// tanks and helicopters fire at it and screenshots taken at their shots show the bursts
+// The built game with its units. In the endless level, with the robot left standing, its camera
+// behind it, tanks and helicopters fire at it and screenshots taken at their shots show the bursts
 // around it. The endless level and the feature film's level, each left under random input
 // for a minute of play with the robot invulnerable: the unit families each sends come out of
 // the spawn points, the armed ones fire, units die and no death is reported more often than
@@ -73,7 +73,8 @@ float FarthestRobotSpot(const std::string& output) {
     for (auto it = std::sregex_iterator(output.begin(), output.end(), line);
          it != std::sregex_iterator(); ++it) {
         for (const int part : {1, 2}) {
-            farthest = std::max(farthest, std::fabs(std::strtof((*it)[part].str().c_str(), nullptr)));
+            farthest =
+                std::max(farthest, std::fabs(std::strtof((*it)[part].str().c_str(), nullptr)));
         }
     }
     return farthest;
@@ -125,9 +126,9 @@ void PlayTheMinute(GameProcess& game, ScriptedPlayer& player, std::size_t playFr
                    const Expected& expected, const std::function<void(double)>& at) {
     double first = -1.0;
     double reached = 0.0;
-    while (first < 0.0 || reached - first < kPlaySeconds ||
-           (reached - first < kLongestSeconds &&
-            !AllDone(game.Output().substr(playFrom), expected))) {
+    while (
+        first < 0.0 || reached - first < kPlaySeconds ||
+        (reached - first < kLongestSeconds && !AllDone(game.Output().substr(playFrom), expected))) {
         const std::string line = player.LineAfter("Health: seconds=");
         ASSERT_FALSE(line.empty()) << game.Output().substr(playFrom);
         reached = std::strtod(line.c_str(), nullptr);
@@ -179,15 +180,19 @@ void PlayTheMinute(GameProcess& game, ScriptedPlayer& player, std::size_t playFr
     }
 }
 
+// A game's environment for a minute at random with the cheat keys on, its health line every
+// five seconds, tracing spawns, deaths and the messages named in traced.
+std::vector<std::string> RandomPlay(const InputScriptFile& keys, const std::string& traced) {
+    return {keys.Variable(), "GORVANE_RANDOM_INPUT=1", "GORVANE_CHEATS=1",
+            "GORVANE_HEALTH_SECONDS=5",
+            "GORVANE_TRACE_MESSAGES=MSG_OBJECT_LEVEL_SPAWN,MSG_AGENT_DIED," + traced};
+}
+
 // The endless level, a minute at random from its start.
 void PlayAMinuteOfTheEndlessLevel() {
     const ScopedTempHome home;
     const InputScriptFile keys(home.Path() + "/keys.txt");
-    GameProcess game(GORVANE_BINARY_DIR, home.Path(),
-                     {keys.Variable(), "GORVANE_RANDOM_INPUT=1", "GORVANE_CHEATS=1",
-                      "GORVANE_HEALTH_SECONDS=5",
-                      "GORVANE_TRACE_MESSAGES=MSG_OBJECT_LEVEL_SPAWN,MSG_AGENT_DIED,"
-                      "MSG_DISABLE_DEALTH"});
+    GameProcess game(GORVANE_BINARY_DIR, home.Path(), RandomPlay(keys, "MSG_DISABLE_DEALTH"));
     ASSERT_TRUE(game.Started());
     ScriptedPlayer player(game, keys);
 
@@ -211,16 +216,13 @@ void PlayAMinuteOfTheEndlessLevel() {
 // wave sends tanks, helicopters, trucks, jeeps, and the spawners citizens and cars. Half a
 // minute on, F9 four times more skips the districts up to the headquarters: the ambush
 // follows, with transports carrying the swarm tanks in (the citizens have left by then).
-// The barrier before the tank district's trigger falls with the second skip, by when the
-// random walk has left the robot far north of it.
+// The barrier before the tank district's trigger falls with the second skip; the run checks
+// that the robot's random walk never took it there to put the units to sleep again.
 void PlayAMinuteOfTheStoryLevel() {
     const ScopedTempHome home;
     const InputScriptFile keys(home.Path() + "/keys.txt");
     GameProcess game(GORVANE_BINARY_DIR, home.Path(),
-                     {keys.Variable(), "GORVANE_RANDOM_INPUT=1", "GORVANE_CHEATS=1",
-                      "GORVANE_HEALTH_SECONDS=5",
-                      "GORVANE_TRACE_MESSAGES=MSG_OBJECT_LEVEL_SPAWN,MSG_AGENT_DIED,"
-                      "MSG_DISABLE_DEALTH,MSG_DISABLE_AI,MSG_DISABLE_OBJECTIVE"});
+                     RandomPlay(keys, "MSG_DISABLE_DEALTH,MSG_DISABLE_AI,MSG_DISABLE_OBJECTIVE"));
     ASSERT_TRUE(game.Started());
     ScriptedPlayer player(game, keys);
 
@@ -263,9 +265,9 @@ void PlayAMinuteOfTheStoryLevel() {
 void WatchTheFight() {
     const ScopedTempHome home;
     const InputScriptFile keys(home.Path() + "/keys.txt");
-    GameProcess game(GORVANE_BINARY_DIR, home.Path(),
-                     {keys.Variable(), "GORVANE_CHEATS=1",
-                      "GORVANE_TRACE_MESSAGES=MSG_DISABLE_DEALTH"});
+    GameProcess game(
+        GORVANE_BINARY_DIR, home.Path(),
+        {keys.Variable(), "GORVANE_CHEATS=1", "GORVANE_TRACE_MESSAGES=MSG_DISABLE_DEALTH"});
     ASSERT_TRUE(game.Started());
     ScriptedPlayer player(game, keys);
     // The endless level: PLAY, then the play screen's second button.
