@@ -26,7 +26,9 @@ constexpr i32 kAfterAmbushWave = 1;
 constexpr i32 kBossWave = 8;
 constexpr i32 kNoWave = -1;
 
-// Barrier pushes: radius, force, and the physics id they leave alone.
+// Barrier pushes: radius, force, and the physics id they leave alone. The pushes are meant
+// for the barrier's pieces and leave the robot's bodies alone too: its physics id is not 1
+// (the ground's comes first), and a push of this size flings it far out of the city.
 constexpr f32 kPushRadius = 120.0f;
 constexpr f32 kPushForce = 220.0f;
 constexpr u32 kPushExclude = 1;
@@ -89,6 +91,7 @@ void GameLogicProcess::BlowAway(GameObject& barrier, f32 delay, f32 firstX, f32 
     for (const auto& [dx, when] : pushes) {
         RadialForce push(Vector(at.x + dx, at.y + 30.0f, at.z + 30.0f), kPushRadius, kPushForce,
                          0.0f, kPushExclude, 0, RadialForce::kImpulse);
+        push.m_exclude_owner = m_robot;
         Message<RadialForce> msg(MSG_PHYSICS_RADIAL_FORCE, push);
         SendMessage(&msg, HANDLER_PHYSX_PROCESS, when);
     }

@@ -283,6 +283,11 @@ void GameLogicProcess::HandleMessage(BaseMessage* msg, u32) {
     case MSG_DISABLE_OBJECTIVE:
         SkipObjective();
         break;
+    case MSG_PLAYER_COMPONENT:
+        if (Component* const* player = msg->Payload<Component*>()) {
+            m_robot = *player != nullptr ? (*player)->owner : nullptr;
+        }
+        break;
     case MSG_SOUND_INSTANCE:
         m_soundReply = msg->ValueOr<SoundInstance*>(nullptr);
         break;

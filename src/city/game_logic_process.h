@@ -153,6 +153,9 @@ class GameLogicProcess : public ComponentProcess {
     void BeginBossMusic(const std::string& intro, f32 volume, u32 loopMessage, f32 loopDelay);
 
     std::vector<GameLogicComponent*> m_components;
+    // The robot (MSG_PLAYER_COMPONENT), whose bodies the barrier pushes leave alone; only
+    // compared, never followed.
+    const GameObject* m_robot = nullptr;
     SoundControl* m_sound_control = nullptr;
     BreakableGraphic m_breakable_graphic;
     bool m_initialized = false;

@@ -118,7 +118,7 @@ void PlayerComponent::SendToHandler(u32 type, u32 to) {
 
 void PlayerComponent::Initialize() {
     for (const u32 to : {HANDLER_AI_VIEW_PROCESS, HANDLER_BULLET_PROCESS, HANDLER_BUILDING_PROCESS,
-                         HANDLER_PHYSX_PROCESS}) {
+                         HANDLER_PHYSX_PROCESS, HANDLER_GAME_LOGIC_PROCESS}) {
         Message<Component*> announce(MSG_PLAYER_COMPONENT, this);
         SendMessage(&announce, to);
     }

@@ -9,6 +9,7 @@
 #include "city/game_logic_process.h"
 #include "content/particle_system_info.h"
 #include "core/component_type.h"
+#include "core/definition_component.h"
 #include "core/game_object.h"
 #include "game/radial_force.h"
 #include "game/spawn_struct.h"
@@ -179,6 +180,33 @@ TEST_F(ObjectivesTest, EachDistrictOpensOnceItsObjectivesAreGone) {
         m_router.Update(0.01f);
         ASSERT_EQ(PushCentres().size(), 2u);
         ExpectNear(PushCentres()[1], Vector(30.0f, 30.0f, 330.0f));
+    }
+}
+
+// The barrier's pushes are meant for its pieces: a robot standing by it when it falls would
+// be flung out of the city. Whatever its physics id, every push leaves the robot's bodies
+// alone, and a robot announced again (a new level's) takes its place.
+TEST_F(ObjectivesTest, BarrierPushesLeaveTheRobotAlone) {
+    GameLogicProcess& logic = Story();
+    for (const char* robotName : {"Robot", "Robot again"}) {
+        SCOPED_TRACE(robotName);
+        m_objects.clear();
+        GameObject robot(robotName);
+        DefinitionComponent body("RobotBase");
+        body.owner = &robot;
+        Send<Component*>(MSG_PLAYER_COMPONENT, &body);
+        MakeObject("CardboardCity_LeftMouse", Vector(-50.0f, 0.0f, 690.0f));
+        logic.m_objectiveStep = 0;
+        logic.m_levelCount[14] = 0;
+        Forget();
+        m_logic->Update(0.1f);
+        m_router.Update(0.1f);
+        ASSERT_EQ(PushCentres().size(), 2u);
+        for (const auto& r : m_physics.received) {
+            if (const RadialForce* force = r.message->Payload<RadialForce>()) {
+                EXPECT_EQ(force->m_exclude_owner, &robot);
+            }
+        }
     }
 }
 

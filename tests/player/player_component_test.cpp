@@ -38,8 +38,9 @@ class TutorialRobot : public Level {
 // --- initialisation and the frame ---
 
 TEST_F(Robot, InitializeAnnouncesTheRobotFindsItsControllerAndForgetsHeldKeys) {
-    for (const u32 handler : {HANDLER_AI_VIEW_PROCESS, HANDLER_BULLET_PROCESS,
-                              HANDLER_BUILDING_PROCESS, HANDLER_PHYSX_PROCESS}) {
+    for (const u32 handler :
+         {HANDLER_AI_VIEW_PROCESS, HANDLER_BULLET_PROCESS, HANDLER_BUILDING_PROCESS,
+          HANDLER_PHYSX_PROCESS, HANDLER_GAME_LOGIC_PROCESS}) {
         const auto announced = Received(handler, MSG_PLAYER_COMPONENT);
         ASSERT_EQ(announced.size(), 1u) << handler;
         EXPECT_EQ(announced[0]->ValueOr<Component*>(nullptr), player);

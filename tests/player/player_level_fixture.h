@@ -73,7 +73,8 @@ class Level : public ::testing::Test {
         for (const u32 handler :
              {HANDLER_GRAPHICS_PROCESS, HANDLER_SOUND_PROCESS, HANDLER_LEVEL_STATE,
               HANDLER_PHYSX_PROCESS, HANDLER_UI_PROCESS, HANDLER_AI_VIEW_PROCESS,
-              HANDLER_BULLET_PROCESS, HANDLER_BUILDING_PROCESS, HANDLER_TRIGGER_PROCESS}) {
+              HANDLER_BULLET_PROCESS, HANDLER_BUILDING_PROCESS, HANDLER_TRIGGER_PROCESS,
+              HANDLER_GAME_LOGIC_PROCESS}) {
             auto recorder = std::make_unique<component_fixture::MessageRecorder>();
             root.RegisterHandler(handler, recorder.get());
             recorders[handler] = std::move(recorder);
