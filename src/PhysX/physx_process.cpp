@@ -194,6 +194,36 @@ void PhysXProcess::UpdateExplosions(float dt) {
     }
 }
 
+namespace {
+
+// Whether object is owner itself or one of the parts hung under it (the robot's arms, legs
+// and head are dynamic bodies of their own, jointed to its base).
+bool HungUnder(const GameObject* object, const void* owner) {
+    for (; object != nullptr; object = object->parentObject) {
+        if (object == owner) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The impulse as given, or cut to what brings the body to kMostPushedSpeed. The pushes'
+// impulses are sized for the buildings; a body of mass 1 (a loose block, the robot) would fly
+// off at tens of millions of units a second and, through its contacts, take what touches it
+// along (the robot punching a tower of blocks was thrown millions of units away).
+constexpr float kMostPushedSpeed = 400.0f;
+
+Vector LimitedPush(const Vector& impulse, const physics::Actor& actor) {
+    const float mass = actor.GetMass();
+    const float length = impulse.Length();
+    if (!(mass > 0.0f) || length <= kMostPushedSpeed * mass) {
+        return impulse;
+    }
+    return impulse * (kMostPushedSpeed * mass / length);
+}
+
+} // namespace
+
 void PhysXProcess::ApplyExplosion(const PhysXExplosion& explosion) {
     const RadialForce& force = explosion.Current();
     for (std::size_t i = 0; i < m_components.Size(); ++i) {
@@ -208,7 +238,8 @@ void PhysXProcess::ApplyExplosion(const PhysXExplosion& explosion) {
         if (force.m_only_id != 0 && component->GetId() != force.m_only_id) {
             continue;
         }
-        if (force.m_exclude_owner != nullptr && component->GetOwner() == force.m_exclude_owner) {
+        if (force.m_exclude_owner != nullptr &&
+            HungUnder(component->GetOwner(), force.m_exclude_owner)) {
             continue;
         }
         const physics::Vec3 at = actor->GetPosition();
@@ -221,7 +252,7 @@ void PhysXProcess::ApplyExplosion(const PhysXExplosion& explosion) {
         d = distance != 0.0f ? d * (falloff / distance) : Vector();
         switch (force.m_mode) {
         case RadialForce::kImpulse:
-            actor->AddImpulse(ToVec3(d * (force.m_force * 50000.0f)));
+            actor->AddImpulse(ToVec3(LimitedPush(d * (force.m_force * 50000.0f), *actor)));
             break;
         case RadialForce::kForce:
             actor->AddForce(ToVec3(d * (force.m_force * 5000000.0f)));

@@ -235,17 +235,26 @@ TEST_F(PhysicsWorld, AnExplosionPushesOutwardsAndTellsHowHard) {
     EXPECT_EQ(process->ExplosionCount(), 0u);
 }
 
-// The robot's punches and landings push what is around it, never its own body: its fist
-// stands well inside the push's radius, and the push flung it thousands of units away.
-TEST_F(PhysicsWorld, AnExplosionLeavesTheObjectItComesFromAlone) {
+// The robot's punches and landings push what is around it, never its own body nor the parts
+// hung under it: its fist stands well inside the push's radius, and the push flung it (or,
+// through their joints, its pushed arms and head flung it) millions of units away.
+TEST_F(PhysicsWorld, AnExplosionLeavesTheObjectItComesFromAndItsPartsAlone) {
     Record record;
     record.massDivisor = 1.0f;
     GameObject* source = Make("Crate", record, Vector(0.0f, 0.0f, 3.0f));
+    GameObject* arm = Make("Crate", record, Vector(3.0f, 0.0f, 1.0f));
+    GameObject* fist = Make("Crate", record, Vector(3.0f, 0.0f, -1.0f));
     GameObject* struck = Make("Crate", record, Vector(0.0f, 0.0f, -3.0f));
-    for (GameObject* o : {source, struck}) {
+    arm->parentObject = source;
+    source->childObjects.push_back(arm);
+    fist->parentObject = arm;
+    arm->childObjects.push_back(fist);
+    for (GameObject* o : {source, arm, fist, struck}) {
         Body(o)->SetGravityEnabled(false);
     }
     auto& sourceHeard = Listen(source);
+    auto& armHeard = Listen(arm);
+    auto& fistHeard = Listen(fist);
     auto& struckHeard = Listen(struck);
     RadialForce punch(Vector(0.0f, 0.0f, 0.0f), 10.0f, 150.0f, 0.0f, 0, 0, RadialForce::kImpulse);
     punch.m_exclude_owner = source;
@@ -254,8 +263,40 @@ TEST_F(PhysicsWorld, AnExplosionLeavesTheObjectItComesFromAlone) {
     Step(3);
     EXPECT_FLOAT_EQ(Speed(Body(source)->GetActor()), 0.0f);
     EXPECT_TRUE(Values(sourceHeard, MSG_PHYSICS_FORCE).empty());
+    for (GameObject* part : {arm, fist}) {
+        EXPECT_FLOAT_EQ(Speed(Body(part)->GetActor()), 0.0f) << part->name;
+    }
+    EXPECT_TRUE(Values(armHeard, MSG_PHYSICS_FORCE).empty());
+    EXPECT_TRUE(Values(fistHeard, MSG_PHYSICS_FORCE).empty());
     EXPECT_LT(struck->velocity.z, 0.0f);
     EXPECT_EQ(Values(struckHeard, MSG_PHYSICS_FORCE).size(), 1u);
+}
+
+// A push's impulse is sized for the buildings: a light body (mass 1, a loose block) takes
+// no more of it than brings it to a few hundred units a second, where it flew off at tens of
+// millions and took the robot it touched along; a heavy body takes the whole impulse.
+TEST_F(PhysicsWorld, APushGivesALightBodyNoMoreThanAFewHundredUnitsASecond) {
+    Record light;
+    light.massDivisor = 1.0f;
+    Record heavy;
+    heavy.massDivisor = 0.0001f;
+    GameObject* block = Make("Crate", light, Vector(5.0f, 0.0f, 0.0f));
+    GameObject* tower = Make("Crate", heavy, Vector(-5.0f, 0.0f, 0.0f));
+    for (GameObject* o : {block, tower}) {
+        Body(o)->SetGravityEnabled(false);
+    }
+    // Both at half the radius: an impulse of 0.5 x 150 x 50000 = 3.75e6 each.
+    Message<RadialForce> blast(
+        MSG_PHYSICS_RADIAL_FORCE,
+        RadialForce(Vector(0.0f, 0.0f, 0.0f), 10.0f, 150.0f, 0.0f, 0, 0, RadialForce::kImpulse));
+    process->HandleMessage(&blast, 0);
+    // The scene steps every 1/24 s: three frames make sure the push has landed.
+    Step(3);
+    EXPECT_GT(Body(block)->GetActor()->GetLinearVelocity().x, 300.0f);
+    EXPECT_LE(Speed(Body(block)->GetActor()), 400.0f + 1e-2f);
+    const float mass = Body(tower)->GetActor()->GetMass();
+    ASSERT_GT(mass, 1000.0f);
+    EXPECT_NEAR(Body(tower)->GetActor()->GetLinearVelocity().x, -3.75e6f / mass, 1.0f);
 }
 
 TEST_F(PhysicsWorld, AnExplosionShrinksOverItsDurationAndOnlyIdWins) {
