@@ -207,21 +207,6 @@ bool HungUnder(const GameObject* object, const void* owner) {
     return false;
 }
 
-// The impulse as given, or cut to what brings the body to kMostPushedSpeed. The pushes'
-// impulses are sized for the buildings; a body of mass 1 (a loose block, the robot) would fly
-// off at tens of millions of units a second and, through its contacts, take what touches it
-// along (the robot punching a tower of blocks was thrown millions of units away).
-constexpr float kMostPushedSpeed = 400.0f;
-
-Vector LimitedPush(const Vector& impulse, const physics::Actor& actor) {
-    const float mass = actor.GetMass();
-    const float length = impulse.Length();
-    if (!(mass > 0.0f) || length <= kMostPushedSpeed * mass) {
-        return impulse;
-    }
-    return impulse * (kMostPushedSpeed * mass / length);
-}
-
 } // namespace
 
 void PhysXProcess::ApplyExplosion(const PhysXExplosion& explosion) {
@@ -252,7 +237,7 @@ void PhysXProcess::ApplyExplosion(const PhysXExplosion& explosion) {
         d = distance != 0.0f ? d * (falloff / distance) : Vector();
         switch (force.m_mode) {
         case RadialForce::kImpulse:
-            actor->AddImpulse(ToVec3(LimitedPush(d * (force.m_force * 50000.0f), *actor)));
+            actor->AddImpulse(ToVec3(d * (force.m_force * 50000.0f)));
             break;
         case RadialForce::kForce:
             actor->AddForce(ToVec3(d * (force.m_force * 5000000.0f)));
