@@ -194,21 +194,6 @@ void PhysXProcess::UpdateExplosions(float dt) {
     }
 }
 
-namespace {
-
-// Whether object is owner itself or one of the parts hung under it (the robot's arms, legs
-// and head are dynamic bodies of their own, jointed to its base).
-bool HungUnder(const GameObject* object, const void* owner) {
-    for (; object != nullptr; object = object->parentObject) {
-        if (object == owner) {
-            return true;
-        }
-    }
-    return false;
-}
-
-} // namespace
-
 void PhysXProcess::ApplyExplosion(const PhysXExplosion& explosion) {
     const RadialForce& force = explosion.Current();
     for (std::size_t i = 0; i < m_components.Size(); ++i) {
@@ -223,8 +208,7 @@ void PhysXProcess::ApplyExplosion(const PhysXExplosion& explosion) {
         if (force.m_only_id != 0 && component->GetId() != force.m_only_id) {
             continue;
         }
-        if (force.m_exclude_owner != nullptr &&
-            HungUnder(component->GetOwner(), force.m_exclude_owner)) {
+        if (force.m_exclude_owner != nullptr && component->GetOwner() == force.m_exclude_owner) {
             continue;
         }
         const physics::Vec3 at = actor->GetPosition();

@@ -27,7 +27,7 @@ struct RadialForce {
     u32 m_exclude_id = 0;
     u32 m_only_id = 0;
     u32 m_mode = kImpulse;
-    // An object whose bodies the force leaves alone, its parts' bodies among them (the robot
-    // that punched or landed); null for none.
+    // An object whose bodies the force leaves alone (the robot that punched or landed);
+    // null for none.
     const void* m_exclude_owner = nullptr;
 };

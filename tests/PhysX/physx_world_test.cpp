@@ -235,26 +235,17 @@ TEST_F(PhysicsWorld, AnExplosionPushesOutwardsAndTellsHowHard) {
     EXPECT_EQ(process->ExplosionCount(), 0u);
 }
 
-// The robot's punches and landings push what is around it, never its own body nor the parts
-// hung under it: its fist stands well inside the push's radius, and the push flung it (or,
-// through their joints, its pushed arms and head flung it) millions of units away.
-TEST_F(PhysicsWorld, AnExplosionLeavesTheObjectItComesFromAndItsPartsAlone) {
+// The robot's punches and landings push what is around it, never its own body: its fist
+// stands well inside the push's radius, and the push flung it thousands of units away.
+TEST_F(PhysicsWorld, AnExplosionLeavesTheObjectItComesFromAlone) {
     Record record;
     record.massDivisor = 1.0f;
     GameObject* source = Make("Crate", record, Vector(0.0f, 0.0f, 3.0f));
-    GameObject* arm = Make("Crate", record, Vector(3.0f, 0.0f, 1.0f));
-    GameObject* fist = Make("Crate", record, Vector(3.0f, 0.0f, -1.0f));
     GameObject* struck = Make("Crate", record, Vector(0.0f, 0.0f, -3.0f));
-    arm->parentObject = source;
-    source->childObjects.push_back(arm);
-    fist->parentObject = arm;
-    arm->childObjects.push_back(fist);
-    for (GameObject* o : {source, arm, fist, struck}) {
+    for (GameObject* o : {source, struck}) {
         Body(o)->SetGravityEnabled(false);
     }
     auto& sourceHeard = Listen(source);
-    auto& armHeard = Listen(arm);
-    auto& fistHeard = Listen(fist);
     auto& struckHeard = Listen(struck);
     RadialForce punch(Vector(0.0f, 0.0f, 0.0f), 10.0f, 150.0f, 0.0f, 0, 0, RadialForce::kImpulse);
     punch.m_exclude_owner = source;
@@ -263,11 +254,6 @@ TEST_F(PhysicsWorld, AnExplosionLeavesTheObjectItComesFromAndItsPartsAlone) {
     Step(3);
     EXPECT_FLOAT_EQ(Speed(Body(source)->GetActor()), 0.0f);
     EXPECT_TRUE(Values(sourceHeard, MSG_PHYSICS_FORCE).empty());
-    for (GameObject* part : {arm, fist}) {
-        EXPECT_FLOAT_EQ(Speed(Body(part)->GetActor()), 0.0f) << part->name;
-    }
-    EXPECT_TRUE(Values(armHeard, MSG_PHYSICS_FORCE).empty());
-    EXPECT_TRUE(Values(fistHeard, MSG_PHYSICS_FORCE).empty());
     EXPECT_LT(struck->velocity.z, 0.0f);
     EXPECT_EQ(Values(struckHeard, MSG_PHYSICS_FORCE).size(), 1u);
 }

@@ -47,7 +47,12 @@ void ExpectATableScreen(ScriptedPlayer& player, const std::string& what, Screens
     EXPECT_GT(RowLetters(image), 0.03f) << what << ": no rows of text";
 }
 
+// The session lasts until the units have worn the robot down, over a minute and a half of
+// play under AddressSanitizer; under ThreadSanitizer that is too long for the waits.
 TEST(EndlessHighscoreRun, TheRobotFallsAndTheNameEnteredIsSavedAndShownInTheTable) {
+    if (game_process::kUnderThreadSanitizer) {
+        GTEST_SKIP() << "too slow under ThreadSanitizer";
+    }
     const ScopedTempHome home;
     const std::string table = home.SaveFolder() + "highscores.xml";
     home.WriteFile(table, kStartingTable);
