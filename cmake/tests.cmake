@@ -52,7 +52,8 @@ set(GORVANE_TEST_LIBS_PhysX gorvane_physx)
 # them first: they are the longest tests, and a test that needs more than one slot left for
 # last waits until the rest are done.
 set(GORVANE_GAME_RUN_SUITES EndToEnd TracedPlay MothershipRun StoryLevelRun StoryPlaythrough
-    EndlessLevelUnits StoryLevelUnits Soak HeadlessRun SoundOptionsRun BloomRun)
+    EndlessLevelUnits StoryLevelUnits Soak HeadlessRun SoundOptionsRun BloomRun TutorialRun
+    EndlessHighscoreRun)
 list(JOIN GORVANE_GAME_RUN_SUITES ".*:" game_runs)
 set(game_runs "${game_runs}.*")
 

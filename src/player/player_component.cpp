@@ -406,6 +406,10 @@ void PlayerComponent::PlayerControlStep(float dt, Quaternion& heading) {
     const PlayerProcess* const owning = Process();
     const f32 deathAt = owning != nullptr ? owning->m_death_toggle : 0.0f;
     if (m_health <= deathAt) {
+        if (owner != nullptr) {
+            sys::Log() << "PlayerComponent: the robot falls at " << owner->position.x << ", "
+                       << owner->position.y << ", " << owner->position.z;
+        }
         m_dying = 1;
         m_death_time = 0.0f;
         g_player_mode = 1;

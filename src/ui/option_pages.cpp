@@ -442,6 +442,14 @@ void UIProcess::DefaultGraphicsOptions() {
 
 void UIProcess::ShowHighscores() {
     const HighscoreTable* table = Stored::Highscores(m_options, true);
+    if (table != nullptr) {
+        // The rows as the table shows them, best first.
+        sys::Log log;
+        log << "UIProcess::ShowHighscores:";
+        for (std::size_t n = 0; n < std::min(table->m_names.size(), table->m_values.size()); ++n) {
+            log << ' ' << table->m_names[n] << ' ' << FormatMoney(table->m_values[n]) << ';';
+        }
+    }
     for (std::size_t i = 0; i < m_components.Size(); ++i) {
         auto* text = dynamic_cast<TextUIComponent*>(m_components.At(i));
         if (text == nullptr || dynamic_cast<InputUIComponent*>(text) != nullptr) {

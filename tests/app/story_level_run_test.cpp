@@ -6,18 +6,20 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
-#include "app/scripted_player.h"
+#include "app/robot_driver.h"
 #include "support/scoped_temp_home.h"
 
 namespace {
 
 using game_process::GameProcess;
 using game_process::InputScriptFile;
+using game_process::RobotDriver;
 using game_process::ScriptedPlayer;
+using game_process::Spot;
+using game_process::Where;
 
 constexpr const char* kStory = "./assets/levels/ubergold.lua";
 // The western apartment of the first district stands at x = -120, z = 740, 20 by 21 units:
@@ -35,48 +37,6 @@ constexpr Area kPunchFrom = {-130.0f, -116.0f, 745.0f, 760.0f};
 constexpr float kCrossFrom = 764.0f;
 constexpr float kCrossTo = 792.0f;
 
-struct Spot {
-    float x = 0.0f;
-    float y = 0.0f;
-    float z = 0.0f;
-};
-
-// The robot is walked in short steps: a movement key pressed briefly, then the line where the
-// robot halts says where it stands. A punch says so too.
-class RobotDriver {
-  public:
-    explicit RobotDriver(ScriptedPlayer& player) : m_player(player) {}
-
-    // One short step with key, held for a frame; false when no halt is reported.
-    bool Step(const std::string& key) {
-        m_player.Send("0.1 tap " + key + "\n");
-        return Read("PlayerComponent: halts");
-    }
-
-    // Reads where the robot stands when the player takes it over.
-    bool TakeOver() { return Read("PlayerComponent: the player steers the robot"); }
-
-    // Taps Punch a few times (an arm may still be busy) and reads where the robot stood at
-    // the next punch; false when no punch is reported.
-    bool Punch() {
-        m_player.Send("0.5 tap P\n0.5 tap P\n0.5 tap P\n");
-        return Read("PlayerComponent: punches with the ");
-    }
-
-    const Spot& At() const { return m_at; }
-
-  private:
-    bool Read(const std::string& head) {
-        const std::string line = m_player.LineAfter(head);
-        const std::size_t place = line.find("at ");
-        const char* const numbers = place == std::string::npos ? "" : line.c_str() + place + 3;
-        return std::sscanf(numbers, "%f, %f, %f", &m_at.x, &m_at.y, &m_at.z) == 3;
-    }
-
-    ScriptedPlayer& m_player;
-    Spot m_at;
-};
-
 // The movement key that brings the robot nearer to kPunchFrom, or "" when it is there.
 const char* NextStep(const Spot& at) {
     if (at.x < kPunchFrom.x0 || at.x > kPunchFrom.x1) {
@@ -92,10 +52,6 @@ const char* NextStep(const Spot& at) {
         return "W";
     }
     return at.z < kPunchFrom.z0 ? "S" : "";
-}
-
-std::string Where(const Spot& at) {
-    return std::to_string(at.x) + ", " + std::to_string(at.y) + ", " + std::to_string(at.z);
 }
 
 // Into the feature film's level: the triggers wake once, when the opening flight ends, and
