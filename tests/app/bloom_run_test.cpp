@@ -140,6 +140,9 @@ constexpr int kFarFrom = 80;
 constexpr int kEverywhere = 1 << 20;
 
 TEST(BloomRun, TheNeonSignsHaveAHaloThatComesAndGoesWithTheBloom) {
+    if (game_process::kUnderThreadSanitizer) {
+        GTEST_SKIP() << "too slow under ThreadSanitizer";
+    }
     const ScopedTempHome home;
     const InputScriptFile keys(home.Path() + "/keys.txt");
     GameProcess game(
