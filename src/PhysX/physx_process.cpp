@@ -182,7 +182,7 @@ void PhysXProcess::SetCollidable(GameObject* a, GameObject* b, bool collidable) 
 
 void PhysXProcess::UpdateExplosions(float dt) {
     for (const PhysXExplosion* explosion : m_explosions) {
-        ApplyExplosion(*explosion);
+        ApplyExplosion(*explosion, dt);
     }
     for (auto it = m_explosions.begin(); it != m_explosions.end();) {
         if (!(*it)->Age(dt)) {
@@ -194,7 +194,49 @@ void PhysXProcess::UpdateExplosions(float dt) {
     }
 }
 
-void PhysXProcess::ApplyExplosion(const PhysXExplosion& explosion) {
+namespace {
+
+// Whether object is owner itself or one of the parts hung under it (the robot's arms, legs
+// and head are dynamic bodies of their own, jointed to its base).
+bool HungUnder(const GameObject* object, const void* owner) {
+    for (; object != nullptr; object = object->parentObject) {
+        if (object == owner) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The pushes' impulses are sized for bodies far heavier than ours: a loose block or a unit
+// weighs about 1 and would fly off at tens of millions of units a second, and through its
+// contacts take what it touches along (the robot punching a tower of blocks was thrown
+// millions of units away; a unit under the laser's force went as far in one frame). A push
+// therefore adds speed along its direction only up to kMostPushedSpeed, counting what the body
+// already has that way and the pushes still to land, so that the frames of a lasting push do
+// not pile up either.
+constexpr float kMostPushedSpeed = 400.0f;
+// A frame's force acts over no more than the steps one frame simulates.
+constexpr float kLongestPush = physics::Scene::kStep * physics::Scene::kMaxSteps;
+
+Vector LimitedPush(const Vector& impulse, const physics::Actor& actor) {
+    const float mass = actor.GetMass();
+    const float length = impulse.Length();
+    if (!(mass > 0.0f) || !(length > 0.0f)) {
+        return impulse;
+    }
+    const Vector direction = impulse * (1.0f / length);
+    const physics::Vec3 v = actor.GetLinearVelocity();
+    const physics::Vec3 pending = actor.PendingImpulse();
+    const float along = (v.x + pending.x / mass) * direction.x +
+                        (v.y + pending.y / mass) * direction.y +
+                        (v.z + pending.z / mass) * direction.z;
+    const float room = std::max(0.0f, kMostPushedSpeed - std::max(0.0f, along)) * mass;
+    return length <= room ? impulse : direction * room;
+}
+
+} // namespace
+
+void PhysXProcess::ApplyExplosion(const PhysXExplosion& explosion, float dt) {
     const RadialForce& force = explosion.Current();
     for (std::size_t i = 0; i < m_components.Size(); ++i) {
         auto* component = static_cast<PhysXComponent*>(m_components.At(i));
@@ -208,7 +250,8 @@ void PhysXProcess::ApplyExplosion(const PhysXExplosion& explosion) {
         if (force.m_only_id != 0 && component->GetId() != force.m_only_id) {
             continue;
         }
-        if (force.m_exclude_owner != nullptr && component->GetOwner() == force.m_exclude_owner) {
+        if (force.m_exclude_owner != nullptr &&
+            HungUnder(component->GetOwner(), force.m_exclude_owner)) {
             continue;
         }
         const physics::Vec3 at = actor->GetPosition();
@@ -221,13 +264,15 @@ void PhysXProcess::ApplyExplosion(const PhysXExplosion& explosion) {
         d = distance != 0.0f ? d * (falloff / distance) : Vector();
         switch (force.m_mode) {
         case RadialForce::kImpulse:
-            actor->AddImpulse(ToVec3(d * (force.m_force * 50000.0f)));
+            actor->AddImpulse(ToVec3(LimitedPush(d * (force.m_force * 50000.0f), *actor)));
             break;
         case RadialForce::kForce:
-            actor->AddForce(ToVec3(d * (force.m_force * 5000000.0f)));
+            // The force over the frame, given at once so that it is limited like the rest.
+            actor->AddImpulse(ToVec3(LimitedPush(
+                d * (force.m_force * 5000000.0f * std::clamp(dt, 0.0f, kLongestPush)), *actor)));
             break;
         case RadialForce::kMassImpulse:
-            actor->AddImpulse(ToVec3(d * (force.m_force * actor->GetMass())));
+            actor->AddImpulse(ToVec3(LimitedPush(d * (force.m_force * actor->GetMass()), *actor)));
             break;
         default:
             break;

@@ -39,7 +39,7 @@ class PhysXProcess : public ComponentListProcess {
 
     // Applies every live explosion, then ages them and drops those whose time ran out.
     void UpdateExplosions(float dt);
-    void ApplyExplosion(const PhysXExplosion& explosion);
+    void ApplyExplosion(const PhysXExplosion& explosion, float dt);
 
     // Null when no scene could be made.
     physics::Scene* GetScene() const { return m_scene.get(); }

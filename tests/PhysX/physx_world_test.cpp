@@ -237,12 +237,16 @@ TEST_F(PhysicsWorld, AnExplosionPushesOutwardsAndTellsHowHard) {
 
 // The robot's punches and landings push what is around it, never its own body: its fist
 // stands well inside the push's radius, and the push flung it thousands of units away.
-TEST_F(PhysicsWorld, AnExplosionLeavesTheObjectItComesFromAlone) {
+// The robot punching: neither its base nor the parts hung under it (its arms, legs and head,
+// bodies of their own) take the push.
+TEST_F(PhysicsWorld, AnExplosionLeavesTheObjectItComesFromAndItsPartsAlone) {
     Record record;
     record.massDivisor = 1.0f;
     GameObject* source = Make("Crate", record, Vector(0.0f, 0.0f, 3.0f));
+    GameObject* part = Make("Crate", record, Vector(3.0f, 0.0f, 0.0f));
+    part->parentObject = source;
     GameObject* struck = Make("Crate", record, Vector(0.0f, 0.0f, -3.0f));
-    for (GameObject* o : {source, struck}) {
+    for (GameObject* o : {source, part, struck}) {
         Body(o)->SetGravityEnabled(false);
     }
     auto& sourceHeard = Listen(source);
@@ -252,10 +256,74 @@ TEST_F(PhysicsWorld, AnExplosionLeavesTheObjectItComesFromAlone) {
     Message<RadialForce> blast(MSG_PHYSICS_RADIAL_FORCE, punch);
     process->HandleMessage(&blast, 0);
     Step(3);
+    part->parentObject = nullptr;
     EXPECT_FLOAT_EQ(Speed(Body(source)->GetActor()), 0.0f);
+    EXPECT_FLOAT_EQ(Speed(Body(part)->GetActor()), 0.0f);
     EXPECT_TRUE(Values(sourceHeard, MSG_PHYSICS_FORCE).empty());
     EXPECT_LT(struck->velocity.z, 0.0f);
     EXPECT_EQ(Values(struckHeard, MSG_PHYSICS_FORCE).size(), 1u);
+}
+
+// A push's impulse is sized for bodies far heavier than ours: a light body (mass 1, a loose
+// block) is brought to no more than a few hundred units a second along the push, however
+// often a lasting push lands, where it flew off at tens of millions and took the robot it
+// touched along; a heavy body takes the whole impulse.
+TEST_F(PhysicsWorld, APushGivesALightBodyNoMoreThanAFewHundredUnitsASecond) {
+    Record light;
+    light.massDivisor = 1.0f;
+    Record heavy;
+    heavy.massDivisor = 0.0001f;
+    GameObject* block = Make("Crate", light, Vector(5.0f, 0.0f, 0.0f));
+    GameObject* tower = Make("Crate", heavy, Vector(-5.0f, 0.0f, 0.0f));
+    for (GameObject* o : {block, tower}) {
+        Body(o)->SetGravityEnabled(false);
+    }
+    // Both at half the radius: an impulse of 0.5 x 150 x 50000 = 3.75e6 each.
+    Message<RadialForce> blast(
+        MSG_PHYSICS_RADIAL_FORCE,
+        RadialForce(Vector(0.0f, 0.0f, 0.0f), 10.0f, 150.0f, 0.0f, 0, 0, RadialForce::kImpulse));
+    process->HandleMessage(&blast, 0);
+    // The scene steps every 1/24 s: three frames make sure the push has landed.
+    Step(3);
+    EXPECT_GT(Body(block)->GetActor()->GetLinearVelocity().x, 300.0f);
+    EXPECT_LE(Speed(Body(block)->GetActor()), 400.0f + 1e-2f);
+    const float mass = Body(tower)->GetActor()->GetMass();
+    ASSERT_GT(mass, 1000.0f);
+    EXPECT_NEAR(Body(tower)->GetActor()->GetLinearVelocity().x, -3.75e6f / mass, 1.0f);
+
+    // A push lasting a second, wide enough to reach it all along, lands every frame: the block
+    // still goes no faster.
+    const physics::Vec3 at = Body(block)->GetActor()->GetPosition();
+    Message<RadialForce> lasting(MSG_PHYSICS_RADIAL_FORCE,
+                                 RadialForce(Vector(at.x - 5.0f, at.y, at.z), 1000.0f, 150.0f, 1.0f,
+                                             0, Body(block)->GetId(), RadialForce::kImpulse));
+    process->HandleMessage(&lasting, 0);
+    for (int i = 0; i < 5; ++i) {
+        process->Update(0.1f);
+        EXPECT_LE(Speed(Body(block)->GetActor()), 400.0f + 1e-2f) << "frame " << i;
+    }
+}
+
+// A force (the laser's on a unit: 150 x 5000000 at the centre) likewise brings a light body to
+// no more than a few hundred units a second, over short frames and long ones (a frame of
+// 1/20 s runs one step of the scene).
+TEST_F(PhysicsWorld, AForceGivesALightBodyNoMoreThanAFewHundredUnitsASecond) {
+    float z = 0.0f;
+    for (const float dt : {1.0f / 20.0f, 0.25f, 2.0f}) {
+        Record light;
+        light.massDivisor = 1.0f;
+        // Apart, so that the units of earlier frames do not touch this one.
+        z += 50.0f;
+        GameObject* unit = Make("Crate", light, Vector(1.0f, 0.0f, z));
+        Body(unit)->SetGravityEnabled(false);
+        Message<RadialForce> laser(MSG_PHYSICS_RADIAL_FORCE,
+                                   RadialForce(Vector(0.0f, 0.0f, z), 30.0f, 150.0f, 0.0f, 0,
+                                               Body(unit)->GetId(), RadialForce::kForce));
+        process->HandleMessage(&laser, 0);
+        process->Update(dt);
+        EXPECT_GT(Body(unit)->GetActor()->GetLinearVelocity().x, 100.0f) << dt;
+        EXPECT_LE(Speed(Body(unit)->GetActor()), 400.0f + 1e-2f) << dt;
+    }
 }
 
 TEST_F(PhysicsWorld, AnExplosionShrinksOverItsDurationAndOnlyIdWins) {

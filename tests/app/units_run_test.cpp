@@ -302,20 +302,11 @@ TEST(EndlessLevelUnits, TanksAndHelicoptersFireAndTheirShotsBurstAroundTheRobot)
     WatchTheFight();
 }
 
-// Disabled until it holds in every run: the robot's own punches can fling it out of the city
-// (a run saw it 33,000 units out), and then no unit comes near it. Run it with
-// --gtest_also_run_disabled_tests.
-TEST(EndlessLevelUnits, DISABLED_SpawnFireAndDieUnderRandomPlayWithoutAFault) {
+TEST(EndlessLevelUnits, SpawnFireAndDieUnderRandomPlayWithoutAFault) {
     PlayAMinuteOfTheEndlessLevel();
 }
 
-// Disabled until it holds in every run: one run in five saw the robot, standing in the
-// street at z = 1060 right after a helicopter's rocket, thrown some 6000 units out of the
-// city within a few frames (with several units removed in that same frame); out there no
-// spawn point is in reach and the trucks, jeeps and cars never come. The barrier pushes,
-// which did the same, now leave the robot alone; this throw has another source. Run it with
-// --gtest_also_run_disabled_tests.
-TEST(StoryLevelUnits, DISABLED_SpawnFireAndDieUnderRandomPlayWithoutAFault) {
+TEST(StoryLevelUnits, SpawnFireAndDieUnderRandomPlayWithoutAFault) {
     PlayAMinuteOfTheStoryLevel();
 }
 

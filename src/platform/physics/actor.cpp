@@ -323,6 +323,10 @@ Vec3 Actor::GetLinearVelocity() const {
     return body.m_body ? ToVec3(body.m_body->getLinearVelocity()) : Vec3{};
 }
 
+Vec3 Actor::PendingImpulse() const {
+    return ToVec3(Body(this).m_pendingImpulse);
+}
+
 Vec3 Actor::GetAngularVelocity() const {
     const ActorBody& body = Body(this);
     return body.m_body ? ToVec3(body.m_body->getAngularVelocity()) : Vec3{};

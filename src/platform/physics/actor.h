@@ -75,6 +75,8 @@ class Actor {
     void AddSmoothImpulse(const Vec3& impulse, bool wake = true);
     void AddForce(const Vec3& force, bool wake = true);
     void AddTorque(const Vec3& torque, bool wake = true);
+    // The sum of the impulses given since the last step, still to land.
+    Vec3 PendingImpulse() const;
 
     // Each step scales velocity by max(0, 1 - c * step); any c >= 0.
     void SetLinearDamping(float c);
