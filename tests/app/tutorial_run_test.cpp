@@ -30,7 +30,9 @@ constexpr const char* kTutorial = "./assets/levels/tutorial_extended.lua";
 // x = 0, z = 60: its north face at z = 75. The robot goes round it on the west, clear of the
 // lamp post at (-25, 30) and the apartment at x = -70..-50, z = 69.5..90.5, to stand north
 // of the tower facing it; walking forward from there the face stops it and its fists land.
-constexpr float kWestOf = -34.0f;
+// Going back it keeps between the two: the apartment, heavy, stops a robot that walks into it.
+constexpr float kWestOf = -31.0f;
+constexpr float kEastOfTheApartment = -44.0f;
 constexpr float kNorthOf = 84.0f;
 constexpr float kFacingX = 6.0f;
 
@@ -43,7 +45,10 @@ bool OnTheGround(const Spot& at) {
 const char* NextStep(const Spot& at) {
     if (at.z < kNorthOf) {
         // Back past the tower on its west side first.
-        return at.x > kWestOf ? "D" : "S";
+        if (at.x > kWestOf) {
+            return "D";
+        }
+        return at.x < kEastOfTheApartment ? "A" : "S";
     }
     if (at.x < -kFacingX) {
         return "A";
