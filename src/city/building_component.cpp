@@ -106,6 +106,18 @@ void BuildingComponent::StartCollapse() {
     m_timer = 0.0f;
 }
 
+void BuildingComponent::Anchor() {
+    if (m_anchored || m_loose || m_grabbable || m_held || m_thrown) {
+        return;
+    }
+    PhysXComponent* physics = Physics();
+    if (physics == nullptr || physics->GetActor() == nullptr) {
+        return;
+    }
+    physics->FreezeAll();
+    m_anchored = true;
+}
+
 void BuildingComponent::Initialize() {
     BuildingServices& services = BuildingServices::Get();
     if (owner == nullptr) {
@@ -142,12 +154,14 @@ void BuildingComponent::Initialize() {
     if (const PhysXComponent* physics = Physics()) {
         m_physics_id = physics->GetId();
     }
+    Anchor();
 }
 
 void BuildingComponent::Update(float dt) {
     if (owner == nullptr) {
         return;
     }
+    Anchor();
     BuildingServices& services = BuildingServices::Get();
     if (!m_loose && m_bounding_radius == 0.0f && owner->boundingBox != nullptr) {
         m_bounding_radius = owner->boundingBox->m_extents.Length();

@@ -52,6 +52,11 @@ class BuildingComponent : public DefinitionComponent,
     float ThrowFactor() const;
     // Health ran out: the collapse starts now.
     void StartCollapse();
+    // A standing building the robot cannot lift is fixed where it stands: no contact and no
+    // push moves its body (all its axes are frozen), so a fist driven into its wall, the
+    // robot walking into it or a punch's push leave it in place while it takes their damage.
+    // It leaves its place only as the pieces it collapses into. Done once its body exists.
+    void Anchor();
     // Quadtree upkeep with the owner's position.
     void UpdatePosition(const Vector& pos) { QuadtreeObject::UpdatePosition(pos, this); }
 
@@ -72,6 +77,8 @@ class BuildingComponent : public DefinitionComponent,
     bool m_thrown = false;
     bool m_loose = false;
     bool m_grabbable = false;
+    // Fixed where it stands (Anchor).
+    bool m_anchored = false;
     bool m_silent = false;
     float m_health = 0.0f;
     float m_max_health = 0.0f;

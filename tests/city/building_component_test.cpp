@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "city/city_level_fixture.h"
+#include "game/radial_force.h"
 
 namespace {
 
@@ -332,6 +333,95 @@ TEST_F(BuildingDamage, ARealThrowMissesTheLegsDuringTheRampAndHitsThemAfter) {
     };
     EXPECT_FALSE(throwInto(0.0f));
     EXPECT_TRUE(throwInto(0.75f));
+}
+
+// Real bodies on the ground as the city has them. The robot's rig places its fist a few
+// units deep into a wall on every punch (the joint teleports the arm), walks its base into
+// the wall and sends the punch's push from inside it. The apartment stays where it stands,
+// however light, and every punch that lands costs it the arm's damage; before, the contacts
+// and pushes shoved it aside until the fists swung past it.
+TEST_F(BuildingDamage, AStandingApartmentStaysPutUnderPunchesAndTakesEachOne) {
+    Make("InvisiblePlane");
+    const Vector stands(0.0f, 20.5f, 0.0f);
+    GameObject* apartment = MakeBuilding(
+        "BuildingApartment",
+        Shape().AsInTheCity().Health(300.0f).At(stands).Extents(Vector(10.0f, 20.5f, 10.5f)));
+    BuildingComponent* b = BuildingOf(apartment);
+    physics_level::Record part;
+    part.massDivisor = 0.0001f;
+    part.extents = Vector(1.5f, 1.5f, 3.0f);
+    // North of the face at z = 10.5: the base a step away, the fist out and in.
+    GameObject* base = Make("RobotBase", part, Vector(0.0f, 5.0f, 16.0f));
+    GameObject* arm = Make("RobotRightArm", part, Vector(0.0f, 15.0f, 16.0f));
+    const Vector out(0.0f, 15.0f, 16.0f);
+    const Vector in(0.0f, 15.0f, 11.0f);
+    const float dt = 1.0f / 30.0f;
+    const auto frame = [&](const Vector& fist) {
+        arm->SetPosition(fist);
+        Body(base)->Move(Vector(0.0f, 0.0f, -60.0f) * dt);
+        process->Update(dt);
+        buildings->Update(dt);
+    };
+    for (int punch = 0; punch < 8; ++punch) {
+        for (int i = 0; i < 6; ++i) {
+            frame(out);
+        }
+        const float before = b->m_health;
+        RadialForce push(Vector(0.0f, 14.0f, 9.0f), 14.0f, 897.0f, 0.25f, 0, 0,
+                         RadialForce::kImpulse);
+        Message<RadialForce> send(MSG_PHYSICS_RADIAL_FORCE, push);
+        process->HandleMessage(&send, 0);
+        for (int i = 0; i < 4; ++i) {
+            frame(in);
+        }
+        // The arm's start of touch: 0.75 x 4 x 2, and the push's share on top.
+        EXPECT_GE(before - b->m_health, 6.0f) << "punch " << punch;
+        EXPECT_LT((apartment->position - stands).Length(), 0.01f)
+            << "punch " << punch << ": " << apartment->position.x << ", " << apartment->position.y
+            << ", " << apartment->position.z;
+    }
+    EXPECT_FALSE(b->m_collapsing);
+    // The walking base was stopped by the wall, not let through it.
+    EXPECT_GT(base->position.z, 10.5f);
+}
+
+// Only a standing building the robot cannot lift is fixed: what it can grab and what broke
+// off are pushed by the same push; the standing one keeps its place.
+TEST_F(BuildingDamage, OnlyStandingBuildingsTheRobotCannotLiftStayPutUnderAPush) {
+    Make("InvisiblePlane");
+    struct Row {
+        const char* name;
+        Shape shape;
+        bool staysPut;
+    };
+    const Vector at(0.0f, 2.0f, 0.0f);
+    const Vector small(2.0f, 2.0f, 2.0f);
+    const Row rows[] = {
+        {"standing store", Shape().AsInTheCity().At(at).Extents(small), true},
+        {"kiosk", Shape().AsInTheCity().Grabbable().At(at).Extents(small), false},
+        {"loose piece", Shape().Loose().At(at).Extents(small), false},
+    };
+    for (const Row& row : rows) {
+        GameObject* house = MakeBuilding("BuildingStore", row.shape);
+        process->Update(1.0f / 30.0f);
+        buildings->Update(1.0f / 30.0f);
+        RadialForce push(Vector(-3.0f, 1.0f, 0.0f), 14.0f, 897.0f, 0.25f, 0, 0,
+                         RadialForce::kImpulse);
+        Message<RadialForce> send(MSG_PHYSICS_RADIAL_FORCE, push);
+        process->HandleMessage(&send, 0);
+        for (int i = 0; i < 10; ++i) {
+            process->Update(1.0f / 30.0f);
+            buildings->Update(1.0f / 30.0f);
+        }
+        const float moved = (house->position - at).Length();
+        if (row.staysPut) {
+            EXPECT_LT(moved, 0.01f) << row.name;
+        } else {
+            EXPECT_GT(moved, 1.0f) << row.name;
+        }
+        EXPECT_EQ(BuildingOf(house)->m_anchored, row.staysPut) << row.name;
+        Drop(house);
+    }
 }
 
 } // namespace

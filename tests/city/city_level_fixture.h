@@ -102,6 +102,9 @@ struct Shape {
     bool anchored = true;
     bool sound = true;
     bool physics = true;
+    // The body's record: as a building of the city it rests asleep and weighs a million.
+    bool sleeping = false;
+    float massDivisor = 1.0f;
 
     Shape& Health(float value) {
         health = value;
@@ -121,6 +124,11 @@ struct Shape {
     }
     Shape& Loose() {
         anchored = false;
+        return *this;
+    }
+    Shape& AsInTheCity() {
+        sleeping = true;
+        massDivisor = 0.000001f;
         return *this;
     }
 };
@@ -205,6 +213,8 @@ class City : public physics_level::Level {
         if (shape.physics) {
             physics_level::Record record;
             record.extents = shape.extents;
+            record.sleeping = shape.sleeping;
+            record.massDivisor = shape.massDivisor;
             StreamMap stream = physics_level::PhysicsStream(type, record);
             o->AddComponent(ComponentType::Physics, process->CreateComponent(&stream));
         }
