@@ -11,7 +11,22 @@ namespace {
 
 using city_level::Shape;
 
-class BuildingDamage : public city_level::City {};
+class BuildingDamage : public city_level::City {
+  protected:
+    // A frame of the level: the physics steps, then the buildings.
+    void Frame() {
+        process->Update(kFrame);
+        buildings->Update(kFrame);
+    }
+    // The push of a hard punch (force 897, radius 14) from center.
+    void PunchPush(const Vector& center) {
+        Message<RadialForce> push(
+            MSG_PHYSICS_RADIAL_FORCE,
+            RadialForce(center, 14.0f, 897.0f, 0.25f, 0, 0, RadialForce::kImpulse));
+        process->HandleMessage(&push, 0);
+    }
+    static constexpr float kFrame = 1.0f / 30.0f;
+};
 
 // One start of touch against a building that was never thrown (health 100, G = 1): who
 // touches, what it costs and how loud the impact is (-1: no sound).
@@ -355,22 +370,17 @@ TEST_F(BuildingDamage, AStandingApartmentStaysPutUnderPunchesAndTakesEachOne) {
     GameObject* arm = Make("RobotRightArm", part, Vector(0.0f, 15.0f, 16.0f));
     const Vector out(0.0f, 15.0f, 16.0f);
     const Vector in(0.0f, 15.0f, 11.0f);
-    const float dt = 1.0f / 30.0f;
     const auto frame = [&](const Vector& fist) {
         arm->SetPosition(fist);
-        Body(base)->Move(Vector(0.0f, 0.0f, -60.0f) * dt);
-        process->Update(dt);
-        buildings->Update(dt);
+        Body(base)->Move(Vector(0.0f, 0.0f, -60.0f) * kFrame);
+        Frame();
     };
     for (int punch = 0; punch < 8; ++punch) {
         for (int i = 0; i < 6; ++i) {
             frame(out);
         }
         const float before = b->m_health;
-        RadialForce push(Vector(0.0f, 14.0f, 9.0f), 14.0f, 897.0f, 0.25f, 0, 0,
-                         RadialForce::kImpulse);
-        Message<RadialForce> send(MSG_PHYSICS_RADIAL_FORCE, push);
-        process->HandleMessage(&send, 0);
+        PunchPush(Vector(0.0f, 14.0f, 9.0f));
         for (int i = 0; i < 4; ++i) {
             frame(in);
         }
@@ -403,15 +413,10 @@ TEST_F(BuildingDamage, OnlyStandingBuildingsTheRobotCannotLiftStayPutUnderAPush)
     };
     for (const Row& row : rows) {
         GameObject* house = MakeBuilding("BuildingStore", row.shape);
-        process->Update(1.0f / 30.0f);
-        buildings->Update(1.0f / 30.0f);
-        RadialForce push(Vector(-3.0f, 1.0f, 0.0f), 14.0f, 897.0f, 0.25f, 0, 0,
-                         RadialForce::kImpulse);
-        Message<RadialForce> send(MSG_PHYSICS_RADIAL_FORCE, push);
-        process->HandleMessage(&send, 0);
+        Frame();
+        PunchPush(Vector(-3.0f, 1.0f, 0.0f));
         for (int i = 0; i < 10; ++i) {
-            process->Update(1.0f / 30.0f);
-            buildings->Update(1.0f / 30.0f);
+            Frame();
         }
         const float moved = (house->position - at).Length();
         if (row.staysPut) {
