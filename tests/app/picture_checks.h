@@ -49,14 +49,17 @@ struct Band {
     float At(float t) const { return top + (bottom - top) * t; }
 };
 
+// Each test reads the one pixel row its fraction falls on (Mean's corners are inclusive), so
+// the band's first and last rows are the scene's own and no black bar row darkens the cells
+// along its edges.
 inline Band SceneRows(const ScreenshotImage& image) {
     Band band;
     const float step = 1.0f / static_cast<float>(image.Height());
-    while (band.top < 0.5f && image.Mean(0.0f, band.top, 1.0f, band.top + step).Luma() < 6.0f) {
+    while (band.top < 0.5f && image.Mean(0.0f, band.top, 1.0f, band.top).Luma() < 6.0f) {
         band.top += step;
     }
     while (band.bottom > 0.5f &&
-           image.Mean(0.0f, band.bottom - step, 1.0f, band.bottom).Luma() < 6.0f) {
+           image.Mean(0.0f, band.bottom - step, 1.0f, band.bottom - step).Luma() < 6.0f) {
         band.bottom -= step;
     }
     return band;

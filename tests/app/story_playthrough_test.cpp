@@ -51,6 +51,7 @@ std::string StepLine(const Step& step) {
 // by itself meanwhile needs no skip. False when the step never comes.
 bool SkipTo(GameProcess& game, ScriptedPlayer& player, const Step& step) {
     const std::string line = StepLine(step);
+    const std::size_t from = player.Position();
     for (int press = 0; press < 3; ++press) {
         if (game.Output().find(line, player.Position()) != std::string::npos) {
             return player.Reach(line);
@@ -60,10 +61,12 @@ bool SkipTo(GameProcess& game, ScriptedPlayer& player, const Step& step) {
             return false;
         }
         // The script takes the skip on its next frame; on a loaded machine that can be many
-        // seconds away.
+        // seconds away. The skips count objectives, not steps: when the objective at hand
+        // falls by itself while the key is on its way, the skip goes to the one already done
+        // and the step is entered before the skip's line.
         std::size_t at = 0;
-        if (game.WaitFor(line, player.Position(), &at, std::chrono::seconds(90))) {
-            return player.Reach(line);
+        if (game.WaitFor(line, from, &at, std::chrono::seconds(90))) {
+            return at < player.Position() || player.Reach(line);
         }
     }
     return false;
