@@ -49,14 +49,17 @@ struct Band {
     float At(float t) const { return top + (bottom - top) * t; }
 };
 
+// Each test reads the one pixel row its fraction falls on (Mean's corners are inclusive), so
+// the band's first and last rows are the scene's own and no black bar row darkens the cells
+// along its edges.
 inline Band SceneRows(const ScreenshotImage& image) {
     Band band;
     const float step = 1.0f / static_cast<float>(image.Height());
-    while (band.top < 0.5f && image.Mean(0.0f, band.top, 1.0f, band.top + step).Luma() < 6.0f) {
+    while (band.top < 0.5f && image.Mean(0.0f, band.top, 1.0f, band.top).Luma() < 6.0f) {
         band.top += step;
     }
     while (band.bottom > 0.5f &&
-           image.Mean(0.0f, band.bottom - step, 1.0f, band.bottom).Luma() < 6.0f) {
+           image.Mean(0.0f, band.bottom - step, 1.0f, band.bottom - step).Luma() < 6.0f) {
         band.bottom -= step;
     }
     return band;
@@ -100,6 +103,37 @@ inline void ExpectSkyAbove(const ScreenshotImage& image, const std::string& what
     });
     EXPECT_GE(sky, 12) << what << ": too few sky-coloured cells in the top of the scene";
     EXPECT_GE(blue, 4) << what << ": no blue in the sky";
+}
+
+// A flying boss's hull seen from below: the sun lights it from above, so its underside shows
+// as a smooth, dark grey, darker than any sky and without the sky's blue. A building's wall
+// is as grey but its windows make its cells uneven; the pale fog colour that far objects fade
+// into is lighter, so a boss lost in the fog does not count.
+inline bool IsShadedHull(const Cell& cell) {
+    const float luma = cell.mean.Luma();
+    return luma > 25.0f && luma < 105.0f && Saturation(cell.mean) < 20.0f &&
+           cell.lumaSpread < 10.0f;
+}
+
+// The cells of the upper half of the scene (16 x 6) that show a boss's shaded hull.
+inline int HullCellsInTheSky(const ScreenshotImage& image) {
+    const std::vector<Cell> cells = Grid(image, 0.0f, 0.5f, 16, 6);
+    return static_cast<int>(std::count_if(cells.begin(), cells.end(), IsShadedHull));
+}
+
+// A boss is in the frame, near enough to show its own shade: a sizeable dark grey shape in the
+// upper half of the scene (the boss UFO's saucer fills some twenty cells from where the camera
+// watches it come, the mothership's underside dozens as it passes over; a speck in the
+// distance fills one or two).
+constexpr int kHullCellsOfABoss = 8;
+
+inline bool ShowsABossHull(const ScreenshotImage& image) {
+    return HullCellsInTheSky(image) >= kHullCellsOfABoss;
+}
+
+inline void ExpectABossHull(const ScreenshotImage& image, const std::string& what) {
+    EXPECT_GE(HullCellsInTheSky(image), kHullCellsOfABoss)
+        << what << ": no hull of a boss in the upper frame";
 }
 
 // The ground at the bottom of the scene carries its texture (asphalt with lane markings), not
