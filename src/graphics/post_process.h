@@ -161,6 +161,8 @@ class GaussianBlur : public PostProcess {
                  std::string technique);
     void OnResetDevice() override;
     bool IsEnabled() override;
+    // How much of the blurred image is mixed into the pixel.
+    f32 Mult() const { return m_mult; }
 
   private:
     std::string m_technique;
@@ -172,7 +174,11 @@ class NoiseTexture : public PostProcess {
     NoiseTexture(std::unique_ptr<gfx::Effect> effect, const PostFrame& frame, gfx::Texture* noise);
     void SetParameters(gfx::Device* device) override;
     bool IsEnabled() override;
+    // From the next SetParameters: a mult above 0 softens the scene first as a vertical and a
+    // horizontal GaussianBlur of that mult would (their passes are then left out); 0: not.
+    void SetBlurMult(f32 mult) { m_blur_mult = mult; }
 
   private:
     gfx::Texture* m_noise;
+    f32 m_blur_mult = 0.0f;
 };

@@ -240,12 +240,16 @@ PostProcessChain::PostProcessChain(gfx::Device& device, gfx::Texture* noise, Exp
     m_effects.push_back(std::move(depthOfField));
     for (const char* direction : {"Vertical", "Horizontal"}) {
         const std::string name = std::string("GaussianBlur") + direction;
-        m_effects.push_back(std::make_unique<GaussianBlur>(
+        auto blur = std::make_unique<GaussianBlur>(
             Load(device, "graphics/shaders/gaussianblur.fx", package), m_frame, name,
-            name + "Tech"));
+            name + "Tech");
+        m_horizontal_blur = blur.get();
+        m_effects.push_back(std::move(blur));
     }
-    m_effects.push_back(std::make_unique<NoiseTexture>(
-        Load(device, "graphics/shaders/noisetexture.fx", package), m_frame, noise));
+    auto grain = std::make_unique<NoiseTexture>(
+        Load(device, "graphics/shaders/noisetexture.fx", package), m_frame, noise);
+    m_grain = grain.get();
+    m_effects.push_back(std::move(grain));
     m_bloom = std::make_unique<HdrBloom>(device, package);
 }
 
@@ -390,10 +394,23 @@ void PostProcessChain::Compose(const ComposeInputs& inputs) {
         }
     }
 
+    // The horizontal blur, last in the loop, is done by the final pass as it reads the image
+    // (a full-screen pass fewer) when that pass lays one of the chain's targets pixel for
+    // pixel: no letterbox.
+    const i32 width = m_device.BackBufferWidth();
+    const i32 height = m_device.BackBufferHeight();
+    const bool pixelForPixel = MakeScreenViewport(width, height).height == height;
+    bool blurInFinal = false;
+
     bool colourApplied = false;
     for (std::size_t i = 0; i + 1 < m_effects.size(); ++i) {
         PostProcess& effect = *m_effects[i];
         if (!runs[i]) {
+            continue;
+        }
+        if (i == kLastBlur && pixelForPixel && sourceTarget >= 0 &&
+            m_grain->GetEffect() != nullptr) {
+            blurInFinal = true;
             continue;
         }
         const i32 targetIndex = ChainTargetFor(sourceTarget);
@@ -425,6 +442,7 @@ void PostProcessChain::Compose(const ComposeInputs& inputs) {
         sourceTarget = targetIndex;
     }
 
+    m_grain->SetBlurMult(blurInFinal ? m_horizontal_blur->Mult() : 0.0f);
     DrawFinal(source, colourApplied);
 
     RenderStateCache::Set(m_device, gfx::kRsZWriteEnable, keptZWrite);

@@ -156,6 +156,8 @@ const Name kNames[] = {
     {"gaussianblur.fx", P, "pixelHeight"},
     {"gaussianblur.fx", P, "mult"},
     {"noisetexture.fx", T, "NoiseTextureTech"},
+    {"noisetexture.fx", T, "BlurredNoiseTextureTech"},
+    {"noisetexture.fx", P, "blur_mult"},
     {"noisetexture.fx", P, "time_x"},
     {"noisetexture.fx", P, "time_y"},
     {"noisetexture.fx", P, "wrap_width"},
