@@ -281,7 +281,9 @@ void NoiseTexture::SetParameters(gfx::Device* device) {
     if (m_effect == nullptr) {
         return;
     }
-    m_effect->SetTechnique(m_blur_mult > 0.0f ? "BlurredNoiseTextureTech" : "NoiseTextureTech");
+    m_effect->SetTechnique(m_blurs == Blurs::Both         ? "TwiceBlurredNoiseTextureTech"
+                           : m_blurs == Blurs::Horizontal ? "BlurredNoiseTextureTech"
+                                                          : "NoiseTextureTech");
     m_effect->SetFloat("blur_mult", m_blur_mult);
     m_effect->SetFloat("time_x", timeX);
     m_effect->SetFloat("time_y", timeY);

@@ -394,13 +394,14 @@ void PostProcessChain::Compose(const ComposeInputs& inputs) {
         }
     }
 
-    // The horizontal blur, last in the loop, is done by the final pass as it reads the image
-    // (a full-screen pass fewer) when that pass lays one of the chain's targets pixel for
-    // pixel: no letterbox.
+    // The blurs, last in the loop, are done by the final pass as it reads the image (a
+    // full-screen pass fewer for each) when that pass lays one of the chain's targets pixel for
+    // pixel (no letterbox), the vertical one only when nothing is drawn over it.
     const i32 width = m_device.BackBufferWidth();
     const i32 height = m_device.BackBufferHeight();
-    const bool pixelForPixel = MakeScreenViewport(width, height).height == height;
-    bool blurInFinal = false;
+    const bool pixelForPixel = MakeScreenViewport(width, height).height == height &&
+                               m_grain->GetEffect() != nullptr;
+    NoiseTexture::Blurs blursInFinal = NoiseTexture::Blurs::None;
 
     bool colourApplied = false;
     for (std::size_t i = 0; i + 1 < m_effects.size(); ++i) {
@@ -408,10 +409,14 @@ void PostProcessChain::Compose(const ComposeInputs& inputs) {
         if (!runs[i]) {
             continue;
         }
-        if (i == kLastBlur && pixelForPixel && sourceTarget >= 0 &&
-            m_grain->GetEffect() != nullptr) {
-            blurInFinal = true;
+        if (pixelForPixel && sourceTarget >= 0 && i == kLastBlur) {
+            blursInFinal = NoiseTexture::Blurs::Horizontal;
             continue;
+        }
+        if (pixelForPixel && sourceTarget >= 0 && i == kLastBlur - 1 && runs[kLastBlur] &&
+            !m_overlay) {
+            blursInFinal = NoiseTexture::Blurs::Both;
+            break;
         }
         const i32 targetIndex = ChainTargetFor(sourceTarget);
         RenderTargetDesc& target = *m_targets[targetIndex];
@@ -442,7 +447,7 @@ void PostProcessChain::Compose(const ComposeInputs& inputs) {
         sourceTarget = targetIndex;
     }
 
-    m_grain->SetBlurMult(blurInFinal ? m_horizontal_blur->Mult() : 0.0f);
+    m_grain->SetBlurs(blursInFinal, m_horizontal_blur->Mult());
     DrawFinal(source, colourApplied);
 
     RenderStateCache::Set(m_device, gfx::kRsZWriteEnable, keptZWrite);

@@ -157,6 +157,7 @@ const Name kNames[] = {
     {"gaussianblur.fx", P, "mult"},
     {"noisetexture.fx", T, "NoiseTextureTech"},
     {"noisetexture.fx", T, "BlurredNoiseTextureTech"},
+    {"noisetexture.fx", T, "TwiceBlurredNoiseTextureTech"},
     {"noisetexture.fx", P, "blur_mult"},
     {"noisetexture.fx", P, "time_x"},
     {"noisetexture.fx", P, "time_y"},

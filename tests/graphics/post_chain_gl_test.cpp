@@ -155,61 +155,67 @@ TEST_F(PostChainGlTest, TheLoopEffectsAlternateTargetsAndKeepAFlatImageFlat) {
     ExpectNear(BackBufferPixel(0, 39), {128, 96, 64, 255}, 3);
 }
 
-// The horizontal blur is done by the final pass when it comes last (it is then not a pass of
-// its own): a one-pixel column of white comes out spread by the blur's five taps, mixed in at
-// 0.3, and only when the horizontal blur is on; at the image's edge the taps read the edge.
-TEST_F(PostChainGlTest, TheHorizontalBlurSpreadsAColumnWhereverItRuns) {
+// The blurs are done by the final pass when they come last (they are then not passes of
+// their own): a one-pixel line of white comes out spread across it by the five taps of the
+// blur along that axis, mixed in at 0.3, and only when that blur is on; at the image's edge
+// the taps read the edge.
+TEST_F(PostChainGlTest, EachBlurSpreadsALineAcrossItWheneverItRuns) {
     std::string error;
     struct Case {
         bool vertical;
         bool horizontal;
-        int column;
-        // Expected red at column + 0, 1 and 2 (0.3 of the 6/16, 4/16 and 1/16 taps).
+        // A column at x = line, or a row at y = line.
+        bool row;
+        int line;
+        // Expected red at line + 0, 1 and 2 (0.3 of the 6/16, 4/16 and 1/16 taps).
         int near[3];
     };
     const Case cases[] = {
-        {true, true, 30, {207, 19, 5}},
-        {false, true, 30, {207, 19, 5}},
-        {true, false, 30, {255, 0, 0}},
-        // The taps left of column 0 read column 0.
-        {true, true, 0, {231, 24, 5}},
+        {true, true, false, 30, {207, 19, 5}},  {false, true, false, 30, {207, 19, 5}},
+        {true, false, false, 30, {255, 0, 0}},  {true, true, true, 20, {207, 19, 5}},
+        {true, false, true, 20, {207, 19, 5}},  {false, true, true, 20, {255, 0, 0}},
+        // The taps before the first column and row read them.
+        {true, true, false, 0, {231, 24, 5}},   {true, true, true, 0, {231, 24, 5}},
     };
     for (const Case& c : cases) {
-        const std::string source = R"(fragment Column {{
+        const std::string source = std::string(R"(fragment Line {{
 void main() {
-    o_colour0 = vec4(int(gl_FragCoord.x) == )" + std::to_string(c.column) +
-                                   R"( ? vec3(1.0) : vec3(0.0), 1.0);
+    o_colour0 = vec4(int(gl_FragCoord.)") + (c.row ? "y" : "x") + ") == " +
+                                   std::to_string(c.line) + R"( ? vec3(1.0) : vec3(0.0), 1.0);
 }
 }}
 )";
-        auto column = gfx::PixelShader::Create(*m_device, "column.fxo", source, "Column", &error);
-        ASSERT_NE(column, nullptr) << error;
+        auto line = gfx::PixelShader::Create(*m_device, "line.fxo", source, "Line", &error);
+        ASSERT_NE(line, nullptr) << error;
         ChainRig rig(*m_device);
         rig.chain.SetBloomOn(false);
         rig.LoopEffectsOff();
         rig.chain.Effects()[3]->SetEnabledFlag(c.vertical);
         rig.chain.Effects()[4]->SetEnabledFlag(c.horizontal);
         rig.chain.BeginSceneTarget();
-        m_device->SetProgram(column->Name());
+        m_device->SetProgram(line->Name());
         DrawScreenQuad(*m_device);
         m_device->SetProgram(0);
         rig.chain.EndSceneTarget();
         m_device->SetBackBufferTarget();
         rig.Compose();
+        const auto at = [&](int across) {
+            return c.row ? BackBufferPixel(30, across) : BackBufferPixel(across, 20);
+        };
         for (int k = 0; k < 3; ++k) {
-            for (const int x : {c.column + k, c.column - k}) {
-                if (x < 0) {
+            for (const int across : {c.line + k, c.line - k}) {
+                if (across < 0) {
                     continue;
                 }
-                const Rgba pixel = BackBufferPixel(x, 20);
+                const Rgba pixel = at(across);
                 EXPECT_NEAR(pixel.r, c.near[k], 2)
-                    << "column " << c.column << " x " << x << " vertical " << c.vertical
-                    << " horizontal " << c.horizontal;
+                    << (c.row ? "row " : "column ") << c.line << " at " << across << " vertical "
+                    << c.vertical << " horizontal " << c.horizontal;
                 EXPECT_EQ(pixel.r, pixel.b);
             }
         }
-        // Away from the column nothing is lit.
-        EXPECT_EQ(BackBufferPixel(c.column + 8, 20).r, 0);
+        // Away from the line nothing is lit.
+        EXPECT_EQ(at(c.line + 8).r, 0);
     }
 }
 
