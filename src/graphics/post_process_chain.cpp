@@ -11,6 +11,7 @@
 #include "graphics/render_state_cache.h"
 #include "platform/gfx/device.h"
 #include "platform/gfx/effect.h"
+#include "platform/gfx/texture.h"
 #include "platform/input/keys.h"
 #include "platform/system/crt_rand.h"
 #include "platform/system/log.h"
@@ -399,8 +400,8 @@ void PostProcessChain::Compose(const ComposeInputs& inputs) {
     // pixel (no letterbox), the vertical one only when nothing is drawn over it.
     const i32 width = m_device.BackBufferWidth();
     const i32 height = m_device.BackBufferHeight();
-    const bool pixelForPixel = MakeScreenViewport(width, height).height == height &&
-                               m_grain->GetEffect() != nullptr;
+    const bool pixelForPixel =
+        MakeScreenViewport(width, height).height == height && m_grain->GetEffect() != nullptr;
     NoiseTexture::Blurs blursInFinal = NoiseTexture::Blurs::None;
 
     bool colourApplied = false;
@@ -409,12 +410,15 @@ void PostProcessChain::Compose(const ComposeInputs& inputs) {
         if (!runs[i]) {
             continue;
         }
-        if (pixelForPixel && sourceTarget >= 0 && i == kLastBlur) {
+        // The targets follow the back buffer's size only when the device is reset.
+        const bool sameSize =
+            source != nullptr && source->Width() == width && source->Height() == height;
+        if (pixelForPixel && sameSize && sourceTarget >= 0 && i == kLastBlur) {
             blursInFinal = NoiseTexture::Blurs::Horizontal;
             continue;
         }
-        if (pixelForPixel && sourceTarget >= 0 && i == kLastBlur - 1 && runs[kLastBlur] &&
-            !m_overlay) {
+        if (pixelForPixel && sameSize && sourceTarget >= 0 && i == kLastBlur - 1 &&
+            runs[kLastBlur] && !m_overlay) {
             blursInFinal = NoiseTexture::Blurs::Both;
             break;
         }

@@ -6,8 +6,10 @@
 // film-gate jitter.
 //
 // The effects draw in turn into the chain's two screen-sized targets, each into the one
-// that is not its source, so no pass samples the texture it renders into. The forward path
-// draws its scene into the first target (BeginSceneTarget / EndSceneTarget).
+// that is not its source, so no pass samples the texture it renders into. The two blurs,
+// last of the loop, are done by the final grain pass instead when it lays a target of the
+// back buffer's size pixel for pixel (no letterbox): a full-screen pass fewer for each. The
+// forward path draws its scene into the first target (BeginSceneTarget / EndSceneTarget).
 #include <cstddef>
 #include <functional>
 #include <memory>

@@ -171,17 +171,22 @@ TEST_F(PostChainGlTest, EachBlurSpreadsALineAcrossItWheneverItRuns) {
         int near[3];
     };
     const Case cases[] = {
-        {true, true, false, 30, {207, 19, 5}},  {false, true, false, 30, {207, 19, 5}},
-        {true, false, false, 30, {255, 0, 0}},  {true, true, true, 20, {207, 19, 5}},
-        {true, false, true, 20, {207, 19, 5}},  {false, true, true, 20, {255, 0, 0}},
+        {true, true, false, 30, {207, 19, 5}},
+        {false, true, false, 30, {207, 19, 5}},
+        {true, false, false, 30, {255, 0, 0}},
+        {true, true, true, 20, {207, 19, 5}},
+        {true, false, true, 20, {207, 19, 5}},
+        {false, true, true, 20, {255, 0, 0}},
         // The taps before the first column and row read them.
-        {true, true, false, 0, {231, 24, 5}},   {true, true, true, 0, {231, 24, 5}},
+        {true, true, false, 0, {231, 24, 5}},
+        {true, true, true, 0, {231, 24, 5}},
     };
     for (const Case& c : cases) {
         const std::string source = std::string(R"(fragment Line {{
 void main() {
-    o_colour0 = vec4(int(gl_FragCoord.)") + (c.row ? "y" : "x") + ") == " +
-                                   std::to_string(c.line) + R"( ? vec3(1.0) : vec3(0.0), 1.0);
+    o_colour0 = vec4(int(gl_FragCoord.)") +
+                                   (c.row ? "y" : "x") + ") == " + std::to_string(c.line) +
+                                   R"( ? vec3(1.0) : vec3(0.0), 1.0);
 }
 }}
 )";
