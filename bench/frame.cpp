@@ -239,6 +239,22 @@ BENCHMARK(BM_CityFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3
 // runs), 60.0-67.5 to 52.8-61.5 over three runs of the same binary. Fetching the final
 // pass's scene and grain texel by texel behind a uniform switch cost more (11-14 to 15-19):
 // the rasterizer ran both sides.
+//
+// Then (old and new builds by turns, load average 11 to 27, CPU ms per frame): the two
+// Gaussian blurs done by the final grain pass, which reads its 25 texels itself (a technique
+// of its own, no switch), took blurs and grain together from 34.6-37.5 (10.2-12.3 for each
+// blur, 12.7-14.0 for the grain) to 26.2-29.3; the whole frame (BM_CityFramePath, deferred
+// with shadows, cpu_ms) from 221-242 to 186-227. The horizontal blur alone in the final pass
+// gave 24.9-27.1 with the vertical pass; the blurs as nine filtered reads of their product
+// kernel 36.8-40.4 (a filtered read costs llvmpipe about three unfiltered ones); the grain
+// read unfiltered at its texel 33-35 against 26-31 filtered (the wrap's integer arithmetic).
+// Measured and left: the local lights behind a stencil mark of the spheres' near side (front
+// faces behind the surface), 46-52 against 46-51 without (few pixels of a sphere lie in front
+// of its near side in the city, and one lamp's sphere holds the eye); a shadow split's matrix
+// picked by selects instead of indexing, sun light 50-51 against 38-39. Of the sun pass's
+// 37-39 the shadow lookup is 13-14 (its atlas read about 7) and the grain 2; of depth of
+// field's 28-30 the disk's six taps 16; of the local lights' 47-52 the spheres' raster and
+// blend 14 and the glow 4.
 // Run in each path with its shadow maps on.
 void BM_CityFramePasses(benchmark::State& state) {
     const PathScope path(state.range(0), 1);

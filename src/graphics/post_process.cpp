@@ -281,6 +281,10 @@ void NoiseTexture::SetParameters(gfx::Device* device) {
     if (m_effect == nullptr) {
         return;
     }
+    m_effect->SetTechnique(m_blurs == Blurs::Both         ? "TwiceBlurredNoiseTextureTech"
+                           : m_blurs == Blurs::Horizontal ? "BlurredNoiseTextureTech"
+                                                          : "NoiseTextureTech");
+    m_effect->SetFloat("blur_mult", m_blur_mult);
     m_effect->SetFloat("time_x", timeX);
     m_effect->SetFloat("time_y", timeY);
     m_effect->SetFloat("wrap_width", static_cast<f32>(m_frame.width) * kNoiseStep);

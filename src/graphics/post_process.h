@@ -161,6 +161,8 @@ class GaussianBlur : public PostProcess {
                  std::string technique);
     void OnResetDevice() override;
     bool IsEnabled() override;
+    // How much of the blurred image is mixed into the pixel.
+    f32 Mult() const { return m_mult; }
 
   private:
     std::string m_technique;
@@ -172,7 +174,17 @@ class NoiseTexture : public PostProcess {
     NoiseTexture(std::unique_ptr<gfx::Effect> effect, const PostFrame& frame, gfx::Texture* noise);
     void SetParameters(gfx::Device* device) override;
     bool IsEnabled() override;
+    // Which of the chain's blurs the pass does before the grain (their passes are then left
+    // out), from the next SetParameters: none, the horizontal one, or the vertical one and the
+    // horizontal one over it; mult: how much each mixes in.
+    enum class Blurs { None, Horizontal, Both };
+    void SetBlurs(Blurs blurs, f32 mult) {
+        m_blurs = blurs;
+        m_blur_mult = mult;
+    }
 
   private:
     gfx::Texture* m_noise;
+    Blurs m_blurs = Blurs::None;
+    f32 m_blur_mult = 0.0f;
 };

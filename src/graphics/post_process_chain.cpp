@@ -11,6 +11,7 @@
 #include "graphics/render_state_cache.h"
 #include "platform/gfx/device.h"
 #include "platform/gfx/effect.h"
+#include "platform/gfx/texture.h"
 #include "platform/input/keys.h"
 #include "platform/system/crt_rand.h"
 #include "platform/system/log.h"
@@ -240,12 +241,16 @@ PostProcessChain::PostProcessChain(gfx::Device& device, gfx::Texture* noise, Exp
     m_effects.push_back(std::move(depthOfField));
     for (const char* direction : {"Vertical", "Horizontal"}) {
         const std::string name = std::string("GaussianBlur") + direction;
-        m_effects.push_back(std::make_unique<GaussianBlur>(
+        auto blur = std::make_unique<GaussianBlur>(
             Load(device, "graphics/shaders/gaussianblur.fx", package), m_frame, name,
-            name + "Tech"));
+            name + "Tech");
+        m_horizontal_blur = blur.get();
+        m_effects.push_back(std::move(blur));
     }
-    m_effects.push_back(std::make_unique<NoiseTexture>(
-        Load(device, "graphics/shaders/noisetexture.fx", package), m_frame, noise));
+    auto grain = std::make_unique<NoiseTexture>(
+        Load(device, "graphics/shaders/noisetexture.fx", package), m_frame, noise);
+    m_grain = grain.get();
+    m_effects.push_back(std::move(grain));
     m_bloom = std::make_unique<HdrBloom>(device, package);
 }
 
@@ -390,11 +395,32 @@ void PostProcessChain::Compose(const ComposeInputs& inputs) {
         }
     }
 
+    // The blurs, last in the loop, are done by the final pass as it reads the image (a
+    // full-screen pass fewer for each) when that pass lays one of the chain's targets pixel for
+    // pixel (no letterbox), the vertical one only when nothing is drawn over it.
+    const i32 width = m_device.BackBufferWidth();
+    const i32 height = m_device.BackBufferHeight();
+    const bool pixelForPixel =
+        MakeScreenViewport(width, height).height == height && m_grain->GetEffect() != nullptr;
+    NoiseTexture::Blurs blursInFinal = NoiseTexture::Blurs::None;
+
     bool colourApplied = false;
     for (std::size_t i = 0; i + 1 < m_effects.size(); ++i) {
         PostProcess& effect = *m_effects[i];
         if (!runs[i]) {
             continue;
+        }
+        // The targets follow the back buffer's size only when the device is reset.
+        const bool sameSize =
+            source != nullptr && source->Width() == width && source->Height() == height;
+        if (pixelForPixel && sameSize && sourceTarget >= 0 && i == kLastBlur) {
+            blursInFinal = NoiseTexture::Blurs::Horizontal;
+            continue;
+        }
+        if (pixelForPixel && sameSize && sourceTarget >= 0 && i == kLastBlur - 1 &&
+            runs[kLastBlur] && !m_overlay) {
+            blursInFinal = NoiseTexture::Blurs::Both;
+            break;
         }
         const i32 targetIndex = ChainTargetFor(sourceTarget);
         RenderTargetDesc& target = *m_targets[targetIndex];
@@ -425,6 +451,7 @@ void PostProcessChain::Compose(const ComposeInputs& inputs) {
         sourceTarget = targetIndex;
     }
 
+    m_grain->SetBlurs(blursInFinal, m_horizontal_blur->Mult());
     DrawFinal(source, colourApplied);
 
     RenderStateCache::Set(m_device, gfx::kRsZWriteEnable, keptZWrite);

@@ -6,8 +6,11 @@
 // film-gate jitter.
 //
 // The effects draw in turn into the chain's two screen-sized targets, each into the one
-// that is not its source, so no pass samples the texture it renders into. The forward path
-// draws its scene into the first target (BeginSceneTarget / EndSceneTarget).
+// that is not its source, so no pass samples the texture it renders into. The two blurs,
+// last of the loop, are done by the final grain pass instead when it lays a target of the
+// back buffer's size pixel for pixel (no letterbox): a full-screen pass fewer for each. The
+// forward path draws its scene into the first target (BeginSceneTarget / EndSceneTarget).
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -165,6 +168,8 @@ class PostProcessChain {
   private:
     static constexpr const char* kToneMappedDepthOfField = "DepthOfFieldToneMapTech";
     static constexpr u32 kGlowStage = 3;
+    // The horizontal blur's place in the effects: the last of the loop.
+    static constexpr std::size_t kLastBlur = 4;
 
     void ApplyDebugKeys(const InputState* input);
     void DrawFinal(gfx::Texture* source, bool colourApplied);
@@ -189,6 +194,8 @@ class PostProcessChain {
     f32 m_colour_multiplier = 1.0f;
     bool m_last_shake = false;
     DepthOfField* m_depth_of_field = nullptr;
+    GaussianBlur* m_horizontal_blur = nullptr;
+    NoiseTexture* m_grain = nullptr;
     std::function<void()> m_overlay;
     PassProbe m_probe;
 };

@@ -155,6 +155,75 @@ TEST_F(PostChainGlTest, TheLoopEffectsAlternateTargetsAndKeepAFlatImageFlat) {
     ExpectNear(BackBufferPixel(0, 39), {128, 96, 64, 255}, 3);
 }
 
+// The blurs are done by the final pass when they come last (they are then not passes of
+// their own): a one-pixel line of white comes out spread across it by the five taps of the
+// blur along that axis, mixed in at 0.3, and only when that blur is on; at the image's edge
+// the taps read the edge.
+TEST_F(PostChainGlTest, EachBlurSpreadsALineAcrossItWheneverItRuns) {
+    std::string error;
+    struct Case {
+        bool vertical;
+        bool horizontal;
+        // A column at x = line, or a row at y = line.
+        bool row;
+        int line;
+        // Expected red at line + 0, 1 and 2 (0.3 of the 6/16, 4/16 and 1/16 taps).
+        int near[3];
+    };
+    const Case cases[] = {
+        {true, true, false, 30, {207, 19, 5}},
+        {false, true, false, 30, {207, 19, 5}},
+        {true, false, false, 30, {255, 0, 0}},
+        {true, true, true, 20, {207, 19, 5}},
+        {true, false, true, 20, {207, 19, 5}},
+        {false, true, true, 20, {255, 0, 0}},
+        // The taps before the first column and row read them.
+        {true, true, false, 0, {231, 24, 5}},
+        {true, true, true, 0, {231, 24, 5}},
+    };
+    for (const Case& c : cases) {
+        const std::string source = std::string(R"(fragment Line {{
+void main() {
+    o_colour0 = vec4(int(gl_FragCoord.)") +
+                                   (c.row ? "y" : "x") + ") == " + std::to_string(c.line) +
+                                   R"( ? vec3(1.0) : vec3(0.0), 1.0);
+}
+}}
+)";
+        auto line = gfx::PixelShader::Create(*m_device, "line.fxo", source, "Line", &error);
+        ASSERT_NE(line, nullptr) << error;
+        ChainRig rig(*m_device);
+        rig.chain.SetBloomOn(false);
+        rig.LoopEffectsOff();
+        rig.chain.Effects()[3]->SetEnabledFlag(c.vertical);
+        rig.chain.Effects()[4]->SetEnabledFlag(c.horizontal);
+        rig.chain.BeginSceneTarget();
+        m_device->SetProgram(line->Name());
+        DrawScreenQuad(*m_device);
+        m_device->SetProgram(0);
+        rig.chain.EndSceneTarget();
+        m_device->SetBackBufferTarget();
+        rig.Compose();
+        const auto at = [&](int across) {
+            return c.row ? BackBufferPixel(30, across) : BackBufferPixel(across, 20);
+        };
+        for (int k = 0; k < 3; ++k) {
+            for (const int across : {c.line + k, c.line - k}) {
+                if (across < 0) {
+                    continue;
+                }
+                const Rgba pixel = at(across);
+                EXPECT_NEAR(pixel.r, c.near[k], 2)
+                    << (c.row ? "row " : "column ") << c.line << " at " << across << " vertical "
+                    << c.vertical << " horizontal " << c.horizontal;
+                EXPECT_EQ(pixel.r, pixel.b);
+            }
+        }
+        // Away from the line nothing is lit.
+        EXPECT_EQ(at(c.line + 8).r, 0);
+    }
+}
+
 // A fade is applied once: by depth of field when it runs, else by the final pass.
 TEST_F(PostChainGlTest, AFadeIsAppliedExactlyOnce) {
     for (const bool depthOfField : {true, false}) {
