@@ -228,6 +228,8 @@ void DepthOfField::SetParameters(gfx::Device* device) {
     // The depth image holds view distances, the focal distance is a depth buffer value.
     const f32 depthScale[2] = {m_frame.projection(2, 2), m_frame.projection(3, 2)};
     m_effect->SetFloatArray("depthScale", depthScale, 2);
+    // The deferred path's depth image is its position map: the distance is worked out.
+    m_effect->SetFloat("depthFromPosition", m_frame.deferred ? 1.0f : 0.0f);
     m_effect->SetFloat("color_mult", m_frame.colourMultiplier);
     SetStageTexture(device, 2, m_frame.depthTexture);
     if (m_frame.secondTexture != nullptr) {

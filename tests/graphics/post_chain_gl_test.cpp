@@ -5,8 +5,10 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "core/math_functions.h"
 #include "graphics/hdr_bloom.h"
 #include "graphics/post_process_chain.h"
 #include "graphics/render_settings.h"
@@ -222,6 +224,59 @@ void main() {
         // Away from the line nothing is lit.
         EXPECT_EQ(at(c.line + 8).r, 0);
     }
+}
+
+// In the deferred path depth of field reads its distances from the position map: what is
+// blurred follows how far a thing is from the eye, not where it stands across the view.
+// Stripes one pixel wide; on the left a wall at the focus (about 69 units) far to the
+// right of the eye, on the right one 3 units in front of it, near the eye's axis.
+TEST_F(PostChainGlTest, DeferredDepthOfFieldBlursByDistanceFromTheEye) {
+    std::string error;
+    auto stripes = gfx::PixelShader::Create(*m_device, "stripes.fxo", R"(fragment Stripes {{
+void main() {
+    o_colour0 = vec4(vec3(float(int(gl_FragCoord.x) % 2) * 0.2), 1.0);
+}
+}}
+)",
+                                            "Stripes", &error);
+    ASSERT_NE(stripes, nullptr) << error;
+    auto walls = gfx::PixelShader::Create(*m_device, "walls.fxo", R"(fragment Walls {{
+void main() {
+    o_colour0 = gl_FragCoord.x < 32.0 ? vec4(300.0, 0.0, 69.0, 0.5) : vec4(69.0, 0.0, 3.0, 0.5);
+}
+}}
+)",
+                                          "Walls", &error);
+    ASSERT_NE(walls, nullptr) << error;
+    auto scene = m_device->CreateRenderTexture(kWidth, kHeight, gfx::Format::RGBA16F, 1);
+    auto positions = m_device->CreateRenderTexture(kWidth, kHeight, gfx::Format::RGBA32F, 1);
+    for (const auto& [target, shader] :
+         {std::pair{scene.get(), stripes.get()}, std::pair{positions.get(), walls.get()}}) {
+        m_device->SetRenderTarget(0, target->GetSurface());
+        m_device->SetProgram(shader->Name());
+        DrawScreenQuad(*m_device);
+    }
+    m_device->SetProgram(0);
+    m_device->SetBackBufferTarget();
+
+    ChainRig rig(*m_device);
+    rig.chain.SetBloomOn(false);
+    rig.LoopEffectsOff();
+    rig.chain.Effects()[2]->SetEnabledFlag(true);
+    ComposeInputs inputs;
+    inputs.frameTime = 0.01f;
+    inputs.projection = Math::MatrixPerspectiveFovLH(0.8f, 1.6f, 2.0f, 500.0f);
+    inputs.deferredResult = scene.get();
+    inputs.depthTexture = positions.get();
+    rig.chain.Compose(inputs);
+    // How far two neighbouring pixels still differ: the stripes kept sharp or blurred away.
+    const auto contrast = [&](int x) {
+        return std::abs(BackBufferPixel(x, 20).r - BackBufferPixel(x + 1, 20).r);
+    };
+    const int inFocus = contrast(12);
+    const int near = contrast(50);
+    EXPECT_GT(inFocus, 40) << "near " << near;
+    EXPECT_LT(near * 3, inFocus) << "in focus " << inFocus;
 }
 
 // A fade is applied once: by depth of field when it runs, else by the final pass.
