@@ -255,6 +255,11 @@ BENCHMARK(BM_CityFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3
 // 37-39 the shadow lookup is 13-14 (its atlas read about 7) and the grain 2; of depth of
 // field's 28-30 the disk's six taps 16; of the local lights' 47-52 the spheres' raster and
 // blend 14 and the glow 4.
+//
+// With that and depth of field reading view distances from the deferred position map, on a
+// quiet machine (load average 2 to 5), BM_CityFramePath over three repetitions: deferred
+// with shadows 32.8 ms a frame (30.5 fps, cpu_ms 219), deferred without shadows 29.2 ms
+// (34.2 fps), forward 21.1 ms (47.5 fps).
 // Run in each path with its shadow maps on.
 void BM_CityFramePasses(benchmark::State& state) {
     const PathScope path(state.range(0), 1);

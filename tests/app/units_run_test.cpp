@@ -156,8 +156,13 @@ void PlayTheMinute(GameProcess& game, ScriptedPlayer& player, std::size_t playFr
     for (const std::string& family : expected.families) {
         EXPECT_GT(Starting(spawned, family), 0) << family << " never spawned";
     }
+    // An armed family fires, unless random play killed every unit of it before it could
+    // (a wave may bring a single jeep): then none is left that should have.
     for (const std::string& family : expected.armed) {
-        EXPECT_GT(Starting(shots, family), 0) << family << " never fired";
+        if (Starting(shots, family) == 0) {
+            EXPECT_GE(Starting(died, family), Starting(spawned, family))
+                << family << " never fired, and not all of it was killed";
+        }
     }
     EXPECT_FALSE(died.empty()) << "no unit died";
     // A unit's death reaches the game logic once: never more deaths of a type than units of
