@@ -254,7 +254,9 @@ inline float WallLuma(const ScreenshotImage& image, const Cell& cell) {
 
 // Where two faces of a building meet, the one the sun shines on is clearly brighter than the
 // one turned away: side by side wall cells, one at least a third brighter than the other, at
-// many places (a scene where each building shows one face finds only a few).
+// several places. The depth of field softens the buildings beyond the robot, which hides
+// some of their windows (the street behind the robot finds 9 to 15 such places, as the blur
+// goes); a scene in flat light finds next to none.
 inline void ExpectSunSideBrighter(const ScreenshotImage& image, const std::string& what) {
     constexpr int kColumns = 48;
     constexpr int kRows = 12;
@@ -275,7 +277,7 @@ inline void ExpectSunSideBrighter(const ScreenshotImage& image, const std::strin
             corners += a > 0.0f && b > 0.0f && std::max(a, b) >= 1.33f * std::min(a, b);
         }
     }
-    EXPECT_GE(corners, 10) << what << ": no building with a sunny and a shaded face side by side";
+    EXPECT_GE(corners, 6) << what << ": no building with a sunny and a shaded face side by side";
 }
 
 // The smoke stack in the street ahead of the robot's start, left of the robot once the camera
