@@ -178,9 +178,10 @@ class OutputCursor {
     explicit OutputCursor(GameProcess& game) : m_game(game) {}
 
     // Waits for text after the last text waited for; the next wait starts after it.
-    bool Reach(const std::string& text) {
+    bool Reach(const std::string& text,
+               GameProcess::Clock::duration timeout = GameProcess::kTimeout) {
         std::size_t found = 0;
-        if (!m_game.WaitFor(text, m_at, &found)) {
+        if (!m_game.WaitFor(text, m_at, &found, timeout)) {
             return false;
         }
         m_at = found + text.size();
