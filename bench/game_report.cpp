@@ -1,8 +1,8 @@
 // The frame-rate report of the whole game: the built game is run headless (offscreen driver,
 // llvmpipe) at 1280x800 with every pass on, walked by scripted keys from the menu into each
 // level; its own "Health: " lines give the frames per second, the frame's work by subsystem
-// and the peak memory, and the time from the level's start to "Loading complete" its load
-// time. Printed as a table; `make bench` runs it after the other benchmarks.
+// and the peak memory, and the time from the key that starts the level to "Loading complete"
+// its load time. Printed as a table; `make bench` runs it after the other benchmarks.
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -93,6 +93,7 @@ Result Measure(const std::string& gameFolder, const Level& level) {
         GameProcess game(gameFolder, home.string(),
                          {"GORVANE_INPUT_SCRIPT=" + keys, "GORVANE_HEALTH_SECONDS=5"});
         Run run(game, keys);
+        Clock::time_point start = Clock::now();
         if (!run.Reach("UIProcess::Focus: PlayButton\n")) {
             result.fault = "the menu did not appear";
         } else {
@@ -104,12 +105,14 @@ Result Measure(const std::string& gameFolder, const Level& level) {
                 run.Send("0.2 tap Down\n");
                 run.Reach("UIProcess::Focus: ");
             }
+            // The load counts from the key that starts the level (tapped 0.2 s after it is
+            // sent), so the loader's work before the state is pushed is in it.
+            start = Clock::now() + std::chrono::milliseconds(200);
             run.Send("0.2 tap Return\n");
             if (!run.Reach(std::string("Game::PushState: ") + level.path + "\n")) {
                 result.fault = "the level did not start";
             }
         }
-        const Clock::time_point start = Clock::now();
         if (result.fault.empty() && run.Reach("Loading complete\n")) {
             result.loadSeconds = std::chrono::duration<double>(Clock::now() - start).count();
         } else if (result.fault.empty()) {
