@@ -216,10 +216,7 @@ void AIViewProcess::PlayDeathSound(AIViewComponent* unit, const std::string& nam
     } else if (Contains(name, "AI-Fly-Transport")) {
         // The carried vehicle falls when its transport dies on the way in.
         if (unit->InState(STATE_TRANSPORT_SEEK) && !obj->childObjects.empty()) {
-            if (PhysXComponent* const body = BodyOf(obj->childObjects.front())) {
-                body->SetGravityEnabled(true);
-                body->UnfreezeAll();
-            }
+            Physics()->LetFall(*obj->childObjects.front());
         }
     } else {
         SoundInstance* const instance = RequestSoundInstance(kExplosionSound);

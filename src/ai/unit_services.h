@@ -60,6 +60,14 @@ class UnitPhysics {
     virtual Vector MassSpaceInertia(GameObject& object) = 0;
     // A torque in force mode that wakes the body.
     virtual void AddTorque(GameObject& object, const Vector& torque) = 0;
+
+    // A carried object let go: gravity on, every axis free, and the body woken (placed under
+    // its carrier every frame, it has fallen asleep), so it falls.
+    void LetFall(GameObject& object) {
+        SetGravityEnabled(object, true);
+        UnfreezeAll(object);
+        Wake(object);
+    }
 };
 
 // The sounds of a unit's "SoundPlayer" and of instances handed out by the sound process.

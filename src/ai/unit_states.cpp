@@ -247,8 +247,7 @@ class TransportDrop_State : public PooledState<TransportDrop_State> {
         // The cargo keeps its parent and its place among the children; it leaves its dropped
         // state when it lands.
         GameObject* const cargo = self->childObjects.back();
-        ai->Physics()->SetGravityEnabled(*cargo, true);
-        ai->Physics()->UnfreezeAll(*cargo);
+        ai->Physics()->LetFall(*cargo);
     }
     void Update(float) override { SwitchTo(STATE_TRANSPORT_RETREAT); }
 };

@@ -276,7 +276,7 @@ TEST_F(TransportTest, CarriesItsTankAfterTwoUpdates) {
     // Arrival drops it: it keeps its parent and falls free.
     transport->ChangeTo(STATE_TRANSPORT_DROP);
     EXPECT_EQ(kit.physics.calls[cargo],
-              (std::vector<std::string>{"gravity on", "gravity on", "unfreeze all"}));
+              (std::vector<std::string>{"gravity on", "gravity on", "unfreeze all", "wake"}));
     EXPECT_EQ(cargo->parentObject, self);
     Step(transport);
     EXPECT_TRUE(transport->InState(STATE_TRANSPORT_RETREAT));
