@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "graphics/graphics_process.h"
@@ -100,6 +101,45 @@ TEST_F(ScreenshotFiles, AFailedWriteIsReportedAndNotCalledSaved) {
     EXPECT_NE(log.find("Screenshot could not be saved to: Screenshots/screenshot000.bmp"),
               std::string::npos)
         << log;
+}
+
+// Games saving into one folder at once (a player's two windows, the test runs) never get one
+// name: each picture is kept whole under a name of its own.
+TEST_F(ScreenshotFiles, GamesSavingIntoOneFolderAtOnceKeepEveryPicture) {
+    constexpr int kGames = 4;
+    constexpr int kShots = 12;
+    std::vector<std::vector<std::string>> names(kGames);
+    testing::internal::CaptureStdout();
+    {
+        std::vector<std::thread> games;
+        for (int game = 0; game < kGames; ++game) {
+            games.emplace_back([&names, game] {
+                // Each game's picture has its own colour.
+                const std::vector<u8> pixels(3 * 2 * 4, static_cast<u8>(40 * (game + 1)));
+                for (int shot = 0; shot < kShots; ++shot) {
+                    names[game].push_back(SaveScreenshot(pixels, 3, 2));
+                }
+            });
+        }
+        for (std::thread& game : games) {
+            game.join();
+        }
+    }
+    testing::internal::GetCapturedStdout();
+    std::set<std::string> distinct;
+    for (int game = 0; game < kGames; ++game) {
+        for (const std::string& name : names[game]) {
+            ASSERT_FALSE(name.empty());
+            distinct.insert(name);
+            const std::vector<u8> bytes = package_fixture::ReadFile(name);
+            gfx::Image image;
+            ASSERT_TRUE(gfx::DecodeImage(bytes.data(), bytes.size(), image)) << name;
+            EXPECT_EQ(image.pixels[0], 40 * (game + 1)) << name;
+        }
+    }
+    EXPECT_EQ(distinct.size(), static_cast<std::size_t>(kGames * kShots));
+    EXPECT_EQ(std::distance(fs::directory_iterator("Screenshots"), fs::directory_iterator()),
+              kGames * kShots);
 }
 
 TEST(GraphicsStartError, ShowsTheTextLogsItAndExitsWithCodeZeroThroughTheHook) {

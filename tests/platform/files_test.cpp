@@ -104,3 +104,21 @@ TEST(WriteFileAtomic, MissingFolderFailsWithReason) {
     EXPECT_TRUE(sys::DeleteFile("a.xml"));
     EXPECT_FALSE(fs::exists("a.xml"));
 }
+
+TEST(WriteNewFile, CreatesButNeverReplacesAndSaysWhenTheNameIsTaken) {
+    ScopedTempHome home;
+    fs::create_directory("out");
+    bool taken = true;
+    ASSERT_TRUE(sys::WriteNewFile("out/a.xml", "first", nullptr, &taken));
+    EXPECT_FALSE(taken);
+    std::string error;
+    EXPECT_FALSE(sys::WriteNewFile("out/a.xml", "second", &error, &taken));
+    EXPECT_TRUE(taken);
+    EXPECT_NE(error.find("out/a.xml"), std::string::npos) << error;
+    ExpectOnlyFile("first");
+
+    // A missing folder is a failure, not a taken name.
+    EXPECT_FALSE(sys::WriteNewFile("nowhere/a.xml", "x", &error, &taken));
+    EXPECT_FALSE(taken);
+    EXPECT_FALSE(fs::exists("nowhere"));
+}

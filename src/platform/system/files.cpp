@@ -148,14 +148,19 @@ bool ReadFile(const std::string& path, std::string& contents, std::string* error
     return true;
 }
 
-bool WriteFileAtomic(const std::string& path, std::string_view contents, std::string* error) {
+namespace {
+
+// The bytes in a new temporary file beside path, flushed to disk: its name, or empty (with
+// `error` saying why, and nothing left behind).
+std::string WriteTemporaryFile(const std::string& path, std::string_view contents,
+                               std::string* error) {
     std::string temp = path + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) {
         if (error != nullptr) {
             *error = ErrnoText("Cannot create a temporary file for", path);
         }
-        return false;
+        return {};
     }
     // Keep the permissions of the file being replaced; a new file gets the usual ones.
     struct stat old {};
@@ -171,23 +176,64 @@ bool WriteFileAtomic(const std::string& path, std::string_view contents, std::st
             *error = ErrnoText("Cannot write", temp);
         }
     }
-    if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
-        ok = false;
-        if (error != nullptr) {
-            *error = ErrnoText("Cannot replace", path);
-        }
-    }
     if (!ok) {
         ::unlink(temp.c_str());
-        return false;
+        return {};
     }
-    // The rename itself reaches the disk only with its folder.
+    return temp;
+}
+
+// The rename or link of a file reaches the disk only with its folder.
+void SyncFolderOf(const std::string& path) {
     const int dir = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);
     }
+}
+
+} // namespace
+
+bool WriteFileAtomic(const std::string& path, std::string_view contents, std::string* error) {
+    const std::string temp = WriteTemporaryFile(path, contents, error);
+    if (temp.empty()) {
+        return false;
+    }
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        if (error != nullptr) {
+            *error = ErrnoText("Cannot replace", path);
+        }
+        ::unlink(temp.c_str());
+        return false;
+    }
+    SyncFolderOf(path);
     return true;
+}
+
+bool WriteNewFile(const std::string& path, std::string_view contents, std::string* error,
+                  bool* taken) {
+    if (taken != nullptr) {
+        *taken = false;
+    }
+    const std::string temp = WriteTemporaryFile(path, contents, error);
+    if (temp.empty()) {
+        return false;
+    }
+    // A hard link, unlike a rename, never replaces a file already there.
+    const bool linked = ::link(temp.c_str(), path.c_str()) == 0;
+    if (!linked) {
+        if (taken != nullptr) {
+            *taken = errno == EEXIST;
+        }
+        if (error != nullptr) {
+            *error = ErrnoText("Cannot create", path);
+        }
+    }
+    ::unlink(temp.c_str());
+    if (linked) {
+        SyncFolderOf(path);
+    }
+    return linked;
 }
 
 bool DeleteFile(const std::string& path) {

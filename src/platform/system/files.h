@@ -22,6 +22,11 @@ bool ReadFile(const std::string& path, std::string& contents, std::string* error
 bool WriteFileAtomic(const std::string& path, std::string_view contents,
                      std::string* error = nullptr);
 
+// Like WriteFileAtomic, but never over a file already at `path`: then it writes nothing,
+// fails, and sets `taken` (cleared otherwise), so two writers can never get one name.
+bool WriteNewFile(const std::string& path, std::string_view contents, std::string* error = nullptr,
+                  bool* taken = nullptr);
+
 bool DeleteFile(const std::string& path);
 
 // Writes all of the bytes to the open file, going on after interrupted writes; false when a
