@@ -14,8 +14,8 @@ class CarriedCargo : public physics_level::Level {};
 TEST_F(CarriedCargo, ACargoLetGoFallsThoughItFellAsleepWhileCarried) {
     GameObject* street = Make("InvisiblePlane");
     ASSERT_NE(Body(street), nullptr);
-    GameObject* tank = Make("AI-Ground-Tank-Swarm", {}, Vector(0.0f, 70.0f, 0.0f),
-                            Vector(4.0f, 2.5f, 5.0f));
+    GameObject* tank =
+        Make("AI-Ground-Tank-Swarm", {}, Vector(0.0f, 70.0f, 0.0f), Vector(4.0f, 2.5f, 5.0f));
     physics::Actor* body = Body(tank)->GetActor();
     ASSERT_NE(body, nullptr);
 
